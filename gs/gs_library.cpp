@@ -1,0 +1,50 @@
+#include "gs/gs_library.h"
+
+#include "gs/gsapi_binding.h"
+
+#include <QFile>
+#include <dlfcn.h>
+
+namespace quillorn::gs {
+
+namespace {
+template <typename Fn> Fn Resolve(void* handle, const char* symbol, const QString& library) {
+    void* address = dlsym(handle, symbol);
+    if (!address)
+        throw LibraryError(kErrEntryPoint, QStringLiteral("Can't find entry point %1 in %2")
+                                               .arg(QLatin1String(symbol), library));
+    return reinterpret_cast<Fn>(address);
+}
+} // namespace
+
+Library::Library(const QStringList& candidates) {
+    QStringList reasons;
+    for (const QString& candidate : candidates) {
+        handle_ = dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (handle_) {
+            name_ = candidate;
+            break;
+        }
+        reasons << QString::fromLocal8Bit(dlerror());
+    }
+    if (!handle_)
+        throw LibraryError(kErrLoadLibrary,
+                           QStringLiteral("Error in loading the Ghostscript library %1 (%2)")
+                               .arg(candidates.join(QStringLiteral(", ")),
+                                    reasons.join(QStringLiteral("; "))));
+    try {
+        revision = Resolve<RevisionFn>(handle_, "gsapi_revision", name_);
+        newInstance = Resolve<NewInstanceFn>(handle_, "gsapi_new_instance", name_);
+        setStdio = Resolve<SetStdioFn>(handle_, "gsapi_set_stdio", name_);
+        initWithArgs = Resolve<InitWithArgsFn>(handle_, "gsapi_init_with_args", name_);
+        exit = Resolve<ExitFn>(handle_, "gsapi_exit", name_);
+        deleteInstance = Resolve<DeleteInstanceFn>(handle_, "gsapi_delete_instance", name_);
+    } catch (...) {
+        dlclose(handle_);
+        throw;
+    }
+}
+
+Library::~Library() { dlclose(handle_); }
+
+} // namespace quillorn::gs

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace quillorn::test {
+
+// The private scratch directory the test process runs in: HOME, XDG_CONFIG_HOME,
+// XDG_DATA_HOME, XDG_CACHE_HOME and TMPDIR all point below it.
+QString ScratchDir();
+
+// Writes text to a file below the scratch directory (or at an absolute path) and returns the path.
+QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes);
+
+// A small two-page PostScript document: page 1 a filled square, page 2 a circle.
+QByteArray TwoPagePostScript();
+
+} // namespace quillorn::test

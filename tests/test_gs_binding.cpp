@@ -1,0 +1,187 @@
+#include "app/core/message_log.h"
+#include "gs/gsapi_binding.h"
+#include "tests/support/test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+using namespace quillorn;
+
+namespace {
+
+// Collects what AddMessage receives, one entry per call.
+struct MessageRecorder {
+    QStringList messages;
+    MessageRecorder() {
+        SetMessageHandler([this](const QString& m) { messages << m; });
+    }
+    ~MessageRecorder() { SetMessageHandler({}); }
+};
+
+// The stand-in library, opened a second time to reach its recording functions.
+struct StandIn {
+    void* handle = dlopen(STAND_IN_GS, RTLD_NOW);
+    template <typename Fn> Fn Get(const char* name) {
+        return reinterpret_cast<Fn>(dlsym(handle, name));
+    }
+    void Configure(int newRc, int stdioRc, int initRc) {
+        Get<void (*)(int, int, int)>("standin_configure")(newRc, stdioRc, initRc);
+    }
+    QString Calls() { return QString::fromLatin1(Get<const char* (*)()>("standin_calls")()); }
+    QString Argv() { return QString::fromUtf8(Get<const char* (*)()>("standin_argv")()); }
+    int Argc() { return Get<int (*)()>("standin_argc")(); }
+    int CallbackResult(int i) { return Get<int (*)(int)>("standin_callback_result")(i); }
+    int StdinResult() { return Get<int (*)()>("standin_stdin_result")(); }
+    void* CallerHandle() { return Get<void* (*)()>("standin_caller_handle")(); }
+    ~StandIn() { dlclose(handle); }
+};
+
+class StandInBinding : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(standIn.handle, nullptr);
+        gs::SetLibraryCandidates({QStringLiteral(STAND_IN_GS)});
+    }
+    void TearDown() override { gs::SetLibraryCandidates({}); }
+    StandIn standIn;
+    MessageRecorder recorder;
+};
+
+} // namespace
+
+TEST_F(StandInBinding, SuccessfulRunCallsTheSixFunctionsInOrder) {
+    standIn.Configure(0, 0, 0);
+    const QStringList args = {QStringLiteral("gswin32c"), QStringLiteral("-dNOPAUSE"),
+                              QStringLiteral("/tmp/a file with blanks.ps")};
+    EXPECT_TRUE(gs::RunGhostscript(args));
+    EXPECT_EQ(standIn.Calls(), QStringLiteral("new_instance,set_stdio,init_with_args,exit,"
+                                              "delete_instance"));
+    EXPECT_EQ(standIn.Argc(), 3);
+    EXPECT_EQ(standIn.Argv(),
+              QStringLiteral("gswin32c|-dNOPAUSE|/tmp/a file with blanks.ps|"));
+    EXPECT_EQ(standIn.CallerHandle(), nullptr);
+}
+
+TEST_F(StandInBinding, OnlyElementZeroPassesCountOne) {
+    standIn.Configure(0, 0, 0);
+    gs::RunGhostscript({QStringLiteral("gswin32c")});
+    EXPECT_EQ(standIn.Argc(), 1);
+    EXPECT_EQ(standIn.Argv(), QStringLiteral("gswin32c|"));
+}
+
+TEST_F(StandInBinding, NonAsciiArgumentsReachTheLibraryAsFileSystemBytes) {
+    standIn.Configure(0, 0, 0);
+    const QString path = QStringLiteral("/tmp/Übersicht größe.ps");
+    gs::RunGhostscript({QStringLiteral("gswin32c"), path});
+    EXPECT_EQ(standIn.Argv(), QStringLiteral("gswin32c|") + path + u'|');
+}
+
+TEST_F(StandInBinding, FailurePathsCallOnlyWhatTheyMay) {
+    standIn.Configure(-1, 0, 0);
+    EXPECT_FALSE(gs::RunGhostscript({QStringLiteral("gswin32c")}));
+    EXPECT_EQ(standIn.Calls(), QStringLiteral("new_instance"));
+
+    standIn.Configure(0, -1, 0);
+    EXPECT_FALSE(gs::RunGhostscript({QStringLiteral("gswin32c")}));
+    EXPECT_EQ(standIn.Calls(), QStringLiteral("new_instance,set_stdio,delete_instance"));
+
+    standIn.Configure(0, 0, -100);
+    EXPECT_FALSE(gs::RunGhostscript({QStringLiteral("gswin32c")}));
+    EXPECT_EQ(standIn.Calls(), QStringLiteral("new_instance,set_stdio,init_with_args,exit,"
+                                              "delete_instance"));
+}
+
+TEST_F(StandInBinding, CallbacksReturnTheirCountAndMakeOneMessageEach) {
+    standIn.Configure(0, 0, 0);
+    gs::RunGhostscript({QStringLiteral("gswin32c")});
+    EXPECT_EQ(standIn.CallbackResult(0), 25);
+    EXPECT_EQ(standIn.CallbackResult(1), 0);
+    EXPECT_EQ(standIn.CallbackResult(2), 12);
+    EXPECT_EQ(standIn.CallbackResult(3), 4);
+    EXPECT_EQ(standIn.CallbackResult(4), 2);
+    EXPECT_EQ(standIn.StdinResult(), 0);
+    // One message per write: the empty chunk included; a character split between two chunks
+    // arrives whole with the second.
+    ASSERT_EQ(recorder.messages.size(), 5);
+    EXPECT_EQ(recorder.messages[0], QStringLiteral("Stand-in Ghostscript 1.0\n"));
+    EXPECT_EQ(recorder.messages[1], QString());
+    EXPECT_EQ(recorder.messages[2], QStringLiteral("Error: oops\n"));
+    EXPECT_EQ(recorder.messages[3] + recorder.messages[4], QStringLiteral("café!"));
+}
+
+TEST_F(StandInBinding, RevisionReportsTheProduct) {
+    qint32 rev = 0, date = 0;
+    QString product, notice;
+    ASSERT_TRUE(gs::GetGhostscriptRevision(rev, date, product, notice));
+    EXPECT_EQ(rev, 1234);
+    EXPECT_EQ(date, 20240101);
+    EXPECT_EQ(product, QStringLiteral("Stand-in Ghostscript"));
+    EXPECT_EQ(notice, QStringLiteral("no copyright"));
+}
+
+TEST(MissingLibrary, RevisionIsFalseAndRunRaisesNamingTheLibrary) {
+    gs::SetLibraryCandidates({QStringLiteral("libgs-not-here.so.99")});
+    qint32 rev = 7, date = 8;
+    QString product = QStringLiteral("kept"), notice;
+    EXPECT_FALSE(gs::GetGhostscriptRevision(rev, date, product, notice));
+    EXPECT_EQ(rev, 7);
+    EXPECT_EQ(product, QStringLiteral("kept"));
+    try {
+        gs::RunGhostscript({QStringLiteral("gswin32c")});
+        ADD_FAILURE() << "no error raised";
+    } catch (const gs::LibraryError& e) {
+        EXPECT_EQ(e.Code(), gs::kErrLoadLibrary);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("libgs-not-here.so.99")));
+    }
+    gs::SetLibraryCandidates({QStringLiteral(BROKEN_GS)});
+    try {
+        gs::RunGhostscript({QStringLiteral("gswin32c")});
+        ADD_FAILURE() << "no error raised";
+    } catch (const gs::LibraryError& e) {
+        EXPECT_EQ(e.Code(), gs::kErrEntryPoint);
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("gsapi_new_instance")));
+    }
+    gs::SetLibraryCandidates({});
+}
+
+TEST(PrivateLibrary, IsTriedBeforeTheSystemLoader) {
+    const QString dir = gs::PrivateLibraryDirectory();
+    EXPECT_TRUE(dir.startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(STAND_IN_GS), dir + QStringLiteral("/libgs.so.10")));
+    EXPECT_EQ(gs::DefaultLibraryCandidates().first(), dir + QStringLiteral("/libgs.so.10"));
+    QFile::remove(dir + QStringLiteral("/libgs.so.10"));
+    EXPECT_EQ(gs::DefaultLibraryCandidates().first(), QStringLiteral("libgs.so.10"));
+}
+
+TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBanner) {
+    gs::SetLibraryCandidates({});
+    MessageLog log;
+    qint32 rev = 0, date = 0;
+    QString product, notice;
+    ASSERT_TRUE(gs::GetGhostscriptRevision(rev, date, product, notice)) << "libgs not installed";
+    log.SetProductName(product);
+    SetMessageHandler([&log](const QString& m) { log.Append(m); });
+
+    const QString ps = test::WriteFile(QStringLiteral("real/page one.ps"),
+                                       test::TwoPagePostScript());
+    const QString bmp = QDir(test::ScratchDir()).filePath(QStringLiteral("real/out put.bmp"));
+    const bool ok = gs::RunGhostscript(
+        {QStringLiteral("gswin32c"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+         QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=bmp16m"), QStringLiteral("-r75"),
+         QStringLiteral("-dFirstPage=1"), QStringLiteral("-dLastPage=1"),
+         QStringLiteral("-sOutputFile=") + bmp, ps});
+    SetMessageHandler({});
+    EXPECT_TRUE(ok);
+    const QImage image(bmp);
+    ASSERT_FALSE(image.isNull());
+    // 200 x 100 points at 75 dpi.
+    EXPECT_EQ(image.width(), 208);
+    EXPECT_EQ(image.height(), 104);
+    EXPECT_TRUE(log.Text().startsWith(QStringLiteral("\r\n") + product)) << log.Text().toStdString();
+    EXPECT_FALSE(log.Text().contains(QRegularExpression(QStringLiteral("[^\r]\n"))));
+}
