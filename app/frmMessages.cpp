@@ -94,7 +94,9 @@ void frmMessages::MoveCaretToEnd() {
     txtMessages->setTextCursor(cursor);
 }
 
-void frmMessages::cmdOkay_Click() { hide(); }
+void frmMessages::cmdOkay_Click() {
+    hide();
+}
 
 void frmMessages::cmdClearMsgs_Click() {
     log_.Clear();
@@ -102,7 +104,9 @@ void frmMessages::cmdClearMsgs_Click() {
     shownLength_ = 0;
 }
 
-void frmMessages::cmdClipboard_Click() { services_.ClipboardSetText(log_.Text()); }
+void frmMessages::cmdClipboard_Click() {
+    services_.ClipboardSetText(log_.Text());
+}
 
 void frmMessages::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);

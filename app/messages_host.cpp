@@ -8,7 +8,9 @@ MessagesHost::MessagesHost(WindowServices& services) : services_(services) {
     SetMessageHandler([this](const QString& text) { Get().AddMessage(text); });
 }
 
-MessagesHost::~MessagesHost() { SetMessageHandler({}); }
+MessagesHost::~MessagesHost() {
+    SetMessageHandler({});
+}
 
 frmMessages& MessagesHost::Get() {
     if (closed_)
@@ -22,6 +24,17 @@ frmMessages& MessagesHost::Get() {
             window_->SetProductName(product);
     }
     return *window_;
+}
+
+void MessagesHost::ShowModeless() {
+    frmMessages& window = Get();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void MessagesHost::ShowModal() {
+    Get().exec();
 }
 
 void MessagesHost::Unload() {

@@ -9,7 +9,7 @@ namespace quillorn {
 // Owns the one messages window: created (hidden) on first reference, finished with its log when
 // the user closes it, created afresh by the next reference. Installs itself as the target of
 // AddMessage for as long as it lives.
-class MessagesHost {
+class MessagesHost final : public MessagesWindow {
 public:
     explicit MessagesHost(WindowServices& services);
     ~MessagesHost();
@@ -20,6 +20,9 @@ public:
     // The live window, or null when none has been created or the user closed it.
     frmMessages* Existing() const { return closed_ ? nullptr : window_.get(); }
     void Unload();
+
+    void ShowModeless() override;
+    void ShowModal() override;
 
 private:
     WindowServices& services_;

@@ -65,8 +65,8 @@ int QtServices::MsgBox(const QString& prompt, int style, const QString& title) {
 QString QtServices::InputBox(const QString& prompt, const QString& title,
                              const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent_, title.isEmpty() ? kAppTitle : title,
-                                               prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text = QInputDialog::getText(parent_, title.isEmpty() ? kAppTitle : title, prompt,
+                                               QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
 

@@ -11,8 +11,9 @@ namespace {
 template <typename Fn> Fn Resolve(void* handle, const char* symbol, const QString& library) {
     void* address = dlsym(handle, symbol);
     if (!address)
-        throw LibraryError(kErrEntryPoint, QStringLiteral("Can't find entry point %1 in %2")
-                                               .arg(QLatin1String(symbol), library));
+        throw LibraryError(
+            kErrEntryPoint,
+            QStringLiteral("Can't find entry point %1 in %2").arg(QLatin1String(symbol), library));
     return reinterpret_cast<Fn>(address);
 }
 } // namespace
@@ -28,10 +29,10 @@ Library::Library(const QStringList& candidates) {
         reasons << QString::fromLocal8Bit(dlerror());
     }
     if (!handle_)
-        throw LibraryError(kErrLoadLibrary,
-                           QStringLiteral("Error in loading the Ghostscript library %1 (%2)")
-                               .arg(candidates.join(QStringLiteral(", ")),
-                                    reasons.join(QStringLiteral("; "))));
+        throw LibraryError(
+            kErrLoadLibrary,
+            QStringLiteral("Error in loading the Ghostscript library %1 (%2)")
+                .arg(candidates.join(QStringLiteral(", ")), reasons.join(QStringLiteral("; "))));
     try {
         revision = Resolve<RevisionFn>(handle_, "gsapi_revision", name_);
         newInstance = Resolve<NewInstanceFn>(handle_, "gsapi_new_instance", name_);
@@ -45,6 +46,8 @@ Library::Library(const QStringList& candidates) {
     }
 }
 
-Library::~Library() { dlclose(handle_); }
+Library::~Library() {
+    dlclose(handle_);
+}
 
 } // namespace quillorn::gs

@@ -131,7 +131,9 @@ QString StringFromPointer(const char* address) {
 
 extern "C" {
 
-int StdinCallback(void*, char*, int) { return 0; }
+int StdinCallback(void*, char*, int) {
+    return 0;
+}
 
 int StdoutCallback(void*, const char* buffer, int length) {
     const QByteArrayView chunk(buffer, length > 0 ? length : 0);

@@ -61,8 +61,7 @@ TEST_F(StandInBinding, SuccessfulRunCallsTheSixFunctionsInOrder) {
     EXPECT_EQ(standIn.Calls(), QStringLiteral("new_instance,set_stdio,init_with_args,exit,"
                                               "delete_instance"));
     EXPECT_EQ(standIn.Argc(), 3);
-    EXPECT_EQ(standIn.Argv(),
-              QStringLiteral("gswin32c|-dNOPAUSE|/tmp/a file with blanks.ps|"));
+    EXPECT_EQ(standIn.Argv(), QStringLiteral("gswin32c|-dNOPAUSE|/tmp/a file with blanks.ps|"));
     EXPECT_EQ(standIn.CallerHandle(), nullptr);
 }
 
@@ -167,8 +166,8 @@ TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBanner) {
     log.SetProductName(product);
     SetMessageHandler([&log](const QString& m) { log.Append(m); });
 
-    const QString ps = test::WriteFile(QStringLiteral("real/page one.ps"),
-                                       test::TwoPagePostScript());
+    const QString ps =
+        test::WriteFile(QStringLiteral("real/page one.ps"), test::TwoPagePostScript());
     const QString bmp = QDir(test::ScratchDir()).filePath(QStringLiteral("real/out put.bmp"));
     const bool ok = gs::RunGhostscript(
         {QStringLiteral("gswin32c"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
@@ -182,6 +181,7 @@ TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBanner) {
     // 200 x 100 points at 75 dpi.
     EXPECT_EQ(image.width(), 208);
     EXPECT_EQ(image.height(), 104);
-    EXPECT_TRUE(log.Text().startsWith(QStringLiteral("\r\n") + product)) << log.Text().toStdString();
+    EXPECT_TRUE(log.Text().startsWith(QStringLiteral("\r\n") + product))
+        << log.Text().toStdString();
     EXPECT_FALSE(log.Text().contains(QRegularExpression(QStringLiteral("[^\r]\n"))));
 }

@@ -29,7 +29,9 @@ MessageHandler& Handler() {
 }
 } // namespace
 
-void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }
+void SetMessageHandler(MessageHandler handler) {
+    Handler() = std::move(handler);
+}
 
 void AddMessage(const QString& message) {
     if (Handler())

@@ -29,6 +29,17 @@ private:
     QString productName_;
 };
 
+// Showing the messages window, for the parts of the program that offer the user a look at
+// Ghostscript's messages.
+class MessagesWindow {
+public:
+    virtual ~MessagesWindow() = default;
+    // Shows the window and returns at once.
+    virtual void ShowModeless() = 0;
+    // Shows the window and returns when the user has hidden or closed it.
+    virtual void ShowModal() = 0;
+};
+
 // AddMessage reaches the messages window through a handler that the application installs
 // once; until then messages are dropped.
 using MessageHandler = std::function<void(const QString&)>;

@@ -5,7 +5,9 @@
 namespace quillorn {
 
 namespace {
-QString KeyOf(const QString& section, const QString& key) { return section + u'/' + key; }
+QString KeyOf(const QString& section, const QString& key) {
+    return section + u'/' + key;
+}
 } // namespace
 
 SettingsStore::SettingsStore()
@@ -37,6 +39,8 @@ bool SettingsStore::Sync() {
     return settings_->status() == QSettings::NoError;
 }
 
-QString SettingsStore::FileName() const { return settings_->fileName(); }
+QString SettingsStore::FileName() const {
+    return settings_->fileName();
+}
 
 } // namespace quillorn

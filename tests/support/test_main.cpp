@@ -19,7 +19,9 @@ QString& Scratch() {
 }
 } // namespace
 
-QString ScratchDir() { return Scratch(); }
+QString ScratchDir() {
+    return Scratch();
+}
 
 QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes) {
     const QString path = QDir::isAbsolutePath(relativeOrAbsolute)

@@ -6,13 +6,17 @@
 
 namespace quillorn::viewer {
 
-QString StartFragment() { return QStringLiteral("gswin32c -dNOPAUSE -dBATCH"); }
+QString StartFragment() {
+    return QStringLiteral("gswin32c -dNOPAUSE -dBATCH");
+}
 
 QString SaferFragment(bool safer) {
     return safer ? QStringLiteral(" -dSAFER") : QStringLiteral(" -dNOSAFER");
 }
 
-QString DeviceFragment(const QString& device) { return QStringLiteral(" -sDEVICE=") + device; }
+QString DeviceFragment(const QString& device) {
+    return QStringLiteral(" -sDEVICE=") + device;
+}
 
 QString ResolutionFragment(int dotsPerInch) {
     return QStringLiteral(" -r") + QString::number(dotsPerInch);
@@ -24,8 +28,8 @@ QString AlphaFragments(int graphicsAlpha, int textAlpha) {
 }
 
 QString PaperSizeFragment(int media, WindowServices& services, const QString& customMessage) {
-    static const std::array<const char*, 9> kPaper = {
-        "11x17", "a3", "a4", "a5", "b4", "b5", "ledger", "legal", "letter"};
+    static const std::array<const char*, 9> kPaper = {"11x17", "a3",     "a4",    "a5",    "b4",
+                                                      "b5",    "ledger", "legal", "letter"};
     if (media >= 0 && media < static_cast<int>(kPaper.size()))
         return QStringLiteral(" -sPAPERSIZE=") + QLatin1String(kPaper[static_cast<size_t>(media)]);
     if (media == 9)
@@ -50,15 +54,13 @@ QString DisplayDevice(int colourDepth) {
     return QStringLiteral("bmp16m");
 }
 
-QStringList ArgumentList(const QString& line, const QString& outputPath,
-                         const QString& inputPath) {
+QStringList ArgumentList(const QString& line, const QString& outputPath, const QString& inputPath) {
     QStringList args = line.split(u' ');
     args << QStringLiteral("-sOutputFile=") + outputPath << inputPath;
     return args;
 }
 
-QString RenderArgumentLine(const options::Options& options, qint32 page,
-                           WindowServices& services) {
+QString RenderArgumentLine(const options::Options& options, qint32 page, WindowServices& services) {
     return StartFragment() + SaferFragment(options.Safer) +
            DeviceFragment(DisplayDevice(options.ColourDepth)) +
            ResolutionFragment(options.Resolution) +
