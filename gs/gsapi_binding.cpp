@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -63,6 +64,33 @@ std::optional<QStringDecoder>& RunDecoder() {
     return decoder;
 }
 
+// Under -dSAFER Ghostscript still lets a document create and delete files in its temporary
+// directory. Each run therefore gets an empty private one (Ghostscript reads TMPDIR when the
+// instance starts), removed with everything in it when the run ends; the caller's TMPDIR comes
+// back afterwards.
+class ScratchTmpDir {
+public:
+    ScratchTmpDir()
+        : hadOld_(qEnvironmentVariableIsSet("TMPDIR")), old_(qgetenv("TMPDIR")),
+          dir_(QDir::tempPath() + QStringLiteral("/quillorn-gs-XXXXXX")) {
+        if (dir_.isValid())
+            qputenv("TMPDIR", QFile::encodeName(dir_.path()));
+    }
+    ~ScratchTmpDir() {
+        if (hadOld_)
+            qputenv("TMPDIR", old_);
+        else
+            qunsetenv("TMPDIR");
+    }
+    ScratchTmpDir(const ScratchTmpDir&) = delete;
+    ScratchTmpDir& operator=(const ScratchTmpDir&) = delete;
+
+private:
+    bool hadOld_;
+    QByteArray old_;
+    QTemporaryDir dir_;
+};
+
 class RunScope {
 public:
     RunScope() { RunDecoder().emplace(QStringDecoder::System); }
@@ -86,6 +114,7 @@ QString LoadedLibraryName() {
 bool RunGhostscript(const QStringList& args) {
     Library& lib = TheLibrary();
     RunScope scope;
+    ScratchTmpDir scratch;
 
     void* instance = nullptr;
     if (lib.newInstance(&instance, nullptr) < 0)

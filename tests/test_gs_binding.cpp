@@ -185,3 +185,33 @@ TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBanner) {
         << log.Text().toStdString();
     EXPECT_FALSE(log.Text().contains(QRegularExpression(QStringLiteral("[^\r]\n"))));
 }
+
+TEST(RealGhostscript, ADocumentCannotTouchTheUsersTemporaryFiles) {
+    gs::SetLibraryCandidates({});
+    const QString tmp = QDir::tempPath();
+    const QString victim = test::WriteFile(tmp + QStringLiteral("/victim.txt"), "precious");
+    const QString target = tmp + QStringLiteral("/planted.txt");
+    const QByteArray doc = "%!PS\n"
+                           "{ (" +
+                           QFile::encodeName(victim) +
+                           ") deletefile } stopped pop\n"
+                           "{ (" +
+                           QFile::encodeName(target) +
+                           ") (w) file dup (x) writestring "
+                           "closefile } stopped pop\n"
+                           "showpage\n";
+    const QString ps = test::WriteFile(QStringLiteral("hostile.ps"), doc);
+    const QString out = tmp + QStringLiteral("/hostile.bmp");
+    gs::RunGhostscript({QStringLiteral("gswin32c"), QStringLiteral("-dNOPAUSE"),
+                        QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
+                        QStringLiteral("-sDEVICE=bmpmono"), QStringLiteral("-r10"),
+                        QStringLiteral("-sOutputFile=") + out, ps});
+    QFile kept(victim);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("precious"));
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(QFile::exists(out));
+    // The run's private directory is gone and TMPDIR is the caller's again.
+    EXPECT_EQ(QDir::tempPath(), tmp);
+    EXPECT_TRUE(QDir(tmp).entryList({QStringLiteral("quillorn-gs-*")}, QDir::Dirs).isEmpty());
+}

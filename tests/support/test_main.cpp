@@ -57,8 +57,11 @@ int main(int argc, char** argv) {
         return 2;
     const QString root = scratch.path();
     quillorn::test::Scratch() = root;
-    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
+    for (const char* sub : {"home", "config", "data", "cache", "tmp", "runtime"})
         QDir(root).mkpath(QLatin1String(sub));
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
     qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
