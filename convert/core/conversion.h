@@ -1,0 +1,56 @@
+#pragma once
+
+#include "options/core/options.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace quillorn {
+class WindowServices;
+}
+
+namespace quillorn::convert {
+
+// What the conversion dialog shows when Convert is pressed.
+struct ConvertSettings {
+    QString inputFile;
+    int format = -1; // -1: no entry chosen
+    int choice = -1; // the selected option of the format's frame, top to bottom
+    QString jpegQuality;
+    QString resolution;
+    int graphicsAlpha = -1; // position of the chosen entry of "1", "2", "4"; -1: none
+    int textAlpha = -1;
+    QString output;
+};
+
+// The argument line without the output and input files. Shows the custom paper message when
+// options.Media is 9.
+QString ConvertArgumentLine(const ConvertSettings& settings, const options::Options& options,
+                            WindowServices& services);
+// The line split into elements, with the output and input files appended whole.
+QStringList ConvertArgumentList(const ConvertSettings& settings, const options::Options& options,
+                                WindowServices& services);
+
+// "1.5" for 1.5 seconds: at most 7 significant digits, the user's decimal separator.
+QString ElapsedSecondsText(float seconds);
+
+inline const QString kConversionErrorPrompt =
+    QStringLiteral("It looks like an error occured within the PostScript conversion program. "
+                   "Would you like to take a look at the messages?");
+inline const QString kConversionErrorTitle = QStringLiteral("Error in conversion");
+
+enum class RunOutcome {
+    CloseDialog,          // converted (or the user let a failure pass)
+    CloseAndShowMessages, // the user wants to see Ghostscript's messages
+    KeepOpen,             // aborted or refused; the dialog keeps its settings
+};
+
+// One press of Convert: builds the line, runs Ghostscript once over all pages and checks that
+// this run wrote the first output file. Failures are put to the user through services.
+// status is empty in standalone use; otherwise it receives the status bar texts.
+RunOutcome RunConversion(const ConvertSettings& settings, bool standalone,
+                         const options::Options& options, WindowServices& services,
+                         const std::function<void(const QString&)>& status);
+
+} // namespace quillorn::convert

@@ -1,0 +1,155 @@
+#include "convert/core/formats.h"
+
+#include "options/core/number_rule.h"
+#include "viewer/core/gs_arguments.h"
+
+#include <array>
+
+namespace quillorn::convert {
+
+namespace {
+
+constexpr std::array<FormatChoice, 5> kBmp = {{
+    {"optBMPBlack", "Black and White", "bmpmono"},
+    {"optBMPGrey", "Greyscale", "bmpgray"},
+    {"optBMP16", "16 Colour (4-bit)", "bmp16"},
+    {"optBMP256", "256 Colour (8-bit)", "bmp256"},
+    // bmp16m is the 24-bit device, whatever the caption says.
+    {"optBMPTrue", "True Colour (16-bit)", "bmp16m"},
+}};
+constexpr std::array<FormatChoice, 2> kPxl = {{
+    {"optPXLGrey", "Greyscale", "pxlmono"},
+    {"optPXLColour", "Colour", "pxlcolor"},
+}};
+constexpr std::array<FormatChoice, 2> kJpeg = {{
+    {"optJPEGGrey", "Greyscale", "jpeggray"},
+    {"optJPEGColour", "Colour", "jpeg"},
+}};
+constexpr std::array<FormatChoice, 6> kPcx = {{
+    {"optPCXBlack", "Black and White", "pcxmono"},
+    {"optPCXGrey", "Greyscale", "pcxgray"},
+    {"optPCX16", "16 Colour (4-bit)", "pcx16"},
+    {"optPCX256", "256 Colour (8-bit)", "pcx256"},
+    {"optPCXTrue", "True Colour (24-bit)", "pcx24b"},
+    {"optPCXCMYK", "CMYK Colour", "pcxcmyk"},
+}};
+constexpr std::array<FormatChoice, 2> kPsd = {{
+    {"optPSDRGB", "RGB", "psdrgb"},
+    {"optPSDCMYK", "CMYK", "psdcmyk"},
+}};
+constexpr std::array<FormatChoice, 6> kPng = {{
+    {"optPNGBlack", "Black and White", "pngmono"},
+    {"optPNGGrey", "Greyscale", "pnggray"},
+    {"optPNG16", "16 Colour (4-bit)", "png16"},
+    {"optPNG256", "256 Colour (8-bit)", "png256"},
+    {"optPNGTrue", "True Colour (24-bit)", "png16m"},
+    {"optPNGAlpha", "Alpha (32-bit RGBA)", "pngalpha"},
+}};
+constexpr std::array<FormatChoice, 5> kTiff = {{
+    {"optTIFF24", "24-bit RGB output", "tiff24nc"},
+    {"optTIFF12", "12-bit RGB output", "tiff12nc"},
+    {"optTIFFG3", "B&&W G3 Fax Encoding", "tiffg3"},
+    {"optTIFFG4", "B&&W G4 Fax Encoding", "tiffg4"},
+    {"optTIFFLZW", "B&&W LZW Encoding", "tifflzw"},
+}};
+
+// Ghostscript dropped epswrite and pswrite long ago; eps2write and ps2write are their successors.
+const std::array<OutputFormat, kFormatCount> kFormats = {{
+    {"Bitmap (BMP) File", "BMP - Additional Settings", kBmp, 4, nullptr, "-%d.bmp",
+     "Bitmap Files|*.bmp", nullptr},
+    {"Encapsulated PostScript (EPS) File",
+     "Encapsulated PostScript - Additional Settings",
+     {},
+     -1,
+     "eps2write",
+     "-%d.eps",
+     "Encapsulated PostScript Files|*.eps",
+     nullptr},
+    {"HP PCL-XL File", "PXL - Additional Settings", kPxl, 1, nullptr, "-%d.pcl", "PCL files|*.pcl",
+     nullptr},
+    {"JPEG/JFIF File", "JPEG - Additional Settings", kJpeg, 1, nullptr, "-%d.jpg",
+     "JPEG files|*.jpeg;*.jpg", nullptr},
+    {"PCX File", "PCX - Additional Settings", kPcx, 4, nullptr, "-%d.pcx", "PCX files|*.pcx",
+     nullptr},
+    {"Photoshop (PSD) File", "PSD - Additional Settings", kPsd, 0, nullptr, "-%d.psd",
+     "Photoshop Files|*.psd", nullptr},
+    {"Portable Document Format (PDF) File",
+     "PDF - Additional Settings",
+     {},
+     -1,
+     "pdfwrite -dCompatibilityLevel=1.3 -dPDFSETTINGS=/prepress",
+     ".pdf",
+     "Portable Data Format file|*.pdf",
+     "lblPDFNone"},
+    {"Portable Network Graphics (PNG) File", "PNG - Additional Settings", kPng, 4, nullptr,
+     "-%d.png", "Portable Network Graphics file|*.png", nullptr},
+    {"Portable Network Map (PNM) File",
+     "PNM - Additional Settings",
+     {},
+     -1,
+     "pnm",
+     "-%d.pnm",
+     "Portable Network Map Files|*.pnm",
+     "lblPNMNone"},
+    {"PostScript (PS) File",
+     "PostScript - Additional Settings",
+     {},
+     -1,
+     "ps2write",
+     ".ps",
+     "PostScript file|*.ps",
+     nullptr},
+    {"Tagged Image File Format (TIFF) File", "TIFF - Additional Settings", kTiff, 0, nullptr,
+     "-%d.tiff", "Tagged Image File Format|*.tiff;*.tif", nullptr},
+}};
+
+} // namespace
+
+std::span<const OutputFormat> FormatTable() {
+    return kFormats;
+}
+
+const OutputFormat* FormatAt(int index) {
+    if (index < 0 || index >= kFormatCount)
+        return nullptr;
+    return &kFormats[static_cast<size_t>(index)];
+}
+
+QString DeviceFragmentFor(int format, int choice, QStringView jpegQuality) {
+    const OutputFormat* f = FormatAt(format);
+    if (!f)
+        return {};
+    const char* device = f->device;
+    if (!f->choices.empty()) {
+        if (choice < 0 || choice >= static_cast<int>(f->choices.size()))
+            return {};
+        device = f->choices[static_cast<size_t>(choice)].device;
+    }
+    QString fragment = viewer::DeviceFragment(QLatin1String(device));
+    if (format == kFormatJpeg)
+        fragment += QStringLiteral(" -dJPEGQ=") + ArgumentNumber(jpegQuality);
+    return fragment;
+}
+
+QString ProposeOutputName(const QString& inputFile, int format) {
+    const OutputFormat* f = FormatAt(format);
+    const qsizetype dot = inputFile.lastIndexOf(u'.');
+    const QString base = dot < 0 ? inputFile : inputFile.left(dot);
+    return f ? base + QLatin1String(f->nameEnding) : base;
+}
+
+QString DialogFilter(const QString& filter) {
+    const qsizetype bar = filter.indexOf(u'|');
+    if (bar < 0)
+        return filter;
+    QString patterns = filter.mid(bar + 1);
+    patterns.replace(u';', u' ');
+    return filter.left(bar) + QStringLiteral(" (") + patterns + u')';
+}
+
+QString ArgumentNumber(QStringView text) {
+    // QString::number ignores the locale; adding 0.0 turns a negative zero into a plain 0.
+    return QString::number(options::NumberFromText(text) + 0.0, 'g', 15);
+}
+
+} // namespace quillorn::convert

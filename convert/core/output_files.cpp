@@ -1,0 +1,98 @@
+#include "convert/core/output_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sys/stat.h>
+
+namespace quillorn::convert {
+
+namespace {
+
+std::optional<struct stat> Stat(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return st;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// What a printf-style whole-number conversion makes of page numbers from 1 on, as a regular
+// expression: zero-padded to the width, or padded with blanks.
+QString PageNumberPattern(const QRegularExpressionMatch& m) {
+    const QString flags = m.captured(1);
+    const int width = m.captured(2).toInt();
+    const QString sign = flags.contains(u'+') ? QStringLiteral("\\+") : QString();
+    if (flags.contains(u'0') && !flags.contains(u'-') && width > 1)
+        return sign + QStringLiteral("(?:[0-9]{%1}|[1-9][0-9]{%1,})").arg(width);
+    return QStringLiteral(" *") + sign + QStringLiteral("[1-9][0-9]* *");
+}
+
+// The file name pattern as a regular expression: each whole-number conversion (which
+// Ghostscript fills with the page number) matches the texts it makes; "%%" is a literal "%".
+QRegularExpression PagePattern(const QString& fileName) {
+    static const QRegularExpression conversion(QStringLiteral("%%|%([-+ #0]*)([0-9]*)[diu]"));
+    QString pattern;
+    qsizetype from = 0;
+    for (auto it = conversion.globalMatch(fileName); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        pattern += QRegularExpression::escape(fileName.mid(from, m.capturedStart() - from));
+        pattern += m.captured() == QLatin1String("%%") ? QStringLiteral("%") : PageNumberPattern(m);
+        from = m.capturedEnd();
+    }
+    pattern += QRegularExpression::escape(fileName.mid(from));
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern));
+}
+
+} // namespace
+
+QString FirstOutputName(const QString& outputName) {
+    QString name = outputName;
+    name.replace(QStringLiteral("%d"), QStringLiteral("1"));
+    name.replace(QStringLiteral("%02d"), QStringLiteral("01"));
+    name.replace(QStringLiteral("%03d"), QStringLiteral("001"));
+    return name;
+}
+
+bool WouldOverwriteInput(const QString& outputName, const QString& inputFile) {
+    const std::optional<struct stat> input = Stat(inputFile);
+    if (!input || outputName.isEmpty())
+        return false; // nothing there to lose
+    if (const auto first = Stat(FirstOutputName(outputName)); first && SameFile(*first, *input))
+        return true;
+    const QFileInfo output(outputName);
+    if (!output.fileName().contains(u'%'))
+        return false;
+    const QRegularExpression pattern = PagePattern(output.fileName());
+    const QDir folder(output.absolutePath());
+    const QStringList entries = folder.entryList(QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString& entry : entries) {
+        if (!pattern.match(entry).hasMatch())
+            continue;
+        if (const auto page = Stat(folder.filePath(entry)); page && SameFile(*page, *input))
+            return true;
+    }
+    return false;
+}
+
+FileWitness::FileWitness(const QString& path) : path_(path), before_(Take(path)) {}
+
+std::optional<FileWitness::Stamp> FileWitness::Take(const QString& path) {
+    const std::optional<struct stat> st = Stat(path);
+    if (!st || !S_ISREG(st->st_mode))
+        return std::nullopt;
+    return Stamp{st->st_dev, st->st_ino, st->st_size,
+                 st->st_mtim.tv_sec * 1000000000LL + st->st_mtim.tv_nsec,
+                 st->st_ctim.tv_sec * 1000000000LL + st->st_ctim.tv_nsec};
+}
+
+bool FileWitness::CreatedOrRewritten() const {
+    const std::optional<Stamp> now = Take(path_);
+    return now && (!before_ || !(*now == *before_));
+}
+
+} // namespace quillorn::convert
