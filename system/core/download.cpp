@@ -1,0 +1,205 @@
+#include "system/core/download.h"
+
+#include "app/core/message_log.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QStandardPaths>
+#include <memory>
+
+namespace quillorn::system {
+
+QString DownloadDirectory() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return dir.isEmpty() ? QDir::homePath() : dir;
+}
+
+QString RedMonDownloadUrl() {
+    return QStringLiteral("https://www.ghostgum.com.au/download/redmon17.zip");
+}
+
+QString GhostscriptArchiveName() {
+    return QStringLiteral("ghostscript-10.0.0-linux-x86_64.tgz");
+}
+
+QString GhostscriptDownloadUrl() {
+    return QStringLiteral("https://github.com/ArtifexSoftware/ghostpdl-downloads/releases/"
+                          "download/gs1000/") +
+           GhostscriptArchiveName();
+}
+
+QString ResolveDownloadDirectory(const QString& directory) {
+    const QString d = directory.trimmed().toLower();
+    if (d == QLatin1String("c:") || d == QLatin1String("c:\\") || d == QLatin1String("c:/"))
+        return DownloadDirectory();
+    return directory;
+}
+
+QString DownloadTarget(const QString& directory, const QString& fileName) {
+    return QDir::cleanPath(directory + QLatin1Char('/') + fileName);
+}
+
+namespace {
+
+// The bytes of a transfer in progress. Removed when it goes out of scope unless the whole body
+// arrived and it was renamed to the target.
+class PartFile {
+public:
+    explicit PartFile(const QString& target) : file_(target + QStringLiteral(".part")) {}
+    ~PartFile() {
+        if (!committed_) {
+            file_.close();
+            QFile::remove(file_.fileName());
+        }
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    bool Open() { return file_.open(QIODevice::WriteOnly | QIODevice::Truncate); }
+    bool Write(const QByteArray& bytes) { return file_.write(bytes) == bytes.size(); }
+    qint64 Size() const { return file_.size(); }
+    QString Error() const { return file_.fileName() + QStringLiteral(": ") + file_.errorString(); }
+
+    // Moves the finished file to the target, replacing what is there.
+    bool Commit(const QString& target, QString& error) {
+        if (!file_.flush()) {
+            error = Error();
+            return false;
+        }
+        file_.close();
+        if (QFileInfo(target).isFile() || QFileInfo(target).isSymLink())
+            QFile::remove(target);
+        if (!file_.rename(target)) {
+            error = Error();
+            return false;
+        }
+        committed_ = true;
+        return true;
+    }
+
+private:
+    QFile file_;
+    bool committed_ = false;
+};
+
+// Shared with the view's cancel function, which may outlive the transfer.
+struct TransferState {
+    QPointer<QNetworkReply> reply;
+    bool cancelled = false;
+};
+
+} // namespace
+
+TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView& view,
+                           const QString& title, int idleTimeoutMs) {
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return {false, QStringLiteral("not an http or https address: ") + url.toString()};
+    const QString directory = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(directory))
+        return {false, QStringLiteral("cannot create the directory ") + directory};
+
+    PartFile part(target);
+    if (!part.Open())
+        return {false, part.Error()};
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(idleTimeoutMs);
+    // Declared after the manager, so it goes first.
+    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+
+    auto state = std::make_shared<TransferState>();
+    state->reply = reply.get();
+    bool writeFailed = false;
+    auto drain = [&] {
+        if (writeFailed)
+            return;
+        if (!part.Write(reply->readAll())) {
+            writeFailed = true;
+            reply->abort();
+        }
+    };
+
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
+                     [&view](qint64 received, qint64 total) { view.SetProgress(received, total); });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    view.ShowProgress(title, target, [state] {
+        if (state->reply && state->reply->isRunning()) {
+            state->cancelled = true;
+            state->reply->abort();
+        }
+    });
+    // A cancel during ShowProgress has already finished the reply.
+    if (!reply->isFinished())
+        loop.exec();
+    view.HideProgress();
+
+    if (state->cancelled)
+        return {false, QStringLiteral("cancelled")};
+    if (reply->error() == QNetworkReply::NoError)
+        drain();
+    if (writeFailed)
+        return {false, part.Error()};
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        return {false,
+                QStringLiteral("nothing received for %1 seconds").arg(idleTimeoutMs / 1000.0)};
+    if (reply->error() != QNetworkReply::NoError)
+        return {false, reply->errorString()};
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
+        return {false, QStringLiteral("the server answered %1").arg(status.toInt())};
+    // Qt reports most early ends as errors; a body shorter than announced is one as well.
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && !reply->hasRawHeader("Content-Encoding") &&
+        length.toLongLong() != part.Size())
+        return {false, QStringLiteral("the transfer ended after %1 of %2 bytes")
+                           .arg(part.Size())
+                           .arg(length.toLongLong())};
+    QString error;
+    if (!part.Commit(target, error))
+        return {false, error};
+    return {true, {}};
+}
+
+bool DownloadFile(const QString& title, const QString& url, const QString& directory,
+                  const QString& fileName, WindowServices& services, DownloadView& view,
+                  int idleTimeoutMs) {
+    const QString target = DownloadTarget(ResolveDownloadDirectory(directory), fileName);
+    const auto fileThere = [&target] { return QFileInfo(target).isFile(); };
+    // A leftover from an earlier attempt must not count as this download; one that cannot be
+    // removed would, so give up.
+    if (fileThere() && !QFile::remove(target))
+        return false;
+
+    QString destination = target;
+    switch (view.AskWhere(title, url, target)) {
+    case DownloadChoice::Cancel:
+        return fileThere();
+    case DownloadChoice::SaveElsewhere:
+        destination = services.SaveFileDialog(title, QStringLiteral("All files (*)"), target);
+        if (destination.isEmpty())
+            return fileThere();
+        break;
+    case DownloadChoice::Save:
+        break;
+    }
+
+    const TransferResult result = FetchToFile(QUrl(url), destination, view, title, idleTimeoutMs);
+    if (!result.complete)
+        AddMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
+                   result.error + QStringLiteral("\n"));
+    return fileThere();
+}
+
+} // namespace quillorn::system

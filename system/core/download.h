@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/core/services.h"
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+namespace quillorn::system {
+
+// A transfer that receives nothing for this long has failed.
+inline constexpr int kIdleTimeoutMs = 60000;
+
+// The user's download directory, where the callers' "c:\" points.
+QString DownloadDirectory();
+// The RedMon 1.7 archive and the Ghostscript release archive for Linux.
+QString RedMonDownloadUrl();
+QString GhostscriptDownloadUrl();
+QString GhostscriptArchiveName();
+
+// The callers name the download directory "c:\" or "c:"; any other directory stands as given.
+QString ResolveDownloadDirectory(const QString& directory);
+// The directory and the file name joined by one separator.
+QString DownloadTarget(const QString& directory, const QString& fileName);
+
+// What the user answers when asked where a download goes.
+enum class DownloadChoice { Save, SaveElsewhere, Cancel };
+
+// The user's side of a download: where to put it, and the progress with its Cancel button.
+// frmDownload is the real one; tests script it.
+class DownloadView {
+public:
+    virtual ~DownloadView() = default;
+    virtual DownloadChoice AskWhere(const QString& title, const QString& url,
+                                    const QString& destination) = 0;
+    // `cancel` may be called at any time until HideProgress; it stops the transfer.
+    virtual void ShowProgress(const QString& title, const QString& destination,
+                              std::function<void()> cancel) = 0;
+    // total is -1 while unknown.
+    virtual void SetProgress(qint64 received, qint64 total) = 0;
+    virtual void HideProgress() = 0;
+};
+
+struct TransferResult {
+    bool complete = false;
+    QString error; // why it did not complete; empty on success
+};
+
+// Fetches an http or https address into target. The bytes go into target + ".part", which is
+// renamed to target only when the whole body has arrived; in every other case no file is left
+// at target nor beside it. Runs a local event loop, so the program's windows stay live.
+TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView& view,
+                           const QString& title, int idleTimeoutMs = kIdleTimeoutMs);
+
+// Asks the user where the file goes and fetches it. True exactly when a file exists at
+// directory/fileName afterwards; a file already there is deleted first, so a leftover never
+// counts. Shows no message box of its own.
+bool DownloadFile(const QString& title, const QString& url, const QString& directory,
+                  const QString& fileName, WindowServices& services, DownloadView& view,
+                  int idleTimeoutMs = kIdleTimeoutMs);
+
+} // namespace quillorn::system
