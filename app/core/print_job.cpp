@@ -1,0 +1,70 @@
+#include "app/core/print_job.h"
+
+#include "app/core/temp_file.h"
+
+#include <QFile>
+#include <array>
+#include <cerrno>
+#include <unistd.h>
+
+namespace quillorn::app {
+
+namespace {
+// One read; 0 at the end of the input and for any failure other than an interruption.
+qint64 ReadPiece(int fd, char* buffer, qint64 size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, static_cast<size_t>(size));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return 0;
+    }
+}
+} // namespace
+
+bool IsTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+SavedPrintJob SavePrintJob(int fd) {
+    SavedPrintJob job;
+    if (fd < 0 || IsTerminal(fd))
+        return job;
+    std::array<char, kPrintJobReadSize> buffer;
+
+    ++job.reads;
+    qint64 n = ReadPiece(fd, buffer.data(), kPrintJobReadSize);
+    if (n == 0)
+        return job;
+
+    const QString path = GetTempFile();
+    if (path.isEmpty()) {
+        job.error = QStringLiteral("no temporary file could be made");
+        return job;
+    }
+    TempFileGuard guard(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        job.error = file.errorString();
+        return job;
+    }
+    while (n > 0) {
+        if (file.write(buffer.data(), n) != n) {
+            job.error = file.errorString();
+            return job;
+        }
+        job.size += n;
+        ++job.reads;
+        n = ReadPiece(fd, buffer.data(), kPrintJobReadSize);
+    }
+    if (!file.flush()) {
+        job.error = file.errorString();
+        return job;
+    }
+    file.close();
+    guard.Release();
+    job.path = path;
+    return job;
+}
+
+} // namespace quillorn::app

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace quillorn::app {
+
+// The desktop theme's icon name for a toolbar picture key ("Open", "Save", "zoomin", ...).
+QString ThemeIconName(const QString& pictureKey);
+
+// A simple picture drawn here, so a bare machine without an icon theme still shows one.
+QIcon FallbackToolbarIcon(const QString& pictureKey);
+
+// The theme's icon for the picture key, or the drawn one.
+QIcon ToolbarIcon(const QString& pictureKey);
+
+} // namespace quillorn::app
