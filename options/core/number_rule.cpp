@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cmath>
+#include <limits>
 
 namespace quillorn::options {
 
@@ -21,18 +22,30 @@ QString Squeezed(QStringView text) {
     return out;
 }
 
+bool AsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// A value too large for a double stays the largest finite one of its sign, so that it still
+// reads as "out of range" for every field and never turns into an infinity.
+double Bounded(double value) {
+    constexpr double kMax = std::numeric_limits<double>::max();
+    return value > kMax ? kMax : value < -kMax ? -kMax : value;
+}
+
 double RadixNumber(QStringView digits, int radix) {
     double value = 0;
     for (QChar c : digits) {
-        const int d = c.isDigit() ? c.digitValue()
-                      : (radix == 16 && c.toUpper() >= u'A' && c.toUpper() <= u'F')
-                          ? c.toUpper().unicode() - u'A' + 10
+        const QChar upper = c.toUpper();
+        const int d = AsciiDigit(c) ? c.unicode() - u'0'
+                      : (radix == 16 && upper >= u'A' && upper <= u'F')
+                          ? upper.unicode() - u'A' + 10
                           : -1;
         if (d < 0 || d >= radix)
             break;
         value = value * radix + d;
     }
-    return value;
+    return Bounded(value);
 }
 
 } // namespace
@@ -53,7 +66,7 @@ double NumberFromText(QStringView text) {
         number += s[i++];
     bool anyDigit = false, dot = false;
     for (; i < s.size(); ++i) {
-        if (s[i].isDigit() && s[i].unicode() < 128) {
+        if (AsciiDigit(s[i])) {
             number += s[i];
             anyDigit = true;
         } else if (s[i] == u'.' && !dot) {
@@ -71,24 +84,40 @@ double NumberFromText(QStringView text) {
         if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
             exponent += s[j++];
         const qsizetype digitsStart = j;
-        while (j < s.size() && s[j].isDigit() && s[j].unicode() < 128)
+        while (j < s.size() && AsciiDigit(s[j]))
             exponent += s[j++];
         if (j > digitsStart)
             number += exponent;
     }
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0;
+    if (ok)
+        return value;
+    // Qt gives an infinity for a number too large and 0 for one too small for a double.
+    return std::isinf(value) ? Bounded(value) : 0;
 }
 
 double RoundHalfEven(double value) {
-    return std::nearbyint(value);
+    // Spelled out rather than left to the floating-point environment's rounding mode, which a
+    // loaded library may have changed.
+    if (!std::isfinite(value))
+        return value;
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    if (fraction < 0.5)
+        return floor;
+    if (fraction > 0.5)
+        return floor + 1;
+    return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
 std::optional<std::int64_t> WholeNumberFromText(QStringView text, std::int64_t min,
                                                 std::int64_t max) {
     const double rounded = RoundHalfEven(NumberFromText(text));
-    if (!(rounded >= static_cast<double>(min) && rounded <= static_cast<double>(max)))
+    // 2^63 itself compares equal to a max of INT64_MAX once that is converted to a double.
+    constexpr double kTwoToThe63 = 9223372036854775808.0;
+    if (!(rounded >= static_cast<double>(min) && rounded <= static_cast<double>(max) &&
+          rounded < kTwoToThe63))
         return std::nullopt;
     return static_cast<std::int64_t>(rounded);
 }

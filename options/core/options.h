@@ -7,6 +7,7 @@ namespace quillorn::options {
 struct CustomMediaSize {
     std::int32_t Width = 0;
     std::int32_t Height = 0;
+    friend bool operator==(const CustomMediaSize&, const CustomMediaSize&) = default;
 };
 
 // The program-wide record of the user's choices. All zero and false until the stored options
@@ -23,6 +24,7 @@ struct Options {
     std::int16_t TextAlpha = 0;
     std::int16_t GraphicsAlpha = 0;
     bool OverrideDefaultMedia = false;
+    friend bool operator==(const Options&, const Options&) = default;
 };
 
 // The one record the program's windows share.

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "options/core/options.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillorn::options {
+
+// The entries of the colour-depth list; an entry's position is the ColourDepth it stands for.
+QStringList ColourDepthEntries();
+// The entries of the two anti-aliasing lists: "1", "2", "4".
+QStringList AlphaEntries();
+
+// What the display settings dialog shows for the four display fields.
+struct DisplaySettingsView {
+    QString resolutionText;
+    // Three characters, or more when the resolution itself (one the zoom reached) needs more,
+    // so that it is shown whole and survives an OK without changes.
+    int resolutionMaxLength = 3;
+    // List positions; -1 shows no selection.
+    int depthPosition = -1;
+    int textAlphaPosition = -1;
+    int graphicsAlphaPosition = -1;
+};
+
+// The list position of an anti-aliasing value (1, 2, 4), -1 for any other value.
+int AlphaPosition(int alpha);
+
+DisplaySettingsView DisplaySettingsFromOptions(const Options& options);
+
+// Puts what the dialog holds into the record. The resolution is the whole number read from its
+// text (0 when the text does not begin with a number); one that does not fit the field keeps
+// the old value. A list with no selection keeps its field.
+void ApplyDisplaySettings(const DisplaySettingsView& view, Options& options);
+
+} // namespace quillorn::options
