@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -82,6 +83,28 @@ QStringList ConvertArgumentList(const ConvertSettings& settings, const options::
                                 settings.inputFile);
 }
 
+QStringList LibraryArguments(const QStringList& args) {
+    static const QStringList kVectorDevices = {
+        QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sDEVICE=ps2write"),
+        QStringLiteral("-sDEVICE=eps2write"), QStringLiteral("-sDEVICE=pxlmono"),
+        QStringLiteral("-sDEVICE=pxlcolor")};
+    // Only the switches before the two file elements are looked at.
+    const qsizetype switches = std::max<qsizetype>(0, args.size() - 2);
+    bool vector = false;
+    for (qsizetype i = 0; i < switches; ++i)
+        vector = vector || kVectorDevices.contains(args[i]);
+    if (!vector)
+        return args;
+    QStringList out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const bool alpha = i < switches && (args[i].startsWith(u"-dGraphicsAlphaBits=") ||
+                                            args[i].startsWith(u"-dTextAlphaBits="));
+        if (!alpha)
+            out << args[i];
+    }
+    return out;
+}
+
 QString ElapsedSecondsText(float seconds) {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -111,7 +134,7 @@ RunOutcome RunConversion(const ConvertSettings& settings, bool standalone,
         },
         [&] {
             try {
-                run.ghostscriptSucceeded = gs::RunGhostscript(run.args);
+                run.ghostscriptSucceeded = gs::RunGhostscript(LibraryArguments(run.args));
             } catch (const gs::LibraryError& e) {
                 throw StepFailure{e.Code(), e.Description()};
             }

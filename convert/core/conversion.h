@@ -32,6 +32,11 @@ QString ConvertArgumentLine(const ConvertSettings& settings, const options::Opti
 QStringList ConvertArgumentList(const ConvertSettings& settings, const options::Options& options,
                                 WindowServices& services);
 
+// The argument list as the loaded Ghostscript takes it. Anti-aliasing means nothing to the
+// devices that write page descriptions (PDF, PostScript, EPS, PCL-XL); older Ghostscript ignored
+// the switches for them, current versions refuse to run, so they are left out for those devices.
+QStringList LibraryArguments(const QStringList& args);
+
 // "1.5" for 1.5 seconds: at most 7 significant digits, the user's decimal separator.
 QString ElapsedSecondsText(float seconds);
 

@@ -48,6 +48,14 @@ QRegularExpression PagePattern(const QString& fileName) {
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern));
 }
 
+// The path with its folder's links resolved; the file itself need not exist.
+QString ResolvedPath(const QString& path) {
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                            : folder + u'/' + info.fileName();
+}
+
 } // namespace
 
 QString FirstOutputName(const QString& outputName) {
@@ -59,8 +67,13 @@ QString FirstOutputName(const QString& outputName) {
 }
 
 bool WouldOverwriteInput(const QString& outputName, const QString& inputFile) {
+    if (outputName.isEmpty() || inputFile.isEmpty())
+        return false;
+    // Even a missing input must not be named as the output: Ghostscript would read what it writes.
+    if (ResolvedPath(FirstOutputName(outputName)) == ResolvedPath(inputFile))
+        return true;
     const std::optional<struct stat> input = Stat(inputFile);
-    if (!input || outputName.isEmpty())
+    if (!input)
         return false; // nothing there to lose
     if (const auto first = Stat(FirstOutputName(outputName)); first && SameFile(*first, *input))
         return true;

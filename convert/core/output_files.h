@@ -11,7 +11,7 @@ namespace quillorn::convert {
 QString FirstOutputName(const QString& outputName);
 
 // True when writing to outputName would write over inputFile: the first output file is the input
-// (symbolic and hard links resolved), or a page-number pattern in the file name matches a file
+// (symbolic and hard links resolved; also when no file stands at that name yet), or a page-number pattern in the file name matches a file
 // in the output's folder that is the input.
 bool WouldOverwriteInput(const QString& outputName, const QString& inputFile);
 

@@ -48,6 +48,28 @@ TEST(ConvertArguments, WorkedExampleKeepsBlanksInBothFileElements) {
                                  "-sOutputFile=/docs/a b.pdf", "/docs/a b.ps"}));
 }
 
+TEST(ConvertArguments, VectorDevicesReachTheLibraryWithoutAntiAliasing) {
+    ConvertSettings s = Defaults(QStringLiteral("/docs/-dTextAlphaBits=4"),
+                                 QStringLiteral("/docs/-dGraphicsAlphaBits=4"));
+    for (int format : {kFormatPdf, kFormatPs, kFormatEps, kFormatPxl}) {
+        s.format = format;
+        s.choice = format == kFormatPxl ? 0 : -1;
+        const QStringList designed = List(s);
+        const QStringList passed = LibraryArguments(designed);
+        ASSERT_EQ(passed.size(), designed.size() - 2) << format;
+        // The file elements stay, even when their names look like the switches.
+        EXPECT_EQ(passed.mid(passed.size() - 2), designed.mid(designed.size() - 2));
+        EXPECT_FALSE(passed.mid(0, passed.size() - 2).join(u' ').contains(u"AlphaBits"));
+        const qsizetype alpha = designed.indexOf(QStringLiteral("-dGraphicsAlphaBits=4"));
+        EXPECT_EQ(passed.mid(0, alpha), designed.mid(0, alpha));
+    }
+    for (int format : {kFormatPng, kFormatTiff, kFormatJpeg, kFormatBmp}) {
+        s.format = format;
+        s.choice = 0;
+        EXPECT_EQ(LibraryArguments(List(s)), List(s)) << format;
+    }
+}
+
 TEST(ConvertArguments, JpegQualityFollowsTheDeviceAndNumbersReadByTheRule) {
     ConvertSettings s = Defaults(QStringLiteral("in.ps"), QStringLiteral("out-%d.jpg"));
     s.format = kFormatJpeg;
@@ -201,8 +223,9 @@ TEST(OutputNames, OverwritingTheInputIsRecognisedThroughLinks) {
     EXPECT_TRUE(WouldOverwriteInput(ps, ps));
     EXPECT_FALSE(WouldOverwriteInput(dir + QStringLiteral("/report-%d.png"), input));
     EXPECT_FALSE(WouldOverwriteInput(dir + QStringLiteral("/other.pdf"), input));
-    EXPECT_FALSE(WouldOverwriteInput(dir + QStringLiteral("/missing.pdf"),
-                                     dir + QStringLiteral("/missing.pdf")));
+    EXPECT_TRUE(WouldOverwriteInput(dir + QStringLiteral("/missing.pdf"),
+                                    dir + QStringLiteral("/sub/../missing.pdf")));
+    EXPECT_FALSE(WouldOverwriteInput(dir + QStringLiteral("/missing.pdf"), {}));
 
     ASSERT_TRUE(QFile::link(input, dir + QStringLiteral("/link.pdf")));
     EXPECT_TRUE(WouldOverwriteInput(dir + QStringLiteral("/link.pdf"), input));
