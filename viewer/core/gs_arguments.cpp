@@ -54,10 +54,24 @@ QString DisplayDevice(int colourDepth) {
     return QStringLiteral("bmp16m");
 }
 
+namespace {
+QString PlainFileName(const QString& path) {
+    if (path.startsWith(u'-') || path.startsWith(u'@') || path.startsWith(u'%') ||
+        path.startsWith(u'|'))
+        return QStringLiteral("./") + path;
+    return path;
+}
+} // namespace
+
 QStringList ArgumentList(const QString& line, const QString& outputPath, const QString& inputPath) {
     QStringList args = line.split(u' ');
-    args << QStringLiteral("-sOutputFile=") + outputPath << inputPath;
+    args << QStringLiteral("-sOutputFile=") + PlainFileName(outputPath) << PlainFileName(inputPath);
     return args;
+}
+
+QString LiteralOutputPath(const QString& path) {
+    QString literal = path;
+    return literal.replace(u'%', QStringLiteral("%%"));
 }
 
 QString RenderArgumentLine(const options::Options& options, qint32 page, WindowServices& services) {

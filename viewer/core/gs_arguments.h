@@ -31,7 +31,13 @@ QString PageRangeFragment(qint32 page);
 QString DisplayDevice(int colourDepth);
 
 // Splits the line at every blank, then appends the output and input files as whole elements.
+// A file name that Ghostscript would read as something else (a switch "-x", an argument file
+// "@x", a device "%pipe%x" or a pipe "|x") is passed as "./" and the name, the same file.
 QStringList ArgumentList(const QString& line, const QString& outputPath, const QString& inputPath);
+
+// An output path with every "%" doubled, so Ghostscript writes exactly that file instead of
+// reading a page-number placeholder into it.
+QString LiteralOutputPath(const QString& path);
 
 // The renderer's whole argument line (fragments 1 to 8) for one page.
 QString RenderArgumentLine(const options::Options& options, qint32 page, WindowServices& services);

@@ -1,0 +1,131 @@
+// The window-free rules of the viewer: page answers, the elapsed-time text, the viewport
+// geometry, drops, and loading a rendered bitmap.
+#include "gs/gsapi_binding.h"
+#include "tests/support/test_env.h"
+#include "tests/viewer/viewer_test_host.h"
+#include "viewer/core/document_files.h"
+#include "viewer/core/page_bitmap.h"
+#include "viewer/core/page_number.h"
+#include "viewer/core/scroll_geometry.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <gtest/gtest.h>
+
+using namespace quillorn;
+using namespace quillorn::viewer;
+
+TEST(PageAnswer, WholePartRoundedDown) {
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("3.9"), c), qint16(3));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("-0.5"), c), qint16(-1));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("-2"), c), qint16(-2));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("0"), c), qint16(0));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("  7 "), c), qint16(7));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("1e2"), c), qint16(100));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("32767.9"), c), qint16(32767));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("-32768"), c), qint16(-32768));
+}
+
+TEST(PageAnswer, NotANumberOrOutOfRangeGivesNothing) {
+    const QLocale c = QLocale::c();
+    for (const char* answer :
+         {"", "   ", "abc", "12abc", "99999", "32768", "-32768.5", "inf", "nan", "1,5", "&H10"})
+        EXPECT_FALSE(PageFromAnswer(QString::fromLatin1(answer), c).has_value()) << answer;
+}
+
+TEST(PageAnswer, UserDecimalSeparatorAndPointBothRead) {
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("2,7"), german), qint16(2));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("2.7"), german), qint16(2));
+    EXPECT_FALSE(PageFromAnswer(QStringLiteral("1.000"), german) == qint16(1000));
+}
+
+TEST(RedrawnStatus, GeneralNumberFormat) {
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(RedrawnText(1.5f, c), QStringLiteral("Redrawn, took 1.5 seconds"));
+    EXPECT_EQ(RedrawnText(0.3671875f, c), QStringLiteral("Redrawn, took 0.3671875 seconds"));
+    EXPECT_EQ(RedrawnText(2.0f, c), QStringLiteral("Redrawn, took 2 seconds"));
+    EXPECT_EQ(RedrawnText(0.0f, c), QStringLiteral("Redrawn, took 0 seconds"));
+    EXPECT_EQ(RedrawnText(1.0f / 3.0f, c), QStringLiteral("Redrawn, took 0.3333333 seconds"));
+    EXPECT_EQ(RedrawnText(12345.5f, c), QStringLiteral("Redrawn, took 12345.5 seconds"));
+    EXPECT_EQ(RedrawnText(1.5f, QLocale(QLocale::German, QLocale::Germany)),
+              QStringLiteral("Redrawn, took 1,5 seconds"));
+    EXPECT_EQ(RedrawnText(12345.5f, QLocale(QLocale::English, QLocale::UnitedStates)),
+              QStringLiteral("Redrawn, took 12345.5 seconds"));
+}
+
+TEST(RedrawnStatus, ElapsedAcrossMidnight) {
+    EXPECT_FLOAT_EQ(ElapsedSeconds(10.0f, 11.5f), 1.5f);
+    EXPECT_FLOAT_EQ(ElapsedSeconds(86399.5f, 0.25f), 0.75f);
+    EXPECT_FLOAT_EQ(ElapsedSeconds(5.0f, 5.0f), 0.0f);
+}
+
+TEST(ViewportGeometry, FillsTheAreaLessTheBars) {
+    const ViewportLayout l = LayoutViewport(QSize(800, 600), 15, 16);
+    EXPECT_EQ(l.container, QRect(0, 0, 785, 584));
+    EXPECT_EQ(l.verScroll, QRect(785, 0, 15, 584));
+    EXPECT_EQ(l.horScroll, QRect(0, 584, 785, 16));
+    const ViewportLayout tiny = LayoutViewport(QSize(5, 3), 15, 16);
+    EXPECT_EQ(tiny.container.size(), QSize(0, 0));
+    EXPECT_GE(tiny.verScroll.height(), 0);
+    EXPECT_GE(tiny.horScroll.width(), 0);
+}
+
+TEST(ViewportGeometry, RangesFollowThePage) {
+    ScrollRanges r = RangesFor(QSize(100, 50), QSize(300, 200));
+    EXPECT_EQ(r.horMaximum, 0);
+    EXPECT_EQ(r.verMaximum, 0);
+    EXPECT_FALSE(r.horEnabled);
+    EXPECT_FALSE(r.verEnabled);
+    r = RangesFor(QSize(500, 200), QSize(300, 200));
+    EXPECT_EQ(r.horMaximum, 200);
+    EXPECT_TRUE(r.horEnabled);
+    EXPECT_FALSE(r.verEnabled);
+    // Beyond the old 16-bit range the page still scrolls to its end.
+    r = RangesFor(QSize(300, 100000), QSize(300, 200));
+    EXPECT_EQ(r.verMaximum, 99800);
+    EXPECT_TRUE(r.verEnabled);
+}
+
+TEST(DroppedFiles, OneLocalDocumentOnly) {
+    const auto local = [](const char* p) { return QUrl::fromLocalFile(QString::fromUtf8(p)); };
+    EXPECT_EQ(DroppedDocument({local("/d/a.ps")}), QStringLiteral("/d/a.ps"));
+    EXPECT_EQ(DroppedDocument({local("/d/B.EPS")}), QStringLiteral("/d/B.EPS"));
+    EXPECT_EQ(DroppedDocument({local("/d/Über c.pdf")}), QStringLiteral("/d/Über c.pdf"));
+    EXPECT_FALSE(DroppedDocument({}));
+    EXPECT_FALSE(DroppedDocument({local("/d/a.ps"), local("/d/b.ps")}));
+    EXPECT_FALSE(DroppedDocument({local("/d/a.txt")}));
+    EXPECT_FALSE(DroppedDocument({QUrl(QStringLiteral("http://127.0.0.1/a.ps"))}));
+    EXPECT_FALSE(DroppedDocument({local(QFile::encodeName(test::ScratchDir()).constData())}));
+}
+
+TEST(PageBitmapLoading, OnlyACompleteBitmapWithinTheLimitLoads) {
+    const QString doc = test::WriteTwoPagePostScript(QStringLiteral("bitmaps/two.ps"));
+    const QString bmp = test::ScratchDir() + QStringLiteral("/bitmaps/page.bmp");
+    gs::RunGhostscript({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
+                        QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
+                        QStringLiteral("-sDEVICE=bmp16m"), QStringLiteral("-r300"),
+                        QStringLiteral("-dFirstPage=1"), QStringLiteral("-dLastPage=1"),
+                        QStringLiteral("-sOutputFile=") + bmp, doc});
+    const std::optional<QImage> page = LoadPageBitmap(bmp);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->size(), QSize(833, 417));
+
+    // The same page refused when it would not fit a one-megabyte limit.
+    EXPECT_FALSE(LoadPageBitmap(bmp, 1));
+    // Qt's own limit is left as it was.
+    EXPECT_EQ(QImageReader::allocationLimit(), 128);
+
+    QFile file(bmp);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    EXPECT_FALSE(LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/empty.bmp"), {})));
+    EXPECT_FALSE(
+        LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/header.bmp"), bytes.left(60))));
+    EXPECT_FALSE(LoadPageBitmap(
+        test::WriteFile(QStringLiteral("bitmaps/garbage.bmp"), QByteArray(5000, 'x'))));
+    EXPECT_FALSE(LoadPageBitmap(test::ScratchDir() + QStringLiteral("/bitmaps/missing.bmp")));
+    EXPECT_FALSE(LoadPageBitmap(QString()));
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+namespace quillorn::viewer {
+
+// The open dialog's filter: one entry for every kind of file Ghostscript reads.
+QString OpenFilter();
+
+// The document in a drop: exactly one local PostScript, EPS or PDF file (by its extension, in
+// any case). Nothing for several files, a folder name, a remote address or another kind.
+std::optional<QString> DroppedDocument(const QList<QUrl>& urls);
+
+} // namespace quillorn::viewer

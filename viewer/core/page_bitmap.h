@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+namespace quillorn::viewer {
+
+// Qt refuses images over 128 MB unless told otherwise; a letter page at 600 dpi is about 100 MB
+// and an 11x17 page about 270 MB once loaded. Pages up to this size display.
+inline constexpr int kPageAllocationLimitMb = 2048;
+
+// The rendered page in a BMP file, or nothing when the file holds no bitmap that can be loaded
+// (empty, truncated, not a BMP, or larger than allocationLimitMb once decoded).
+std::optional<QImage> LoadPageBitmap(const QString& path,
+                                     int allocationLimitMb = kPageAllocationLimitMb);
+
+} // namespace quillorn::viewer
