@@ -39,6 +39,15 @@ TEST(SettingsStore, KeepsExactTextsInTheUsersConfigDirectory) {
     EXPECT_TRUE(text.contains("[Options]\nSafer=False")) << text.constData();
 }
 
+TEST(SettingsStore, AHandEditedValueWithACommaStaysText) {
+    const QString path =
+        test::WriteFile(QStringLiteral("edited.conf"), "[DisplaySettings]\nResolution=1,5\n");
+    SettingsStore store(path);
+    EXPECT_EQ(store.GetSetting(QStringLiteral("DisplaySettings"), QStringLiteral("Resolution"),
+                               QStringLiteral("75")),
+              QStringLiteral("1,5"));
+}
+
 TEST(TempFile, MakesDistinctEmptyKmwFilesInTmpdir) {
     QSet<QString> seen;
     for (int i = 0; i < 20; ++i) {

@@ -23,7 +23,12 @@ SettingsStore::~SettingsStore() = default;
 QString SettingsStore::GetSetting(const QString& section, const QString& key,
                                   const QString& defaultText) const {
     const QVariant v = settings_->value(KeyOf(section, key));
-    return v.isValid() ? v.toString() : defaultText;
+    if (!v.isValid())
+        return defaultText;
+    // An INI value with an unquoted comma comes back as a list; the store holds plain texts.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(u',');
+    return v.toString();
 }
 
 void SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& value) {
