@@ -1,0 +1,281 @@
+// Print jobs through the built program's standard input, and its start-up, each against a
+// baseline measured in the same run:
+//   - a 100 MB job piped into the program: time until its temporary file is complete, against
+//     `cat` piping the same bytes into a file; the program's peak memory for 10 MB and 100 MB;
+//   - start-up from process start to "Ready" (the splash's own time left out), against a bare
+//     Qt window program started the same way.
+#include "app/app_main.h"
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+#include "app/messages_host.h"
+#include "app/qt_services.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+qint64 WallNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Starts argv with stdin from inFd and stdout to outFd (-1: inherited).
+pid_t Spawn(const std::vector<std::string>& argv, int inFd, int outFd, int closeFd) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (inFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, inFd, STDIN_FILENO);
+    if (outFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    if (closeFd >= 0)
+        posix_spawn_file_actions_addclose(&actions, closeFd);
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+qint64 PeakKb(pid_t pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+void WriteAll(int fd, const QByteArray& chunk, qint64 total) {
+    qint64 done = 0;
+    while (done < total) {
+        const qint64 want = std::min<qint64>(chunk.size(), total - done);
+        const ssize_t n = ::write(fd, chunk.constData(), size_t(want));
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    ::close(fd);
+}
+
+QString FindJobFile(const QString& dir) {
+    const QStringList files = QDir(dir).entryList({QStringLiteral("KMW*")}, QDir::Files);
+    return files.isEmpty() ? QString() : QDir(dir).filePath(files.first());
+}
+
+struct JobRun {
+    double seconds = 0;
+    qint64 peakKb = -1;
+};
+
+// Pipes `total` bytes into the program and waits until its job file holds them all.
+JobRun PipeIntoProgram(const QString& binary, const QString& tmpDir, qint64 total,
+                       const QByteArray& chunk) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const auto start = Clock::now();
+    const pid_t pid = Spawn({binary.toStdString()}, fds[0], -1, fds[1]);
+    ::close(fds[0]);
+    std::thread writer(WriteAll, fds[1], chunk, total);
+    JobRun run;
+    for (;;) {
+        const QString job = FindJobFile(tmpDir);
+        struct stat st {};
+        if (!job.isEmpty() && ::stat(QFile::encodeName(job).constData(), &st) == 0 &&
+            st.st_size >= total)
+            break;
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            std::fprintf(stderr, "the program ended early\n");
+            writer.join();
+            return run;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    run.seconds = Seconds(Clock::now() - start);
+    writer.join();
+    // Let it reach the conversion dialog, then read its high-water mark.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    run.peakKb = PeakKb(pid);
+    ::kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    QFile::remove(FindJobFile(tmpDir));
+    return run;
+}
+
+double PipeIntoCat(const QString& target, qint64 total, const QByteArray& chunk) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return 0;
+    const int out =
+        ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const auto start = Clock::now();
+    const pid_t pid = Spawn({"/bin/cat"}, fds[0], out, fds[1]);
+    ::close(fds[0]);
+    ::close(out);
+    std::thread writer(WriteAll, fds[1], chunk, total);
+    waitpid(pid, nullptr, 0);
+    const double seconds = Seconds(Clock::now() - start);
+    writer.join();
+    QFile::remove(target);
+    return seconds;
+}
+
+// Child modes: print the wall clock (ns) when the window is ready, then leave at once.
+int StartupChild() {
+    int argc = 1;
+    char name[] = "quillorn";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillorn"));
+    quillorn::QtServices services;
+    quillorn::MessagesHost messages(services);
+    qint64 splashStarted = 0;
+    // Closes the splash as soon as it is up; its time is taken out below.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* splash =
+                qobject_cast<quillorn::app::frmSplash*>(QApplication::activeModalWidget()))
+            splash->Timer1_Timer();
+    });
+    closer.start(1);
+    quillorn::app::MainHooks hooks;
+    hooks.mainWindowCreated = [&](quillorn::app::frmMain& window) {
+        QObject::connect(&window, &quillorn::app::frmMain::statusShown, [&](const QString& text) {
+            if (text == QLatin1String("Showing Splash Screen..."))
+                splashStarted = WallNs();
+            if (text == QLatin1String("Ready")) {
+                const qint64 now = WallNs();
+                std::printf("%lld %lld\n", static_cast<long long>(now),
+                            static_cast<long long>(now - splashStarted));
+                std::fflush(stdout);
+                ::_exit(0);
+            }
+        });
+    };
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    quillorn::app::Main({}, devNull, services, messages, hooks);
+    return 1;
+}
+
+int BaselineChild() {
+    int argc = 1;
+    char name[] = "baseline";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.resize(433, 433);
+    window.show();
+    QApplication::processEvents();
+    std::printf("%lld 0\n", static_cast<long long>(WallNs()));
+    std::fflush(stdout);
+    ::_exit(0);
+}
+
+double TimeChild(const std::string& self, const char* mode) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return 0;
+    const qint64 started = WallNs();
+    const pid_t pid = Spawn({self, mode}, -1, fds[1], fds[0]);
+    ::close(fds[1]);
+    char buffer[128] = {};
+    ssize_t n = 0, got = 0;
+    while ((n = ::read(fds[0], buffer + got, sizeof(buffer) - 1 - size_t(got))) > 0)
+        got += n;
+    ::close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    long long ready = 0, excluded = 0;
+    if (std::sscanf(buffer, "%lld %lld", &ready, &excluded) != 2)
+        return 0;
+    return double(ready - started - excluded) / 1e9;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--startup-child")
+        return StartupChild();
+    if (argc > 1 && std::string(argv[1]) == "--baseline-child")
+        return BaselineChild();
+
+    // Everything below runs in scratch directories: never the user's own.
+    QTemporaryDir root;
+    if (!root.isValid())
+        return 2;
+    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
+        QDir(root.path()).mkpath(QLatin1String(sub));
+    const QString tmp = root.filePath(QStringLiteral("tmp"));
+    qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(root.filePath(QStringLiteral("cache"))));
+    qputenv("TMPDIR", QFile::encodeName(tmp));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    const QString binary = QStringLiteral(QUILLORN_BINARY);
+    QByteArray chunk(1 << 20, '\0');
+    for (int i = 0; i < chunk.size(); ++i)
+        chunk[i] = char("%!PS\n0 0 moveto (x) show\n"[i % 25]);
+    const qint64 mb = 1 << 20;
+
+    std::vector<double> program, cat;
+    for (int round = 0; round < 3; ++round) {
+        program.push_back(PipeIntoProgram(binary, tmp, 100 * mb, chunk).seconds);
+        cat.push_back(PipeIntoCat(root.filePath(QStringLiteral("cat.out")), 100 * mb, chunk));
+    }
+    const JobRun small = PipeIntoProgram(binary, tmp, 10 * mb, chunk);
+    const JobRun large = PipeIntoProgram(binary, tmp, 100 * mb, chunk);
+    std::printf("print job 100 MB: program %.3f s, cat %.3f s, ratio %.2f\n", Median(program),
+                Median(cat), Median(program) / Median(cat));
+    std::printf("peak memory: 10 MB job %lld kB, 100 MB job %lld kB, ratio %.2f\n",
+                static_cast<long long>(small.peakKb), static_cast<long long>(large.peakKb),
+                double(large.peakKb) / double(small.peakKb));
+
+    const std::string self = argv[0];
+    std::vector<double> startup, baseline;
+    for (int round = 0; round < 5; ++round) {
+        startup.push_back(TimeChild(self, "--startup-child"));
+        baseline.push_back(TimeChild(self, "--baseline-child"));
+    }
+    std::printf("start-up to \"Ready\" (splash left out): %.3f s, bare Qt window %.3f s, "
+                "ratio %.2f\n",
+                Median(startup), Median(baseline), Median(startup) / Median(baseline));
+    return 0;
+}
