@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace quillorn;
@@ -100,30 +101,72 @@ TEST(DroppedFiles, OneLocalDocumentOnly) {
     EXPECT_FALSE(DroppedDocument({local(QFile::encodeName(test::ScratchDir()).constData())}));
 }
 
-TEST(PageBitmapLoading, OnlyACompleteBitmapWithinTheLimitLoads) {
+namespace {
+QString RenderBitmap(const QString& device, const QString& name) {
     const QString doc = test::WriteTwoPagePostScript(QStringLiteral("bitmaps/two.ps"));
-    const QString bmp = test::ScratchDir() + QStringLiteral("/bitmaps/page.bmp");
+    const QString bmp = test::ScratchDir() + QStringLiteral("/bitmaps/") + name;
     gs::RunGhostscript({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
                         QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
-                        QStringLiteral("-sDEVICE=bmp16m"), QStringLiteral("-r300"),
+                        QStringLiteral("-sDEVICE=") + device, QStringLiteral("-r600"),
                         QStringLiteral("-dFirstPage=1"), QStringLiteral("-dLastPage=1"),
                         QStringLiteral("-sOutputFile=") + bmp, doc});
-    const std::optional<QImage> page = LoadPageBitmap(bmp);
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->size(), QSize(833, 417));
+    return bmp;
+}
+} // namespace
 
-    // The same page refused when it would not fit a one-megabyte limit.
-    EXPECT_FALSE(LoadPageBitmap(bmp, 1));
+TEST(PageBitmapLoading, TrueColourAndOtherDepthsLoadWithinTheLimit) {
+    // 200 x 100 points at 600 dpi.
+    const QSize size(1667, 833);
+    for (const char* device : {"bmp16m", "bmpgray", "bmpmono", "bmp16", "bmp256"}) {
+        const QString bmp =
+            RenderBitmap(QLatin1String(device), QLatin1String(device) + QStringLiteral(".bmp"));
+        const std::optional<QImage> page = LoadPageBitmap(bmp);
+        ASSERT_TRUE(page) << device;
+        EXPECT_EQ(page->size(), size) << device;
+        // The blue square of page 1, 20 to 80 points from the lower left corner.
+        const QColor inside = page->pixelColor(50 * 600 / 72, 833 - 50 * 600 / 72);
+        const QColor outside = page->pixelColor(5, 5);
+        EXPECT_EQ(outside, QColor(Qt::white)) << device;
+        EXPECT_NE(inside, outside) << device;
+        if (QLatin1String(device) == QLatin1String("bmp16m")) {
+            EXPECT_EQ(inside, QColor(Qt::blue));
+        }
+    }
+    // Refused when it would not fit a one-megabyte limit, by either way of loading.
+    EXPECT_FALSE(
+        LoadPageBitmap(RenderBitmap(QStringLiteral("bmp16m"), QStringLiteral("big.bmp")), 1));
+    EXPECT_FALSE(
+        LoadPageBitmap(RenderBitmap(QStringLiteral("bmpgray"), QStringLiteral("big gray.bmp")), 1));
     // Qt's own limit is left as it was.
     EXPECT_EQ(QImageReader::allocationLimit(), 128);
+}
 
-    QFile file(bmp);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    file.close();
+TEST(PageBitmapLoading, IncompleteOrForeignFilesHoldNoPicture) {
+    for (const char* device : {"bmp16m", "bmpgray"}) {
+        const QString bmp = RenderBitmap(QLatin1String(device), QStringLiteral("cut.bmp"));
+        QFile file(bmp);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        file.close();
+        // Ghostscript stopped short: header only, half the rows, one byte missing.
+        EXPECT_FALSE(
+            LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/header.bmp"), bytes.left(60))))
+            << device;
+        EXPECT_FALSE(LoadPageBitmap(
+            test::WriteFile(QStringLiteral("bitmaps/half.bmp"), bytes.left(bytes.size() / 2))))
+            << device;
+        EXPECT_FALSE(LoadPageBitmap(
+            test::WriteFile(QStringLiteral("bitmaps/one short.bmp"), bytes.chopped(1))))
+            << device;
+        EXPECT_TRUE(LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/copy.bmp"), bytes)))
+            << device;
+        // A header that promises an absurd page.
+        QByteArray huge = bytes;
+        qToLittleEndian<qint32>(1 << 30, huge.data() + 18);
+        EXPECT_FALSE(LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/huge.bmp"), huge)))
+            << device;
+    }
     EXPECT_FALSE(LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/empty.bmp"), {})));
-    EXPECT_FALSE(
-        LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/header.bmp"), bytes.left(60))));
     EXPECT_FALSE(LoadPageBitmap(
         test::WriteFile(QStringLiteral("bitmaps/garbage.bmp"), QByteArray(5000, 'x'))));
     EXPECT_FALSE(LoadPageBitmap(test::ScratchDir() + QStringLiteral("/bitmaps/missing.bmp")));

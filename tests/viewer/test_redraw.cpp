@@ -58,6 +58,10 @@ TEST_P(RealDocument, PagesOneAndTwoDifferAtThePredictedSize) {
     EXPECT_EQ(host.statuses.last(), kDone);
     // The blue square of page 1 sits in its lower left part.
     EXPECT_EQ(page1.pixelColor(52, 104 - 52), QColor(Qt::blue));
+    // And that is what the page view paints.
+    const QImage painted = host.Display()->grab().toImage();
+    EXPECT_EQ(painted.pixelColor(52, 104 - 52), QColor(Qt::blue));
+    EXPECT_EQ(painted.pixelColor(150, 20), QColor(Qt::white));
 
     host.view->NextPage();
     const QImage page2 = host.view->Picture();

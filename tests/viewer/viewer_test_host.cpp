@@ -88,7 +88,8 @@ QString WriteSizedPostScript(const QString& relativePath, int widthPt, int heigh
 }
 
 QStringList LeftoverTempFiles() {
-    return QDir(QDir::tempPath()).entryList({QStringLiteral("KMW*")}, QDir::Files);
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("KMW*")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 int CountBoxes(const ScriptedServices& services, const QString& title) {

@@ -2,7 +2,6 @@
 
 #include "app/core/message_log.h"
 #include "app/core/services.h"
-#include "app/core/temp_file.h"
 #include "gs/gsapi_binding.h"
 #include "viewer/core/document_files.h"
 #include "viewer/core/gs_arguments.h"
@@ -11,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <limits>
 #include <new>
 #include <optional>
@@ -154,8 +154,11 @@ void PageController::Redraw() {
         return;
 
     BusyPointer busy(services_);
-    // Removes the temporary file however the redraw ends, Abort included.
-    std::optional<TempFileGuard> tempFile;
+    // The page goes into a new file in a private directory, removed however the redraw ends,
+    // Abort included. A new file, since Ghostscript overwriting an existing one (even an empty
+    // one) makes the file system write it back to disk at once, which costs more than the
+    // whole load of the page.
+    std::optional<QTemporaryDir> tempDir;
     QString tempPath;
     QString line;
     QStringList args;
@@ -169,10 +172,13 @@ void PageController::Redraw() {
         std::function<void()>([&] { surface_.SetWaitingText(kWaitingText); }),
         std::function<void()>([&] { surface_.SetStatus(kWaitingText); }),
         std::function<void()>([&] {
-            tempPath = GetTempFile();
-            if (tempPath.isEmpty())
+            const QString dir = QDir::tempPath();
+            if (dir.isEmpty())
                 throw NoTemporaryFile();
-            tempFile.emplace(tempPath);
+            tempDir.emplace(dir + QStringLiteral("/KMWXXXXXX"));
+            if (!tempDir->isValid())
+                throw NoTemporaryFile();
+            tempPath = tempDir->filePath(QStringLiteral("page.bmp"));
         }),
         std::function<void()>(
             [&] { line = RenderArgumentLine(options_, lngCurrentPage_, services_); }),

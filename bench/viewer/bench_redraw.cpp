@@ -1,0 +1,197 @@
+// Redraw of page 1 of a real document at 75 and 300 dpi, from the start of the redraw to the
+// page painted, against the gs executable rendering the same page with the same switches to a
+// BMP, alternating in one run. Then the peak memory while showing a 600 dpi page, as a multiple
+// of the bitmap's size. Runs in a scratch home and temporary directory, offscreen.
+#include "app/core/message_log.h"
+#include "app/core/services.h"
+#include "app/core/temp_file.h"
+#include "gs/gsapi_binding.h"
+#include "viewer/core/gs_arguments.h"
+#include "viewer/document_view.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace quillorn;
+
+namespace {
+
+// Answers every question the way a user who wants to go on would; the benchmark asks none.
+class SilentServices : public WindowServices {
+public:
+    int questions = 0;
+    int MsgBox(const QString&, int, const QString&) override {
+        ++questions;
+        return mb::No;
+    }
+    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
+    QString OpenFileDialog(const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFileDialog(const QString&, const QString&, const QString&) override { return {}; }
+    bool PrinterDialog(const QString&) override { return false; }
+    void SetBusy(bool) override {}
+    void ClipboardSetText(const QString&) override {}
+    void ClipboardSetImage(const QImage&) override {}
+    [[noreturn]] void EndProgram(int code) override { std::exit(code); }
+    float Timer() override {
+        return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
+    }
+};
+
+class NoMessagesWindow : public MessagesWindow {
+public:
+    void ShowModeless() override {}
+    void ShowModal() override {}
+};
+
+// A letter page of text and shapes, like a typical document page.
+QByteArray DocumentText() {
+    QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: 1\n%%Page: 1 1\n"
+                    "/Helvetica findfont 9 scalefont setfont\n";
+    for (int line = 0; line < 70; ++line) {
+        ps += "40 " + QByteArray::number(740 - line * 10) + " moveto (Line " +
+              QByteArray::number(line) +
+              ": The quick brown fox jumps over the lazy dog, 0123456789.) show\n";
+    }
+    ps += "0.2 0.4 0.8 setrgbcolor 400 600 100 0 360 arc fill\n"
+          "0.8 0.2 0.1 setrgbcolor 3 setlinewidth 380 100 moveto 560 300 lineto stroke\n"
+          "showpage\n%%EOF\n";
+    return ps;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+qint64 StatusKb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(qstrlen(field)))
+                .trimmed()
+                .split(' ')
+                .first()
+                .toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quillorn-bench-XXXXXX"));
+    if (!scratch.isValid())
+        return 2;
+    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
+        QDir(scratch.path()).mkpath(QLatin1String(sub));
+    qputenv("HOME", QFile::encodeName(scratch.path() + QStringLiteral("/home")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/cache")));
+    qputenv("TMPDIR", QFile::encodeName(scratch.path() + QStringLiteral("/tmp")));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    const QString doc = scratch.path() + QStringLiteral("/page.ps");
+    {
+        QFile f(doc);
+        if (!f.open(QIODevice::WriteOnly))
+            return 2;
+        f.write(DocumentText());
+    }
+
+    SilentServices services;
+    NoMessagesWindow messages;
+    options::Options options;
+    options.Safer = true;
+    options.ColourDepth = 4;
+    options.TextAlpha = 4;
+    options.GraphicsAlpha = 4;
+    options.Media = 8; // letter
+    options.Resolution = 75;
+    viewer::DocumentView view(services, options, messages);
+    view.resize(1000, 800);
+    view.show();
+    QApplication::processEvents();
+    view.LoadFile(doc); // loads the library once, as the program does at start-up
+
+    const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 9;
+    std::printf("redraw of page 1 vs gs executable, median of %d runs each, alternating\n", rounds);
+    for (int dpi : {75, 300}) {
+        options.Resolution = static_cast<qint16>(dpi);
+        const QString bmp = scratch.path() + QStringLiteral("/tmp/gs-out.bmp");
+        QStringList args =
+            viewer::ArgumentList(viewer::RenderArgumentLine(options, 1, services), bmp, doc);
+        args.removeFirst();
+        std::vector<double> redraw, exe, paint, inProcess;
+        for (int i = 0; i < rounds; ++i) {
+            QElapsedTimer t;
+            t.start();
+            view.Redraw();
+            const double rendered = t.nsecsElapsed() / 1e6;
+            view.repaint();
+            redraw.push_back(t.nsecsElapsed() / 1e6);
+            paint.push_back(redraw.back() - rendered);
+
+            QProcess gs;
+            t.restart();
+            gs.start(QStringLiteral("gs"), args);
+            gs.waitForFinished(-1);
+            exe.push_back(t.nsecsElapsed() / 1e6);
+            QFile::remove(bmp);
+
+            // The library's share of the redraw: the same run in this process, nothing else.
+            QStringList library = args;
+            library.prepend(QStringLiteral("gswin32c"));
+            t.restart();
+            gs::RunGhostscript(library);
+            inProcess.push_back(t.nsecsElapsed() / 1e6);
+            QFile::remove(bmp);
+        }
+        const double r = Median(redraw), e = Median(exe);
+        std::printf("%4d dpi  page %dx%d  redraw %.1f ms  gs executable %.1f ms  ratio %.2f"
+                    "   (library run alone %.1f ms, painting %.1f ms)\n",
+                    dpi, view.Picture().width(), view.Picture().height(), r, e, r / e,
+                    Median(inProcess), Median(paint));
+    }
+
+    // Peak memory while a 600 dpi page is rendered, loaded and shown.
+    options.Resolution = 600;
+    view.CloseDocument();
+    QApplication::processEvents();
+    const qint64 rssBefore = StatusKb("VmRSS:");
+    {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+    }
+    view.LoadFile(doc);
+    view.repaint();
+    const qint64 peak = StatusKb("VmHWM:");
+    const QImage page = view.Picture();
+    const qint64 bmpBytes =
+        54 + static_cast<qint64>((page.width() * 24 + 31) / 32 * 4) * page.height();
+    std::printf("600 dpi page %dx%d: bitmap %.1f MB, peak growth %.1f MB = %.2f x bitmap "
+                "(picture held: %.1f MB = %.2f x)\n",
+                page.width(), page.height(), bmpBytes / 1048576.0, (peak - rssBefore) / 1024.0,
+                (peak - rssBefore) * 1024.0 / bmpBytes, page.sizeInBytes() / 1048576.0,
+                static_cast<double>(page.sizeInBytes()) / bmpBytes);
+    if (services.questions != 0) {
+        std::printf("unexpected: the redraw asked %d questions\n", services.questions);
+        return 1;
+    }
+    return 0;
+}
