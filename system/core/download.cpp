@@ -91,6 +91,8 @@ private:
 // Shared with the view's cancel function, which may outlive the transfer.
 struct TransferState {
     QPointer<QNetworkReply> reply;
+    QPointer<QEventLoop> loop;
+    bool finished = false; // QNetworkReply::isRunning does not say so reliably
     bool cancelled = false;
 };
 
@@ -119,6 +121,8 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
 
     auto state = std::make_shared<TransferState>();
     state->reply = reply.get();
+    QEventLoop loop;
+    state->loop = &loop;
     bool writeFailed = false;
     auto drain = [&] {
         if (writeFailed)
@@ -126,22 +130,29 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
         if (!part.Write(reply->readAll())) {
             writeFailed = true;
             reply->abort();
+            loop.quit();
+            return;
         }
+        // Qt holds back downloadProgress for a while after the first bytes, so the count is ours.
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        view.SetProgress(part.Size(), length.isValid() ? length.toLongLong() : -1);
     };
-
-    QEventLoop loop;
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
-    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
-                     [&view](qint64 received, qint64 total) { view.SetProgress(received, total); });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, [&loop, state] {
+        state->finished = true;
+        loop.quit();
+    });
     view.ShowProgress(title, target, [state] {
-        if (state->reply && state->reply->isRunning()) {
+        if (state->reply && !state->finished && !state->cancelled) {
             state->cancelled = true;
             state->reply->abort();
+            // An abort from inside one of the reply's own signals does not always finish it.
+            if (state->loop)
+                state->loop->quit();
         }
     });
-    // A cancel during ShowProgress has already finished the reply.
-    if (!reply->isFinished())
+    // A cancel during ShowProgress leaves nothing to wait for.
+    if (!state->finished && !state->cancelled)
         loop.exec();
     view.HideProgress();
 

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTcpServer>
+
+namespace quillorn::test {
+
+// A small HTTP/1.1 server on 127.0.0.1 in the test's own thread; it answers while the code
+// under test runs its event loop. Paths:
+//   /file     200 with `body` and its Content-Length
+//   /missing  404
+//   /drop     200 announcing all of `body`, sends half, then closes the connection
+//   /stall    200 announcing all of `body`, sends the first KB, then sends nothing more
+// Connections close with the server.
+class HttpTestServer : public QObject {
+    Q_OBJECT
+public:
+    HttpTestServer();
+    QString Url(const QString& path) const;
+
+    QByteArray body;
+    int requests = 0;
+
+private:
+    void Accept();
+    void Answer(QTcpSocket* socket, const QByteArray& path);
+
+    QTcpServer server_;
+};
+
+// Bytes that do not compress and do not repeat within a few hundred KB.
+QByteArray NoiseBytes(int size);
+
+} // namespace quillorn::test
