@@ -54,14 +54,14 @@ TEST(ConvertArguments, VectorDevicesReachTheLibraryWithoutAntiAliasing) {
     for (int format : {kFormatPdf, kFormatPs, kFormatEps, kFormatPxl}) {
         s.format = format;
         s.choice = format == kFormatPxl ? 0 : -1;
-        const QStringList designed = List(s);
-        const QStringList passed = LibraryArguments(designed);
-        ASSERT_EQ(passed.size(), designed.size() - 2) << format;
+        const QStringList built = List(s);
+        const QStringList passed = LibraryArguments(built);
+        ASSERT_EQ(passed.size(), built.size() - 2) << format;
         // The file elements stay, even when their names look like the switches.
-        EXPECT_EQ(passed.mid(passed.size() - 2), designed.mid(designed.size() - 2));
+        EXPECT_EQ(passed.mid(passed.size() - 2), built.mid(built.size() - 2));
         EXPECT_FALSE(passed.mid(0, passed.size() - 2).join(u' ').contains(u"AlphaBits"));
-        const qsizetype alpha = designed.indexOf(QStringLiteral("-dGraphicsAlphaBits=4"));
-        EXPECT_EQ(passed.mid(0, alpha), designed.mid(0, alpha));
+        const qsizetype alpha = built.indexOf(QStringLiteral("-dGraphicsAlphaBits=4"));
+        EXPECT_EQ(passed.mid(0, alpha), built.mid(0, alpha));
     }
     for (int format : {kFormatPng, kFormatTiff, kFormatJpeg, kFormatBmp}) {
         s.format = format;

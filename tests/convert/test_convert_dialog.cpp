@@ -152,7 +152,7 @@ TEST_F(ConvertDialogTest, EveryShowingStartsFromTheDefaultsAndTakesTheRightInput
     visit();
     ConvertDialog({}, context);
     visit();
-    ConvertDialog(QStringLiteral("/tmp/KMW1234.tmp"), context);
+    ConvertDialog(QStringLiteral("/var/spool/KMW1234.tmp"), context);
     ASSERT_EQ(seen.size(), 3u);
     for (const Seen& s : seen) {
         EXPECT_EQ(s.format, kFormatPdf);
@@ -160,7 +160,7 @@ TEST_F(ConvertDialogTest, EveryShowingStartsFromTheDefaultsAndTakesTheRightInput
     }
     EXPECT_EQ(seen[1].input, QStringLiteral("/docs/report.ps"));
     EXPECT_FALSE(seen[1].standalone);
-    EXPECT_EQ(seen[2].input, QStringLiteral("/tmp/KMW1234.tmp"));
+    EXPECT_EQ(seen[2].input, QStringLiteral("/var/spool/KMW1234.tmp"));
     EXPECT_TRUE(seen[2].standalone);
     // Cancelling converts nothing and says nothing.
     EXPECT_TRUE(statusTexts.isEmpty());
