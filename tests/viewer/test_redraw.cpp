@@ -135,6 +135,17 @@ TEST(Redraw, WaitingTextStatusAndPointerArePaintedBeforeGhostscriptStarts) {
     } containerPaints, statusPaints;
     host.Container()->installEventFilter(&containerPaints);
     host.panel1->installEventFilter(&statusPaints);
+    // The waiting text must be on screen by itself, not only because the status bar repaints.
+    int containerPaintsBeforeStatus = -1;
+    QObject::disconnect(host.view, &viewer::DocumentView::statusText, host.panel1, nullptr);
+    QObject::connect(host.view, &viewer::DocumentView::statusText, host.panel1,
+                     [&](const QString& text) {
+                         if (text == kWaiting && containerPaintsBeforeStatus < 0)
+                             containerPaintsBeforeStatus = containerPaints.paints;
+                         host.statuses << text;
+                         host.panel1->setText(text);
+                         host.panel1->repaint();
+                     });
 
     struct Seen {
         bool captured = false;
@@ -157,6 +168,7 @@ TEST(Redraw, WaitingTextStatusAndPointerArePaintedBeforeGhostscriptStarts) {
     SetMessageHandler({});
 
     ASSERT_TRUE(seen.captured);
+    EXPECT_GT(containerPaintsBeforeStatus, 0);
     EXPECT_GT(seen.containerPaints, 0);
     EXPECT_GT(seen.statusPaints, 0);
     EXPECT_EQ(seen.status, kWaiting);
