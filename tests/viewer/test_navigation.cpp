@@ -49,10 +49,24 @@ TEST(Navigation, OpeningWhileOpenClosesFirst) {
     host.services.openAnswers = {second};
     host.view->OpenDocument();
     EXPECT_EQ(host.services.dialogTitles, QStringList({QStringLiteral("Open")}));
+    EXPECT_EQ(host.services.openFilters,
+              QStringList({QStringLiteral("GhostScript files (*.ps *.eps *.epi *.pdf *.prn)")}));
     EXPECT_EQ(host.view->strFile(), second);
     EXPECT_EQ(host.view->lngCurrentPage(), 1);
     EXPECT_EQ(host.captions, QStringList({kAppTitle, QStringLiteral("Quillorn - ") + second}));
     EXPECT_EQ(host.statuses.first(), QStringLiteral("Closed file"));
+    EXPECT_EQ(host.view->Picture().size(), QSize(208, 104));
+}
+
+TEST(Navigation, ReloadingTheOpenDocumentByItsOwnPath) {
+    ViewerHost host;
+    const QString doc = WriteTwoPagePostScript(QStringLiteral("nav/reload.ps"));
+    host.view->LoadFile(doc);
+    host.view->NextPage();
+    // The path passed is the view's own, which closing empties on the way.
+    host.view->LoadFile(host.view->strFile());
+    EXPECT_EQ(host.view->strFile(), doc);
+    EXPECT_EQ(host.view->lngCurrentPage(), 1);
     EXPECT_EQ(host.view->Picture().size(), QSize(208, 104));
 }
 

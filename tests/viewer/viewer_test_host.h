@@ -16,10 +16,17 @@ namespace quillorn::test {
 // paper index 0, no fixed media.
 options::Options FirstStartOptions();
 
-// Records the default text of every input box besides what ScriptedServices records.
+// Records the default text of every input box and the filter of every open dialog besides
+// what ScriptedServices records.
 class RecordingServices : public ScriptedServices {
 public:
     QStringList inputDefaults;
+    QStringList openFilters;
+    QString OpenFileDialog(const QString& title, const QString& filter,
+                           const QString& directory) override {
+        openFilters << filter;
+        return ScriptedServices::OpenFileDialog(title, filter, directory);
+    }
     QString InputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override {
         inputDefaults << defaultText;
