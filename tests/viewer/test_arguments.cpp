@@ -66,14 +66,16 @@ TEST(RenderArguments, SaferOffAndAntiAliasingOrder) {
     EXPECT_EQ(args[7], QStringLiteral("-dTextAlphaBits=1"));
 }
 
-TEST(RenderArguments, PaperSizeByMediaIndex) {
+TEST(RenderArguments, PaperSizeByMediaIndexWithFixedMediaAfterIt) {
     const char* names[] = {"11x17", "a3", "a4", "a5", "b4", "b5", "ledger", "legal", "letter"};
     for (int media = 0; media < 9; ++media) {
         test::ScriptedServices services;
         options::Options o = test::FirstStartOptions();
         o.Media = media;
-        EXPECT_EQ(RenderList(o, 1, services)[8],
-                  QStringLiteral("-sPAPERSIZE=") + QLatin1String(names[media]));
+        o.OverrideDefaultMedia = media % 2 == 0;
+        const QStringList args = RenderList(o, 1, services);
+        EXPECT_EQ(args[8], QStringLiteral("-sPAPERSIZE=") + QLatin1String(names[media]));
+        EXPECT_EQ(args[9] == QStringLiteral("-dFIXEDMEDIA"), o.OverrideDefaultMedia);
         EXPECT_TRUE(services.boxes.empty());
     }
     for (int media : {10, -1, 255}) {
@@ -100,16 +102,6 @@ TEST(RenderArguments, CustomMediaWarnsOnceAndFixedMediaStillApplies) {
     EXPECT_TRUE(args.filter(QStringLiteral("PAPERSIZE")).isEmpty());
     EXPECT_EQ(args[8], QStringLiteral("-dFIXEDMEDIA"));
     EXPECT_EQ(args.size(), 13);
-}
-
-TEST(RenderArguments, FixedMediaFollowsTheOverrideAlone) {
-    test::ScriptedServices services;
-    options::Options o = test::FirstStartOptions();
-    o.OverrideDefaultMedia = true;
-    o.Media = 2;
-    const QStringList args = RenderList(o, 1, services);
-    EXPECT_EQ(args[8], QStringLiteral("-sPAPERSIZE=a4"));
-    EXPECT_EQ(args[9], QStringLiteral("-dFIXEDMEDIA"));
 }
 
 TEST(RenderArguments, NegativeAndZeroNumbersKeepTheirSign) {

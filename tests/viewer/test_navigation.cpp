@@ -16,14 +16,6 @@ const QString kDone = QStringLiteral("Redrawn, took 0.5 seconds");
 const QString kWaiting = QStringLiteral("Please wait, redrawing...");
 } // namespace
 
-TEST(Navigation, StartsWithoutDocument) {
-    ViewerHost host;
-    EXPECT_FALSE(host.view->blnFileOpen());
-    EXPECT_TRUE(host.view->strFile().isEmpty());
-    EXPECT_EQ(host.view->lngCurrentPage(), 0);
-    EXPECT_TRUE(host.view->Picture().isNull());
-}
-
 TEST(Navigation, LoadFileSetsStateCaptionAndStatusThenRedraws) {
     ViewerHost host;
     const QString doc = WriteTwoPagePostScript(QStringLiteral("nav/one.ps"));

@@ -1,12 +1,11 @@
-// The window-free rules of the viewer: page answers, the elapsed-time text, the viewport
-// geometry, drops, and loading a rendered bitmap.
+// The window-free rules of the viewer: page answers, the elapsed-time text, drops, and loading
+// a rendered bitmap.
 #include "gs/gsapi_binding.h"
 #include "tests/support/test_env.h"
 #include "tests/viewer/viewer_test_host.h"
 #include "viewer/core/document_files.h"
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_number.h"
-#include "viewer/core/scroll_geometry.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -60,33 +59,6 @@ TEST(RedrawnStatus, ElapsedAcrossMidnight) {
     EXPECT_FLOAT_EQ(ElapsedSeconds(10.0f, 11.5f), 1.5f);
     EXPECT_FLOAT_EQ(ElapsedSeconds(86399.5f, 0.25f), 0.75f);
     EXPECT_FLOAT_EQ(ElapsedSeconds(5.0f, 5.0f), 0.0f);
-}
-
-TEST(ViewportGeometry, FillsTheAreaLessTheBars) {
-    const ViewportLayout l = LayoutViewport(QSize(800, 600), 15, 16);
-    EXPECT_EQ(l.container, QRect(0, 0, 785, 584));
-    EXPECT_EQ(l.verScroll, QRect(785, 0, 15, 584));
-    EXPECT_EQ(l.horScroll, QRect(0, 584, 785, 16));
-    const ViewportLayout tiny = LayoutViewport(QSize(5, 3), 15, 16);
-    EXPECT_EQ(tiny.container.size(), QSize(0, 0));
-    EXPECT_GE(tiny.verScroll.height(), 0);
-    EXPECT_GE(tiny.horScroll.width(), 0);
-}
-
-TEST(ViewportGeometry, RangesFollowThePage) {
-    ScrollRanges r = RangesFor(QSize(100, 50), QSize(300, 200));
-    EXPECT_EQ(r.horMaximum, 0);
-    EXPECT_EQ(r.verMaximum, 0);
-    EXPECT_FALSE(r.horEnabled);
-    EXPECT_FALSE(r.verEnabled);
-    r = RangesFor(QSize(500, 200), QSize(300, 200));
-    EXPECT_EQ(r.horMaximum, 200);
-    EXPECT_TRUE(r.horEnabled);
-    EXPECT_FALSE(r.verEnabled);
-    // Beyond the old 16-bit range the page still scrolls to its end.
-    r = RangesFor(QSize(300, 100000), QSize(300, 200));
-    EXPECT_EQ(r.verMaximum, 99800);
-    EXPECT_TRUE(r.verEnabled);
 }
 
 TEST(DroppedFiles, OneLocalDocumentOnly) {

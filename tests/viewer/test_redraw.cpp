@@ -218,27 +218,6 @@ TEST(Redraw, ElapsedTimeUsesTheUserDecimalSeparator) {
     EXPECT_EQ(status, QStringLiteral("Redrawn, took 0,25 seconds"));
 }
 
-TEST(Redraw, ColourDepthsRenderWithTheirDevices) {
-    ViewerHost host;
-    const QString doc = WriteTwoPagePostScript(QStringLiteral("depth/two.ps"));
-    for (int depth : {0, 1, 2, 3, 4, 7}) {
-        host.options.ColourDepth = depth;
-        host.view->LoadFile(doc);
-        const QImage page = host.view->Picture();
-        ASSERT_EQ(page.size(), QSize(208, 104)) << depth;
-        if (depth == 0) {
-            EXPECT_EQ(page.depth(), 1);
-        }
-        if (depth == 1) {
-            EXPECT_TRUE(page.allGray());
-        }
-        if (depth == 4 || depth == 7) {
-            EXPECT_EQ(page.pixelColor(52, 52), QColor(Qt::blue)) << depth;
-        }
-    }
-    EXPECT_TRUE(host.services.boxes.empty());
-}
-
 TEST(Redraw, LargePagesDisplayAndOversizedOnesAskInstead) {
     ViewerHost host;
     // An A4 page at 600 dpi is larger than Qt lets an image be by default.
