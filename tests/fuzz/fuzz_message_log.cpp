@@ -2,6 +2,7 @@
 // messages, each block marker preceded by CR LF, and never hold a bare LF.
 #include "app/core/message_log.h"
 
+#include <QByteArrayList>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>

@@ -1,0 +1,31 @@
+// Any input path and format index: the proposed output name keeps the input's folder and ends in
+// the format's ending; the first output name holds no page placeholder that Ghostscript would
+// number.
+#include "convert/core/formats.h"
+#include "convert/core/output_files.h"
+
+#include <QString>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const int format = static_cast<int>(data[0] % 14) - 1; // -1 and 11, 12 are out of range
+    const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data + 1),
+                                            static_cast<qsizetype>(size - 1));
+    const QString proposal = quillorn::convert::ProposeOutputName(input, format);
+    if (const auto* f = quillorn::convert::FormatAt(format)) {
+        if (!proposal.endsWith(QString::fromUtf8(f->nameEnding)))
+            std::abort();
+        const qsizetype dot = input.lastIndexOf(u'.');
+        if (!proposal.startsWith(dot < 0 ? input : input.left(dot)))
+            std::abort();
+    }
+
+    const QString first = quillorn::convert::FirstOutputName(input);
+    for (const char* placeholder : {"%d", "%02d", "%03d"})
+        if (first.contains(QLatin1String(placeholder)))
+            std::abort();
+    return 0;
+}
