@@ -177,6 +177,9 @@ void DocumentView::SetPicture(const QImage& image) {
 
 void DocumentView::SetPictureVisible(bool visible) {
     picDisplay->setVisible(visible);
+    // The page is on screen as soon as it is there, before the file is deleted.
+    if (visible && !picDisplay->Image().isNull())
+        picDisplay->repaint();
 }
 
 void DocumentView::SetWaitingText(const QString& text) {
