@@ -1,0 +1,248 @@
+// Documents that go wrong, each through the page view's redraw and through conversions to PDF and
+// to PNG pages, with the real Ghostscript library. Whatever the document does, the user gets the
+// "Error in conversion" question or the page, nothing is left in the temporary directory and no
+// file but the chosen output changes.
+#include "convert/core/conversion.h"
+#include "convert/core/formats.h"
+#include "convert/core/output_files.h"
+#include "gs/gsapi_binding.h"
+#include "tests/support/test_env.h"
+#include "tests/viewer/viewer_test_host.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <utility>
+
+using namespace quillorn;
+using namespace quillorn::test;
+
+namespace {
+
+// Shows: the page (or the first output file) and no question. Prompts: the conversion question.
+// Either: the question or the result, whichever the library makes of the document.
+enum class Expect { Shows, Prompts, Either };
+
+struct Case {
+    const char* name;
+    // Writes the document into the case's directory and returns its path.
+    std::function<QString(const QString& dir)> make;
+    qint32 page;
+    Expect render, pdf, png;
+    const char* mustLog = nullptr;
+};
+
+QString PdfFrom(const QString& ps) {
+    const QString pdf = ps.chopped(3) + QStringLiteral(".pdf");
+    gs::RunGhostscript({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
+                        QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
+                        QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sOutputFile=") + pdf,
+                        ps});
+    QFile::remove(ps);
+    return pdf;
+}
+
+QString CutPdf(const QString& dir) {
+    const QString pdf = PdfFrom(WriteFile(dir + QStringLiteral("/whole.ps"), TwoPagePostScript()));
+    QFile file(pdf);
+    if (!file.open(QIODevice::ReadWrite) || !file.resize(file.size() / 3))
+        return {};
+    return pdf;
+}
+
+QString ErrorOnPageTwo(const QString& dir) {
+    return WriteFile(dir + QStringLiteral("/page two fails.ps"),
+                     "%!PS\n<< /PageSize [200 100] >> setpagedevice\n"
+                     "0 0 1 setrgbcolor 20 20 60 60 rectfill showpage\n"
+                     "nosuchoperator showpage\n");
+}
+
+// Reads the password file (caught, so the delete is tried too), then deletes a file in the
+// user's temporary directory, which Ghostscript's own temporary directory would allow.
+QString Snooper(const QString& dir) {
+    const QString victim = WriteFile(QDir::temp().filePath(QStringLiteral("victim.txt")), "keep");
+    return WriteFile(dir + QStringLiteral("/snoop.ps"),
+                     "%!PS\n{ (/etc/passwd) (r) file 64 string readstring pop print } stopped\n"
+                     "{ (passwd refused\\n) print } { (passwd read\\n) print } ifelse flush\n(" +
+                         QFile::encodeName(victim) + ") deletefile (victim deleted\\n) print\n" +
+                         "0 0 moveto 10 10 lineto stroke showpage\n");
+}
+
+const Case kCases[] = {
+    // An empty job still gives pdfwrite its blank page; no raster page is written.
+    {"EmptyFile", [](const QString& d) { return WriteFile(d + QStringLiteral("/empty.ps"), {}); },
+     1, Expect::Prompts, Expect::Shows, Expect::Prompts},
+    {"RandomBytes",
+     [](const QString& d) {
+         QByteArray bytes(4096, '\0');
+         QRandomGenerator random(1234);
+         for (char& c : bytes)
+             c = static_cast<char>(random.bounded(256));
+         return WriteFile(d + QStringLiteral("/noise.ps"), bytes);
+     },
+     1, Expect::Prompts, Expect::Prompts, Expect::Prompts},
+    {"PdfCutAtAThird", CutPdf, 1, Expect::Either, Expect::Either, Expect::Either},
+    {"ErrorOnPageTwoPageOne", ErrorOnPageTwo, 1, Expect::Shows, Expect::Prompts, Expect::Prompts},
+    {"ErrorOnPageTwoPageTwo", ErrorOnPageTwo, 2, Expect::Prompts, Expect::Prompts, Expect::Prompts},
+    {"DirectoryNamedPs",
+     [](const QString& d) {
+         QDir().mkpath(d + QStringLiteral("/folder.ps"));
+         return d + QStringLiteral("/folder.ps");
+     },
+     1, Expect::Prompts, Expect::Prompts, Expect::Prompts},
+    {"MissingFile", [](const QString& d) { return d + QStringLiteral("/not there.ps"); }, 1,
+     Expect::Prompts, Expect::Prompts, Expect::Prompts},
+    {"BlanksQuotesNonAscii",
+     [](const QString& d) {
+         return WriteFile(d + QStringLiteral("/it's a \"quoted\" dïr/Ünïcödé ‘doc’ ü.ps"),
+                          TwoPagePostScript());
+     },
+     1, Expect::Shows, Expect::Shows, Expect::Shows},
+    {"SaferRefusesReadAndDelete", Snooper, 1, Expect::Prompts, Expect::Prompts, Expect::Prompts,
+     "passwd refused"},
+    // 200 inches square at 75 dpi: 15000 x 15000 pixels, 675 MB of bitmap.
+    {"HugePage",
+     [](const QString& d) {
+         return PdfFrom(WriteSizedPostScript(d + QStringLiteral("/huge.ps"), 14400, 14400));
+     },
+     1, Expect::Either, Expect::Either, Expect::Either},
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Every file and folder below the scratch directory, with size and modification time for files.
+using Snapshot = std::map<QString, std::pair<qint64, qint64>>;
+
+Snapshot Snap(const QRegularExpression& ignore) {
+    Snapshot snap;
+    QDirIterator it(ScratchDir(),
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (ignore.match(info.filePath()).hasMatch())
+            continue;
+        snap[info.filePath()] =
+            info.isDir() ? std::pair<qint64, qint64>{-1, 0}
+                         : std::pair{info.size(), info.lastModified().toMSecsSinceEpoch()};
+    }
+    return snap;
+}
+
+// The paths that appeared, vanished or changed between two snapshots.
+QStringList Changes(const Snapshot& before, const Snapshot& after) {
+    QStringList changed;
+    for (const auto& [path, stamp] : before) {
+        const auto it = after.find(path);
+        if (it == after.end() || it->second != stamp)
+            changed << path;
+    }
+    for (const auto& entry : after)
+        if (!before.contains(entry.first))
+            changed << entry.first;
+    return changed;
+}
+
+QStringList Leftovers() {
+    return QDir::temp().entryList({QStringLiteral("KMW*"), QStringLiteral("quillorn-gs-*")},
+                                  QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+class BadInput : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override {
+        host.options.Media = 2; // A4
+        dir = ScratchDir() + QStringLiteral("/cases/") + QLatin1String(GetParam().name);
+        QDir().mkpath(dir + QStringLiteral("/out"));
+    }
+
+    // The boxes one action showed, against what was expected of it. A failed conversion may
+    // still leave a file at the output name; a page view never shows a page and asks.
+    void ExpectBoxes(Expect expect, bool produced, bool exclusive, const char* what) {
+        SCOPED_TRACE(what);
+        const auto boxes = std::exchange(host.services.boxes, {});
+        const bool asked = !boxes.empty();
+        if (expect != Expect::Either) {
+            EXPECT_EQ(asked, expect == Expect::Prompts);
+        }
+        EXPECT_TRUE(asked || produced) << "neither a result nor the question";
+        if (exclusive || expect == Expect::Shows) {
+            EXPECT_FALSE(asked && produced);
+        }
+        if (asked) {
+            ASSERT_EQ(boxes.size(), 1u) << boxes[1].prompt.toStdString();
+            EXPECT_EQ(boxes[0].prompt, convert::kConversionErrorPrompt);
+            EXPECT_EQ(boxes[0].title, kConversionTitle);
+            EXPECT_EQ(boxes[0].style, mb::YesNo | mb::Information);
+        }
+        EXPECT_FALSE(host.services.busy);
+        const QStringList left = Leftovers();
+        EXPECT_TRUE(left.isEmpty()) << "left behind: " << left.join(u' ').toStdString();
+    }
+
+    void Convert(const QString& input, int format, int choice, const QString& output, Expect expect,
+                 const char* what) {
+        const convert::ConvertSettings settings{
+            input, format, choice, QString(), QStringLiteral("72"), 2, 2, output};
+        convert::RunOutcome outcome = convert::RunOutcome::KeepOpen;
+        EXPECT_NO_THROW(outcome = convert::RunConversion(settings, false, host.options,
+                                                         host.services, [](const QString&) {}));
+        // The question's default answer (No) lets the dialog close like a success.
+        EXPECT_EQ(outcome, convert::RunOutcome::CloseDialog) << what;
+        const QFileInfo first(convert::FirstOutputName(output));
+        ExpectBoxes(expect, first.isFile() && first.size() > 0, false, what);
+    }
+
+    ViewerHost host;
+    QString dir;
+};
+
+TEST_P(BadInput, PromptsAsDesignedAndTouchesNothingElse) {
+    const Case& c = GetParam();
+    const QString input = c.make(dir);
+    const QString pdf = dir + QStringLiteral("/out/converted.pdf");
+    const QString pages = dir + QStringLiteral("/out/page-%d.png");
+    const QRegularExpression outputs(
+        QStringLiteral("^%1(/converted\\.pdf|/page-\\d+\\.png)$")
+            .arg(QRegularExpression::escape(dir + QStringLiteral("/out"))));
+    const qsizetype logStart = host.messages.Get().Log().size();
+    const Snapshot before = Snap(outputs);
+
+    EXPECT_NO_THROW(host.view->LoadFile(input));
+    while (host.view->lngCurrentPage() < c.page) {
+        host.services.boxes.clear(); // the pages before it were fine
+        EXPECT_NO_THROW(host.view->NextPage());
+    }
+    const QImage shown = host.view->Picture();
+    ExpectBoxes(c.render, !shown.isNull(), true, "redraw");
+
+    Convert(input, convert::kFormatPdf, -1, pdf, c.pdf, "to PDF");
+    Convert(input, convert::kFormatPng, 4, pages, c.png, "to PNG pages");
+
+    const QStringList changed = Changes(before, Snap(outputs));
+    EXPECT_TRUE(changed.isEmpty())
+        << "changed outside the output: " << changed.join(u' ').toStdString();
+    const QString log = host.messages.Get().Log().mid(logStart);
+    EXPECT_FALSE(log.contains(QStringLiteral("root:"))) << "the password file was read";
+    if (c.mustLog) {
+        EXPECT_TRUE(log.contains(QLatin1String(c.mustLog))) << log.toStdString();
+    }
+
+    // Still running, and the library still works for the next document.
+    host.view->LoadFile(WriteTwoPagePostScript(QStringLiteral("afterwards.ps")));
+    EXPECT_FALSE(host.view->Picture().isNull());
+    EXPECT_TRUE(host.services.boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, BadInput, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
