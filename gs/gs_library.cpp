@@ -21,7 +21,10 @@ template <typename Fn> Fn Resolve(void* handle, const char* symbol, const QStrin
 Library::Library(const QStringList& candidates) {
     QStringList reasons;
     for (const QString& candidate : candidates) {
-        handle_ = dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL);
+        // Never unmapped: libgs and the libraries it pulls in keep thread-local data and
+        // fontconfig state that must outlive a handle we let go of.
+        handle_ =
+            dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (handle_) {
             name_ = candidate;
             break;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QtEndian>
+#include <array>
 #include <cstdlib>
 
 namespace quillorn::viewer {
@@ -35,10 +36,12 @@ struct BmpLayout {
 };
 
 std::optional<BmpLayout> ReadLayout(QFile& file) {
-    const QByteArray header = file.read(34);
-    if (header.size() < 34 || !header.startsWith("BM"))
+    std::array<uchar, 34> header{};
+    if (file.read(reinterpret_cast<char*>(header.data()), header.size()) !=
+            static_cast<qint64>(header.size()) ||
+        header[0] != 'B' || header[1] != 'M')
         return std::nullopt;
-    const auto at = [&](int offset) { return header.constData() + offset; };
+    const auto at = [&](size_t offset) { return header.data() + offset; };
     BmpLayout layout;
     layout.dataOffset = qFromLittleEndian<quint32>(at(10));
     layout.infoHeader = qFromLittleEndian<quint32>(at(14)) >= 40;
