@@ -2,6 +2,7 @@
 // executable with the same arguments, alternating, and prints the ratio of the median times.
 // Usage: bench_convert [rounds]   (the gs executable is looked up on PATH)
 #include "app/core/services.h"
+#include "bench/result_row.h"
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 
@@ -134,6 +135,9 @@ int main(int argc, char** argv) {
         std::printf(
             "%-12s conversion run %.3f s, gs executable %.3f s, ratio %.3f (target <= 1.02)\n",
             c.name, lib, exe, lib / exe);
+        const QByteArray what = QByteArray("conversion of 50 pages to ") + c.name;
+        quillorn::bench::ResultRow(what.constData(), lib, "gs executable, same arguments", exe,
+                                   "s");
     }
     failed = failed || services.boxes > 0;
     return failed ? 1 : 0;
