@@ -5,6 +5,7 @@
 #include "convert/core/output_files.h"
 #include "gs/gsapi_binding.h"
 #include "viewer/core/gs_arguments.h"
+#include "viewer/core/page_number.h"
 
 #include <QFile>
 #include <QLocale>
@@ -136,13 +137,17 @@ RunOutcome RunConversion(const ConvertSettings& settings, bool standalone,
             try {
                 run.ghostscriptSucceeded = gs::RunGhostscript(LibraryArguments(run.args));
             } catch (const gs::LibraryError& e) {
-                throw StepFailure{e.Code(), e.Description()};
+                // A library that cannot be loaded is reported like a missing file: the user
+                // gets the same question as for a run that wrote nothing.
+                throw StepFailure{e.Code() == gs::kErrLoadLibrary ? kErrFileNotFound : e.Code(),
+                                  e.Description()};
             }
         },
         [&] {
-            run.SetStatus(QStringLiteral("Converted, took ") +
-                          ElapsedSecondsText(services.Timer() - run.startTime) +
-                          QStringLiteral(" seconds"));
+            run.SetStatus(
+                QStringLiteral("Converted, took ") +
+                ElapsedSecondsText(viewer::ElapsedSeconds(run.startTime, services.Timer())) +
+                QStringLiteral(" seconds"));
         },
         [&] { services.SetBusy(false); },
         [&] { run.OpenFirstOutput(); },
