@@ -11,7 +11,7 @@ namespace quillorn {
 // Backed by an INI file in the user's configuration directory.
 class SettingsStore {
 public:
-    // The user's store ($XDG_CONFIG_HOME/Quillorn/Quillorn.conf).
+    // The user's store ($XDG_CONFIG_HOME/Quillorn/Quillorn.ini).
     SettingsStore();
     // A store in an explicit file (tests, tools).
     explicit SettingsStore(const QString& iniPath);
