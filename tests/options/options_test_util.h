@@ -31,6 +31,7 @@ inline QString FreshStorePath(const char* name) {
     return path;
 }
 
+// Safer, true colour, 75 dpi, anti-aliasing 2 and 2, paper index 0, no fixed media.
 inline options::Options FirstStartOptions() {
     options::Options o;
     o.Safer = true;

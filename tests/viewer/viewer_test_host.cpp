@@ -10,18 +10,6 @@
 
 namespace quillorn::test {
 
-options::Options FirstStartOptions() {
-    options::Options o;
-    o.Safer = true;
-    o.ColourDepth = 4;
-    o.Resolution = 75;
-    o.TextAlpha = 2;
-    o.GraphicsAlpha = 2;
-    o.Media = 0;
-    o.OverrideDefaultMedia = false;
-    return o;
-}
-
 ViewerHost::ViewerHost(QSize size) {
     view = new viewer::DocumentView(services, options, messages, &window);
     window.setCentralWidget(view);
@@ -37,6 +25,10 @@ ViewerHost::ViewerHost(QSize size) {
                          captions << caption;
                          window.setWindowTitle(caption);
                      });
+    container = view->findChild<QWidget*>(QStringLiteral("picContainer"));
+    display = view->findChild<QWidget*>(QStringLiteral("picDisplay"));
+    hor = view->findChild<QScrollBar*>(QStringLiteral("horScroll"));
+    ver = view->findChild<QScrollBar*>(QStringLiteral("verScroll"));
     window.resize(size);
     window.show();
     Settle();
@@ -44,19 +36,6 @@ ViewerHost::ViewerHost(QSize size) {
 
 ViewerHost::~ViewerHost() {
     messages.Unload();
-}
-
-QWidget* ViewerHost::Container() const {
-    return view->findChild<QWidget*>(QStringLiteral("picContainer"));
-}
-QWidget* ViewerHost::Display() const {
-    return view->findChild<QWidget*>(QStringLiteral("picDisplay"));
-}
-QScrollBar* ViewerHost::Hor() const {
-    return view->findChild<QScrollBar*>(QStringLiteral("horScroll"));
-}
-QScrollBar* ViewerHost::Ver() const {
-    return view->findChild<QScrollBar*>(QStringLiteral("verScroll"));
 }
 
 void ViewerHost::Settle() {
@@ -71,7 +50,6 @@ QString WriteTwoPagePostScript(const QString& relativePath) {
 QString WriteTwoPagePdf(const QString& relativePath) {
     const QString ps = WriteTwoPagePostScript(relativePath + QStringLiteral(".source.ps"));
     const QString pdf = QDir(ScratchDir()).filePath(relativePath);
-    QDir().mkpath(QFileInfo(pdf).absolutePath());
     gs::RunGhostscript({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
                         QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
                         QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sOutputFile=") + pdf,
@@ -80,9 +58,8 @@ QString WriteTwoPagePdf(const QString& relativePath) {
 }
 
 QString WriteSizedPostScript(const QString& relativePath, int widthPt, int heightPt) {
-    const QByteArray w = QByteArray::number(widthPt);
-    const QByteArray h = QByteArray::number(heightPt);
-    return WriteFile(relativePath, "%!PS-Adobe-3.0\n<< /PageSize [" + w + " " + h +
+    return WriteFile(relativePath, "%!PS-Adobe-3.0\n<< /PageSize [" + QByteArray::number(widthPt) +
+                                       " " + QByteArray::number(heightPt) +
                                        "] >> setpagedevice\n"
                                        "0 0 1 setrgbcolor 10 10 40 40 rectfill showpage\n");
 }
@@ -90,13 +67,6 @@ QString WriteSizedPostScript(const QString& relativePath, int widthPt, int heigh
 QStringList LeftoverTempFiles() {
     return QDir(QDir::tempPath())
         .entryList({QStringLiteral("KMW*")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-}
-
-int CountBoxes(const ScriptedServices& services, const QString& title) {
-    int n = 0;
-    for (const auto& box : services.boxes)
-        n += box.title == title ? 1 : 0;
-    return n;
 }
 
 } // namespace quillorn::test
