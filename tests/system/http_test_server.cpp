@@ -6,28 +6,25 @@ namespace quillorn::test {
 
 HttpTestServer::HttpTestServer() {
     server_.listen(QHostAddress::LocalHost, 0);
-    connect(&server_, &QTcpServer::newConnection, this, &HttpTestServer::Accept);
+    QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) {
+            // Sockets close with the server; the request so far lives on the socket.
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const QByteArray request =
+                    socket->property("request").toByteArray() + socket->readAll();
+                socket->setProperty("request", request);
+                if (!request.contains("\r\n\r\n") || socket->property("answered").toBool())
+                    return;
+                socket->setProperty("answered", true);
+                ++requests;
+                Answer(socket, request.left(request.indexOf("\r\n")).split(' ').value(1));
+            });
+        }
+    });
 }
 
 QString HttpTestServer::Url(const QString& path) const {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
-}
-
-void HttpTestServer::Accept() {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        socket->setParent(this);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-            // The request so far lives on the socket until its header is complete.
-            QByteArray request = socket->property("request").toByteArray() + socket->readAll();
-            socket->setProperty("request", request);
-            if (!request.contains("\r\n\r\n") || socket->property("answered").toBool())
-                return;
-            socket->setProperty("answered", true);
-            const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
-            ++requests;
-            Answer(socket, words.size() > 1 ? words[1] : QByteArray());
-        });
-    }
 }
 
 void HttpTestServer::Answer(QTcpSocket* socket, const QByteArray& path) {
@@ -36,21 +33,17 @@ void HttpTestServer::Answer(QTcpSocket* socket, const QByteArray& path) {
                "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
                QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
     };
-    if (path == "/file") {
-        socket->write(header("200 OK", body.size()) + body);
-        socket->disconnectFromHost();
-    } else if (path == "/drop") {
-        socket->write(header("200 OK", body.size()) + body.left(body.size() / 2));
-        socket->flush();
-        socket->disconnectFromHost();
-    } else if (path == "/stall") {
-        socket->write(header("200 OK", body.size()) + body.left(1024));
+    if (path == "/file" || path == "/drop" || path == "/stall") {
+        const qsizetype sent = path == "/file"   ? body.size()
+                               : path == "/drop" ? body.size() / 2
+                                                 : 1024;
+        socket->write(header("200 OK", body.size()) + body.left(sent));
         socket->flush();
     } else {
-        const QByteArray text = "not found\n";
-        socket->write(header("404 Not Found", text.size()) + text);
-        socket->disconnectFromHost();
+        socket->write(header("404 Not Found", 10) + "not found\n");
     }
+    if (path != "/stall")
+        socket->disconnectFromHost();
 }
 
 QByteArray NoiseBytes(int size) {

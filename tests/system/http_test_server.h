@@ -9,12 +9,10 @@ namespace quillorn::test {
 // A small HTTP/1.1 server on 127.0.0.1 in the test's own thread; it answers while the code
 // under test runs its event loop. Paths:
 //   /file     200 with `body` and its Content-Length
-//   /missing  404
 //   /drop     200 announcing all of `body`, sends half, then closes the connection
-//   /stall    200 announcing all of `body`, sends the first KB, then sends nothing more
-// Connections close with the server.
-class HttpTestServer : public QObject {
-    Q_OBJECT
+//   /stall    200 announcing all of `body`, sends the first KB, then nothing more
+//   anything else 404
+class HttpTestServer {
 public:
     HttpTestServer();
     QString Url(const QString& path) const;
@@ -23,7 +21,6 @@ public:
     int requests = 0;
 
 private:
-    void Accept();
     void Answer(QTcpSocket* socket, const QByteArray& path);
 
     QTcpServer server_;
