@@ -126,7 +126,8 @@ TEST(Redraw, WaitingTextAndBusyPointerAreOnScreenBeforeGhostscriptStarts) {
     });
     host.view->LoadFile(WriteTwoPagePostScript(QStringLiteral("paint/two.ps")));
     SetMessageHandler({});
-    EXPECT_EQ(seen, QStringList({"1", kWaiting, "1", "0"})); // painted, status, busy, page shown
+    // Painted, status, busy, page shown.
+    EXPECT_EQ(seen.join(u'|').toStdString(), "1|" + kWaiting.toStdString() + "|1|0");
     EXPECT_EQ(statuses.last(), kDone);
     EXPECT_FALSE(host.services.busy);
 }
