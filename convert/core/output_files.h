@@ -11,8 +11,8 @@ namespace quillorn::convert {
 QString FirstOutputName(const QString& outputName);
 
 // True when writing to outputName would write over inputFile: the first output file is the input
-// (symbolic and hard links resolved; also when no file stands at that name yet), or a page-number pattern in the file name matches a file
-// in the output's folder that is the input.
+// (symbolic and hard links resolved; also when no file stands at that name yet), or a page-number
+// pattern in the file name matches a file in the output's folder that is the input.
 bool WouldOverwriteInput(const QString& outputName, const QString& inputFile);
 
 // What stands at a path at one moment, precise enough to tell whether the file was written since.
