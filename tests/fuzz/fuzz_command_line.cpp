@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (colon < 0 || request.argument != commandLine.mid(colon + 1))
             std::abort();
         const QString word = commandLine.left(colon).toUpper();
-        if (word != (request.road == Road::View ? QStringLiteral("/VIEW")
-                                                 : QStringLiteral("/CONVERT")))
+        if (word !=
+            (request.road == Road::View ? QStringLiteral("/VIEW") : QStringLiteral("/CONVERT")))
             std::abort();
         break;
     }
