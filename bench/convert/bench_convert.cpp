@@ -1,8 +1,8 @@
 // Converts a 50-page document through the conversion run (libgs in process) and through the gs
 // executable with the same arguments, alternating, and prints the ratio of the median times.
 // Usage: bench_convert [rounds]   (the gs executable is looked up on PATH)
-#include "app/core/services.h"
 #include "bench/result_row.h"
+#include "bench/silent_services.h"
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 
@@ -20,27 +20,6 @@
 using namespace quillorn;
 
 namespace {
-
-// A user who is never asked anything: a successful run shows no message box. Any box counts
-// as a failure of the benchmark.
-class SilentServices final : public WindowServices {
-public:
-    int boxes = 0;
-    int MsgBox(const QString& prompt, int, const QString&) override {
-        ++boxes;
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(prompt));
-        return mb::No;
-    }
-    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString OpenFileDialog(const QString&, const QString&, const QString&) override { return {}; }
-    QString SaveFileDialog(const QString&, const QString&, const QString&) override { return {}; }
-    bool PrinterDialog(const QString&) override { return false; }
-    void SetBusy(bool) override {}
-    void ClipboardSetText(const QString&) override {}
-    void ClipboardSetImage(const QImage&) override {}
-    [[noreturn]] void EndProgram(int code) override { std::exit(code); }
-    float Timer() override { return 0; }
-};
 
 QByteArray FiftyPages() {
     QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: 50\n/Helvetica findfont 14 scalefont setfont\n";
@@ -88,7 +67,7 @@ int main(int argc, char** argv) {
         return 2;
     file.close();
 
-    SilentServices services;
+    bench::SilentServices services;
     options::Options options;
     options.Safer = true;
     bool failed = false;
@@ -139,6 +118,6 @@ int main(int argc, char** argv) {
         quillorn::bench::ResultRow(what.constData(), lib, "gs executable, same arguments", exe,
                                    "s");
     }
-    failed = failed || services.boxes > 0;
+    failed = failed || services.questions > 0;
     return failed ? 1 : 0;
 }

@@ -3,9 +3,9 @@
 // BMP, alternating in one run. Then the peak memory while showing a 600 dpi page, as a multiple
 // of the bitmap's size. Runs in a scratch home and temporary directory, offscreen.
 #include "app/core/message_log.h"
-#include "app/core/services.h"
 #include "app/core/temp_file.h"
 #include "bench/result_row.h"
+#include "bench/silent_services.h"
 #include "gs/gsapi_binding.h"
 #include "viewer/core/gs_arguments.h"
 #include "viewer/document_view.h"
@@ -26,27 +26,6 @@
 using namespace quillorn;
 
 namespace {
-
-// Answers every question the way a user who wants to go on would; the benchmark asks none.
-class SilentServices : public WindowServices {
-public:
-    int questions = 0;
-    int MsgBox(const QString&, int, const QString&) override {
-        ++questions;
-        return mb::No;
-    }
-    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString OpenFileDialog(const QString&, const QString&, const QString&) override { return {}; }
-    QString SaveFileDialog(const QString&, const QString&, const QString&) override { return {}; }
-    bool PrinterDialog(const QString&) override { return false; }
-    void SetBusy(bool) override {}
-    void ClipboardSetText(const QString&) override {}
-    void ClipboardSetImage(const QImage&) override {}
-    [[noreturn]] void EndProgram(int code) override { std::exit(code); }
-    float Timer() override {
-        return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
-    }
-};
 
 class NoMessagesWindow : public MessagesWindow {
 public:
@@ -133,7 +112,7 @@ int main(int argc, char** argv) {
         f.write(DocumentText());
     }
 
-    SilentServices services;
+    bench::SilentServices services;
     NoMessagesWindow messages;
     options::Options options;
     options.Safer = true;
