@@ -10,29 +10,23 @@
 using namespace quillorn;
 
 TEST(MessageLog, JoinsMessagesByTheLogRule) {
-    const QString product = QStringLiteral("GPL Ghostscript");
-    const struct {
-        QString productName;
-        QStringList messages;
-        QString log;
-    } cases[] = {
-        {{}, {"abc", "def"}, "abcdef"},
-        {{}, {"AFPL Ghostscript 8.0"}, "\r\nAFPL Ghostscript 8.0"},
-        {{}, {"x", "afpl lower case", "AFP"}, "xafpl lower caseAFP"},
-        {{}, {"one\ntwo\n"}, "one\r\ntwo\r\n"},
-        {{}, {"three\r\n"}, "three\r\r\n"},
-        {{}, {"abc", ""}, "abc"},
-        // The loaded library's product name opens a block as "AFPL" does.
-        {product,
-         {"Quillorn 0.1\r\n\r\n", "GPL Ghostscript 10.00.0\n", "GPL is not a block"},
+    // The loaded library's product name opens a block as "AFPL" does.
+    const std::pair<QStringList, QString> cases[] = {
+        {{"abc", "def"}, "abcdef"},
+        {{"AFPL Ghostscript 8.0"}, "\r\nAFPL Ghostscript 8.0"},
+        {{"x", "afpl lower case", "AFP"}, "xafpl lower caseAFP"},
+        {{"one\ntwo\n"}, "one\r\ntwo\r\n"},
+        {{"three\r\n"}, "three\r\r\n"},
+        {{"abc", ""}, "abc"},
+        {{"Quillorn 0.1\r\n\r\n", "GPL Ghostscript 10.00.0\n", "GPL is not a block"},
          "Quillorn 0.1\r\r\n\r\r\n\r\nGPL Ghostscript 10.00.0\r\nGPL is not a block"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [messages, text] : cases) {
         MessageLog log;
-        log.SetProductName(c.productName);
-        for (const QString& message : c.messages)
+        log.SetProductName(QStringLiteral("GPL Ghostscript"));
+        for (const QString& message : messages)
             log.Append(message);
-        EXPECT_EQ(log.Text(), c.log) << c.messages.join(u'|').toStdString();
+        EXPECT_EQ(log.Text(), text) << messages.join(u'|').toStdString();
     }
 }
 
@@ -43,16 +37,13 @@ TEST(MessagesWindow, OkClearAndClipboard) {
     window.show();
     window.AddMessage(QStringLiteral("third"));
     EXPECT_EQ(window.txtMessages->toPlainText(), QStringLiteral("first\nsecond\nthird"));
-
-    // Hidden, the log still grows; shown again, the caret is at its end.
-    window.cmdOkay->click();
+    window.cmdOkay->click(); // hidden, the log still grows; shown, the caret is at its end
     EXPECT_FALSE(window.isVisible());
     window.AddMessage(QStringLiteral(" more"));
     window.show();
     EXPECT_EQ(window.txtMessages->toPlainText(), QStringLiteral("first\nsecond\nthird more"));
     EXPECT_EQ(window.txtMessages->textCursor().position(),
               window.txtMessages->document()->characterCount() - 1);
-
     window.cmdClipboard->click();
     window.cmdClearMsgs->click();
     window.cmdClipboard->click();
@@ -70,7 +61,6 @@ TEST(MessagesWindow, HostCreatesHiddenAndClosingDestroysTheLog) {
     ASSERT_NE(host.Existing(), nullptr);
     EXPECT_FALSE(host.Existing()->isVisible());
     EXPECT_EQ(host.Get().Log(), QStringLiteral("kept until closed"));
-
     host.Get().show();
     host.Get().close();
     EXPECT_EQ(host.Existing(), nullptr);

@@ -3,7 +3,6 @@
 #include "tests/support/test_env.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -12,45 +11,36 @@ using namespace quillorn;
 
 TEST(SettingsStore, KeepsExactTextsInTheUsersConfigDirectory) {
     const QString options = QStringLiteral("Options"), safer = QStringLiteral("Safer");
+    const QString settings = QStringLiteral("Settings"), left = QStringLiteral("MainLeft");
     {
         SettingsStore store;
         EXPECT_TRUE(store.FileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
         EXPECT_EQ(store.GetSetting(options, safer, QStringLiteral("True")), QStringLiteral("True"));
         store.SaveSetting(options, safer, QStringLiteral("False"));
-        store.SaveSetting(QStringLiteral("Settings"), QStringLiteral("MainLeft"),
-                          QStringLiteral("1000.5"));
+        store.SaveSetting(settings, left, QStringLiteral("1000.5"));
         EXPECT_TRUE(store.Sync());
     }
     SettingsStore again;
     EXPECT_EQ(again.GetSetting(options, safer, QStringLiteral("True")), QStringLiteral("False"));
-    EXPECT_EQ(again.GetSetting(QStringLiteral("Settings"), QStringLiteral("MainLeft")),
-              QStringLiteral("1000.5"));
-    QFile ini(again.FileName());
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().contains("[Options]\nSafer=False"));
-
+    EXPECT_EQ(again.GetSetting(settings, left), QStringLiteral("1000.5"));
+    EXPECT_TRUE(test::ReadFile(again.FileName()).contains("[Options]\nSafer=False"));
     // A hand-edited value with a comma reads back as its text, not as a list.
     SettingsStore edited(
-        test::WriteFile(QStringLiteral("edited.conf"), "[DisplaySettings]\nResolution=1,5\n"));
-    EXPECT_EQ(edited.GetSetting(QStringLiteral("DisplaySettings"), QStringLiteral("Resolution")),
-              QStringLiteral("1,5"));
+        test::WriteFile(QStringLiteral("edited.conf"), "[Settings]\nMainLeft=1,5\n"));
+    EXPECT_EQ(edited.GetSetting(settings, left), QStringLiteral("1,5"));
 }
 
 TEST(TempFile, MakesDistinctEmptyKmwFilesInTmpdirOrNone) {
     QSet<QString> seen;
     for (int i = 0; i < 20; ++i) {
-        const QString path = GetTempFile();
-        ASSERT_FALSE(path.isEmpty());
-        const QFileInfo info(path);
-        EXPECT_TRUE(info.exists());
-        EXPECT_EQ(info.size(), 0);
+        const QFileInfo info(GetTempFile());
+        EXPECT_TRUE(info.exists() && info.size() == 0);
         EXPECT_TRUE(info.fileName().startsWith(QStringLiteral("KMW")));
         EXPECT_EQ(info.absolutePath(), QDir(qEnvironmentVariable("TMPDIR")).absolutePath());
-        seen.insert(path);
-        QFile::remove(path);
+        seen.insert(info.filePath());
+        QFile::remove(info.filePath());
     }
     EXPECT_EQ(seen.size(), 20);
-
     const QByteArray old = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(test::ScratchDir() + QStringLiteral("/no/such/dir")));
     EXPECT_EQ(GetTempFile(), QString());

@@ -1,5 +1,5 @@
-// The window-free rules of the application shell: saving a print job from standard input, the
-// window placement, the zoom steps and the toolbar.
+// The window-free rules of the shell: saving a print job from standard input, the window
+// placement, the zoom steps and the toolbar.
 #include "app/core/commands.h"
 #include "app/core/placement.h"
 #include "app/core/print_job.h"
@@ -7,7 +7,6 @@
 #include "app/core/toolbar_icons.h"
 #include "tests/support/test_env.h"
 
-#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -21,10 +20,6 @@ using namespace quillorn;
 using namespace quillorn::app;
 
 namespace {
-QStringList KmwFiles() {
-    return QDir(QDir::tempPath()).entryList({QStringLiteral("KMW*")}, QDir::Files);
-}
-
 // Feeds bytes through a real pipe from another thread, as a redirector would.
 SavedPrintJob SaveThroughPipe(const QByteArray& bytes) {
     int fds[2];
@@ -42,45 +37,30 @@ SavedPrintJob SaveThroughPipe(const QByteArray& bytes) {
 }
 } // namespace
 
-TEST(PrintJob, BytesArriveUnchangedInReadsOf10240) {
-    const QStringList before = KmwFiles();
+TEST(PrintJob, ReadsOf10240AndNoFileUnlessAJobIsSaved) {
+    const QStringList before = test::TempLeftovers();
     QByteArray exact(10240, '\0');
     for (qsizetype i = 0; i < exact.size(); ++i)
-        exact[i] = char(i * 7 % 256); // NUL bytes and line ends included
+        exact[i] = char(i * 7 % 256);
     const SavedPrintJob job = SaveThroughPipe(exact);
-    ASSERT_FALSE(job.path.isEmpty()) << job.error.toStdString();
-    EXPECT_TRUE(QFileInfo(job.path).fileName().startsWith(QLatin1String("KMW")));
-    QFile file(job.path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll() == exact);
-    // One full read, then the one that finds the end.
-    EXPECT_EQ(job.reads, 2);
+    EXPECT_TRUE(test::ReadFile(job.path) == exact) << job.error.toStdString();
+    EXPECT_EQ(job.reads, 2); // one full read, then the one that finds the end
     QFile::remove(job.path);
-    EXPECT_EQ(KmwFiles(), before);
-}
 
-TEST(PrintJob, NoJobWithoutInputAndNoFileWhenSavingFails) {
-    const QStringList before = KmwFiles();
     EXPECT_TRUE(SaveThroughPipe({}).path.isEmpty());
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    int closed[2];
-    ASSERT_EQ(::pipe(closed), 0);
-    ::close(closed[0]);
-    ::close(closed[1]);
-    for (const int fd : {devNull, closed[0], -1}) // a failing read counts as no input
+    const int devNull = ::open("/dev/null", O_RDONLY), closed = ::dup(devNull);
+    ::close(closed);
+    for (const int fd : {devNull, closed, -1}) // a failing read counts as no input
         EXPECT_TRUE(SavePrintJob(fd).path.isEmpty()) << fd;
     ::close(devNull);
-
     // A terminal is never read, so an interactive start does not wait for the keyboard.
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+    if (const int master = ::posix_openpt(O_RDWR | O_NOCTTY); master >= 0) {
+        ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
         const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
         EXPECT_EQ(SavePrintJob(slave).reads, 0);
         ::close(slave);
-    }
-    if (master >= 0)
         ::close(master);
-
+    }
     // A file size limit stands in for a full disk: a write in the middle of the job fails.
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -93,15 +73,14 @@ TEST(PrintJob, NoJobWithoutInputAndNoFileWhenSavingFails) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(full.path.isEmpty());
     EXPECT_FALSE(full.error.isEmpty());
-    EXPECT_EQ(KmwFiles(), before);
+    EXPECT_EQ(test::TempLeftovers(), before);
 }
 
-TEST(Placement, StoreTextDefaultsAndTwips) {
+TEST(Placement, StoreTextDefaultsTwipsAndOffScreen) {
     SettingsStore store(test::ScratchDir() + QStringLiteral("/placement.ini"));
     EXPECT_EQ(PlacementToPixels(ReadPlacement(store), 144, 120), QRect(100, 83, 650, 542));
     WritePlacement(store, Placement{1005.0f, -300.0f, 1234.5f, 7000.0f});
-    EXPECT_EQ(store.GetSetting(QStringLiteral("Settings"), QStringLiteral("MainWidth")),
-              QStringLiteral("1234.5"));
+    EXPECT_EQ(store.GetSetting(QStringLiteral("Settings"), QStringLiteral("MainWidth")), "1234.5");
     EXPECT_EQ(ReadPlacement(store).top, -300.0f);
     // What is no number in the store gives the default.
     store.SaveSetting(QStringLiteral("Settings"), QStringLiteral("MainHeight"), "tall");
@@ -110,26 +89,21 @@ TEST(Placement, StoreTextDefaultsAndTwips) {
     EXPECT_EQ(ReadPlacement(store).left, 1000.0f);
     const QRect frame(-37, 523, 801, 611);
     EXPECT_EQ(PlacementToPixels(PixelsToPlacement(frame, 120, 120), 120, 120), frame);
-}
 
-TEST(Placement, WhollyOffScreenComesBackToTheNearestScreen) {
+    // Wholly off the screens: moved to the nearest, and shrunk when larger than it.
     const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     const QRect partly(1800, 900, 500, 500);
     EXPECT_EQ(BringOntoScreens(partly, screens), partly);
     EXPECT_EQ(BringOntoScreens(QRect(9000, 100, 400, 300), screens), QRect(2800, 100, 400, 300));
-    // Moved in, and shrunk when larger than the screen.
     EXPECT_EQ(BringOntoScreens(QRect(-5000, -5000, 3000, 200), screens), QRect(0, 0, 1920, 200));
     EXPECT_EQ(BringOntoScreens(QRect(3000, 4000, 100, 100), screens), QRect(3000, 924, 100, 100));
 }
 
 TEST(Zoom, StepsOfNineWithinTheUsableRange) {
-    const std::pair<std::int16_t, std::optional<std::int16_t>> in[] = {
-        {75, 84}, {32758, 32767}, {32759, std::nullopt}, {-5, 4}};
-    for (const auto& [from, to] : in)
+    using Step = std::pair<std::int16_t, std::optional<std::int16_t>>;
+    for (const auto& [from, to] : {Step{75, 84}, {32758, 32767}, {32759, {}}, {-5, 4}})
         EXPECT_EQ(ZoomIn(from), to) << from;
-    const std::pair<std::int16_t, std::optional<std::int16_t>> out[] = {
-        {102, 93}, {10, 1}, {9, std::nullopt}, {-32768, std::nullopt}};
-    for (const auto& [from, to] : out)
+    for (const auto& [from, to] : {Step{102, 93}, {10, 1}, {9, {}}, {-32768, {}}})
         EXPECT_EQ(ZoomOut(from), to) << from;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace quillorn::test {
@@ -40,20 +41,38 @@ public:
     float clockStep = 0.5f;
 
     int MsgBox(const QString& prompt, int style, const QString& title) override;
-    QString InputBox(const QString& prompt, const QString& title,
-                     const QString& defaultText) override;
-    QString OpenFileDialog(const QString& title, const QString& filter,
-                           const QString& directory) override;
-    QString SaveFileDialog(const QString& title, const QString& filter,
-                           const QString& initialPath) override;
-    bool PrinterDialog(const QString& title) override;
-    void SetBusy(bool b) override;
+    QString InputBox(const QString& prompt, const QString&, const QString&) override {
+        inputPrompts << prompt;
+        return Next(inputAnswers);
+    }
+    QString OpenFileDialog(const QString& title, const QString&, const QString&) override {
+        dialogTitles << title;
+        return Next(openAnswers);
+    }
+    QString SaveFileDialog(const QString& title, const QString&, const QString&) override {
+        dialogTitles << title;
+        return Next(saveAnswers);
+    }
+    bool PrinterDialog(const QString& title) override {
+        dialogTitles << title;
+        return Next(printerAnswers);
+    }
+    void SetBusy(bool b) override { ++busyCalls, busy = b; }
     void ClipboardSetText(const QString& text) override { clipboardTexts << text; }
     void ClipboardSetImage(const QImage& image) override { clipboardImages.push_back(image); }
     [[noreturn]] void EndProgram(int exitCode) override { throw ProgramEnded{exitCode}; }
-    float Timer() override;
+    float Timer() override { return std::exchange(clock, clock + clockStep); }
 
     QStringList Prompts() const;
+
+private:
+    template <typename T> static T Next(std::deque<T>& answers, T otherwise = {}) {
+        if (answers.empty())
+            return otherwise;
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
 };
 
 } // namespace quillorn::test

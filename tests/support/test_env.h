@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 namespace quillorn::test {
 
@@ -8,8 +8,13 @@ namespace quillorn::test {
 // XDG_DATA_HOME, XDG_CACHE_HOME and TMPDIR all point below it.
 QString ScratchDir();
 
-// Writes text to a file below the scratch directory (or at an absolute path) and returns the path.
+// Writes bytes to a file below the scratch directory (or at an absolute path); returns the path.
 QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes);
+// The whole file, or nothing when it cannot be read.
+QByteArray ReadFile(const QString& path);
+
+// Print-job files and Ghostscript's private run directories in the temporary directory.
+QStringList TempLeftovers();
 
 // A small two-page PostScript document: page 1 a filled square, page 2 a circle.
 QByteArray TwoPagePostScript();

@@ -8,31 +8,33 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-
 namespace quillorn::test {
 namespace {
-QString& Scratch() {
-    static QString path;
-    return path;
-}
+QString scratchRoot;
 } // namespace
 
 QString ScratchDir() {
-    return Scratch();
+    return scratchRoot;
 }
 
 QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes) {
-    const QString path = QDir::isAbsolutePath(relativeOrAbsolute)
-                             ? relativeOrAbsolute
-                             : QDir(Scratch()).filePath(relativeOrAbsolute);
+    const QString path = QDir(scratchRoot).filePath(relativeOrAbsolute);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return {};
     file.write(bytes);
     return path;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList TempLeftovers() {
+    return QDir::temp().entryList({QStringLiteral("KMW*"), QStringLiteral("quillorn-gs-*")},
+                                  QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QByteArray TwoPagePostScript() {
@@ -50,23 +52,20 @@ QByteArray TwoPagePostScript() {
 } // namespace quillorn::test
 
 int main(int argc, char** argv) {
-    // The scratch directory lives under the system's temporary directory of the moment, before
-    // TMPDIR is pointed into it.
+    // Made under the temporary directory of the moment, before TMPDIR is pointed into it.
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quillorn-test-XXXXXX"));
     if (!scratch.isValid())
         return 2;
-    const QString root = scratch.path();
-    quillorn::test::Scratch() = root;
-    for (const char* sub : {"home", "config", "data", "cache", "tmp", "runtime"})
-        QDir(root).mkpath(QLatin1String(sub));
-    QFile::setPermissions(root + QStringLiteral("/runtime"),
+    quillorn::test::scratchRoot = scratch.path();
+    const char* const dirs[][2] = {{"HOME", "home"},          {"XDG_CONFIG_HOME", "config"},
+                                   {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"},
+                                   {"TMPDIR", "tmp"},         {"XDG_RUNTIME_DIR", "runtime"}};
+    for (const auto& [var, sub] : dirs) {
+        QDir(scratch.path()).mkpath(QLatin1String(sub));
+        qputenv(var, QFile::encodeName(scratch.filePath(QLatin1String(sub))));
+    }
+    QFile::setPermissions(scratch.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
-    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
-    qputenv("TMPDIR", QFile::encodeName(root + QStringLiteral("/tmp")));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
