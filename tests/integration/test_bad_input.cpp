@@ -106,7 +106,7 @@ const Case kCases[] = {
 };
 
 // Every file and folder below the scratch directory but the outputs, with size and time.
-std::string Snap(const QRegularExpression& outputs) {
+QStringList Snap(const QRegularExpression& outputs) {
     QStringList snap;
     QDirIterator it(ScratchDir(),
                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -120,8 +120,7 @@ std::string Snap(const QRegularExpression& outputs) {
                         .arg(dir ? -1 : info.size())
                         .arg(dir ? 0 : info.lastModified().toMSecsSinceEpoch());
     }
-    snap.sort();
-    return snap.join(u'\n').toStdString();
+    return snap;
 }
 
 class BadInput : public ::testing::TestWithParam<Case> {
@@ -181,7 +180,7 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
         QStringLiteral("^%1(/converted\\.pdf|/page-\\d+\\.png)$")
             .arg(QRegularExpression::escape(dir + QStringLiteral("/out"))));
     const qsizetype logStart = host.messages.Get().Log().size();
-    const std::string before = Snap(outputs);
+    const QStringList before = Snap(outputs);
     EXPECT_NO_THROW(host.view->LoadFile(input));
     while (host.view->lngCurrentPage() < c.page) {
         host.services.boxes.clear(); // the pages before it were fine
@@ -191,7 +190,9 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
     ExpectBoxes(c.render, !shown.isNull(), true, "redraw");
     Convert(input, convert::kFormatPdf, -1, pdf, c.pdf, "to PDF");
     Convert(input, convert::kFormatPng, 4, pages, c.png, "to PNG pages");
-    EXPECT_EQ(Snap(outputs), before) << "changed outside the output";
+    const QStringList after = Snap(outputs);
+    for (const QString& entry : before + after)
+        EXPECT_TRUE(before.contains(entry) && after.contains(entry)) << entry.toStdString();
     const QString log = host.messages.Get().Log().mid(logStart);
     EXPECT_FALSE(log.contains(QStringLiteral("root:"))) << "the password file was read";
     if (c.mustLog) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/services.h"
+#include "tests/support/test_env.h"
 
 #include <QImage>
 #include <QStringList>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <ostream>
 
 namespace quillorn::test {
 
@@ -20,3 +21,8 @@ QStringList TempLeftovers();
 QByteArray TwoPagePostScript();
 
 } // namespace quillorn::test
+
+// Failure messages show texts as texts, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
