@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
 
@@ -13,18 +14,17 @@ namespace quillorn::test {
 ViewerHost::ViewerHost(QSize size) {
     view = new viewer::DocumentView(services, options, messages, &window);
     window.setCentralWidget(view);
-    panel1 = new QLabel(&window);
+    auto* panel1 = new QLabel(&window);
     window.statusBar()->addWidget(panel1, 1);
-    QObject::connect(view, &viewer::DocumentView::statusText, panel1, [this](const QString& text) {
+    QObject::connect(view, &viewer::DocumentView::statusText, panel1, [this, panel1](auto& text) {
         statuses << text;
         panel1->setText(text);
         panel1->repaint();
     });
-    QObject::connect(view, &viewer::DocumentView::captionChanged, &window,
-                     [this](const QString& caption) {
-                         captions << caption;
-                         window.setWindowTitle(caption);
-                     });
+    QObject::connect(view, &viewer::DocumentView::captionChanged, &window, [this](auto& caption) {
+        captions << caption;
+        window.setWindowTitle(caption);
+    });
     container = view->findChild<QWidget*>(QStringLiteral("picContainer"));
     display = view->findChild<QWidget*>(QStringLiteral("picDisplay"));
     hor = view->findChild<QScrollBar*>(QStringLiteral("horScroll"));
@@ -34,8 +34,11 @@ ViewerHost::ViewerHost(QSize size) {
     Settle();
 }
 
-ViewerHost::~ViewerHost() {
-    messages.Unload();
+QStringList ViewerHost::Titles() const {
+    QStringList titles;
+    for (const auto& box : services.boxes)
+        titles << box.title;
+    return titles;
 }
 
 void ViewerHost::Settle() {
@@ -50,10 +53,8 @@ QString WriteTwoPagePostScript(const QString& relativePath) {
 QString WriteTwoPagePdf(const QString& relativePath) {
     const QString ps = WriteTwoPagePostScript(relativePath + QStringLiteral(".source.ps"));
     const QString pdf = QDir(ScratchDir()).filePath(relativePath);
-    gs::RunGhostscript({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
-                        QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
-                        QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sOutputFile=") + pdf,
-                        ps});
+    gs::RunGhostscript(
+        {"gs", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite", "-sOutputFile=" + pdf, ps});
     return QFileInfo::exists(pdf) ? pdf : QString();
 }
 

@@ -5,9 +5,7 @@
 #include "tests/support/scripted_services.h"
 #include "viewer/document_view.h"
 
-#include <QLabel>
 #include <QMainWindow>
-#include <QStringList>
 
 class QScrollBar;
 
@@ -15,19 +13,17 @@ namespace quillorn::test {
 
 // Also records the title and default text of every input box and the filter of every open
 // dialog.
-class RecordingServices : public ScriptedServices {
-public:
+struct RecordingServices : ScriptedServices {
     QStringList inputTitles, inputDefaults, openFilters;
     QString OpenFileDialog(const QString& title, const QString& filter,
-                           const QString& directory) override {
+                           const QString& dir) override {
         openFilters << filter;
-        return ScriptedServices::OpenFileDialog(title, filter, directory);
+        return ScriptedServices::OpenFileDialog(title, filter, dir);
     }
-    QString InputBox(const QString& prompt, const QString& title,
-                     const QString& defaultText) override {
+    QString InputBox(const QString& prompt, const QString& title, const QString& text) override {
         inputTitles << title;
-        inputDefaults << defaultText;
-        return ScriptedServices::InputBox(prompt, title, defaultText);
+        inputDefaults << text;
+        return ScriptedServices::InputBox(prompt, title, text);
     }
 };
 
@@ -35,36 +31,33 @@ public:
 // whose first panel paints each text at once. The messages window is the real one.
 struct ViewerHost {
     explicit ViewerHost(QSize size = QSize(800, 600));
-    ~ViewerHost();
+    ~ViewerHost() { messages.Unload(); }
 
     RecordingServices services;
     options::Options options = FirstStartOptions();
     MessagesHost messages{services};
     QMainWindow window;
     viewer::DocumentView* view = nullptr;
-    QLabel* panel1 = nullptr;
     QStringList statuses, captions;
+    QWidget *container = nullptr, *display = nullptr; // picContainer, picDisplay
+    QScrollBar *hor = nullptr, *ver = nullptr;        // horScroll, verScroll
 
-    // picContainer, picDisplay, horScroll, verScroll.
-    QWidget *container = nullptr, *display = nullptr;
-    QScrollBar *hor = nullptr, *ver = nullptr;
     QSize Page() const { return view->Picture().size(); }
+    QStringList Titles() const;
     // Lets queued layout work run, as the event loop would between commands.
     void Settle();
 };
 
 // Real documents, written below the scratch directory at test time.
 QString WriteTwoPagePostScript(const QString& relativePath);
-// Made from the two-page PostScript by the real library.
-QString WriteTwoPagePdf(const QString& relativePath);
+QString WriteTwoPagePdf(const QString& relativePath); // made by the real library
 // One page of width x height points with a blue square.
 QString WriteSizedPostScript(const QString& relativePath, int widthPt, int heightPt);
 
 // The redraw's temporary files and directories left in the temporary directory.
 QStringList LeftoverTempFiles();
 
-// The two-page document at 75 dpi: 200 x 100 points.
-inline const QSize kPage75(208, 104);
+inline const QSize kPage75(208, 104); // the two-page document at 75 dpi: 200 x 100 points
 inline const QString kWaiting = QStringLiteral("Please wait, redrawing...");
 // The scripted clock advances half a second a reading.
 inline const QString kDone = QStringLiteral("Redrawn, took 0.5 seconds");

@@ -1,7 +1,15 @@
-// The renderer's Ghostscript argument list, element by element.
+// The window-free rules of the viewer: the Ghostscript argument list element by element, page
+// answers, the elapsed-time text, and loading a rendered bitmap.
+#include "gs/gsapi_binding.h"
+#include "tests/support/test_env.h"
 #include "tests/viewer/viewer_test_host.h"
 #include "viewer/core/gs_arguments.h"
+#include "viewer/core/page_bitmap.h"
+#include "viewer/core/page_number.h"
 
+#include <QFile>
+#include <QImageReader>
+#include <QtEndian>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -31,9 +39,8 @@ TEST(RenderArguments, FirstStartValuesGiveThirteenElements) {
 
 // Each case changes the first-start options and names the run of elements it must give.
 TEST(RenderArguments, EachFragmentFollowsItsOption) {
-    using Change = std::function<void(options::Options&)>;
     struct Case {
-        Change change;
+        std::function<void(options::Options&)> change;
         qint32 page;
         QString run;
     };
@@ -84,6 +91,8 @@ TEST(RenderArguments, CustomMediaWarnsOnceAddsNoPaperSizeAndKeepsFixedMedia) {
     EXPECT_EQ(args.mid(7, 3), QStringList({"-dTextAlphaBits=2", "-dFIXEDMEDIA", "-dFirstPage=1"}));
 }
 
+// Blanks stay in one element; names Ghostscript would take for a switch, an argument file, a
+// device or a pipe are passed as paths.
 TEST(RenderArguments, FileNamesStayWholeAndAreNeverReadAsSwitches) {
     test::ScriptedServices services;
     const QString temp = QStringLiteral("/scratch/my temp dir/KMW 1.tmp");
@@ -91,17 +100,71 @@ TEST(RenderArguments, FileNamesStayWholeAndAreNeverReadAsSwitches) {
     const QStringList args = RenderList(test::FirstStartOptions(), 1, services, temp, doc);
     ASSERT_EQ(args.size(), 13);
     EXPECT_EQ(args.mid(11), QStringList({"-sOutputFile=" + temp, doc}));
-
-    // Names Ghostscript would take for a switch, an argument file, a device or a pipe.
-    const std::pair<const char*, const char*> names[] = {
-        {"-sOutputFile=x.ps", "./-sOutputFile=x.ps"},
-        {"@args.txt", "./@args.txt"},
-        {"%pipe%ls", "./%pipe%ls"},
-        {"|lpr", "./|lpr"},
-        {"docs/a-b.ps", "docs/a-b.ps"}};
-    for (const auto& [name, passed] : names)
+    for (const char* name : {"-sOutputFile=x.ps", "@args.txt", "%pipe%ls", "|lpr", "docs/a-b.ps"}) {
+        const QString passed = QLatin1String(name[0] == 'd' ? "" : "./") + QLatin1String(name);
         EXPECT_EQ(ArgumentList(StartFragment(), QLatin1String(name), QLatin1String(name)).mid(3),
-                  QStringList({QStringLiteral("-sOutputFile=") + QLatin1String(passed),
-                               QLatin1String(passed)}))
+                  QStringList({"-sOutputFile=" + passed, passed}))
             << name;
+    }
+}
+
+TEST(PageRules, GotoTakesTheWholePartRoundedDownWithinSixteenBits) {
+    // The answers the navigation test does not give.
+    const std::pair<const char*, int> pages[] = {
+        {"-0.5", -1}, {"  7 ", 7}, {"1e2", 100}, {"32767.9", 32767}, {"-32768", -32768}};
+    for (const auto& [answer, page] : pages)
+        EXPECT_EQ(PageFromAnswer(QLatin1String(answer), QLocale::c()), qint16(page)) << answer;
+    for (const char* answer : {"12abc", "32768", "-32768.5", "inf", "nan", "1,5", "&H10"})
+        EXPECT_FALSE(PageFromAnswer(QLatin1String(answer), QLocale::c())) << answer;
+    // The user's decimal separator and the point both read; a point never groups thousands.
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("2,7"), german), qint16(2));
+    EXPECT_EQ(PageFromAnswer(QStringLiteral("1.000"), german), qint16(1));
+}
+
+TEST(PageRules, RedrawnTextInTheGeneralNumberFormat) {
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    const std::pair<float, const char*> cases[] = {
+        {1.5f, "1.5"}, {0.3671875f, "0.3671875"}, {2.0f, "2"}, {1.0f / 3.0f, "0.3333333"}};
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(RedrawnText(seconds, us),
+                  QStringLiteral("Redrawn, took %1 seconds").arg(QLatin1String(text)));
+    const QLocale previous; // the user's decimal separator
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString german = RedrawnText(1.5f);
+    QLocale::setDefault(previous);
+    EXPECT_EQ(german, QStringLiteral("Redrawn, took 1,5 seconds"));
+    EXPECT_FLOAT_EQ(ElapsedSeconds(86399.5f, 0.25f), 0.75f); // across midnight
+}
+
+// Page 1 of the two-page document at 600 dpi in every depth, written by the real library.
+TEST(PageBitmap, EveryDepthLoadsButCutOrOversizedFilesHoldNoPicture) {
+    const QString doc = test::WriteTwoPagePostScript(QStringLiteral("bitmaps/two.ps"));
+    for (const char* device : {"bmp16m", "bmpgray", "bmpmono", "bmp16", "bmp256"}) {
+        const QString bmp = QStringLiteral("%1/bitmaps/%2.bmp").arg(test::ScratchDir(), device);
+        gs::RunGhostscript({"gs", "-dNOPAUSE", "-dBATCH", "-dSAFER",
+                            "-sDEVICE=" + QLatin1String(device), "-r600", "-dLastPage=1",
+                            "-sOutputFile=" + bmp, doc});
+        const std::optional<QImage> page = LoadPageBitmap(bmp);
+        ASSERT_TRUE(page) << device;
+        EXPECT_EQ(page->size(), QSize(1667, 833)) << device; // 200 x 100 points
+        // The blue square of page 1 on white paper.
+        EXPECT_EQ(page->pixelColor(5, 5), QColor(Qt::white)) << device;
+        EXPECT_NE(page->pixelColor(416, 417), QColor(Qt::white)) << device;
+
+        QFile file(bmp);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        QByteArray huge = bytes;
+        qToLittleEndian<qint32>(1 << 30, huge.data() + 18);
+        // Ghostscript stopped after the header or one byte short; a header promising a huge page.
+        for (const QByteArray& cut : {bytes.left(60), bytes.chopped(1), huge})
+            EXPECT_FALSE(LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/cut.bmp"), cut)))
+                << device;
+        // Over a limit of one megabyte once decoded.
+        EXPECT_FALSE(LoadPageBitmap(bmp, 1)) << device;
+    }
+    EXPECT_EQ(QImageReader::allocationLimit(), 128); // Qt's own limit is left as it was
+    for (const QByteArray& junk : {QByteArray(), QByteArray(5000, 'x')})
+        EXPECT_FALSE(LoadPageBitmap(test::WriteFile(QStringLiteral("bitmaps/junk.bmp"), junk)));
+    EXPECT_FALSE(LoadPageBitmap(test::ScratchDir() + QStringLiteral("/bitmaps/missing.bmp")));
 }
