@@ -44,26 +44,19 @@ TEST(ConvertArguments, NumbersFromTheQualityAndResolutionTexts) {
     ConvertSettings s = Defaults();
     s.format = kFormatJpeg;
     s.choice = 1;
-    s.jpegQuality = QStringLiteral("85");
-    QStringList args = List(s);
-    const qsizetype device = args.indexOf(QStringLiteral("-sDEVICE=jpeg"));
-    ASSERT_EQ(device, 4);
-    EXPECT_EQ(args.mid(device + 1, 2), (QStringList{"-dJPEGQ=85", "-r72"}));
-
     // Ghostscript always gets "." as the decimal point; the user's separator is for shown texts.
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const std::vector<std::array<const char*, 4>> cases = {
-        // quality, resolution, expected quality element, expected resolution element
-        {"", "abc", "-dJPEGQ=0", "-r0"},
-        {"&HF", " 1 5", "-dJPEGQ=15", "-r15"},
-        {"90", "1.5", "-dJPEGQ=90", "-r1.5"},
+        // quality, resolution: the elements right after the device
+        {"85", "72", "-dJPEGQ=85", "-r72"},    {"", "abc", "-dJPEGQ=0", "-r0"},
+        {"&HF", " 1 5", "-dJPEGQ=15", "-r15"}, {"90", "1.5", "-dJPEGQ=90", "-r1.5"},
         {"90", "-0", "-dJPEGQ=90", "-r0"},
     };
     for (const auto& [quality, resolution, q, r] : cases) {
         s.jpegQuality = QString::fromLatin1(quality);
         s.resolution = QString::fromLatin1(resolution);
-        EXPECT_EQ(List(s).mid(device + 1, 2), (QStringList{q, r})) << resolution;
+        EXPECT_EQ(List(s).mid(4, 3), (QStringList{"-sDEVICE=jpeg", q, r})) << resolution;
     }
     EXPECT_EQ(ElapsedSecondsText(1234.25f), QStringLiteral("1234,25"));
     QLocale::setDefault(before);
