@@ -1,7 +1,6 @@
-// Downloads against a real HTTP server on 127.0.0.1, into real directories below the scratch
-// directory, through the scripted view and through the real dialog; and the installation check
-// with the real binding, steered at the stand-in library or at nothing, with stand-in install
-// directories.
+// Downloads from a real HTTP server on 127.0.0.1 into real directories, through a scripted view
+// and through the real dialog; the installation check with the real binding steered at the
+// stand-in library or at nothing.
 #include "app/core/message_log.h"
 #include "gs/gsapi_binding.h"
 #include "system/core/ghostscript_check.h"
@@ -31,39 +30,30 @@ QByteArray ReadAll(const QString& path) {
 
 // Stands in for the user at the download dialog: answers the where-to question from `choice`
 // and presses Cancel on the progress window once bytes arrive when `cancelOnData` is set.
-class ScriptedDownloadView : public DownloadView {
-public:
+struct ScriptedDownloadView : DownloadView {
     DownloadChoice choice = DownloadChoice::Save;
     bool cancelOnData = false;
-
     int progressHidden = 0;
-    qint64 lastReceived = -1;
-    qint64 lastTotal = -1;
+    qint64 lastReceived = -1, lastTotal = -1;
     bool partSeen = false; // a .part file beside the destination while bytes came in
+    QString destination;
+    std::function<void()> cancel;
 
     DownloadChoice AskWhere(const QString&, const QString&, const QString&) override {
         return choice;
     }
-    void ShowProgress(const QString&, const QString& destination,
-                      std::function<void()> cancel) override {
-        destination_ = destination;
-        cancel_ = std::move(cancel);
+    void ShowProgress(const QString&, const QString& to, std::function<void()> stop) override {
+        destination = to;
+        cancel = std::move(stop);
     }
     void SetProgress(qint64 received, qint64 total) override {
         lastReceived = received;
         lastTotal = total;
-        partSeen = partSeen || QFile::exists(destination_ + QStringLiteral(".part"));
-        if (cancelOnData && received > 0 && cancel_)
-            cancel_();
+        partSeen = partSeen || QFile::exists(destination + QStringLiteral(".part"));
+        if (cancelOnData && received > 0 && cancel)
+            cancel();
     }
-    void HideProgress() override {
-        ++progressHidden;
-        cancel_ = nullptr;
-    }
-
-private:
-    QString destination_;
-    std::function<void()> cancel_;
+    void HideProgress() override { ++progressHidden, cancel = nullptr; }
 };
 
 class DownloadTest : public ::testing::Test {
@@ -94,6 +84,7 @@ protected:
     QString log;
 };
 
+// A stale file at the target goes first, so no failure leaves a file there.
 TEST_F(DownloadTest, FailedOrCancelledTransfersLeaveNoFile) {
     struct Case {
         const char* path;
@@ -107,6 +98,7 @@ TEST_F(DownloadTest, FailedOrCancelledTransfersLeaveNoFile) {
           Case{"/stall", 20000, true, "failed: cancelled"}}) {
         SCOPED_TRACE(c.logged);
         log.clear();
+        test::WriteFile(Target(), "left over from last time");
         view.cancelOnData = c.cancelOnData;
         EXPECT_FALSE(Fetch(QLatin1String(c.path), c.idleMs));
         ExpectNothingLeft();
@@ -122,14 +114,7 @@ TEST_F(DownloadTest, FailedOrCancelledTransfersLeaveNoFile) {
     EXPECT_EQ(server.requests, requests);
     ExpectNothingLeft();
     EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(DownloadTest, StaleFileIsRemovedFirstAndSavingElsewhereIsNoSuccess) {
-    QDir().mkpath(dir);
-    test::WriteFile(Target(), "left over from last time");
-    EXPECT_FALSE(Fetch(QStringLiteral("/missing")));
-    ExpectNothingLeft();
-
+    // Saving elsewhere leaves no file at the target either: no success.
     view.choice = DownloadChoice::SaveElsewhere;
     const QString other = test::ScratchDir() + QStringLiteral("/elsewhere/other name.bin");
     services.saveAnswers.push_back(other);
@@ -150,8 +135,8 @@ TEST_F(DownloadTest, CompleteTransferLandsInTheDownloadDirectoryForTheDriveRoot)
     EXPECT_EQ(ReadAll(downloads + QStringLiteral("/redmon.zip")), server.body);
     EXPECT_TRUE(view.partSeen) << "bytes must go to the .part file first";
     EXPECT_FALSE(QFile::exists(downloads + QStringLiteral("/redmon.zip.part")));
-    EXPECT_EQ(std::make_pair(view.lastReceived, view.lastTotal),
-              std::make_pair(qint64(server.body.size()), qint64(server.body.size())));
+    EXPECT_EQ(view.lastReceived, server.body.size());
+    EXPECT_EQ(view.lastTotal, server.body.size());
     EXPECT_EQ(view.progressHidden, 1);
     EXPECT_TRUE(services.boxes.empty());
 }
@@ -245,13 +230,11 @@ protected:
     QStringList opened;
 };
 
-TEST_F(GhostscriptCheckTest, LoadableLibraryReturnsAtOnceWithoutAWord) {
+TEST_F(GhostscriptCheckTest, LoadableLibraryIsSilentAndAFoundOneIsCopiedWhereTheBindingLooks) {
     gs::SetLibraryCandidates({QStringLiteral(STAND_IN_GS)});
     EXPECT_FALSE(Check());
     EXPECT_TRUE(services.boxes.empty());
-}
-
-TEST_F(GhostscriptCheckTest, FoundLibraryIsCopiedWhereTheBindingLooksFirstAndTheProgramEnds) {
+    gs::SetLibraryCandidates({dir + QStringLiteral("/nowhere/libgs.so.10")});
     // Development links and other names do not count; within a directory the highest version
     // wins.
     for (const char* name : {"a/libgs.so", "a/libgs.so.10.bak", "a/libgsx.so.10", "b/libgs.so.10"})
@@ -314,9 +297,7 @@ TEST_F(GhostscriptCheckTest, NothingFound) {
     services.msgBoxAnswers = {mb::Ok, mb::Yes};
     EXPECT_TRUE(Check());
     EXPECT_EQ(services.Prompts(), (QStringList{kMissingBox, kQuestion}));
-    const QString archive = dir + QStringLiteral("/downloads/ghostscript.tgz");
-    EXPECT_EQ(opened, QStringList{archive});
-    EXPECT_EQ(ReadAll(archive), server.body);
+    EXPECT_EQ(opened, QStringList{dir + QStringLiteral("/downloads/ghostscript.tgz")});
 }
 
 } // namespace
