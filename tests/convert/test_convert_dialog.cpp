@@ -24,11 +24,6 @@ using namespace quillorn::convert;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Per format: the devices of its choices, top to bottom, and how its files begin.
 const std::array<std::pair<QStringList, QByteArray>, kFormatCount> kExpected = {{
     {{"bmpmono", "bmpgray", "bmp16", "bmp256", "bmp16m"}, "BM"},
@@ -170,7 +165,7 @@ TEST_F(ConvertDialogTest, EveryDeviceChoiceWritesItsFormatOneFilePerPage) {
             ASSERT_TRUE(Convert(*dialog, format, button, output));
             ++conversions;
             for (const char* page : {"1", "2"})
-                EXPECT_TRUE(ReadAll(QString(output).replace("%d", page)).startsWith(magic));
+                EXPECT_TRUE(test::ReadFile(QString(output).replace("%d", page)).startsWith(magic));
             // The PCL-XL devices open one more file for the end of the job.
             if (output.contains(QStringLiteral("%d")) && format != kFormatPxl) {
                 EXPECT_FALSE(QFile::exists(QString(output).replace("%d", "3")));
@@ -233,7 +228,7 @@ TEST_F(ConvertDialogTest, OnlyAFileThisRunWroteCountsAsSuccess) {
     const QString empty = test::WriteFile(dir + QStringLiteral("/empty.ps"), "%!PS\n");
     EXPECT_TRUE(Convert(empty, kFormatPng, QStringLiteral("old-%d.png")));
     EXPECT_EQ(services.Prompts(), QStringList{kConversionErrorPrompt});
-    EXPECT_EQ(ReadAll(stale), QByteArray("stale bytes"));
+    EXPECT_EQ(test::ReadFile(stale), QByteArray("stale bytes"));
     // A real conversion rewriting it does count.
     services.boxes.clear();
     EXPECT_TRUE(Convert(input, kFormatPng, QStringLiteral("old-%d.png")));
@@ -244,8 +239,8 @@ TEST_F(ConvertDialogTest, OnlyAFileThisRunWroteCountsAsSuccess) {
 TEST_F(ConvertDialogTest, ConvertingAFileOntoItselfIsRefused) {
     const QString pdf = dir + QStringLiteral("/two pages.pdf");
     ASSERT_TRUE(Convert(input, kFormatPdf, QStringLiteral("two pages.pdf")));
-    const QByteArray pdfBytes = ReadAll(pdf);
-    const QByteArray psBytes = ReadAll(input);
+    const QByteArray pdfBytes = test::ReadFile(pdf);
+    const QByteArray psBytes = test::ReadFile(input);
     statusTexts.clear();
     services.busyCalls = 0;
     for (const auto& [in, format] : {std::pair{pdf, kFormatPdf}, {input, kFormatPs}}) {
@@ -260,8 +255,8 @@ TEST_F(ConvertDialogTest, ConvertingAFileOntoItselfIsRefused) {
         EXPECT_EQ(dialog->txtOutput->text() + dialog->cmbConvertTo->currentText(),
                   in + dialog->cmbConvertTo->itemText(format));
     }
-    EXPECT_EQ(ReadAll(pdf), pdfBytes);
-    EXPECT_EQ(ReadAll(input), psBytes);
+    EXPECT_EQ(test::ReadFile(pdf), pdfBytes);
+    EXPECT_EQ(test::ReadFile(input), psBytes);
     EXPECT_TRUE(statusTexts.isEmpty()); // Ghostscript never started
     EXPECT_EQ(services.busyCalls, 0);
 }

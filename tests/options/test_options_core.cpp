@@ -56,12 +56,8 @@ TEST(OptionsStore, AStoreThatCannotBeWrittenKeepsWhatItHeld) {
         SaveOptions(o, store);
         return store.Sync();
     };
-    const auto bytesOnDisk = [&path] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
     ASSERT_TRUE(save(test::ChangedOptions()));
-    const QByteArray held = bytesOnDisk();
+    const QByteArray held = test::ReadFile(path);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit oldLimit{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
@@ -72,5 +68,5 @@ TEST(OptionsStore, AStoreThatCannotBeWrittenKeepsWhatItHeld) {
     setrlimit(RLIMIT_FSIZE, &oldLimit);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(synced);
-    EXPECT_EQ(bytesOnDisk(), held);
+    EXPECT_EQ(test::ReadFile(path), held);
 }

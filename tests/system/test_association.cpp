@@ -22,11 +22,6 @@ const QString kQuestion = QStringLiteral(
     "PostScript files are currently not associated with Quillorn. Would you like to associate "
     ".ps files with Quillorn?");
 
-QString ReadText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 // GIO passes over entries whose program does not exist, so the programs are real files.
 QString MakeProgram(const QString& path) {
     test::WriteFile(path, "#!/bin/sh\nexit 0\n");
@@ -95,7 +90,7 @@ TEST_F(AssociationTest, AcceptedAssociationWritesAValidEntryAndMakesItTheDefault
     validate.start(QStringLiteral("desktop-file-validate"), {Entry()});
     ASSERT_TRUE(validate.waitForFinished(30000));
     EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
-    const QString entry = ReadText(Entry());
+    const QString entry = test::ReadFile(Entry());
     for (const QString& line :
          {QStringLiteral("Name=Quillorn"), QStringLiteral("Icon=x-office-document"),
           QStringLiteral("MimeType=application/postscript;image/x-eps;"),
@@ -142,7 +137,7 @@ TEST_F(AssociationTest, ForeignDefaultIsNamedAndLeftAlone) {
     EXPECT_EQ(services.boxes[2].style, mb::OkOnly | mb::Information);
     EXPECT_EQ(services.boxes[2].title, QStringLiteral("Quillorn"));
     EXPECT_FALSE(QFile::exists(Entry()));
-    EXPECT_EQ(ReadText(MimeAppsList()), QString::fromUtf8(defaults));
+    EXPECT_EQ(test::ReadFile(MimeAppsList()), defaults);
 }
 
 TEST_F(AssociationTest, MissingIconIsLeftOutAndAFailureIsReported) {
@@ -153,7 +148,7 @@ TEST_F(AssociationTest, MissingIconIsLeftOutAndAFailureIsReported) {
         (QStringList{QStringLiteral("System file containing icon not found, not putting icon!"),
                      QStringLiteral("All done!")}));
     EXPECT_EQ(services.boxes[0].style, mb::OkOnly | mb::Exclamation);
-    EXPECT_FALSE(ReadText(Entry()).contains(QStringLiteral("Icon=")));
+    EXPECT_FALSE(test::ReadFile(Entry()).contains("Icon="));
 
     // An entry that cannot be written is no "All done!".
     services.boxes.clear();

@@ -49,7 +49,7 @@ TEST_P(RealDocument, PagesOneAndTwoDifferAndPageThreeAsksToSeeTheMessages) {
     host.view->NextPage();
     EXPECT_EQ(host.view->Picture().pixelColor(156, 52), QColor(Qt::red));
     EXPECT_EQ(host.services.Prompts(), QStringList());
-    EXPECT_EQ(LeftoverTempFiles(), QStringList());
+    EXPECT_EQ(TempLeftovers(), QStringList());
 
     host.services.msgBoxAnswers = {mb::Yes};
     host.view->NextPage();
@@ -67,7 +67,7 @@ TEST_P(RealDocument, PagesOneAndTwoDifferAndPageThreeAsksToSeeTheMessages) {
     EXPECT_FALSE(host.hor->isEnabled() || host.ver->isEnabled());
     EXPECT_EQ(host.statuses.last(), kDone);
     EXPECT_FALSE(host.services.busy);
-    EXPECT_EQ(LeftoverTempFiles(), QStringList());
+    EXPECT_EQ(TempLeftovers(), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(PostScriptAndPdf, RealDocument, ::testing::Bool());
@@ -123,7 +123,7 @@ TEST(Redraw, PaperSizesAndLargePages) {
     host.view->Redraw();
     EXPECT_EQ(host.Titles(), QStringList({kConversionTitle}));
     EXPECT_TRUE(host.view->Picture().isNull());
-    EXPECT_EQ(LeftoverTempFiles(), QStringList());
+    EXPECT_EQ(TempLeftovers(), QStringList());
 }
 
 // A missing library and a missing temporary directory stand in for any step that fails.
@@ -145,7 +145,7 @@ TEST(RedrawFailures, EachFailedStepIsNamedAndEachAnswerDoesItsPart) {
     EXPECT_EQ(host.services.boxes.size(), 3u);
     EXPECT_EQ(host.statuses.last(), kWaiting);
     EXPECT_FALSE(host.display->isVisible() || host.services.busy);
-    EXPECT_EQ(LeftoverTempFiles(), QStringList());
+    EXPECT_EQ(TempLeftovers(), QStringList());
 
     // The user puts the library back before answering Retry.
     host.services.onMsgBox = [](const ScriptedServices::Box&) { gs::SetLibraryCandidates({}); };

@@ -7,7 +7,6 @@
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_number.h"
 
-#include <QFile>
 #include <QImageReader>
 #include <QtEndian>
 #include <functional>
@@ -152,8 +151,7 @@ TEST(PageBitmap, EveryDepthLoadsButCutOrOversizedFilesHoldNoPicture) {
         EXPECT_EQ(page->pixelColor(5, 5), QColor(Qt::white)) << device;
         EXPECT_NE(page->pixelColor(416, 417), QColor(Qt::white)) << device;
 
-        QFile file(bmp);
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray bytes = test::ReadFile(bmp);
         QByteArray huge = bytes;
         qToLittleEndian<qint32>(1 << 30, huge.data() + 18);
         // Ghostscript stopped after the header or one byte short; a header promising a huge page.

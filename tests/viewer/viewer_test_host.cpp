@@ -65,9 +65,4 @@ QString WriteSizedPostScript(const QString& relativePath, int widthPt, int heigh
                                        "0 0 1 setrgbcolor 10 10 40 40 rectfill showpage\n");
 }
 
-QStringList LeftoverTempFiles() {
-    return QDir(QDir::tempPath())
-        .entryList({QStringLiteral("KMW*")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-}
-
 } // namespace quillorn::test

@@ -54,9 +54,6 @@ QString WriteTwoPagePdf(const QString& relativePath); // made by the real librar
 // One page of width x height points with a blue square.
 QString WriteSizedPostScript(const QString& relativePath, int widthPt, int heightPt);
 
-// The redraw's temporary files and directories left in the temporary directory.
-QStringList LeftoverTempFiles();
-
 inline const QSize kPage75(208, 104); // the two-page document at 75 dpi: 200 x 100 points
 inline const QString kWaiting = QStringLiteral("Please wait, redrawing...");
 // The scripted clock advances half a second a reading.
