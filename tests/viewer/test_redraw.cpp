@@ -47,6 +47,7 @@ TEST_P(RealDocument, PagesOneAndTwoDifferAndPageThreeAsksToSeeTheMessages) {
     // The blue square of page 1 as the page view paints it, the red circle of page 2.
     EXPECT_EQ(host.display->grab().toImage().pixelColor(52, 52), QColor(Qt::blue));
     host.view->NextPage();
+    EXPECT_EQ(host.Page(), kPage75);
     EXPECT_EQ(host.view->Picture().pixelColor(156, 52), QColor(Qt::red));
     EXPECT_EQ(host.services.Prompts(), QStringList());
     EXPECT_EQ(TempLeftovers(), QStringList());
