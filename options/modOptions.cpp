@@ -28,13 +28,7 @@ void LoadOptions(OptionsMenus& menus, const SettingsStore& store) {
                &OptionsMenus::mnuOptionsShowBounding_Click);
     menus.mnuMediaType_Click(StoredMedia(store));
 
-    Options& options = menus.Record();
-    options.CustomMedia.Width = StoredCustomWidth(store);
-    options.CustomMedia.Height = StoredCustomHeight(store);
-    options.Resolution = StoredResolution(store);
-    options.ColourDepth = StoredColourDepth(store);
-    options.TextAlpha = StoredTextAlpha(store);
-    options.GraphicsAlpha = StoredGraphicsAlpha(store);
+    ReadUnmenuedOptions(menus.Record(), store);
 }
 
 } // namespace quillorn::options

@@ -117,6 +117,15 @@ std::int16_t StoredGraphicsAlpha(const SettingsStore& store) {
                                    QStringLiteral("2"));
 }
 
+void ReadUnmenuedOptions(Options& options, const SettingsStore& store) {
+    options.CustomMedia.Width = StoredCustomWidth(store);
+    options.CustomMedia.Height = StoredCustomHeight(store);
+    options.Resolution = StoredResolution(store);
+    options.ColourDepth = StoredColourDepth(store);
+    options.TextAlpha = StoredTextAlpha(store);
+    options.GraphicsAlpha = StoredGraphicsAlpha(store);
+}
+
 Options ReadStoredOptions(const SettingsStore& store) {
     Options options;
     options.Units = StoredUnits(store);
@@ -125,12 +134,7 @@ Options ReadStoredOptions(const SettingsStore& store) {
     options.OverrideDefaultMedia = StoredOverrideDefaultMedia(store);
     options.BoundingBox = StoredBoundingBox(store);
     options.Media = StoredMedia(store);
-    options.CustomMedia.Width = StoredCustomWidth(store);
-    options.CustomMedia.Height = StoredCustomHeight(store);
-    options.Resolution = StoredResolution(store);
-    options.ColourDepth = StoredColourDepth(store);
-    options.TextAlpha = StoredTextAlpha(store);
-    options.GraphicsAlpha = StoredGraphicsAlpha(store);
+    ReadUnmenuedOptions(options, store);
     return options;
 }
 

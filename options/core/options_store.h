@@ -39,6 +39,9 @@ std::int32_t StoredColourDepth(const SettingsStore& store);
 std::int16_t StoredTextAlpha(const SettingsStore& store);
 std::int16_t StoredGraphicsAlpha(const SettingsStore& store);
 
+// The six values that no menu stands for (custom size, display settings), in loading order.
+void ReadUnmenuedOptions(Options& options, const SettingsStore& store);
+
 // All twelve stored values without touching any menu, for conversions that run without the
 // main window. Writes nothing.
 Options ReadStoredOptions(const SettingsStore& store);
