@@ -1,120 +1,84 @@
 #include "options/options_menus.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 
 namespace quillorn::options {
 
 namespace {
-
-// Clears every mark of the group, marks entry Index and sets the group's field to it.
-void SelectInGroup(const QList<QAction*>& group, int Index, std::int32_t& field) {
-    if (Index < 0 || Index >= group.size())
-        return;
-    for (QAction* entry : group)
-        entry->setChecked(false);
-    group[Index]->setChecked(true);
-    field = Index;
-}
-
-void Toggle(QAction* entry, bool& field) {
-    entry->setChecked(!entry->isChecked());
-    field = entry->isChecked();
-}
-
+const char* const kUnits[] = {"&pixels", "&twips", "&mm", "&inch"};
+const char* const kOrientations[] = {"&Portrait", "&Landscape", "&Upside-down",
+                                     "Seascape (opposite landscape)"};
+const char* const kMedia[] = {"11x17", "A3",     "A4",    "A5",     "B4",
+                              "B5",    "Ledger", "Legal", "Letter", "Custom..."};
 } // namespace
 
-OptionsMenus::OptionsMenus(Options& options, QObject* parent) : QObject(parent), options_(options) {
-    const char* units[] = {"&pixels", "&twips", "&mm", "&inch"};
-    for (int i = 0; i < 4; ++i)
-        mnuOptionsUnitsOpt_ << NewEntry(QString::fromUtf8(units[i]), "mnuOptionsUnitsOpt", i);
-    const char* orientations[] = {"&Portrait", "&Landscape", "&Upside-down",
-                                  "Seascape (opposite landscape)"};
-    for (int i = 0; i < 4; ++i)
-        mnuOrientOpt_ << NewEntry(QString::fromUtf8(orientations[i]), "mnuOrientOpt", i);
-    mnuOptionsSafer_ = NewEntry(QStringLiteral("Sa&fer"), "mnuOptionsSafer");
-    mnuOptionsShowBounding_ =
-        NewEntry(QStringLiteral("Show Bounding Bo&x"), "mnuOptionsShowBounding");
-    const char* media[] = {"11x17", "A3",     "A4",    "A5",     "B4",
-                           "B5",    "Ledger", "Legal", "Letter", "Custom..."};
-    for (int i = 0; i < 10; ++i)
-        mnuMediaType_ << NewEntry(QString::fromUtf8(media[i]), "mnuMediaType", i);
-    mnuMediaOverride_ =
-        NewEntry(QStringLiteral("&Override Default paper size"), "mnuMediaOverride");
-    ConnectEntries();
+OptionsMenus::OptionsMenus(Options& options, QObject* parent)
+    : QObject(parent), options_(options),
+      units_(makeGroup(kUnits, kUnitsCount, "units", &Options::units)),
+      orientation_(
+          makeGroup(kOrientations, kOrientationCount, "orientation", &Options::orientation)),
+      media_(makeGroup(kMedia, kMediaCount, "media", &Options::media)),
+      safer_(makeToggle(QStringLiteral("Sa&fer"), "saferAction", &Options::safer)),
+      boundingBox_(makeToggle(QStringLiteral("Show Bounding Bo&x"), "boundingBoxAction",
+                              &Options::boundingBox)),
+      overrideMedia_(makeToggle(QStringLiteral("&Override Default paper size"),
+                                "overrideMediaAction", &Options::overrideDefaultMedia)) {}
+
+QActionGroup* OptionsMenus::makeGroup(const char* const captions[], int count,
+                                      const char* namePrefix, std::int32_t Options::*field) {
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (int i = 0; i < count; ++i) {
+        QAction* entry = group->addAction(QString::fromUtf8(captions[i]));
+        entry->setObjectName(QLatin1String(namePrefix) + QString::number(i));
+        entry->setCheckable(true);
+        entry->setData(i);
+    }
+    connect(group, &QActionGroup::triggered, this,
+            [this, field](QAction* entry) { options_.*field = entry->data().toInt(); });
+    return group;
 }
 
-QAction* OptionsMenus::NewEntry(const QString& caption, const char* name, int index) {
+QAction* OptionsMenus::makeToggle(const QString& caption, const char* name, bool Options::*field) {
     auto* entry = new QAction(caption, this);
-    entry->setObjectName(QString::fromUtf8(name));
+    entry->setObjectName(QLatin1String(name));
     entry->setCheckable(true);
-    if (index >= 0)
-        entry->setData(index);
+    connect(entry, &QAction::toggled, this, [this, field](bool on) { options_.*field = on; });
     return entry;
 }
 
-void OptionsMenus::ConnectEntries() {
-    for (int i = 0; i < mnuOptionsUnitsOpt_.size(); ++i)
-        connect(mnuOptionsUnitsOpt_[i], &QAction::triggered, this,
-                [this, i] { mnuOptionsUnitsOpt_Click(i); });
-    for (int i = 0; i < mnuOrientOpt_.size(); ++i)
-        connect(mnuOrientOpt_[i], &QAction::triggered, this, [this, i] { mnuOrientOpt_Click(i); });
-    for (int i = 0; i < mnuMediaType_.size(); ++i)
-        connect(mnuMediaType_[i], &QAction::triggered, this, [this, i] { mnuMediaType_Click(i); });
-    connect(mnuOptionsSafer_, &QAction::triggered, this,
-            [this] { ToggleChosen(mnuOptionsSafer_, &OptionsMenus::mnuOptionsSafer_Click); });
-    connect(mnuOptionsShowBounding_, &QAction::triggered, this, [this] {
-        ToggleChosen(mnuOptionsShowBounding_, &OptionsMenus::mnuOptionsShowBounding_Click);
-    });
-    connect(mnuMediaOverride_, &QAction::triggered, this,
-            [this] { ToggleChosen(mnuMediaOverride_, &OptionsMenus::mnuMediaOverride_Click); });
+void OptionsMenus::addOptionsEntries(QMenu* menu) {
+    menu->addMenu(QStringLiteral("&Units"))->addActions(units_->actions());
+    menu->addMenu(QStringLiteral("&Orientation"))->addActions(orientation_->actions());
+    menu->addSeparator();
+    menu->addAction(safer_);
+    menu->addAction(boundingBox_);
 }
 
-void OptionsMenus::ToggleChosen(QAction* entry, void (OptionsMenus::*handler)()) {
-    entry->setChecked(!entry->isChecked());
-    (this->*handler)();
+void OptionsMenus::addMediaEntries(QMenu* menu) {
+    menu->addActions(media_->actions());
+    menu->addSeparator();
+    menu->addAction(overrideMedia_);
 }
 
-void OptionsMenus::AddOptionsEntries(QMenu* mnuOptions) {
-    mnuOptionsUnits_ = mnuOptions->addMenu(QStringLiteral("&Units"));
-    mnuOptionsUnits_->setObjectName(QStringLiteral("mnuOptionsUnits"));
-    mnuOptionsUnits_->addActions(mnuOptionsUnitsOpt_);
-    mnuOptionsOrient_ = mnuOptions->addMenu(QStringLiteral("&Orientation"));
-    mnuOptionsOrient_->setObjectName(QStringLiteral("mnuOptionsOrient"));
-    mnuOptionsOrient_->addActions(mnuOrientOpt_);
-    mnuOptions->addSeparator()->setObjectName(QStringLiteral("mnuOptionsBar0"));
-    mnuOptions->addAction(mnuOptionsSafer_);
-    mnuOptions->addAction(mnuOptionsShowBounding_);
-}
-
-void OptionsMenus::AddMediaEntries(QMenu* mnuMedia) {
-    mnuMedia->addActions(mnuMediaType_);
-    mnuMedia->addSeparator()->setObjectName(QStringLiteral("mnuMediaBar1"));
-    mnuMedia->addAction(mnuMediaOverride_);
-}
-
-void OptionsMenus::mnuOptionsUnitsOpt_Click(int Index) {
-    SelectInGroup(mnuOptionsUnitsOpt_, Index, options_.Units);
-}
-
-void OptionsMenus::mnuOrientOpt_Click(int Index) {
-    SelectInGroup(mnuOrientOpt_, Index, options_.Orientation);
-}
-
-void OptionsMenus::mnuMediaType_Click(int Index) {
-    SelectInGroup(mnuMediaType_, Index, options_.Media);
-}
-
-void OptionsMenus::mnuOptionsSafer_Click() {
-    Toggle(mnuOptionsSafer_, options_.Safer);
-}
-
-void OptionsMenus::mnuOptionsShowBounding_Click() {
-    Toggle(mnuOptionsShowBounding_, options_.BoundingBox);
-}
-
-void OptionsMenus::mnuMediaOverride_Click() {
-    Toggle(mnuMediaOverride_, options_.OverrideDefaultMedia);
+void OptionsMenus::showOptions() {
+    const auto mark = [](QActionGroup* group, int index) {
+        const QList<QAction*> entries = group->actions();
+        if (index >= 0 && index < entries.size())
+            entries[index]->setChecked(true);
+    };
+    mark(units_, options_.units);
+    mark(orientation_, options_.orientation);
+    mark(media_, options_.media);
+    // Copied first: setting a mark writes its field back.
+    const bool safer = options_.safer;
+    const bool boundingBox = options_.boundingBox;
+    const bool overrideMedia = options_.overrideDefaultMedia;
+    safer_->setChecked(safer);
+    boundingBox_->setChecked(boundingBox);
+    overrideMedia_->setChecked(overrideMedia);
 }
 
 } // namespace quillorn::options

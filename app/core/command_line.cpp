@@ -2,11 +2,11 @@
 
 namespace quillorn::app {
 
-QString JoinCommandLine(const QStringList& arguments) {
+QString joinCommandLine(const QStringList& arguments) {
     return arguments.join(u' ');
 }
 
-bool SplitSwitch(const QString& commandLine, QString& switchText, QString& argument) {
+bool splitSwitch(const QString& commandLine, QString& switchText, QString& argument) {
     const qsizetype colon = commandLine.indexOf(u':');
     if (colon < 0)
         return false;
@@ -15,7 +15,7 @@ bool SplitSwitch(const QString& commandLine, QString& switchText, QString& argum
     return true;
 }
 
-StartRequest DecideRoad(bool havePrintJob, const QString& commandLine) {
+StartRequest decideRoad(bool havePrintJob, const QString& commandLine) {
     StartRequest request;
     request.commandLine = commandLine;
     if (havePrintJob) {
@@ -27,7 +27,7 @@ StartRequest DecideRoad(bool havePrintJob, const QString& commandLine) {
         return request;
     }
     QString switchText, argument;
-    if (!SplitSwitch(commandLine, switchText, argument)) {
+    if (!splitSwitch(commandLine, switchText, argument)) {
         request.road = Road::Invalid;
         return request;
     }

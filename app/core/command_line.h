@@ -22,12 +22,12 @@ struct StartRequest {
 
 // The program's arguments (after its own name and Qt's options) as one text, single blanks
 // between them.
-QString JoinCommandLine(const QStringList& arguments);
+QString joinCommandLine(const QStringList& arguments);
 
 // Splits at the first colon: the switch before it in upper case, the argument after it unchanged.
 // False when the command line holds no colon.
-bool SplitSwitch(const QString& commandLine, QString& switchText, QString& argument);
+bool splitSwitch(const QString& commandLine, QString& switchText, QString& argument);
 
-StartRequest DecideRoad(bool havePrintJob, const QString& commandLine);
+StartRequest decideRoad(bool havePrintJob, const QString& commandLine);
 
 } // namespace quillorn::app

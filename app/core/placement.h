@@ -19,18 +19,18 @@ struct Placement {
 
 // "Settings"/"MainLeft", "MainTop", "MainWidth", "MainHeight"; a value that is absent or not a
 // number gives its default.
-Placement ReadPlacement(const SettingsStore& store);
-void WritePlacement(SettingsStore& store, const Placement& placement);
+Placement readPlacement(const SettingsStore& store);
+void writePlacement(SettingsStore& store, const Placement& placement);
 
 // The decimal text the store keeps a single-precision number as: "1000", "1234.5".
-QString SingleText(float value);
+QString singleText(float value);
 
 // Twips and pixels at the screen's logical dots per inch.
-QRect PlacementToPixels(const Placement& placement, double dpiX, double dpiY);
-Placement PixelsToPlacement(const QRect& frame, double dpiX, double dpiY);
+QRect placementToPixels(const Placement& placement, double dpiX, double dpiY);
+Placement pixelsToPlacement(const QRect& frame, double dpiX, double dpiY);
 
 // A frame that overlaps none of the screens is moved onto the nearest one, and shrunk to fit it;
 // a frame that overlaps any screen is left as it is.
-QRect BringOntoScreens(const QRect& frame, const QList<QRect>& screens);
+QRect bringOntoScreens(const QRect& frame, const QList<QRect>& screens);
 
 } // namespace quillorn::app

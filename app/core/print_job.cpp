@@ -1,6 +1,6 @@
 #include "app/core/print_job.h"
 
-#include "app/core/temp_file.h"
+#include "base/temp_files.h"
 
 #include <QFile>
 #include <array>
@@ -11,7 +11,7 @@ namespace quillorn::app {
 
 namespace {
 // One read; 0 at the end of the input and for any failure other than an interruption.
-qint64 ReadPiece(int fd, char* buffer, qint64 size) {
+qint64 readPiece(int fd, char* buffer, qint64 size) {
     for (;;) {
         const ssize_t n = ::read(fd, buffer, static_cast<size_t>(size));
         if (n >= 0)
@@ -22,22 +22,22 @@ qint64 ReadPiece(int fd, char* buffer, qint64 size) {
 }
 } // namespace
 
-bool IsTerminal(int fd) {
+bool isTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
 
-SavedPrintJob SavePrintJob(int fd) {
+SavedPrintJob savePrintJob(int fd) {
     SavedPrintJob job;
-    if (fd < 0 || IsTerminal(fd))
+    if (fd < 0 || isTerminal(fd))
         return job;
     std::array<char, kPrintJobReadSize> buffer;
 
     ++job.reads;
-    qint64 n = ReadPiece(fd, buffer.data(), kPrintJobReadSize);
+    qint64 n = readPiece(fd, buffer.data(), kPrintJobReadSize);
     if (n == 0)
         return job;
 
-    const QString path = GetTempFile();
+    const QString path = createTempFile();
     if (path.isEmpty()) {
         job.error = QStringLiteral("no temporary file could be made");
         return job;
@@ -55,14 +55,14 @@ SavedPrintJob SavePrintJob(int fd) {
         }
         job.size += n;
         ++job.reads;
-        n = ReadPiece(fd, buffer.data(), kPrintJobReadSize);
+        n = readPiece(fd, buffer.data(), kPrintJobReadSize);
     }
     if (!file.flush()) {
         job.error = file.errorString();
         return job;
     }
     file.close();
-    guard.Release();
+    guard.release();
     job.path = path;
     return job;
 }

@@ -8,7 +8,7 @@ namespace quillorn::app {
 inline constexpr qint64 kPrintJobReadSize = 10240;
 
 // True when fd is a terminal: an interactive start, never a print job.
-bool IsTerminal(int fd);
+bool isTerminal(int fd);
 
 struct SavedPrintJob {
     QString path;    // the temporary file holding the job; empty when there is none
@@ -20,6 +20,6 @@ struct SavedPrintJob {
 // Copies everything on fd up to its end into a new temporary file, each piece written as it
 // arrives, so a job of any size needs only one read buffer. A terminal, an fd that cannot be
 // read and an empty input are no job, and leave no file. A read that fails ends the input.
-SavedPrintJob SavePrintJob(int fd);
+SavedPrintJob savePrintJob(int fd);
 
 } // namespace quillorn::app

@@ -7,7 +7,7 @@
 
 namespace quillorn::app {
 
-QString ThemeIconName(const QString& pictureKey) {
+QString themeIconName(const QString& pictureKey) {
     if (pictureKey == QLatin1String("Open"))
         return QStringLiteral("document-open");
     if (pictureKey == QLatin1String("Save"))
@@ -28,7 +28,7 @@ QString ThemeIconName(const QString& pictureKey) {
 }
 
 namespace {
-void DrawArrow(QPainter& p, bool pointsRight) {
+void drawArrow(QPainter& p, bool pointsRight) {
     QPolygonF arrow;
     if (pointsRight)
         arrow << QPointF(4, 9) << QPointF(14, 9) << QPointF(14, 4) << QPointF(22, 12)
@@ -40,7 +40,7 @@ void DrawArrow(QPainter& p, bool pointsRight) {
     p.drawPolygon(arrow);
 }
 
-void DrawLens(QPainter& p, bool plus) {
+void drawLens(QPainter& p, bool plus) {
     p.setBrush(QColor(230, 240, 255));
     p.drawEllipse(QRectF(3, 3, 13, 13));
     p.setPen(QPen(Qt::black, 3, Qt::SolidLine, Qt::RoundCap));
@@ -52,7 +52,7 @@ void DrawLens(QPainter& p, bool plus) {
 }
 } // namespace
 
-QIcon FallbackToolbarIcon(const QString& pictureKey) {
+QIcon fallbacktoolbarIcon(const QString& pictureKey) {
     QPixmap pixmap(24, 24);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -86,13 +86,13 @@ QIcon FallbackToolbarIcon(const QString& pictureKey) {
         p.setBrush(QColor(40, 110, 200));
         p.drawPolygon(QPolygonF() << QPointF(13, 12) << QPointF(22, 11) << QPointF(19, 19));
     } else if (pictureKey == QLatin1String("Back")) {
-        DrawArrow(p, false);
+        drawArrow(p, false);
     } else if (pictureKey == QLatin1String("Forward")) {
-        DrawArrow(p, true);
+        drawArrow(p, true);
     } else if (pictureKey == QLatin1String("zoomin")) {
-        DrawLens(p, true);
+        drawLens(p, true);
     } else if (pictureKey == QLatin1String("zoomOUT")) {
-        DrawLens(p, false);
+        drawLens(p, false);
     } else {
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(4.5, 4.5, 15, 15));
@@ -101,11 +101,11 @@ QIcon FallbackToolbarIcon(const QString& pictureKey) {
     return QIcon(pixmap);
 }
 
-QIcon ToolbarIcon(const QString& pictureKey) {
-    const QString name = ThemeIconName(pictureKey);
+QIcon toolbarIcon(const QString& pictureKey) {
+    const QString name = themeIconName(pictureKey);
     if (!name.isEmpty() && QIcon::hasThemeIcon(name))
         return QIcon::fromTheme(name);
-    return FallbackToolbarIcon(pictureKey);
+    return fallbacktoolbarIcon(pictureKey);
 }
 
 } // namespace quillorn::app

@@ -6,12 +6,12 @@
 namespace quillorn::app {
 
 // The desktop theme's icon name for a toolbar picture key ("Open", "Save", "zoomin", ...).
-QString ThemeIconName(const QString& pictureKey);
+QString themeIconName(const QString& pictureKey);
 
 // A simple picture drawn here, so a bare machine without an icon theme still shows one.
-QIcon FallbackToolbarIcon(const QString& pictureKey);
+QIcon fallbacktoolbarIcon(const QString& pictureKey);
 
 // The theme's icon for the picture key, or the drawn one.
-QIcon ToolbarIcon(const QString& pictureKey);
+QIcon toolbarIcon(const QString& pictureKey);
 
 } // namespace quillorn::app

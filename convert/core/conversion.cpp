@@ -1,14 +1,16 @@
 #include "convert/core/conversion.h"
 
-#include "app/core/services.h"
+#include "base/failure.h"
+#include "base/number_rule.h"
+#include "base/step_runner.h"
+#include "base/user_dialogs.h"
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
-#include "gs/gsapi_binding.h"
-#include "viewer/core/gs_arguments.h"
-#include "viewer/core/page_number.h"
+#include "gs/arguments.h"
+#include "gs/runner.h"
 
+#include <QElapsedTimer>
 #include <QFile>
-#include <QLocale>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -17,16 +19,7 @@ namespace quillorn::convert {
 
 namespace {
 
-constexpr int kErrFileNotFound = 53;
-constexpr int kErrFileAccess = 75;
-
-// A failed step, in the numbering the failure handler sorts by.
-struct StepFailure {
-    int code;
-    QString description;
-};
-
-QString AlphaFragment(const char* name, int position) {
+QString alphaFragment(const char* name, int position) {
     static const std::array<int, 3> kBits = {1, 2, 4};
     if (position < 0 || position >= static_cast<int>(kBits.size()))
         return {};
@@ -34,57 +27,28 @@ QString AlphaFragment(const char* name, int position) {
            QString::number(kBits[static_cast<size_t>(position)]);
 }
 
-// The state of one press of Convert, shared by its steps.
-struct Run {
-    const ConvertSettings& settings;
-    bool standalone;
-    const options::Options& options;
-    WindowServices& services;
-    const std::function<void(const QString&)>& status;
-
-    QStringList args{};
-    float startTime = 0;
-    std::optional<FileWitness> witness{};
-    bool ghostscriptSucceeded = false;
-
-    void SetStatus(const QString& text) const {
-        if (!standalone && status)
-            status(text);
-    }
-
-    void OpenFirstOutput() const {
-        const QString first = FirstOutputName(settings.output);
-        // A file left at that name by an earlier run, or one Ghostscript wrote before giving up
-        // on the document, does not show that this run converted anything.
-        if (!ghostscriptSucceeded || !witness || !witness->CreatedOrRewritten())
-            throw StepFailure{kErrFileNotFound, QStringLiteral("File not found")};
-        QFile file(first);
-        if (!file.open(QIODevice::ReadOnly))
-            throw StepFailure{kErrFileAccess, QStringLiteral("Path/File access error")};
-    }
-};
+Failure noOutput() {
+    return {FailureKind::NoOutput, QStringLiteral("File not found")};
+}
 
 } // namespace
 
-QString ConvertArgumentLine(const ConvertSettings& settings, const options::Options& options,
-                            WindowServices& services) {
-    return viewer::StartFragment() + viewer::SaferFragment(options.Safer) +
-           DeviceFragmentFor(settings.format, settings.choice, settings.jpegQuality) +
-           QStringLiteral(" -r") + ArgumentNumber(settings.resolution) +
-           AlphaFragment("GraphicsAlphaBits", settings.graphicsAlpha) +
-           AlphaFragment("TextAlphaBits", settings.textAlpha) +
-           viewer::PaperSizeFragment(options.Media, services,
-                                     QStringLiteral("Custom paper sizes not done yet")) +
-           viewer::FixedMediaFragment(options.OverrideDefaultMedia);
+QString convertArgumentLine(const ConvertSettings& settings, const options::Options& options) {
+    return gs::startFragment() + gs::saferFragment(options.safer) +
+           formatDeviceFragment(settings.format, settings.choice, settings.jpegQuality) +
+           QStringLiteral(" -r") + argumentNumber(settings.resolution) +
+           alphaFragment("GraphicsAlphaBits", settings.graphicsAlpha) +
+           alphaFragment("TextAlphaBits", settings.textAlpha) +
+           gs::paperSizeFragment(options.media) +
+           gs::fixedMediaFragment(options.overrideDefaultMedia);
 }
 
-QStringList ConvertArgumentList(const ConvertSettings& settings, const options::Options& options,
-                                WindowServices& services) {
-    return viewer::ArgumentList(ConvertArgumentLine(settings, options, services), settings.output,
-                                settings.inputFile);
+QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options) {
+    return gs::argumentList(convertArgumentLine(settings, options), settings.output,
+                            settings.inputFile);
 }
 
-QStringList LibraryArguments(const QStringList& args) {
+QStringList libraryArguments(const QStringList& args) {
     static const QStringList kVectorDevices = {
         QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sDEVICE=ps2write"),
         QStringLiteral("-sDEVICE=eps2write"), QStringLiteral("-sDEVICE=pxlmono"),
@@ -106,81 +70,84 @@ QStringList LibraryArguments(const QStringList& args) {
     return out;
 }
 
-QString ElapsedSecondsText(float seconds) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(static_cast<double>(seconds), 'g', 7);
-}
-
-RunOutcome RunConversion(const ConvertSettings& settings, bool standalone,
-                         const options::Options& options, WindowServices& services,
-                         const std::function<void(const QString&)>& status) {
-    if (WouldOverwriteInput(settings.output, settings.inputFile)) {
-        services.MsgBox(QStringLiteral("The output file would overwrite the document being "
+RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
+                         const ConversionContext& context) {
+    UserDialogs& dialogs = context.dialogs;
+    if (wouldOverwriteInput(settings.output, settings.inputFile)) {
+        dialogs.message(QStringLiteral("The output file would overwrite the document being "
                                        "converted:\n\n%1\n\nPlease choose another output name.")
-                            .arg(FirstOutputName(settings.output)),
-                        mb::OkOnly | mb::Exclamation, kAppTitle);
+                            .arg(firstOutputName(settings.output)),
+                        Icon::Warning);
         return RunOutcome::KeepOpen;
     }
 
-    Run run{settings, standalone, options, services, status};
-    // The steps in order; the failure handler retries a step or goes on with the next one.
-    const std::array<std::function<void()>, 8> steps = {
-        [&] { services.SetBusy(true); },
-        [&] { run.SetStatus(QStringLiteral("Converting...")); },
-        [&] { run.args = ConvertArgumentList(settings, options, services); },
+    const auto status = [&context](const QString& text) {
+        if (context.status)
+            context.status(text);
+    };
+    QStringList args;
+    QElapsedTimer timer;
+    std::optional<FileWitness> witness;
+    bool ghostscriptSucceeded = false;
+    std::optional<BusyCursor> busy;
+
+    const StepRunner runner(dialogs, QStringLiteral("converting the file"), [&](const Failure&) {
+        if (dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
+                        kConversionErrorTitle) == Answer::Yes)
+            return StepRunner::NoOutputChoice::Stop;
+        return StepRunner::NoOutputChoice::GoOn;
+    });
+    const StepRunner::Step steps[] = {
+        [&] { busy.emplace(dialogs); },
+        [&] { status(QStringLiteral("Converting...")); },
         [&] {
-            run.startTime = services.Timer();
-            run.witness.emplace(FirstOutputName(settings.output));
+            if (options.media == options::kCustomMedia)
+                dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
+            args = convertArgumentList(settings, options);
+        },
+        [&] {
+            timer.start();
+            witness.emplace(firstOutputName(settings.output));
         },
         [&] {
             try {
-                run.ghostscriptSucceeded = gs::RunGhostscript(LibraryArguments(run.args));
-            } catch (const gs::LibraryError& e) {
-                // A library that cannot be loaded is reported like a missing file: the user
-                // gets the same question as for a run that wrote nothing.
-                throw StepFailure{e.Code() == gs::kErrLoadLibrary ? kErrFileNotFound : e.Code(),
-                                  e.Description()};
+                ghostscriptSucceeded =
+                    context.runner.run(libraryArguments(args), context.messages).succeeded();
+            } catch (const Failure& failure) {
+                // A library that cannot be loaded is reported like a missing file: the user gets
+                // the same question as for a run that wrote nothing.
+                if (failure.kind == FailureKind::LibraryMissing)
+                    throw Failure{FailureKind::NoOutput, failure.description};
+                throw;
             }
         },
         [&] {
-            run.SetStatus(
-                QStringLiteral("Converted, took ") +
-                ElapsedSecondsText(viewer::ElapsedSeconds(run.startTime, services.Timer())) +
-                QStringLiteral(" seconds"));
+            status(QStringLiteral("Converted, took ") +
+                   secondsText(static_cast<double>(timer.elapsed()) / 1000.0) +
+                   QStringLiteral(" seconds"));
         },
-        [&] { services.SetBusy(false); },
-        [&] { run.OpenFirstOutput(); },
+        [&] { busy.reset(); },
+        [&] {
+            // A file left at that name by an earlier run, or one Ghostscript wrote before giving
+            // up on the document, does not show that this run converted anything.
+            if (!ghostscriptSucceeded || !witness || !witness->createdOrRewritten())
+                throw noOutput();
+            QFile file(firstOutputName(settings.output));
+            if (!file.open(QIODevice::ReadOnly))
+                throw Failure{FailureKind::FileAccess, QStringLiteral("Path/File access error")};
+        },
     };
-
-    for (size_t step = 0; step < steps.size();) {
-        try {
-            steps[step]();
-            ++step;
-        } catch (const StepFailure& failure) {
-            if (failure.code == kErrFileNotFound) {
-                if (services.MsgBox(kConversionErrorPrompt, mb::YesNo | mb::Information,
-                                    kConversionErrorTitle) == mb::Yes) {
-                    services.SetBusy(false);
-                    return RunOutcome::CloseAndShowMessages;
-                }
-                ++step;
-                continue;
-            }
-            const int answer = services.MsgBox(
-                QStringLiteral("An unexpected error occured while converting the file: ") +
-                    failure.description + QStringLiteral(" (") + QString::number(failure.code) +
-                    u')',
-                mb::AbortRetryIgnore | mb::Exclamation, QStringLiteral("Error (please report)"));
-            if (answer == mb::Abort) {
-                services.SetBusy(false);
-                return RunOutcome::KeepOpen;
-            }
-            if (answer != mb::Retry)
-                ++step;
-        }
+    const StepRunner::Outcome outcome = runner.run(steps);
+    busy.reset();
+    switch (outcome) {
+    case StepRunner::Outcome::Completed:
+        return RunOutcome::CloseDialog;
+    case StepRunner::Outcome::Stopped:
+        return RunOutcome::CloseAndShowMessages;
+    case StepRunner::Outcome::Aborted:
+        break;
     }
-    return RunOutcome::CloseDialog;
+    return RunOutcome::KeepOpen;
 }
 
 } // namespace quillorn::convert

@@ -7,8 +7,12 @@
 #include <functional>
 
 namespace quillorn {
-class WindowServices;
+class MessageSink;
+class UserDialogs;
+namespace gs {
+class Runner;
 }
+} // namespace quillorn
 
 namespace quillorn::convert {
 
@@ -24,21 +28,15 @@ struct ConvertSettings {
     QString output;
 };
 
-// The argument line without the output and input files. Shows the custom paper message when
-// options.Media is 9.
-QString ConvertArgumentLine(const ConvertSettings& settings, const options::Options& options,
-                            WindowServices& services);
+// The argument line without the output and input files.
+QString convertArgumentLine(const ConvertSettings& settings, const options::Options& options);
 // The line split into elements, with the output and input files appended whole.
-QStringList ConvertArgumentList(const ConvertSettings& settings, const options::Options& options,
-                                WindowServices& services);
+QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options);
 
 // The argument list as the loaded Ghostscript takes it. Anti-aliasing means nothing to the
 // devices that write page descriptions (PDF, PostScript, EPS, PCL-XL); older Ghostscript ignored
 // the switches for them, current versions refuse to run, so they are left out for those devices.
-QStringList LibraryArguments(const QStringList& args);
-
-// "1.5" for 1.5 seconds: at most 7 significant digits, the user's decimal separator.
-QString ElapsedSecondsText(float seconds);
+QStringList libraryArguments(const QStringList& args);
 
 inline const QString kConversionErrorPrompt =
     QStringLiteral("It looks like an error occured within the PostScript conversion program. "
@@ -51,11 +49,18 @@ enum class RunOutcome {
     KeepOpen,             // aborted or refused; the dialog keeps its settings
 };
 
+// What a conversion run needs around it.
+struct ConversionContext {
+    UserDialogs& dialogs;
+    gs::Runner& runner;
+    MessageSink& messages;
+    // Receives the main window's status texts; empty in standalone use.
+    std::function<void(const QString&)> status;
+};
+
 // One press of Convert: builds the line, runs Ghostscript once over all pages and checks that
-// this run wrote the first output file. Failures are put to the user through services.
-// status is empty in standalone use; otherwise it receives the status bar texts.
-RunOutcome RunConversion(const ConvertSettings& settings, bool standalone,
-                         const options::Options& options, WindowServices& services,
-                         const std::function<void(const QString&)>& status);
+// this run wrote the first output file. Failures are put to the user.
+RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
+                         const ConversionContext& context);
 
 } // namespace quillorn::convert

@@ -1,7 +1,7 @@
 #include "convert/core/formats.h"
 
-#include "options/core/number_rule.h"
-#include "viewer/core/gs_arguments.h"
+#include "base/number_rule.h"
+#include "gs/arguments.h"
 
 #include <array>
 
@@ -10,47 +10,47 @@ namespace quillorn::convert {
 namespace {
 
 constexpr std::array<FormatChoice, 5> kBmp = {{
-    {"optBMPBlack", "Black and White", "bmpmono"},
-    {"optBMPGrey", "Greyscale", "bmpgray"},
-    {"optBMP16", "16 Colour (4-bit)", "bmp16"},
-    {"optBMP256", "256 Colour (8-bit)", "bmp256"},
+    {"bmpBlack", "Black and White", "bmpmono"},
+    {"bmpGrey", "Greyscale", "bmpgray"},
+    {"bmp16", "16 Colour (4-bit)", "bmp16"},
+    {"bmp256", "256 Colour (8-bit)", "bmp256"},
     // bmp16m is the 24-bit device, whatever the caption says.
-    {"optBMPTrue", "True Colour (16-bit)", "bmp16m"},
+    {"bmpTrue", "True Colour (16-bit)", "bmp16m"},
 }};
 constexpr std::array<FormatChoice, 2> kPxl = {{
-    {"optPXLGrey", "Greyscale", "pxlmono"},
-    {"optPXLColour", "Colour", "pxlcolor"},
+    {"pxlGrey", "Greyscale", "pxlmono"},
+    {"pxlColour", "Colour", "pxlcolor"},
 }};
 constexpr std::array<FormatChoice, 2> kJpeg = {{
-    {"optJPEGGrey", "Greyscale", "jpeggray"},
-    {"optJPEGColour", "Colour", "jpeg"},
+    {"jpegGrey", "Greyscale", "jpeggray"},
+    {"jpegColour", "Colour", "jpeg"},
 }};
 constexpr std::array<FormatChoice, 6> kPcx = {{
-    {"optPCXBlack", "Black and White", "pcxmono"},
-    {"optPCXGrey", "Greyscale", "pcxgray"},
-    {"optPCX16", "16 Colour (4-bit)", "pcx16"},
-    {"optPCX256", "256 Colour (8-bit)", "pcx256"},
-    {"optPCXTrue", "True Colour (24-bit)", "pcx24b"},
-    {"optPCXCMYK", "CMYK Colour", "pcxcmyk"},
+    {"pcxBlack", "Black and White", "pcxmono"},
+    {"pcxGrey", "Greyscale", "pcxgray"},
+    {"pcx16", "16 Colour (4-bit)", "pcx16"},
+    {"pcx256", "256 Colour (8-bit)", "pcx256"},
+    {"pcxTrue", "True Colour (24-bit)", "pcx24b"},
+    {"pcxCmyk", "CMYK Colour", "pcxcmyk"},
 }};
 constexpr std::array<FormatChoice, 2> kPsd = {{
-    {"optPSDRGB", "RGB", "psdrgb"},
-    {"optPSDCMYK", "CMYK", "psdcmyk"},
+    {"psdRgb", "RGB", "psdrgb"},
+    {"psdCmyk", "CMYK", "psdcmyk"},
 }};
 constexpr std::array<FormatChoice, 6> kPng = {{
-    {"optPNGBlack", "Black and White", "pngmono"},
-    {"optPNGGrey", "Greyscale", "pnggray"},
-    {"optPNG16", "16 Colour (4-bit)", "png16"},
-    {"optPNG256", "256 Colour (8-bit)", "png256"},
-    {"optPNGTrue", "True Colour (24-bit)", "png16m"},
-    {"optPNGAlpha", "Alpha (32-bit RGBA)", "pngalpha"},
+    {"pngBlack", "Black and White", "pngmono"},
+    {"pngGrey", "Greyscale", "pnggray"},
+    {"png16", "16 Colour (4-bit)", "png16"},
+    {"png256", "256 Colour (8-bit)", "png256"},
+    {"pngTrue", "True Colour (24-bit)", "png16m"},
+    {"pngAlpha", "Alpha (32-bit RGBA)", "pngalpha"},
 }};
 constexpr std::array<FormatChoice, 5> kTiff = {{
-    {"optTIFF24", "24-bit RGB output", "tiff24nc"},
-    {"optTIFF12", "12-bit RGB output", "tiff12nc"},
-    {"optTIFFG3", "B&&W G3 Fax Encoding", "tiffg3"},
-    {"optTIFFG4", "B&&W G4 Fax Encoding", "tiffg4"},
-    {"optTIFFLZW", "B&&W LZW Encoding", "tifflzw"},
+    {"tiff24", "24-bit RGB output", "tiff24nc"},
+    {"tiff12", "12-bit RGB output", "tiff12nc"},
+    {"tiffG3", "B&&W G3 Fax Encoding", "tiffg3"},
+    {"tiffG4", "B&&W G4 Fax Encoding", "tiffg4"},
+    {"tiffLzw", "B&&W LZW Encoding", "tifflzw"},
 }};
 
 // Ghostscript dropped epswrite and pswrite long ago; eps2write and ps2write are their successors.
@@ -80,7 +80,7 @@ const std::array<OutputFormat, kFormatCount> kFormats = {{
      "pdfwrite -dCompatibilityLevel=1.3 -dPDFSETTINGS=/prepress",
      ".pdf",
      "Portable Data Format file|*.pdf",
-     "lblPDFNone"},
+     "pdfNone"},
     {"Portable Network Graphics (PNG) File", "PNG - Additional Settings", kPng, 4, nullptr,
      "-%d.png", "Portable Network Graphics file|*.png", nullptr},
     {"Portable Network Map (PNM) File",
@@ -90,7 +90,7 @@ const std::array<OutputFormat, kFormatCount> kFormats = {{
      "pnm",
      "-%d.pnm",
      "Portable Network Map Files|*.pnm",
-     "lblPNMNone"},
+     "pnmNone"},
     {"PostScript (PS) File",
      "PostScript - Additional Settings",
      {},
@@ -105,18 +105,18 @@ const std::array<OutputFormat, kFormatCount> kFormats = {{
 
 } // namespace
 
-std::span<const OutputFormat> FormatTable() {
+std::span<const OutputFormat> formatTable() {
     return kFormats;
 }
 
-const OutputFormat* FormatAt(int index) {
+const OutputFormat* formatAt(int index) {
     if (index < 0 || index >= kFormatCount)
         return nullptr;
     return &kFormats[static_cast<size_t>(index)];
 }
 
-QString DeviceFragmentFor(int format, int choice, QStringView jpegQuality) {
-    const OutputFormat* f = FormatAt(format);
+QString formatDeviceFragment(int format, int choice, QStringView jpegQuality) {
+    const OutputFormat* f = formatAt(format);
     if (!f)
         return {};
     const char* device = f->device;
@@ -125,20 +125,20 @@ QString DeviceFragmentFor(int format, int choice, QStringView jpegQuality) {
             return {};
         device = f->choices[static_cast<size_t>(choice)].device;
     }
-    QString fragment = viewer::DeviceFragment(QLatin1String(device));
+    QString fragment = gs::deviceFragment(QLatin1String(device));
     if (format == kFormatJpeg)
-        fragment += QStringLiteral(" -dJPEGQ=") + ArgumentNumber(jpegQuality);
+        fragment += QStringLiteral(" -dJPEGQ=") + argumentNumber(jpegQuality);
     return fragment;
 }
 
-QString ProposeOutputName(const QString& inputFile, int format) {
-    const OutputFormat* f = FormatAt(format);
+QString proposeOutputName(const QString& inputFile, int format) {
+    const OutputFormat* f = formatAt(format);
     const qsizetype dot = inputFile.lastIndexOf(u'.');
     const QString base = dot < 0 ? inputFile : inputFile.left(dot);
     return f ? base + QLatin1String(f->nameEnding) : base;
 }
 
-QString DialogFilter(const QString& filter) {
+QString dialogFilter(const QString& filter) {
     const qsizetype bar = filter.indexOf(u'|');
     if (bar < 0)
         return filter;
@@ -147,9 +147,9 @@ QString DialogFilter(const QString& filter) {
     return filter.left(bar) + QStringLiteral(" (") + patterns + u')';
 }
 
-QString ArgumentNumber(QStringView text) {
+QString argumentNumber(QStringView text) {
     // QString::number ignores the locale; adding 0.0 turns a negative zero into a plain 0.
-    return QString::number(options::NumberFromText(text) + 0.0, 'g', 15);
+    return QString::number(parseLeadingNumber(text) + 0.0, 'g', 15);
 }
 
 } // namespace quillorn::convert

@@ -8,7 +8,7 @@ namespace quillorn::convert {
 
 // One option button of a format's settings frame, with the Ghostscript device it selects.
 struct FormatChoice {
-    const char* name;    // the control's name, e.g. "optBMPTrue"
+    const char* name;    // the control's name, e.g. "bmpTrue"
     const char* caption; // "&&" stands for a literal ampersand
     const char* device;
 };
@@ -22,7 +22,7 @@ struct OutputFormat {
     const char* device;                    // for formats without choices
     const char* nameEnding;                // appended to the input's base for the proposal
     const char* filter;                    // "description|pattern;pattern"
-    const char* noneLabel;                 // "lblPDFNone" etc., or nullptr
+    const char* noneLabel;                 // "pdfNone" etc., or nullptr
 };
 
 inline constexpr int kFormatCount = 11;
@@ -39,24 +39,24 @@ inline constexpr int kFormatPs = 9;
 inline constexpr int kFormatTiff = 10;
 
 // The eleven formats in list order.
-std::span<const OutputFormat> FormatTable();
+std::span<const OutputFormat> formatTable();
 // The format of an index, or nullptr outside 0-10.
-const OutputFormat* FormatAt(int index);
+const OutputFormat* formatAt(int index);
 
 // The device fragment of a format and the selected choice (" -sDEVICE=..."), followed for JPEG by
 // the quality fragment. Empty when the format index or the choice is out of range.
-QString DeviceFragmentFor(int format, int choice, QStringView jpegQuality);
+QString formatDeviceFragment(int format, int choice, QStringView jpegQuality);
 
 // The output name proposed for an input file: everything before the last "." of the whole path
 // (or the whole path when it has none) followed by the format's name ending.
-QString ProposeOutputName(const QString& inputFile, int format);
+QString proposeOutputName(const QString& inputFile, int format);
 
 // A filter of the format table ("Bitmap Files|*.bmp") as Qt's file dialogs take it
 // ("Bitmap Files (*.bmp)"); several patterns are separated by blanks there.
-QString DialogFilter(const QString& filter);
+QString dialogFilter(const QString& filter);
 
 // A number typed by the user as Ghostscript reads it: the number-from-text rule, written back
 // with "." as the decimal point whatever the user's locale.
-QString ArgumentNumber(QStringView text);
+QString argumentNumber(QStringView text);
 
 } // namespace quillorn::convert

@@ -8,9 +8,9 @@
 namespace quillorn::options {
 
 // The entries of the colour-depth list; an entry's position is the ColourDepth it stands for.
-QStringList ColourDepthEntries();
+QStringList colourDepthEntries();
 // The entries of the two anti-aliasing lists: "1", "2", "4".
-QStringList AlphaEntries();
+QStringList alphaEntries();
 
 // What the display settings dialog shows for the four display fields.
 struct DisplaySettingsView {
@@ -25,13 +25,13 @@ struct DisplaySettingsView {
 };
 
 // The list position of an anti-aliasing value (1, 2, 4), -1 for any other value.
-int AlphaPosition(int alpha);
+int alphaPosition(int alpha);
 
-DisplaySettingsView DisplaySettingsFromOptions(const Options& options);
+DisplaySettingsView displaySettingsFromOptions(const Options& options);
 
 // Puts what the dialog holds into the record. The resolution is the whole number read from its
 // text (0 when the text does not begin with a number); one that does not fit the field keeps
 // the old value. A list with no selection keeps its field.
-void ApplyDisplaySettings(const DisplaySettingsView& view, Options& options);
+void applyDisplaySettings(const DisplaySettingsView& view, Options& options);
 
 } // namespace quillorn::options

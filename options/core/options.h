@@ -4,30 +4,35 @@
 
 namespace quillorn::options {
 
+// The number of entries in the Units, Orientation and paper-size menus, and of colour depths.
+inline constexpr int kUnitsCount = 4;
+inline constexpr int kOrientationCount = 4;
+inline constexpr int kMediaCount = 10;
+inline constexpr int kColourDepthCount = 5;
+// The "Custom..." paper size: no size is passed to Ghostscript.
+inline constexpr int kCustomMedia = 9;
+
 struct CustomMediaSize {
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
     friend bool operator==(const CustomMediaSize&, const CustomMediaSize&) = default;
 };
 
-// The program-wide record of the user's choices. All zero and false until the stored options
-// are loaded.
+// The user's choices that govern rendering and conversion. All zero and false until the stored
+// options are read.
 struct Options {
-    std::int32_t Units = 0;
-    std::int32_t Orientation = 0;
-    bool Safer = false;
-    bool BoundingBox = false;
-    std::int32_t Media = 0;
-    CustomMediaSize CustomMedia;
-    std::int16_t Resolution = 0;
-    std::int32_t ColourDepth = 0;
-    std::int16_t TextAlpha = 0;
-    std::int16_t GraphicsAlpha = 0;
-    bool OverrideDefaultMedia = false;
+    std::int32_t units = 0;       // pixels, twips, mm, inch
+    std::int32_t orientation = 0; // portrait, landscape, upside-down, seascape
+    bool safer = false;
+    bool boundingBox = false;
+    std::int32_t media = 0; // 11x17, A3, A4, A5, B4, B5, Ledger, Legal, Letter, Custom
+    CustomMediaSize customMedia;
+    std::int16_t resolution = 0;   // dots per inch of the page on screen
+    std::int32_t colourDepth = 0;  // black and white, grey, 16, 256, true colour
+    std::int16_t textAlpha = 0;    // anti-aliasing bits: 1, 2 or 4
+    std::int16_t graphicsAlpha = 0;
+    bool overrideDefaultMedia = false; // keep the paper size whatever the document asks for
     friend bool operator==(const Options&, const Options&) = default;
 };
-
-// The one record the program's windows share.
-Options& TheOptions();
 
 } // namespace quillorn::options

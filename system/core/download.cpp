@@ -1,6 +1,6 @@
 #include "system/core/download.h"
 
-#include "app/core/message_log.h"
+#include "base/message_log.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -15,33 +15,33 @@
 
 namespace quillorn::system {
 
-QString DownloadDirectory() {
+QString downloadDirectory() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     return dir.isEmpty() ? QDir::homePath() : dir;
 }
 
-QString RedMonDownloadUrl() {
+QString redMonDownloadUrl() {
     return QStringLiteral("https://www.ghostgum.com.au/download/redmon17.zip");
 }
 
-QString GhostscriptArchiveName() {
+QString ghostscriptArchiveName() {
     return QStringLiteral("ghostscript-10.0.0-linux-x86_64.tgz");
 }
 
-QString GhostscriptDownloadUrl() {
+QString ghostscriptDownloadUrl() {
     return QStringLiteral("https://github.com/ArtifexSoftware/ghostpdl-downloads/releases/"
                           "download/gs1000/") +
-           GhostscriptArchiveName();
+           ghostscriptArchiveName();
 }
 
-QString ResolveDownloadDirectory(const QString& directory) {
+QString resolveDownloadDirectory(const QString& directory) {
     const QString d = directory.trimmed().toLower();
     if (d == QLatin1String("c:") || d == QLatin1String("c:\\") || d == QLatin1String("c:/"))
-        return DownloadDirectory();
+        return downloadDirectory();
     return directory;
 }
 
-QString DownloadTarget(const QString& directory, const QString& fileName) {
+QString downloadTarget(const QString& directory, const QString& fileName) {
     return QDir::cleanPath(directory + QLatin1Char('/') + fileName);
 }
 
@@ -61,22 +61,22 @@ public:
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
 
-    bool Open() { return file_.open(QIODevice::WriteOnly | QIODevice::Truncate); }
-    bool Write(const QByteArray& bytes) { return file_.write(bytes) == bytes.size(); }
-    qint64 Size() const { return file_.size(); }
-    QString Error() const { return file_.fileName() + QStringLiteral(": ") + file_.errorString(); }
+    bool open() { return file_.open(QIODevice::WriteOnly | QIODevice::Truncate); }
+    bool write(const QByteArray& bytes) { return file_.write(bytes) == bytes.size(); }
+    qint64 size() const { return file_.size(); }
+    QString error() const { return file_.fileName() + QStringLiteral(": ") + file_.errorString(); }
 
     // Moves the finished file to the target, replacing what is there.
-    bool Commit(const QString& target, QString& error) {
+    bool commit(const QString& target, QString& why) {
         if (!file_.flush()) {
-            error = Error();
+            why = error();
             return false;
         }
         file_.close();
         if (QFileInfo(target).isFile() || QFileInfo(target).isSymLink())
             QFile::remove(target);
         if (!file_.rename(target)) {
-            error = Error();
+            why = error();
             return false;
         }
         committed_ = true;
@@ -98,7 +98,7 @@ struct TransferState {
 
 } // namespace
 
-TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView& view,
+TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView& view,
                            const QString& title, int idleTimeoutMs) {
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
@@ -108,8 +108,8 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
         return {false, QStringLiteral("cannot create the directory ") + directory};
 
     PartFile part(target);
-    if (!part.Open())
-        return {false, part.Error()};
+    if (!part.open())
+        return {false, part.error()};
 
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
@@ -127,7 +127,7 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
     auto drain = [&] {
         if (writeFailed)
             return;
-        if (!part.Write(reply->readAll())) {
+        if (!part.write(reply->readAll())) {
             writeFailed = true;
             reply->abort();
             loop.quit();
@@ -135,14 +135,14 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
         }
         // Qt holds back downloadProgress for a while after the first bytes, so the count is ours.
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        view.SetProgress(part.Size(), length.isValid() ? length.toLongLong() : -1);
+        view.setProgress(part.size(), length.isValid() ? length.toLongLong() : -1);
     };
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, [&loop, state] {
         state->finished = true;
         loop.quit();
     });
-    view.ShowProgress(title, target, [state] {
+    view.showProgress(title, target, [state] {
         if (state->reply && !state->finished && !state->cancelled) {
             state->cancelled = true;
             state->reply->abort();
@@ -151,17 +151,17 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
                 state->loop->quit();
         }
     });
-    // A cancel during ShowProgress leaves nothing to wait for.
+    // A cancel during showProgress leaves nothing to wait for.
     if (!state->finished && !state->cancelled)
         loop.exec();
-    view.HideProgress();
+    view.hideProgress();
 
     if (state->cancelled)
         return {false, QStringLiteral("cancelled")};
     if (reply->error() == QNetworkReply::NoError)
         drain();
     if (writeFailed)
-        return {false, part.Error()};
+        return {false, part.error()};
     if (reply->error() == QNetworkReply::OperationCanceledError)
         return {false,
                 QStringLiteral("nothing received for %1 seconds").arg(idleTimeoutMs / 1000.0)};
@@ -173,20 +173,20 @@ TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView&
     // Qt reports most early ends as errors; a body shorter than announced is one as well.
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && !reply->hasRawHeader("Content-Encoding") &&
-        length.toLongLong() != part.Size())
+        length.toLongLong() != part.size())
         return {false, QStringLiteral("the transfer ended after %1 of %2 bytes")
-                           .arg(part.Size())
+                           .arg(part.size())
                            .arg(length.toLongLong())};
     QString error;
-    if (!part.Commit(target, error))
+    if (!part.commit(target, error))
         return {false, error};
     return {true, {}};
 }
 
-bool DownloadFile(const QString& title, const QString& url, const QString& directory,
-                  const QString& fileName, WindowServices& services, DownloadView& view,
-                  int idleTimeoutMs) {
-    const QString target = DownloadTarget(ResolveDownloadDirectory(directory), fileName);
+bool downloadFile(const QString& title, const QString& url, const QString& directory,
+                  const QString& fileName, UserDialogs& dialogs, DownloadView& view,
+                  MessageSink& messages, int idleTimeoutMs) {
+    const QString target = downloadTarget(resolveDownloadDirectory(directory), fileName);
     const auto fileThere = [&target] { return QFileInfo(target).isFile(); };
     // A leftover from an earlier attempt must not count as this download; one that cannot be
     // removed would, so give up.
@@ -194,11 +194,11 @@ bool DownloadFile(const QString& title, const QString& url, const QString& direc
         return false;
 
     QString destination = target;
-    switch (view.AskWhere(title, url, target)) {
+    switch (view.askWhere(title, url, target)) {
     case DownloadChoice::Cancel:
         return fileThere();
     case DownloadChoice::SaveElsewhere:
-        destination = services.SaveFileDialog(title, QStringLiteral("All files (*)"), target);
+        destination = dialogs.getSaveFileName(title, QStringLiteral("All files (*)"), target);
         if (destination.isEmpty())
             return fileThere();
         break;
@@ -206,9 +206,9 @@ bool DownloadFile(const QString& title, const QString& url, const QString& direc
         break;
     }
 
-    const TransferResult result = FetchToFile(QUrl(url), destination, view, title, idleTimeoutMs);
+    const TransferResult result = fetchToFile(QUrl(url), destination, view, title, idleTimeoutMs);
     if (!result.complete)
-        AddMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
+        messages.addMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
                    result.error + QStringLiteral("\n"));
     return fileThere();
 }

@@ -1,10 +1,14 @@
 #pragma once
 
-#include "app/core/services.h"
+#include "base/user_dialogs.h"
 
 #include <QString>
 #include <QUrl>
 #include <functional>
+
+namespace quillorn {
+class MessageSink;
+}
 
 namespace quillorn::system {
 
@@ -12,33 +16,33 @@ namespace quillorn::system {
 inline constexpr int kIdleTimeoutMs = 60000;
 
 // The user's download directory, where the callers' "c:\" points.
-QString DownloadDirectory();
+QString downloadDirectory();
 // The RedMon 1.7 archive and the Ghostscript release archive for Linux.
-QString RedMonDownloadUrl();
-QString GhostscriptDownloadUrl();
-QString GhostscriptArchiveName();
+QString redMonDownloadUrl();
+QString ghostscriptDownloadUrl();
+QString ghostscriptArchiveName();
 
 // The callers name the download directory "c:\" or "c:"; any other directory stands as given.
-QString ResolveDownloadDirectory(const QString& directory);
+QString resolveDownloadDirectory(const QString& directory);
 // The directory and the file name joined by one separator.
-QString DownloadTarget(const QString& directory, const QString& fileName);
+QString downloadTarget(const QString& directory, const QString& fileName);
 
 // What the user answers when asked where a download goes.
 enum class DownloadChoice { Save, SaveElsewhere, Cancel };
 
 // The user's side of a download: where to put it, and the progress with its Cancel button.
-// frmDownload is the real one; tests script it.
+// DownloadDialog is the real one; tests script it.
 class DownloadView {
 public:
     virtual ~DownloadView() = default;
-    virtual DownloadChoice AskWhere(const QString& title, const QString& url,
+    virtual DownloadChoice askWhere(const QString& title, const QString& url,
                                     const QString& destination) = 0;
-    // `cancel` may be called at any time until HideProgress; it stops the transfer.
-    virtual void ShowProgress(const QString& title, const QString& destination,
+    // `cancel` may be called at any time until hideProgress; it stops the transfer.
+    virtual void showProgress(const QString& title, const QString& destination,
                               std::function<void()> cancel) = 0;
     // total is -1 while unknown.
-    virtual void SetProgress(qint64 received, qint64 total) = 0;
-    virtual void HideProgress() = 0;
+    virtual void setProgress(qint64 received, qint64 total) = 0;
+    virtual void hideProgress() = 0;
 };
 
 struct TransferResult {
@@ -49,14 +53,14 @@ struct TransferResult {
 // Fetches an http or https address into target. The bytes go into target + ".part", which is
 // renamed to target only when the whole body has arrived; in every other case no file is left
 // at target nor beside it. Runs a local event loop, so the program's windows stay live.
-TransferResult FetchToFile(const QUrl& url, const QString& target, DownloadView& view,
+TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView& view,
                            const QString& title, int idleTimeoutMs = kIdleTimeoutMs);
 
 // Asks the user where the file goes and fetches it. True exactly when a file exists at
 // directory/fileName afterwards; a file already there is deleted first, so a leftover never
-// counts. Shows no message box of its own.
-bool DownloadFile(const QString& title, const QString& url, const QString& directory,
-                  const QString& fileName, WindowServices& services, DownloadView& view,
-                  int idleTimeoutMs = kIdleTimeoutMs);
+// counts. Shows no message box of its own; a failed transfer is noted in the message log.
+bool downloadFile(const QString& title, const QString& url, const QString& directory,
+                  const QString& fileName, UserDialogs& dialogs, DownloadView& view,
+                  MessageSink& messages, int idleTimeoutMs = kIdleTimeoutMs);
 
 } // namespace quillorn::system

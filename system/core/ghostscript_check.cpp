@@ -1,6 +1,6 @@
 #include "system/core/ghostscript_check.h"
 
-#include "gs/gsapi_binding.h"
+#include "gs/api.h"
 #include "system/core/download.h"
 
 #include <QDesktopServices>
@@ -13,13 +13,13 @@
 
 namespace quillorn::system {
 
-QStringList DefaultLibrarySearchDirectories() {
+QStringList defaultLibrarySearchDirectories() {
     return {QStringLiteral("/usr/local/lib"), QStringLiteral("/usr/local/lib64"),
             QStringLiteral("/opt/ghostscript/lib"),
             QDir::homePath() + QStringLiteral("/.local/lib")};
 }
 
-InstalledLibrary FindInstalledLibrary(const QStringList& directories) {
+InstalledLibrary findInstalledLibrary(const QStringList& directories) {
     static const QRegularExpression name(QStringLiteral("^libgs\\.so\\.(\\d+(?:\\.\\d+)*)$"));
     for (const QString& directory : directories) {
         InstalledLibrary best;
@@ -42,7 +42,7 @@ InstalledLibrary FindInstalledLibrary(const QStringList& directories) {
     return {};
 }
 
-QString CopyLibrary(const QString& source, const QString& directory) {
+QString copyLibrary(const QString& source, const QString& directory) {
     if (!QDir().mkpath(directory))
         return QStringLiteral("cannot create the directory ") + directory;
     const QString target = QDir(directory).filePath(kPrivateLibraryName);
@@ -55,64 +55,58 @@ QString CopyLibrary(const QString& source, const QString& directory) {
     return {};
 }
 
-GhostscriptCheckSetup DefaultGhostscriptCheckSetup() {
+GhostscriptCheckSetup defaultGhostscriptCheckSetup() {
     GhostscriptCheckSetup setup;
-    setup.privateDirectory = gs::PrivateLibraryDirectory();
-    setup.downloadUrl = GhostscriptDownloadUrl();
-    setup.downloadDirectory = DownloadDirectory();
-    setup.archiveName = GhostscriptArchiveName();
-    setup.libraryLoads = [] {
-        qint32 revision = 0;
-        qint32 date = 0;
-        QString product;
-        QString notice;
-        return gs::GetGhostscriptRevision(revision, date, product, notice);
-    };
+    setup.privateDirectory = gs::privateLibraryDirectory();
+    setup.downloadUrl = ghostscriptDownloadUrl();
+    setup.downloadDirectory = downloadDirectory();
+    setup.archiveName = ghostscriptArchiveName();
     setup.openFile = [](const QString& path) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
     return setup;
 }
 
-void CheckGhostscript(WindowServices& services, const GhostscriptCheckSetup& setup) {
+CheckOutcome checkGhostscript(UserDialogs& dialogs, const GhostscriptCheckSetup& setup) {
     if (setup.libraryLoads())
-        return;
-    services.MsgBox(QStringLiteral("The PostScript Conversion program (GhostScript) was NOT found "
-                                   "in the system library directories, checking to see if it is "
-                                   "installed..."),
-                    mb::OkOnly | mb::Critical, QStringLiteral("Converter NOT Found"));
+        return CheckOutcome::GoOn;
+    dialogs.ask(QStringLiteral("The PostScript Conversion program (GhostScript) was NOT found in "
+                               "the system library directories, checking to see if it is "
+                               "installed..."),
+                Buttons::Ok, Icon::Critical, QStringLiteral("Converter NOT Found"));
 
-    const InstalledLibrary found = FindInstalledLibrary(setup.searchDirectories);
+    const InstalledLibrary found = findInstalledLibrary(setup.searchDirectories);
     if (!found.path.isEmpty()) {
-        services.MsgBox(QStringLiteral("GhostScript ") + found.version +
+        dialogs.message(QStringLiteral("GhostScript ") + found.version +
                             QStringLiteral(" library found at ") + found.path +
                             QStringLiteral(", copying to Quillorn's library directory..."),
-                        mb::OkOnly | mb::Information);
-        const QString failure = CopyLibrary(found.path, setup.privateDirectory);
+                        Icon::Information);
+        const QString failure = copyLibrary(found.path, setup.privateDirectory);
         if (failure.isEmpty())
-            services.MsgBox(QStringLiteral("Copied the library to Quillorn's library directory, "
+            dialogs.message(QStringLiteral("Copied the library to Quillorn's library directory, "
                                            "please restart Quillorn"),
-                            mb::OkOnly | mb::Information);
+                            Icon::Information);
         else
-            services.MsgBox(QStringLiteral("Could not copy the library to Quillorn's library "
-                                           "directory: ") +
-                                failure,
-                            mb::OkOnly | mb::Critical);
-        services.EndProgram(0);
+            dialogs.message(
+                QStringLiteral("Could not copy the library to Quillorn's library directory: ") +
+                    failure,
+                Icon::Critical);
+        return CheckOutcome::Quit;
     }
 
-    if (services.MsgBox(QStringLiteral("GhostScript doesn't appear to be installed! Would you "
-                                       "like to download it now?"),
-                        mb::YesNo | mb::Question, QStringLiteral("Converter NOT found")) != mb::Yes)
-        return;
+    if (dialogs.ask(QStringLiteral("GhostScript doesn't appear to be installed! Would you like to "
+                                   "download it now?"),
+                    Buttons::YesNo, Icon::Question,
+                    QStringLiteral("Converter NOT found")) != Answer::Yes)
+        return CheckOutcome::GoOn;
     if (setup.download(QStringLiteral("Download Ghostscript"), setup.downloadUrl,
                        setup.downloadDirectory, setup.archiveName)) {
         setup.openFile(
-            DownloadTarget(ResolveDownloadDirectory(setup.downloadDirectory), setup.archiveName));
-        services.EndProgram(0);
+            downloadTarget(resolveDownloadDirectory(setup.downloadDirectory), setup.archiveName));
+        return CheckOutcome::Quit;
     }
-    services.MsgBox(QStringLiteral("Error downloading!"), mb::OkOnly);
-    services.EndProgram(0);
+    dialogs.message(QStringLiteral("Error downloading!"));
+    return CheckOutcome::Quit;
 }
 
 } // namespace quillorn::system

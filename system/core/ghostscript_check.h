@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/services.h"
+#include "base/user_dialogs.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,28 +15,28 @@ struct InstalledLibrary {
 };
 
 // /usr/local/lib, /usr/local/lib64, /opt/ghostscript/lib and ~/.local/lib.
-QStringList DefaultLibrarySearchDirectories();
+QStringList defaultLibrarySearchDirectories();
 
 // The first directory holding a libgs.so.N gives the library; within one directory the highest
 // version wins.
-InstalledLibrary FindInstalledLibrary(const QStringList& directories);
+InstalledLibrary findInstalledLibrary(const QStringList& directories);
 
 // The name the copy gets in the private directory: one the binding always tries there.
 inline const QString kPrivateLibraryName = QStringLiteral("libgs.so");
 
 // Copies the library into the directory (created when missing) as kPrivateLibraryName,
 // replacing an earlier copy. The empty text on success, otherwise the reason.
-QString CopyLibrary(const QString& source, const QString& directory);
+QString copyLibrary(const QString& source, const QString& directory);
 
 struct GhostscriptCheckSetup {
-    QStringList searchDirectories = DefaultLibrarySearchDirectories();
+    QStringList searchDirectories = defaultLibrarySearchDirectories();
     QString privateDirectory;  // the binding's private library directory
     QString downloadUrl;       // the Ghostscript archive
     QString downloadDirectory; // where the archive goes
     QString archiveName;
     // True when the library loads and answers (the binding's revision call).
     std::function<bool()> libraryLoads;
-    // DownloadFile with the window's services and dialog.
+    // downloadFile with the window's dialogs.
     std::function<bool(const QString& title, const QString& url, const QString& directory,
                        const QString& fileName)>
         download;
@@ -44,11 +44,16 @@ struct GhostscriptCheckSetup {
     std::function<bool(const QString& path)> openFile;
 };
 
-// Everything but the download: the real binding, directories and desktop.
-GhostscriptCheckSetup DefaultGhostscriptCheckSetup();
+// Everything but the download and the presence test: the real directories and desktop.
+GhostscriptCheckSetup defaultGhostscriptCheckSetup();
 
-// Makes sure the Ghostscript library can be loaded. Returns when it can, or when the user
-// declines the download; in every other case ends the program through services.EndProgram.
-void CheckGhostscript(WindowServices& services, const GhostscriptCheckSetup& setup);
+// What start-up does after the check.
+enum class CheckOutcome {
+    GoOn, // the library loads, or the user declined the download
+    Quit, // the program ends here: a library was copied or a download was started or failed
+};
+
+// Makes sure the Ghostscript library can be loaded.
+CheckOutcome checkGhostscript(UserDialogs& dialogs, const GhostscriptCheckSetup& setup);
 
 } // namespace quillorn::system

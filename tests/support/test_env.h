@@ -6,19 +6,25 @@
 namespace quillorn::test {
 
 // The private scratch directory the test process runs in: HOME, XDG_CONFIG_HOME,
-// XDG_DATA_HOME, XDG_CACHE_HOME and TMPDIR all point below it.
-QString ScratchDir();
+// XDG_DATA_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR all point below it.
+QString scratchDir();
 
 // Writes bytes to a file below the scratch directory (or at an absolute path); returns the path.
-QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes);
+QString writeFile(const QString& relativeOrAbsolute, const QByteArray& bytes);
 // The whole file, or nothing when it cannot be read.
-QByteArray ReadFile(const QString& path);
+QByteArray readFile(const QString& path);
 
-// Print-job files and Ghostscript's private run directories in the temporary directory.
-QStringList TempLeftovers();
+// Print-job files and Ghostscript's private run folders left in the temporary directory.
+QStringList tempLeftovers();
 
-// A small two-page PostScript document: page 1 a filled square, page 2 a circle.
-QByteArray TwoPagePostScript();
+// A small two-page PostScript document of 200 x 100 points: page 1 a blue square, page 2 a red
+// circle.
+QByteArray twoPagePostScript();
+// The same document, written below the scratch directory; the PDF is made by the real library.
+QString writeTwoPagePostScript(const QString& relativePath);
+QString writeTwoPagePdf(const QString& relativePath);
+// One page of width x height points with a blue square.
+QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt);
 
 } // namespace quillorn::test
 

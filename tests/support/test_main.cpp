@@ -1,5 +1,6 @@
 // Every test binary runs with its home, configuration, data and temporary directories in a
 // fresh scratch directory, and with Qt's offscreen platform, so no test touches the real home.
+#include "gs/api.h"
 #include "tests/support/test_env.h"
 
 #include <QApplication>
@@ -13,11 +14,11 @@ namespace {
 QString scratchRoot;
 } // namespace
 
-QString ScratchDir() {
+QString scratchDir() {
     return scratchRoot;
 }
 
-QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes) {
+QString writeFile(const QString& relativeOrAbsolute, const QByteArray& bytes) {
     const QString path = QDir(scratchRoot).filePath(relativeOrAbsolute);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -27,17 +28,17 @@ QString WriteFile(const QString& relativeOrAbsolute, const QByteArray& bytes) {
     return path;
 }
 
-QByteArray ReadFile(const QString& path) {
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList TempLeftovers() {
-    return QDir::temp().entryList({QStringLiteral("KMW*"), QStringLiteral("quillorn-gs-*")},
+QStringList tempLeftovers() {
+    return QDir::temp().entryList({QStringLiteral("KMW*"), QStringLiteral("quillorn-*")},
                                   QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-QByteArray TwoPagePostScript() {
+QByteArray twoPagePostScript() {
     return QByteArrayLiteral("%!PS-Adobe-3.0\n"
                              "%%Pages: 2\n"
                              "%%BoundingBox: 0 0 200 100\n"
@@ -47,6 +48,29 @@ QByteArray TwoPagePostScript() {
                              "%%Page: 2 2\n"
                              "1 0 0 setrgbcolor 150 50 30 0 360 arc fill showpage\n"
                              "%%EOF\n");
+}
+
+QString writeTwoPagePostScript(const QString& relativePath) {
+    return writeFile(relativePath, twoPagePostScript());
+}
+
+QString writeTwoPagePdf(const QString& relativePath) {
+    const QString ps = writeTwoPagePostScript(relativePath + QStringLiteral(".source.ps"));
+    const QString pdf = QDir(scratchDir()).filePath(relativePath);
+    gs::Binding binding;
+    binding.run({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+                 QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
+                 QStringLiteral("-sOutputFile=") + pdf, ps},
+                {});
+    QFile::remove(ps);
+    return QFileInfo::exists(pdf) ? pdf : QString();
+}
+
+QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt) {
+    return writeFile(relativePath, "%!PS-Adobe-3.0\n<< /PageSize [" + QByteArray::number(widthPt) +
+                                       " " + QByteArray::number(heightPt) +
+                                       "] >> setpagedevice\n"
+                                       "0 0 1 setrgbcolor 10 10 40 40 rectfill showpage\n");
 }
 
 } // namespace quillorn::test

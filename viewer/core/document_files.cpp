@@ -4,11 +4,11 @@
 
 namespace quillorn::viewer {
 
-QString OpenFilter() {
+QString openFilter() {
     return QStringLiteral("GhostScript files (*.ps *.eps *.epi *.pdf *.prn)");
 }
 
-std::optional<QString> DroppedDocument(const QList<QUrl>& urls) {
+std::optional<QString> droppedDocument(const QList<QUrl>& urls) {
     if (urls.size() != 1 || !urls.front().isLocalFile())
         return std::nullopt;
     const QString path = urls.front().toLocalFile();

@@ -8,10 +8,10 @@
 namespace quillorn::viewer {
 
 // The open dialog's filter: one entry for every kind of file Ghostscript reads.
-QString OpenFilter();
+QString openFilter();
 
 // The document in a drop: exactly one local PostScript, EPS or PDF file (by its extension, in
 // any case). Nothing for several files, a folder name, a remote address or another kind.
-std::optional<QString> DroppedDocument(const QList<QUrl>& urls);
+std::optional<QString> droppedDocument(const QList<QUrl>& urls);
 
 } // namespace quillorn::viewer

@@ -32,10 +32,10 @@ struct BmpLayout {
     int bitsPerPixel = 0;
     bool compressed = false;
     bool infoHeader = false; // the Windows header of 40 bytes or more
-    qint64 RowBytes() const { return (width * bitsPerPixel + 31) / 32 * 4; }
+    qint64 rowBytes() const { return (width * bitsPerPixel + 31) / 32 * 4; }
 };
 
-std::optional<BmpLayout> ReadLayout(QFile& file) {
+std::optional<BmpLayout> readLayout(QFile& file) {
     std::array<uchar, 34> header{};
     if (file.read(reinterpret_cast<char*>(header.data()), header.size()) !=
             static_cast<qint64>(header.size()) ||
@@ -55,24 +55,24 @@ std::optional<BmpLayout> ReadLayout(QFile& file) {
 // Qt reads a BMP cut short after its header without complaint, filling in the rest. A page
 // Ghostscript did not finish writing must not pass for a page, so an uncompressed bitmap must
 // hold every row its header promises.
-bool HoldsEveryRow(const BmpLayout& layout, qint64 fileSize) {
+bool holdsEveryRow(const BmpLayout& layout, qint64 fileSize) {
     if (!layout.infoHeader || layout.compressed)
         return true; // no fixed row length to check: left to Qt
     if (layout.width <= 0 || layout.height == 0 || layout.bitsPerPixel == 0)
         return false;
-    return fileSize >= layout.dataOffset + layout.RowBytes() * std::abs(layout.height);
+    return fileSize >= layout.dataOffset + layout.rowBytes() * std::abs(layout.height);
 }
 
 // Ghostscript's true-colour pages are rows of blue, green and red bytes, bottom row first,
 // padded to four bytes: the very layout of a BGR888 image. Each row is read straight into its
 // scan line, which saves Qt's conversion of every pixel to 32 bits and a quarter of the memory.
-std::optional<QImage> LoadTrueColour(QFile& file, const BmpLayout& layout, int limitMb) {
+std::optional<QImage> loadTrueColour(QFile& file, const BmpLayout& layout, int limitMb) {
     const qint64 height = std::abs(layout.height);
     if (layout.width > 0x7fffffff / 3 || height > 0x7fffffff ||
         layout.width * 3 * height > static_cast<qint64>(limitMb) * 1024 * 1024)
         return std::nullopt;
     QImage image(static_cast<int>(layout.width), static_cast<int>(height), QImage::Format_BGR888);
-    const qint64 rowBytes = layout.RowBytes();
+    const qint64 rowBytes = layout.rowBytes();
     if (image.isNull() || image.bytesPerLine() < rowBytes || !file.seek(layout.dataOffset))
         return std::nullopt;
     if (layout.height < 0 && image.bytesPerLine() == rowBytes) {
@@ -93,21 +93,21 @@ std::optional<QImage> LoadTrueColour(QFile& file, const BmpLayout& layout, int l
 
 } // namespace
 
-std::optional<QImage> LoadPageBitmap(const QString& path, int allocationLimitMb) {
+std::optional<QImage> loadPageBitmap(const QString& path, int allocationLimitMb) {
     if (path.isEmpty())
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const std::optional<BmpLayout> layout = ReadLayout(file);
-    if (!layout || !HoldsEveryRow(*layout, file.size()))
+    const std::optional<BmpLayout> layout = readLayout(file);
+    if (!layout || !holdsEveryRow(*layout, file.size()))
         return std::nullopt;
     if (layout->infoHeader && !layout->compressed && layout->bitsPerPixel == 24) {
         // Rows go straight into the image, not through a buffer of QFile's.
         file.close();
         if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return std::nullopt;
-        return LoadTrueColour(file, *layout, allocationLimitMb);
+        return loadTrueColour(file, *layout, allocationLimitMb);
     }
     file.close();
 

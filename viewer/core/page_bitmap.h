@@ -12,7 +12,7 @@ inline constexpr int kPageAllocationLimitMb = 2048;
 
 // The rendered page in a BMP file, or nothing when the file holds no bitmap that can be loaded
 // (empty, truncated, not a BMP, or larger than allocationLimitMb once decoded).
-std::optional<QImage> LoadPageBitmap(const QString& path,
+std::optional<QImage> loadPageBitmap(const QString& path,
                                      int allocationLimitMb = kPageAllocationLimitMb);
 
 } // namespace quillorn::viewer

@@ -4,7 +4,7 @@
 
 namespace quillorn::viewer {
 
-std::optional<qint16> PageFromAnswer(const QString& answer, const QLocale& locale) {
+std::optional<qint16> pageFromAnswer(const QString& answer, const QLocale& locale) {
     const QString text = answer.trimmed();
     if (text.isEmpty())
         return std::nullopt;
@@ -23,20 +23,6 @@ std::optional<qint16> PageFromAnswer(const QString& answer, const QLocale& local
     if (page < -32768.0 || page > 32767.0)
         return std::nullopt;
     return static_cast<qint16>(page);
-}
-
-float ElapsedSeconds(float start, float end) {
-    float elapsed = end - start;
-    if (elapsed < 0.0f)
-        elapsed += 86400.0f;
-    return elapsed;
-}
-
-QString RedrawnText(float seconds, const QLocale& locale) {
-    QLocale format = locale;
-    format.setNumberOptions(QLocale::OmitGroupSeparator);
-    return QStringLiteral("Redrawn, took ") +
-           format.toString(static_cast<double>(seconds), 'g', 7) + QStringLiteral(" seconds");
 }
 
 } // namespace quillorn::viewer

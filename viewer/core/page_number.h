@@ -9,14 +9,6 @@ namespace quillorn::viewer {
 // The page an answer to "What page do you want to go to?" asks for: the number's whole part
 // rounded down (3.9 is 3, -0.5 is -1). Nothing when the answer is not a number or the page
 // lies outside -32768..32767. The number may use the locale's decimal separator or a point.
-std::optional<qint16> PageFromAnswer(const QString& answer, const QLocale& locale = QLocale());
-
-// Seconds between two readings of a clock that counts from midnight; a run across midnight
-// still gives the time it took.
-float ElapsedSeconds(float start, float end);
-
-// "Redrawn, took 1.5 seconds": up to seven significant digits, no trailing zeros, no grouping,
-// the locale's decimal separator.
-QString RedrawnText(float seconds, const QLocale& locale = QLocale());
+std::optional<qint16> pageFromAnswer(const QString& answer, const QLocale& locale = QLocale());
 
 } // namespace quillorn::viewer

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+namespace quillorn {
+
+// The text of the message log. Line breaks are CR LF; a message that begins with one of the
+// block markers ("AFPL", or the loaded Ghostscript's product name) starts on a new line.
+// Appending costs in proportion to the appended text.
+class MessageLog {
+public:
+    // A message the way the log stores it: every LF becomes CR LF.
+    static QString converted(const QString& message);
+    // True when the converted message opens a new block.
+    bool startsBlock(const QString& converted) const;
+
+    // Returns what was appended to the text (possibly empty).
+    QString append(const QString& message);
+    void clear() { text_.clear(); }
+    const QString& text() const { return text_; }
+
+    // The product name of the loaded Ghostscript; it opens each run's banner.
+    void setProductName(const QString& name) { productName_ = name; }
+    const QString& productName() const { return productName_; }
+
+private:
+    QString text_;
+    QString productName_;
+};
+
+// Where Ghostscript's output goes during a run.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void addMessage(const QString& text) = 0;
+};
+
+// The message log as the rest of the program sees it: appended to, and shown on request.
+class Messages : public MessageSink {
+public:
+    // Shows the messages window and returns at once.
+    virtual void showMessages() = 0;
+    // Shows it and returns when the user has hidden or closed it.
+    virtual void showMessagesModal() = 0;
+};
+
+} // namespace quillorn

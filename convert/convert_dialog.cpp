@@ -1,0 +1,205 @@
+#include "convert/convert_dialog.h"
+
+#include "base/message_log.h"
+#include "base/user_dialogs.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace quillorn::convert {
+
+namespace {
+QComboBox* alphaCombo(const char* name, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")});
+    return box;
+}
+} // namespace
+
+void ConvertDialog::run(const QString& inputFile, const ConvertContext& context) {
+    ConvertDialog dialog(inputFile, context);
+    dialog.exec();
+}
+
+ConvertDialog::ConvertDialog(const QString& inputFile, const ConvertContext& context)
+    : QDialog(context.parent), context_(context), inputFile_(inputFile),
+      formatCombo_(new QComboBox(this)), resolutionEdit_(new QLineEdit(QStringLiteral("72"), this)),
+      textAlphaCombo_(alphaCombo("textAlphaCombo", this)),
+      graphicsAlphaCombo_(alphaCombo("graphicsAlphaCombo", this)), outputEdit_(new QLineEdit(this)) {
+    setObjectName(QStringLiteral("convertDialog"));
+    setWindowTitle(QStringLiteral("Convert"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    formatCombo_->setObjectName(QStringLiteral("formatCombo"));
+    for (const OutputFormat& format : formatTable())
+        formatCombo_->addItem(QLatin1String(format.entry));
+    resolutionEdit_->setObjectName(QStringLiteral("resolutionEdit"));
+    resolutionEdit_->setMaxLength(3);
+    outputEdit_->setObjectName(QStringLiteral("outputEdit"));
+    outputEdit_->setMinimumWidth(320);
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    browse->setObjectName(QStringLiteral("browseButton"));
+    auto* cancel = new QPushButton(QStringLiteral("C&ancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setAutoDefault(false);
+    auto* convertButton = new QPushButton(QStringLiteral("&Convert"), this);
+    convertButton->setObjectName(QStringLiteral("convertButton"));
+    convertButton->setDefault(true);
+
+    const auto label = [this](const char* text) { return new QLabel(QLatin1String(text), this); };
+    auto* format = new QHBoxLayout;
+    format->addWidget(label("Convert file to:"));
+    format->addWidget(formatCombo_, 1);
+    auto* resolution = new QHBoxLayout;
+    resolution->addWidget(label("Resolution:"));
+    resolution->addWidget(resolutionEdit_);
+    resolution->addWidget(label("DPI"));
+    resolution->addStretch();
+    auto* alpha = new QHBoxLayout;
+    alpha->addWidget(label("Alpha:"));
+    alpha->addWidget(textAlphaCombo_);
+    alpha->addWidget(label("bits (text),"));
+    alpha->addWidget(graphicsAlphaCombo_);
+    alpha->addWidget(label("bits (graphics)"));
+    alpha->addStretch();
+    auto* output = new QHBoxLayout;
+    output->addWidget(label("Output to:"));
+    output->addWidget(outputEdit_, 1);
+    output->addWidget(browse);
+
+    // All frames share one cell; only the chosen format's frame is shown.
+    auto* frames = new QGridLayout;
+    QSize largest;
+    for (int i = 0; i < kFormatCount; ++i) {
+        QGroupBox* frame = makeFrame(i);
+        frames_[static_cast<size_t>(i)] = frame;
+        frames->addWidget(frame, 0, 0);
+        largest = largest.expandedTo(frame->sizeHint());
+    }
+    for (QGroupBox* frame : frames_)
+        frame->setMinimumSize(largest);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    buttons->addWidget(convertButton);
+    auto* hint = label("If you want to export more than one page, then put a %d in the output "
+                       "file name, eg. MYFILE-%d.bmp would output MYFILE-1.bmp, MYFILE-2.bmp, etc.");
+    hint->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(format);
+    layout->addLayout(resolution);
+    layout->addLayout(alpha);
+    layout->addLayout(output);
+    layout->addLayout(frames);
+    layout->addLayout(buttons);
+    layout->addWidget(hint);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(formatCombo_, &QComboBox::currentIndexChanged, this, &ConvertDialog::chooseFormat);
+    connect(browse, &QPushButton::clicked, this, &ConvertDialog::browseForOutput);
+    connect(cancel, &QPushButton::clicked, this, &ConvertDialog::reject);
+    connect(convertButton, &QPushButton::clicked, this, &ConvertDialog::convert);
+
+    formatCombo_->setCurrentIndex(kFormatPdf);
+    textAlphaCombo_->setCurrentIndex(2);
+    graphicsAlphaCombo_->setCurrentIndex(2);
+}
+
+QGroupBox* ConvertDialog::makeFrame(int index) {
+    const OutputFormat& format = *formatAt(index);
+    auto* frame = new QGroupBox(QLatin1String(format.frameCaption), this);
+    frame->setObjectName(QStringLiteral("settingsFrame%1").arg(index));
+    auto* layout = new QVBoxLayout(frame);
+    // Each frame keeps its own choice while it is hidden.
+    auto* group = new QButtonGroup(frame);
+    choices_[static_cast<size_t>(index)] = group;
+    int id = 0;
+    for (const FormatChoice& choice : format.choices) {
+        auto* button = new QRadioButton(QLatin1String(choice.caption), frame);
+        button->setObjectName(QLatin1String(choice.name));
+        group->addButton(button, id++);
+        layout->addWidget(button);
+    }
+    if (format.defaultChoice >= 0)
+        group->button(format.defaultChoice)->setChecked(true);
+    if (index == kFormatJpeg) {
+        auto* quality = new QHBoxLayout;
+        jpegQualityEdit_ = new QLineEdit(QStringLiteral("90"), frame);
+        jpegQualityEdit_->setObjectName(QStringLiteral("jpegQualityEdit"));
+        jpegQualityEdit_->setMaxLength(3);
+        quality->addWidget(new QLabel(QStringLiteral("Quality:"), frame));
+        quality->addWidget(jpegQualityEdit_);
+        quality->addStretch();
+        layout->addLayout(quality);
+    }
+    if (format.noneLabel) {
+        auto* none = new QLabel(QStringLiteral("[none]"), frame);
+        none->setObjectName(QLatin1String(format.noneLabel));
+        layout->addWidget(none);
+    }
+    layout->addStretch();
+    return frame;
+}
+
+ConvertSettings ConvertDialog::settings() const {
+    ConvertSettings s;
+    s.inputFile = inputFile_;
+    s.format = formatCombo_->currentIndex();
+    if (s.format >= 0 && s.format < kFormatCount)
+        s.choice = choices_[static_cast<size_t>(s.format)]->checkedId();
+    s.jpegQuality = jpegQualityEdit_->text();
+    s.resolution = resolutionEdit_->text();
+    s.graphicsAlpha = graphicsAlphaCombo_->currentIndex();
+    s.textAlpha = textAlphaCombo_->currentIndex();
+    s.output = outputEdit_->text();
+    return s;
+}
+
+void ConvertDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* where = screen())
+        move(where->availableGeometry().center() - rect().center());
+}
+
+void ConvertDialog::chooseFormat(int index) {
+    for (QGroupBox* frame : frames_)
+        frame->hide();
+    if (index < 0 || index >= kFormatCount)
+        return;
+    frames_[static_cast<size_t>(index)]->show();
+    outputEdit_->setText(proposeOutputName(inputFile_, index));
+    filter_ = QLatin1String(formatAt(index)->filter);
+}
+
+void ConvertDialog::browseForOutput() {
+    const QString chosen = context_.dialogs.getSaveFileName(
+        QStringLiteral("Choose where to put output"), dialogFilter(filter_));
+    if (!chosen.isEmpty())
+        outputEdit_->setText(chosen);
+}
+
+void ConvertDialog::convert() {
+    const RunOutcome outcome =
+        runConversion(settings(), context_.options,
+                      {context_.dialogs, context_.runner, context_.messages, context_.status});
+    if (outcome == RunOutcome::KeepOpen)
+        return;
+    accept();
+    if (outcome == RunOutcome::CloseAndShowMessages)
+        context_.messages.showMessagesModal();
+}
+
+} // namespace quillorn::convert

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "convert/core/conversion.h"
+#include "convert/core/formats.h"
+#include "options/core/options.h"
+
+#include <QDialog>
+#include <QString>
+#include <array>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+
+namespace quillorn {
+class Messages;
+}
+
+namespace quillorn::convert {
+
+// What the conversion dialog needs from whoever opens it.
+struct ConvertContext {
+    UserDialogs& dialogs;
+    const options::Options& options;
+    Messages& messages;
+    gs::Runner& runner;
+    // Receives the main window's status texts; empty when there is no main window.
+    std::function<void(const QString&)> status;
+    QWidget* parent = nullptr;
+};
+
+// The conversion dialog: the output format with its own settings, resolution, anti-aliasing and
+// the output name. Every showing starts from the defaults; nothing is remembered.
+class ConvertDialog : public QDialog {
+    Q_OBJECT
+public:
+    ConvertDialog(const QString& inputFile, const ConvertContext& context);
+
+    // Converts inputFile through the dialog. Returns when the dialog has closed, and the
+    // messages window too when the user asked to see it.
+    static void run(const QString& inputFile, const ConvertContext& context);
+
+    // What the controls say, as the conversion run reads it.
+    ConvertSettings settings() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QGroupBox* makeFrame(int format);
+    void chooseFormat(int index);
+    void browseForOutput();
+    void convert();
+
+    ConvertContext context_;
+    QString inputFile_;
+    QString filter_; // the file dialog's filter, of the last format chosen
+    QComboBox* formatCombo_;
+    QLineEdit* resolutionEdit_;
+    QComboBox* textAlphaCombo_;
+    QComboBox* graphicsAlphaCombo_;
+    QLineEdit* outputEdit_;
+    QLineEdit* jpegQualityEdit_ = nullptr;
+    std::array<QGroupBox*, kFormatCount> frames_{};
+    std::array<QButtonGroup*, kFormatCount> choices_{};
+};
+
+} // namespace quillorn::convert

@@ -1,0 +1,163 @@
+#include "system/core/file_association.h"
+
+#include "system/core/gio_handles.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace quillorn::system {
+
+AssociationSetup defaultAssociationSetup() {
+    AssociationSetup setup;
+    setup.applicationsDirectory =
+        QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    setup.programPath = QCoreApplication::applicationFilePath();
+    setup.iconAvailable = [](const QString& name) { return QIcon::hasThemeIcon(name); };
+    return setup;
+}
+
+QString quoteExecArgument(const QString& path) {
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : path) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        // A lone % would start a field code.
+        if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+        quoted += c;
+    }
+    return quoted + QLatin1Char('"');
+}
+
+QString openCommand(const QString& programPath) {
+    return quoteExecArgument(programPath) + QStringLiteral(" /VIEW:%f");
+}
+
+QString convertCommand(const QString& programPath) {
+    return quoteExecArgument(programPath) + QStringLiteral(" /CONVERT:%f");
+}
+
+DefaultHandler currentPostScriptHandler() {
+    const gio::AppInfo app(
+        g_app_info_get_default_for_type(kPostScriptType.toUtf8().constData(), FALSE));
+    if (!app)
+        return {};
+    return {gio::FromUtf8(g_app_info_get_commandline(app.get())),
+            gio::FromUtf8(g_app_info_get_name(app.get()))};
+}
+
+namespace {
+
+QString entryPath(const AssociationSetup& setup) {
+    return QDir(setup.applicationsDirectory).filePath(kDesktopId);
+}
+
+void setString(GKeyFile* file, const char* group, const char* key, const QString& value) {
+    g_key_file_set_string(file, group, key, value.toUtf8().constData());
+}
+
+// The desktop notices new entries through a file monitor of its own, a moment after they are
+// written; until then the entry cannot be named by its id.
+gio::DesktopAppInfo waitForEntry(const AssociationSetup& setup) {
+    const QString expected = QFileInfo(entryPath(setup)).canonicalFilePath();
+    const QDeadlineTimer deadline(setup.registrationWaitMs);
+    for (;;) {
+        gio::DesktopAppInfo info(g_desktop_app_info_new(kDesktopId.toUtf8().constData()));
+        if (info && QFileInfo(gio::FromUtf8(g_desktop_app_info_get_filename(info.get())))
+                            .canonicalFilePath() == expected)
+            return info;
+        if (deadline.hasExpired())
+            return {};
+        QThread::msleep(10);
+    }
+}
+
+} // namespace
+
+QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName) {
+    if (!QDir().mkpath(setup.applicationsDirectory))
+        return QStringLiteral("cannot create the directory ") + setup.applicationsDirectory;
+    const gio::KeyFile file(g_key_file_new());
+    const char* entry = "Desktop Entry";
+    const char* convert = "Desktop Action Convert";
+    setString(file.get(), entry, "Type", QStringLiteral("Application"));
+    setString(file.get(), entry, "Name", QStringLiteral("Quillorn"));
+    setString(file.get(), entry, "Comment",
+              QStringLiteral("View and convert PostScript and PDF documents"));
+    setString(file.get(), entry, "Exec", openCommand(setup.programPath));
+    setString(file.get(), entry, "MimeType",
+              kPostScriptType + QLatin1Char(';') + kEpsType + QLatin1Char(';'));
+    if (!iconName.isEmpty())
+        setString(file.get(), entry, "Icon", iconName);
+    setString(file.get(), entry, "Terminal", QStringLiteral("false"));
+    setString(file.get(), entry, "Actions", QStringLiteral("Convert;"));
+    setString(file.get(), convert, "Name", QStringLiteral("Convert..."));
+    setString(file.get(), convert, "Exec", convertCommand(setup.programPath));
+
+    GError* raw = nullptr;
+    g_key_file_save_to_file(file.get(), QFile::encodeName(entryPath(setup)).constData(), &raw);
+    const gio::Error error(raw);
+    return gio::Message(error);
+}
+
+QString makeDefaultHandler(const AssociationSetup& setup) {
+    const gio::DesktopAppInfo info = waitForEntry(setup);
+    if (!info)
+        return QStringLiteral("the desktop does not see ") + entryPath(setup);
+    for (const QString& type : {kPostScriptType, kEpsType}) {
+        GError* raw = nullptr;
+        g_app_info_set_as_default_for_type(G_APP_INFO(info.get()), type.toUtf8().constData(), &raw);
+        const gio::Error error(raw);
+        if (error)
+            return gio::Message(error);
+    }
+    return {};
+}
+
+void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup) {
+    const DefaultHandler current = currentPostScriptHandler();
+    if (current.command.compare(openCommand(setup.programPath), Qt::CaseInsensitive) == 0)
+        return;
+    if (dialogs.ask(QStringLiteral("PostScript files are currently not associated with Quillorn. "
+                                   "Would you like to associate .ps files with Quillorn?"),
+                    Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return;
+    if (!current.command.isEmpty()) {
+        dialogs.message(QStringLiteral("PostScript files are currently associated with ") +
+                            current.command + QStringLiteral(".\r\n\r\n") +
+                            QStringLiteral("To associate Quillorn with them, open your file "
+                                           "manager, choose 'Open With' on a PostScript file "
+                                           "and pick Quillorn, or remove '") +
+                            current.name +
+                            QStringLiteral("' as the default application for PostScript files."),
+                        Icon::Information);
+        return;
+    }
+    associateFiles(dialogs, setup);
+}
+
+void associateFiles(UserDialogs& dialogs, const AssociationSetup& setup) {
+    QString icon = setup.iconName;
+    if (!setup.iconAvailable || !setup.iconAvailable(icon)) {
+        dialogs.message(QStringLiteral("System file containing icon not found, not putting icon!"),
+                        Icon::Warning);
+        icon.clear();
+    }
+    QString failure = writeDesktopEntry(setup, icon);
+    if (failure.isEmpty())
+        failure = makeDefaultHandler(setup);
+    if (failure.isEmpty())
+        dialogs.message(QStringLiteral("All done!"));
+    else
+        dialogs.message(QStringLiteral("Could not associate PostScript files with Quillorn: ") +
+                            failure,
+                        Icon::Critical);
+}
+
+} // namespace quillorn::system

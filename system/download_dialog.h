@@ -1,0 +1,46 @@
+#pragma once
+
+#include "system/core/download.h"
+
+#include <QDialog>
+#include <memory>
+
+class QLabel;
+class QProgressDialog;
+
+namespace quillorn::system {
+
+// Asks where a download goes (save there, choose another place, cancel), then shows its
+// progress with a Cancel button. Both windows are modal; the program's other windows repaint.
+class DownloadDialog : public QDialog, public DownloadView {
+    Q_OBJECT
+public:
+    explicit DownloadDialog(QWidget* parent = nullptr);
+    ~DownloadDialog() override;
+
+    // Fetches url into directory/fileName after asking the user, with a progress window.
+    // "c:\" and "c:" as the directory stand for the user's download directory. True exactly when
+    // a file exists at directory/fileName afterwards; shows no message box of its own.
+    static bool download(const QString& title, const QString& url, const QString& directory,
+                         const QString& fileName, UserDialogs& dialogs, MessageSink& messages,
+                         QWidget* parent = nullptr);
+
+    DownloadChoice askWhere(const QString& title, const QString& url,
+                            const QString& destination) override;
+    void showProgress(const QString& title, const QString& destination,
+                      std::function<void()> cancel) override;
+    void setProgress(qint64 received, qint64 total) override;
+    void hideProgress() override;
+
+private:
+    void choose(DownloadChoice choice);
+
+    QLabel* address_;
+    QLabel* destination_;
+    std::unique_ptr<QProgressDialog> progress_;
+    QString destinationPath_;
+    std::function<void()> cancel_;
+    DownloadChoice choice_ = DownloadChoice::Cancel;
+};
+
+} // namespace quillorn::system

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "base/user_dialogs.h"
+
+#include <QImage>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace quillorn::test {
+
+// Stands in for the user: message boxes, input boxes and file choosers answer from queues the
+// test fills, and every question is recorded. An unscripted message box gets the safe answer
+// for its buttons (OK, No, Abort), as Escape would.
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Box {
+        QString text;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::None;
+        QString title;
+    };
+
+    std::deque<Answer> answers;
+    std::deque<QString> textAnswers;
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    std::deque<bool> printerAnswers;
+    // Runs when a message box appears, before it is answered (lets a test look at the screen).
+    std::function<void(const Box&)> onBox;
+
+    std::vector<Box> boxes;
+    QStringList textPrompts;
+    QStringList fileDialogTitles;
+    QStringList clipboardTexts;
+    std::vector<QImage> clipboardImages;
+    int busy = 0;
+
+    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    QString getText(const QString& prompt, const QString& title, const QString& text) override;
+    QString getOpenFileName(const QString& title, const QString& filter,
+                            const QString& directory) override;
+    QString getSaveFileName(const QString& title, const QString& filter,
+                            const QString& initialPath) override;
+    bool printerDialog(const QString& title) override;
+    void setBusyCursor(bool on) override { busy += on ? 1 : -1; }
+    void setClipboardText(const QString& text) override { clipboardTexts << text; }
+    void setClipboardImage(const QImage& image) override { clipboardImages.push_back(image); }
+
+    // The texts of every box shown so far, in order.
+    QStringList texts() const;
+    QStringList titles() const;
+};
+
+} // namespace quillorn::test

@@ -1,0 +1,167 @@
+#include "viewer/core/document_controller.h"
+
+#include "base/failure.h"
+#include "base/message_log.h"
+#include "base/number_rule.h"
+#include "base/step_runner.h"
+#include "base/temp_files.h"
+#include "base/user_dialogs.h"
+#include "gs/arguments.h"
+#include "gs/runner.h"
+#include "viewer/core/document_files.h"
+#include "viewer/core/page_number.h"
+#include "viewer/core/page_surface.h"
+#include "viewer/core/render_arguments.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <limits>
+#include <optional>
+
+namespace quillorn::viewer {
+
+namespace {
+Failure noTemporaryFile() {
+    return {FailureKind::FileAccess,
+            QStringLiteral("Cannot create a temporary file in ") + qEnvironmentVariable("TMPDIR")};
+}
+} // namespace
+
+DocumentController::DocumentController(UserDialogs& dialogs, const options::Options& options,
+                                       Messages& messages, gs::Runner& runner,
+                                       PageSurface& surface, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), options_(options), messages_(messages), runner_(runner),
+      surface_(surface) {}
+
+void DocumentController::loadFile(const QString& path) {
+    // Copied first: the caller may pass our own path, which closing empties.
+    const QString file = path;
+    closeDocument();
+    open_ = true;
+    filePath_ = file;
+    currentPage_ = 1;
+    Q_EMIT captionChanged(kAppTitle + QStringLiteral(" - ") + filePath_);
+    Q_EMIT statusChanged(QStringLiteral("Opened file ") + filePath_);
+    redraw();
+}
+
+void DocumentController::openDocument() {
+    const QString path = dialogs_.getOpenFileName(QStringLiteral("Open"), openFilter());
+    if (!path.isEmpty())
+        loadFile(path);
+}
+
+void DocumentController::closeDocument() {
+    open_ = false;
+    filePath_.clear();
+    currentPage_ = 0;
+    surface_.setPicture(QImage());
+    Q_EMIT captionChanged(kAppTitle);
+    Q_EMIT statusChanged(QStringLiteral("Closed file"));
+}
+
+void DocumentController::nextPage() {
+    // Pages are not bounded, but a page number past the 32-bit range has no meaning.
+    if (!open_ || currentPage_ == std::numeric_limits<qint32>::max())
+        return;
+    ++currentPage_;
+    redraw();
+}
+
+void DocumentController::previousPage() {
+    if (!open_ || currentPage_ == std::numeric_limits<qint32>::min())
+        return;
+    --currentPage_;
+    redraw();
+}
+
+void DocumentController::goToPage() {
+    if (!open_)
+        return;
+    const QString answer =
+        dialogs_.getText(QStringLiteral("What page do you want to go to?"),
+                         QStringLiteral("Page Number"), QString::number(currentPage_));
+    const std::optional<qint16> page = pageFromAnswer(answer);
+    if (!page || *page == 0)
+        return;
+    currentPage_ = *page;
+    redraw();
+}
+
+void DocumentController::redraw() {
+    if (!open_)
+        return;
+
+    const BusyCursor busy(dialogs_);
+    // The page goes into a new file in a private directory, removed however the redraw ends.
+    // A new file, since Ghostscript overwriting an existing one (even an empty one) makes the
+    // file system write it back to disk at once, which costs more than the whole load.
+    std::optional<QTemporaryDir> folder;
+    QString pagePath;
+    QString line;
+    QStringList args;
+    QElapsedTimer timer;
+
+    const StepRunner runner(dialogs_, QStringLiteral("redrawing"), [this](const Failure&) {
+        if (dialogs_.ask(QStringLiteral("It looks like an error occured within the PostScript "
+                                        "conversion program. Would you like to take a look at "
+                                        "the messages?"),
+                         Buttons::YesNo, Icon::Information,
+                         QStringLiteral("Error in conversion")) == Answer::Yes)
+            messages_.showMessages();
+        return StepRunner::NoOutputChoice::GoOn;
+    });
+    const StepRunner::Step steps[] = {
+        [&] {
+            surface_.setPicture(QImage());
+            surface_.setPictureVisible(false);
+        },
+        [&] { surface_.setWaitingText(kWaitingText); },
+        [&] { Q_EMIT statusChanged(kWaitingText); },
+        [&] {
+            const QString dir = tempDirectory();
+            if (dir.isEmpty())
+                throw noTemporaryFile();
+            folder.emplace(dir + QStringLiteral("/KMWXXXXXX"));
+            if (!folder->isValid())
+                throw noTemporaryFile();
+            pagePath = folder->filePath(QStringLiteral("page.bmp"));
+        },
+        [&] {
+            if (options_.media == options::kCustomMedia)
+                dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
+            line = renderArgumentLine(options_, currentPage_);
+        },
+        [&] { args = gs::argumentList(line, gs::literalOutputPath(pagePath), filePath_); },
+        [&] { timer.start(); },
+        [&] {
+            // Without a folder of our own Ghostscript would have nowhere to put the page.
+            if (pagePath.isEmpty())
+                throw noTemporaryFile();
+            runner_.run(args, messages_);
+        },
+        [&] { surface_.setWaitingText(QString()); },
+        [&] {
+            const std::optional<QImage> page = loadPageBitmap(pagePath, bitmapLimitMb_);
+            if (!page)
+                throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
+            surface_.setPicture(*page);
+        },
+        [&] { surface_.setPictureVisible(true); },
+        [&] {
+            if (pagePath.isEmpty() || !QFile::exists(pagePath))
+                return;
+            if (!QFile::remove(pagePath))
+                throw Failure{FailureKind::FileAccess, QStringLiteral("Cannot delete ") + pagePath};
+        },
+        [&] {
+            Q_EMIT statusChanged(QStringLiteral("Redrawn, took ") +
+                                 secondsText(static_cast<double>(timer.elapsed()) / 1000.0) +
+                                 QStringLiteral(" seconds"));
+        },
+    };
+    runner.run(steps);
+}
+
+} // namespace quillorn::viewer
