@@ -1,12 +1,13 @@
-#include "app/core/message_log.h"
-#include "gs/gsapi_binding.h"
+#include "base/failure.h"
+#include "base/message_log.h"
+#include "gs/api.h"
+#include "gs/arguments.h"
+#include "gs/runner.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QRegularExpression>
-#include <array>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -14,147 +15,118 @@ using namespace quillorn;
 
 namespace {
 
-// The stand-in library, opened a second time to reach its recording functions.
+// The stand-in library (a libgs whose calls are recorded and answered at will), opened a second
+// time to reach its recording functions.
 struct StandIn {
     void* handle = dlopen(STAND_IN_GS, RTLD_NOW);
-    template <typename Fn> Fn Get(const char* name) {
-        return reinterpret_cast<Fn>(dlsym(handle, name));
+    template <typename R, typename... A> R call(const char* name, A... args) {
+        return reinterpret_cast<R (*)(A...)>(dlsym(handle, name))(args...);
     }
-    void Configure(int newRc, int stdioRc, int initRc) {
-        Get<void (*)(int, int, int)>("standin_configure")(newRc, stdioRc, initRc);
-    }
-    QString Calls() { return QString::fromLatin1(Get<const char* (*)()>("standin_calls")()); }
-    QString Argv() { return QString::fromUtf8(Get<const char* (*)()>("standin_argv")()); }
-    int Argc() { return Get<int (*)()>("standin_argc")(); }
-    int CallbackResult(int i) { return Get<int (*)(int)>("standin_callback_result")(i); }
-    int StdinResult() { return Get<int (*)()>("standin_stdin_result")(); }
-    void* CallerHandle() { return Get<void* (*)()>("standin_caller_handle")(); }
+    QString text(const char* name) { return QString::fromUtf8(call<const char*>(name)); }
     ~StandIn() { dlclose(handle); }
 };
 
-class StandInBinding : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(standIn.handle, nullptr);
-        gs::SetLibraryCandidates({QStringLiteral(STAND_IN_GS)});
-        SetMessageHandler([this](const QString& m) { messages << m; });
-    }
-    void TearDown() override {
-        gs::SetLibraryCandidates({});
-        SetMessageHandler({});
-    }
-    StandIn standIn;
-    QStringList messages; // one entry per AddMessage call
+// The messages of a run: one per piece of output, and the log they make.
+struct RunMessages : MessageSink {
+    QStringList pieces;
+    MessageLog log;
+    void addMessage(const QString& text) override { pieces << text, log.append(text); }
 };
+
+const QString kProgram = QStringLiteral("gswin32c");
 
 } // namespace
 
-TEST_F(StandInBinding, CallsInOrderWithWholeArgumentsAndOnlyWhatAFailureAllows) {
-    standIn.Configure(0, 0, 0);
-    // Blanks and non-ASCII letters reach the library as one element of file-system bytes.
-    const QString path = QStringLiteral("docs/Übersicht größe.ps");
-    EXPECT_TRUE(
-        gs::RunGhostscript({QStringLiteral("gswin32c"), QStringLiteral("-dNOPAUSE"), path}));
-    EXPECT_EQ(standIn.Calls(), "new_instance,set_stdio,init_with_args,exit,delete_instance");
-    EXPECT_EQ(standIn.Argc(), 3);
-    EXPECT_EQ(standIn.Argv(), QStringLiteral("gswin32c|-dNOPAUSE|") + path + u'|');
-    EXPECT_EQ(standIn.CallerHandle(), nullptr);
-    gs::RunGhostscript({QStringLiteral("gswin32c")});
-    EXPECT_EQ(standIn.Argc(), 1);
-
-    const std::tuple<int, int, int, const char*> failures[] = {
+TEST(StandInLibrary, CallsInOrderAndMakesEveryPieceOfOutputAMessage) {
+    StandIn standIn;
+    ASSERT_NE(standIn.handle, nullptr);
+    // new_instance, set_stdio and init_with_args answer these codes; the binding returns the
+    // first failure and makes no call that it does not allow.
+    const std::tuple<int, int, int, const char*> runs[] = {
         {-1, 0, 0, "new_instance"},
         {0, -1, 0, "new_instance,set_stdio,delete_instance"},
-        {0, 0, -100, "new_instance,set_stdio,init_with_args,exit,delete_instance"}};
-    for (const auto& [newRc, stdioRc, initRc, calls] : failures) {
-        standIn.Configure(newRc, stdioRc, initRc);
-        EXPECT_FALSE(gs::RunGhostscript({QStringLiteral("gswin32c")}));
-        EXPECT_EQ(standIn.Calls(), QLatin1String(calls));
+        {0, 0, -100, "new_instance,set_stdio,init_with_args,exit,delete_instance"},
+        {0, 0, 0, "new_instance,set_stdio,init_with_args,exit,delete_instance"}};
+    gs::Binding binding({QStringLiteral(STAND_IN_GS)});
+    // Blanks and non-ASCII letters reach the library as one element of file-system bytes.
+    const QStringList args = {kProgram, QStringLiteral("docs/Übersicht größe.ps")};
+    RunMessages messages;
+    for (const auto& [newRc, stdioRc, initRc, calls] : runs) {
+        standIn.call<void>("standin_configure", newRc, stdioRc, initRc);
+        messages.pieces.clear();
+        EXPECT_EQ(gs::InProcessRunner(binding).run(args, messages).code, newRc + stdioRc + initRc);
+        EXPECT_EQ(standIn.text("standin_calls"), QLatin1String(calls));
     }
+    EXPECT_EQ(standIn.text("standin_argv"), args.join(u'|') + u'|');
+    EXPECT_NE(standIn.call<void*>("standin_caller_handle"), nullptr);
+    // The empty piece makes a message too; a character split between pieces arrives whole.
+    EXPECT_EQ(messages.pieces, QStringList({QStringLiteral("Stand-in Ghostscript 1.0\n"), QString(),
+                                            QStringLiteral("Error: oops\n"), QStringLiteral("caf"),
+                                            QStringLiteral("é!")}));
+    for (const int i : {0, 1, 2, 3, 4}) // each piece counts as written
+        EXPECT_EQ(standIn.call<int>("standin_callback_result", i),
+                  (std::array{25, 0, 12, 4, 2})[i]);
+    EXPECT_EQ(standIn.call<int>("standin_stdin_result"), 0); // standard input ends at once
+    EXPECT_EQ(binding.revision().value().product, QStringLiteral("Stand-in Ghostscript"));
 }
 
-TEST_F(StandInBinding, CallbacksReturnTheirCountAndMakeOneMessageEach) {
-    standIn.Configure(0, 0, 0);
-    gs::RunGhostscript({QStringLiteral("gswin32c")});
-    for (const int i : {0, 1, 2, 3, 4})
-        EXPECT_EQ(standIn.CallbackResult(i), (std::array{25, 0, 12, 4, 2})[i]) << i;
-    EXPECT_EQ(standIn.StdinResult(), 0);
-    // The empty chunk makes a message too; a character split between chunks arrives whole.
-    ASSERT_EQ(messages.size(), 5);
-    EXPECT_EQ(messages.mid(0, 3), (QStringList{"Stand-in Ghostscript 1.0\n", "", "Error: oops\n"}));
-    EXPECT_EQ(messages[3] + messages[4], QStringLiteral("café!"));
-
-    qint32 rev = 0, date = 0;
-    QString product, notice;
-    ASSERT_TRUE(gs::GetGhostscriptRevision(rev, date, product, notice));
-    EXPECT_EQ(QStringLiteral("%1 %2 %3 %4").arg(rev).arg(date).arg(product, notice),
-              QStringLiteral("1234 20240101 Stand-in Ghostscript no copyright"));
-}
-
-TEST(MissingLibrary, RevisionIsFalseAndRunRaisesNamingTheLibrary) {
-    const auto errorOf = [](const char* library) -> std::pair<int, QString> {
-        gs::SetLibraryCandidates({QLatin1String(library)});
+TEST(MissingLibrary, RevisionIsNothingAndARunFailsNamingTheLibrary) {
+    const std::tuple<QString, FailureKind, const char*> libraries[] = {
+        {QStringLiteral("libgs-not-here.so.99"), FailureKind::LibraryMissing, "libgs-not-here"},
+        {QStringLiteral(BROKEN_GS), FailureKind::EntryPointMissing, "gsapi_new_instance"}};
+    for (const auto& [library, kind, named] : libraries) {
+        gs::Binding binding({library});
+        EXPECT_FALSE(binding.revision());
         try {
-            gs::RunGhostscript({QStringLiteral("gswin32c")});
-        } catch (const gs::LibraryError& e) {
-            return {e.Code(), e.Description()};
+            binding.run({kProgram}, {});
+            ADD_FAILURE() << "no failure raised";
+        } catch (const Failure& f) {
+            EXPECT_TRUE(f.kind == kind && f.description.contains(QLatin1String(named)));
         }
-        return {0, QStringLiteral("no error raised")};
-    };
-    const auto [missing, missingText] = errorOf("libgs-not-here.so.99");
-    EXPECT_EQ(missing, gs::kErrLoadLibrary);
-    EXPECT_TRUE(missingText.contains(QLatin1String("libgs-not-here.so.99")));
-    qint32 rev = 0, date = 0;
-    QString product, notice;
-    EXPECT_FALSE(gs::GetGhostscriptRevision(rev, date, product, notice));
-    const auto [broken, brokenText] = errorOf(BROKEN_GS);
-    EXPECT_EQ(broken, gs::kErrEntryPoint);
-    EXPECT_TRUE(brokenText.contains(QLatin1String("gsapi_new_instance")));
-    gs::SetLibraryCandidates({});
+    }
+    // A library put in place later, as the installation check does, is found on the next use.
+    const QString later = test::scratchDir() + QStringLiteral("/later/libgs.so.10");
+    gs::Binding binding({later});
+    EXPECT_FALSE(binding.revision());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(later).path()));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(STAND_IN_GS), later));
+    EXPECT_TRUE(binding.revision());
 }
 
-TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBanner) {
-    gs::SetLibraryCandidates({});
-    MessageLog log;
-    qint32 rev = 0, date = 0;
-    QString product, notice;
-    ASSERT_TRUE(gs::GetGhostscriptRevision(rev, date, product, notice)) << "libgs not installed";
-    log.SetProductName(product);
-    SetMessageHandler([&log](const QString& m) { log.Append(m); });
-    const QString ps =
-        test::WriteFile(QStringLiteral("real/page one.ps"), test::TwoPagePostScript());
-    const QString bmp = QDir(test::ScratchDir()).filePath(QStringLiteral("real/out put.bmp"));
-    const QStringList args =
-        QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m -r75 -dLastPage=1")
-            .split(u' ');
-    const bool ok =
-        gs::RunGhostscript(args + QStringList{QStringLiteral("-sOutputFile=") + bmp, ps});
-    SetMessageHandler({});
-    EXPECT_TRUE(ok);
+TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBannerAsABlock) {
+    gs::Binding binding;
+    const std::optional<gs::Revision> revision = binding.revision();
+    ASSERT_TRUE(revision) << "libgs not installed";
+    RunMessages messages;
+    messages.log.setProductName(revision->product);
+    const QString ps = test::writeTwoPagePostScript(QStringLiteral("real/page one.ps"));
+    const QString bmp = QDir(test::scratchDir()).filePath(QStringLiteral("real/out put.bmp"));
+    const QString line = QStringLiteral("gs -dNOPAUSE -dBATCH -sDEVICE=bmp16m -r75 -dLastPage=1");
+    EXPECT_TRUE(
+        gs::InProcessRunner(binding).run(gs::argumentList(line, bmp, ps), messages).succeeded());
     EXPECT_EQ(QImage(bmp).size(), QSize(208, 104)); // 200 x 100 points at 75 dpi
-    EXPECT_TRUE(log.Text().startsWith(QStringLiteral("\r\n") + product))
-        << log.Text().toStdString();
-    EXPECT_FALSE(log.Text().contains(QRegularExpression(QStringLiteral("[^\r]\n"))));
+    const QString& log = messages.log.text();
+    EXPECT_TRUE(log.startsWith(QStringLiteral("\r\n") + revision->product)) << log.toStdString();
+    EXPECT_EQ(log.count(u'\n'), log.count(QStringLiteral("\r\n"))) << log.toStdString();
 }
 
 TEST(RealGhostscript, ADocumentCannotTouchTheUsersTemporaryFiles) {
-    gs::SetLibraryCandidates({});
     const QString tmp = QDir::tempPath();
-    const QString victim = test::WriteFile(tmp + QStringLiteral("/victim.txt"), "precious");
-    const QString planted = tmp + QStringLiteral("/planted.txt");
-    const QString ps =
-        test::WriteFile(QStringLiteral("hostile.ps"),
-                        "%!PS\n{ (" + QFile::encodeName(victim) +
-                            ") deletefile } stopped pop\n{ (" + QFile::encodeName(planted) +
-                            ") (w) file dup (x) writestring closefile } stopped pop\nshowpage\n");
-    const QString out = tmp + QStringLiteral("/hostile.bmp");
-    gs::RunGhostscript(
-        QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmpmono -r10").split(u' ')
-        << QStringLiteral("-sOutputFile=") + out << ps);
-    EXPECT_EQ(test::ReadFile(victim), QByteArray("precious"));
-    EXPECT_FALSE(QFile::exists(planted));
-    EXPECT_TRUE(QFile::exists(out));
-    // The run's private directory is gone and TMPDIR is the caller's again.
-    EXPECT_EQ(QDir::tempPath(), tmp);
-    EXPECT_TRUE(test::TempLeftovers().isEmpty());
+    const QByteArray dir = QFile::encodeName(tmp);
+    test::writeFile(tmp + QStringLiteral("/victim.txt"), "precious");
+    const QString ps = test::writeFile(
+        QStringLiteral("hostile.ps"),
+        "%!PS\n{ (" + dir + "/victim.txt) deletefile } stopped pop\n{ (" + dir +
+            "/planted.txt) (w) file dup (x) writestring closefile } stopped pop\nshowpage quit\n");
+    const QString line = QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmpmono -r10");
+    gs::Binding binding;
+    RunMessages messages;
+    const gs::RunResult result = gs::InProcessRunner(binding).run(
+        gs::argumentList(line, tmp + QStringLiteral("/hostile.bmp"), ps), messages);
+    EXPECT_TRUE(result.succeeded()) << result.code; // it ends with quit, which is no failure
+    EXPECT_EQ(test::readFile(tmp + QStringLiteral("/victim.txt")), QByteArray("precious"));
+    EXPECT_FALSE(QFile::exists(tmp + QStringLiteral("/planted.txt")));
+    EXPECT_TRUE(QFile::exists(tmp + QStringLiteral("/hostile.bmp")));
+    EXPECT_EQ(QDir::tempPath(), tmp);             // TMPDIR is the caller's again
+    EXPECT_TRUE(test::tempLeftovers().isEmpty()); // and the run's private folder is gone
 }

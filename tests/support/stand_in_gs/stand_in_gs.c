@@ -87,13 +87,14 @@ int gsapi_init_with_args(void* instance, int argc, char** argv) {
         strncat(argv_log, "|", sizeof argv_log - strlen(argv_log) - 1);
     }
     /* A banner, an empty chunk, a chunk on standard error, a multi-byte character split
-     * across two chunks, and a read of standard input. */
-    callback_results[0] = out_cb(0, "Stand-in Ghostscript 1.0\n", 25);
-    callback_results[1] = out_cb(0, "", 0);
-    callback_results[2] = err_cb(0, "Error: oops\n", 12);
-    callback_results[3] = out_cb(0, "caf\xc3", 4);
-    callback_results[4] = out_cb(0, "\xa9!", 2);
-    stdin_result = in_cb(0, buf, (int)sizeof buf);
+     * across two chunks, and a read of standard input; like Ghostscript, every callback gets
+     * the caller handle given to gsapi_new_instance. */
+    callback_results[0] = out_cb(caller_seen, "Stand-in Ghostscript 1.0\n", 25);
+    callback_results[1] = out_cb(caller_seen, "", 0);
+    callback_results[2] = err_cb(caller_seen, "Error: oops\n", 12);
+    callback_results[3] = out_cb(caller_seen, "caf\xc3", 4);
+    callback_results[4] = out_cb(caller_seen, "\xa9!", 2);
+    stdin_result = in_cb(caller_seen, buf, (int)sizeof buf);
     return rc_init;
 }
 

@@ -1,0 +1,146 @@
+#include "base/message_log.h"
+#include "base/number_rule.h"
+#include "base/settings_store.h"
+#include "base/step_runner.h"
+#include "base/temp_files.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_env.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace quillorn;
+
+// Blanks count nowhere, reading stops at the first character that does not fit. Whole numbers
+// take halves to the even neighbour; a text too long for a field never wraps.
+TEST(NumberRule, ReadsTheLeadingNumberAndWholeNumbersThatFit) {
+    const std::pair<const char16_t*, double> cases[] = {
+        {u"72", 72},     {u" 150", 150},  {u"7 2", 72},  {u"\t1\n5 ", 15}, {u"- 3", -3},
+        {u"+3", 3},      {u"1.50", 1.5},  {u".5", 0.5},  {u"1E2", 100},    {u"1D2", 100},
+        {u"1e-2", 0.01}, {u"2.5d+1", 25}, {u"&H1F", 31}, {u" & h 1f", 31}, {u"&O17", 15},
+        {u"72DPI", 72},  {u"1.2.3", 1.2}, {u"1E+", 1},   {u"3,5", 3},      {u"&O19", 1},
+        {u"&H1G", 1},    {u"", 0},        {u"abc", 0},   {u"DPI", 0},      {u"-", 0},
+        {u".", 0},       {u"&X1", 0},     {u"E5", 0},    {u"\u0663", 0},   {u"1E-400", 0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(parseLeadingNumber(text), value) << QStringView(text).toString().toStdString();
+    const std::pair<const char16_t*, std::optional<std::int64_t>> wholes[] = {
+        {u"2.5", 2},       {u"2.6", 3},    {u"3.5", 4},    {u"-2.5", -2},
+        {u"32767", 32767}, {u"32768", {}}, {u"-32769", {}}};
+    for (const auto& [text, whole] : wholes)
+        EXPECT_EQ(wholeNumberFromText(text, INT16_MIN, INT16_MAX), whole);
+    const QString nines(400, u'9');
+    for (const QString& text : {nines, u'-' + nines, QStringLiteral("&H") + nines})
+        EXPECT_EQ(wholeNumberFromText(text, INT16_MIN, INT16_MAX), std::nullopt);
+    EXPECT_EQ(wholeNumberFromText(QString(100000, u' ') + QString(300, u'0') + u'7', 0, 9), 7);
+    EXPECT_EQ(wholeNumberFromText(u"1E400", INT64_MIN, INT64_MAX), std::nullopt);
+    EXPECT_EQ(wholeNumberFromText(u"9223372036854775808", INT64_MIN, INT64_MAX), std::nullopt);
+    // Seconds in the status bar: single precision, no grouping, the locale's separator.
+    EXPECT_EQ(secondsText(0.3671875, QLocale::c()), QStringLiteral("0.3671875"));
+    EXPECT_EQ(secondsText(1234.25, QLocale(QLocale::German)), QStringLiteral("1234,25"));
+}
+
+// Each row: the messages in order, separated by "|", and the log text they make. The loaded
+// library's product name opens a block as "AFPL" does.
+TEST(MessageLog, JoinsMessagesByTheLogRule) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"abc|def|", u"abcdef"},
+        {u"AFPL Ghostscript 8.0", u"\r\nAFPL Ghostscript 8.0"},
+        {u"x|afpl lower case|AFP", u"xafpl lower caseAFP"},
+        {u"one\ntwo\n|three\r\n", u"one\r\ntwo\r\nthree\r\r\n"},
+        {u"Quillorn 0.1\r\n\r\n|GPL Ghostscript 10.00.0\n|GPL is not a block",
+         u"Quillorn 0.1\r\r\n\r\r\n\r\nGPL Ghostscript 10.00.0\r\nGPL is not a block"}};
+    for (const auto& [messages, text] : cases) {
+        MessageLog log;
+        log.setProductName(QStringLiteral("GPL Ghostscript"));
+        for (const QString& message : QStringView(messages).toString().split(u'|'))
+            log.append(message);
+        EXPECT_EQ(log.text(), QStringView(text).toString());
+    }
+}
+
+// Three steps a, b, c; b fails once. The user's answer, or for a missing output the action's
+// own handler, decides which steps run and how the action ends.
+TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
+    using enum StepRunner::Outcome;
+    using Choice = StepRunner::NoOutputChoice;
+    const std::tuple<FailureKind, Answer, Choice, const char16_t*, StepRunner::Outcome> cases[] = {
+        {FailureKind::FileAccess, Answer::Abort, Choice::GoOn, u"ab", Aborted},
+        {FailureKind::FileAccess, Answer::Retry, Choice::GoOn, u"abbc", Completed},
+        {FailureKind::FileAccess, Answer::Ignore, Choice::GoOn, u"abc", Completed},
+        {FailureKind::NoOutput, Answer::Abort, Choice::Stop, u"ab", Stopped},
+        {FailureKind::NoOutput, Answer::Abort, Choice::GoOn, u"abc", Completed}};
+    for (const auto& [kind, answer, choice, expected, outcome] : cases) {
+        test::ScriptedDialogs dialogs;
+        dialogs.answers = {answer};
+        const StepRunner runner(dialogs, QStringLiteral("redrawing"),
+                                [&](const Failure&) { return choice; });
+        QString ran;
+        int failures = 1;
+        const auto fails = [&] {
+            if (ran += u'b'; failures-- > 0)
+                throw Failure{kind, QStringLiteral("Disk full")};
+        };
+        const StepRunner::Step steps[] = {[&] { ran += u'a'; }, fails, [&] { ran += u'c'; }};
+        EXPECT_EQ(runner.run(steps), outcome);
+        EXPECT_EQ(ran, QStringView(expected).toString());
+        const QString box =
+            QStringLiteral("An unexpected error occured while redrawing: Disk full (75)");
+        EXPECT_EQ(dialogs.texts(),
+                  kind == FailureKind::NoOutput ? QStringList() : QStringList{box});
+        for (const test::ScriptedDialogs::Box& shown : dialogs.boxes)
+            EXPECT_TRUE(shown.buttons == Buttons::AbortRetryIgnore &&
+                        shown.title == QStringLiteral("Error (please report)"));
+    }
+}
+
+TEST(SettingsStore, KeepsExactTextsInTheUsersConfigDirectory) {
+    const QString section = QStringLiteral("Options"), key = QStringLiteral("Safer");
+    SettingsStore store;
+    EXPECT_EQ(store.fileName(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillorn/Quillorn.ini"));
+    EXPECT_EQ(store.value(section, key, QStringLiteral("True")), QStringLiteral("True"));
+    store.setValue(section, key, QStringLiteral("1000.5"));
+    EXPECT_TRUE(store.sync());
+    EXPECT_TRUE(test::readFile(store.fileName()).contains("[Options]\nSafer=1000.5"));
+    // A hand-edited value with a comma reads back as its text, not as a list.
+    const SettingsStore edited(
+        test::writeFile(QStringLiteral("edited.ini"), "[Options]\nSafer=1,5"));
+    EXPECT_EQ(edited.value(section, key), QStringLiteral("1,5"));
+}
+
+// A file-size limit makes the write fail the way a full disk does, for root too.
+TEST(SettingsStore, AStoreThatCannotBeWrittenSaysSoAndKeepsWhatItHeld) {
+    const QByteArray held = "[Options]\nSafer=False\n";
+    const QString path = test::writeFile(QStringLiteral("full.ini"), held);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    const rlimit tiny{16, oldLimit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    SettingsStore store(path);
+    store.setValue(QStringLiteral("Options"), QStringLiteral("Units"), QStringLiteral("3"));
+    const bool synced = store.sync();
+    setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(synced);
+    EXPECT_EQ(test::readFile(path), held);
+}
+
+TEST(TempFiles, DistinctEmptyKmwFilesInTmpdirOrNone) {
+    {
+        const TempFileGuard first(createTempFile()), second(createTempFile());
+        const QFileInfo info(first.path());
+        EXPECT_TRUE(info.exists() && info.size() == 0 && info.fileName().startsWith(u"KMW"));
+        EXPECT_EQ(info.absolutePath(), QDir(qEnvironmentVariable("TMPDIR")).absolutePath());
+        EXPECT_NE(first.path(), second.path());
+    }
+    EXPECT_TRUE(test::tempLeftovers().isEmpty()); // the guards took their files along
+    const QByteArray old = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(test::scratchDir() + QStringLiteral("/no/such/dir")));
+    EXPECT_EQ(createTempFile(), QString());
+    qputenv("TMPDIR", old);
+}

@@ -1,0 +1,142 @@
+#include "base/settings_store.h"
+#include "options/core/display_settings.h"
+#include "options/core/options_store.h"
+#include "options/display_settings_dialog.h"
+#include "options/options_menus.h"
+#include "tests/support/test_env.h"
+
+#include <QTest>
+#include <QtWidgets>
+#include <gtest/gtest.h>
+
+using namespace quillorn;
+using namespace quillorn::options;
+
+namespace {
+
+// Safer, true colour, 75 dpi, anti-aliasing 2 and 2, paper index 0, no fixed paper size.
+const Options kFirstStart = {0, 0, true, false, 0, {}, 75, 4, 2, 2, false};
+// Every field away from its first-start value.
+const Options kChanged = {3, 2, false, true, 9, {612, -792}, 1200, 0, 1, 4, true};
+
+template <typename T = QWidget> T* child(const QObject& parent, const char* name) {
+    return parent.findChild<T*>(QLatin1String(name));
+}
+
+// Shows the dialog the way the main window does; `user` acts once it is open.
+bool showAndAct(Options& record, const std::function<void(QDialog&)>& user) {
+    bool acted = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            acted = true, user(*dialog);
+    });
+    const bool ok = DisplaySettingsDialog::edit(record);
+    EXPECT_TRUE(acted) << "the dialog was not shown modally";
+    return ok;
+}
+
+} // namespace
+
+// Texts the program never writes read as the defaults; numbers go by the number rule.
+TEST(OptionsStore, ReadsWhatItWritesAndDefaultsForTextsItNeverWrites) {
+    const std::pair<QByteArray, Options> stores[] = {
+        {"", kFirstStart},
+        {"[Options]\nUnits=3\nOrientation=2\nSafer=False\nBoundingBox=True\nMedia=9\n"
+         "OverrideDefaultMedia=True\n[CustomMedia]\nWidth=612\nHeight=-792\n[DisplaySettings]\n"
+         "Resolution=1200\nColourDepth=0\nTextAlpha=1\nGraphicsAlpha=4\n",
+         kChanged},
+        {"[Options]\nUnits=4\nOrientation=-1\nSafer=yes\nBoundingBox=1\nOverrideDefaultMedia=true\n"
+         "Media=99999\n[CustomMedia]\nWidth=99999999999\n[DisplaySettings]\nResolution=40000\n"
+         "ColourDepth=5\nTextAlpha=9999999999999999999999999999999999999999\n",
+         kFirstStart},
+        {"[Options]\nOrientation=&H3\n[DisplaySettings]\nResolution=150 dpi\nTextAlpha=3\n"
+         "GraphicsAlpha=\n",
+         {0, 3, true, false, 0, {}, 150, 4, 3, 0, false}}};
+    int row = 0;
+    for (const auto& [text, expected] : stores) {
+        const QString path = test::writeFile(QStringLiteral("stores/%1.ini").arg(++row), text);
+        EXPECT_EQ(readOptions(SettingsStore(path)), expected) << "row " << row;
+    }
+    // Every value is written, the defaults too.
+    const QString path = test::scratchDir() + QStringLiteral("/stores/written.ini");
+    for (const Options& options : {kChanged, kFirstStart}) {
+        SettingsStore store(path);
+        writeOptions(options, store);
+        ASSERT_TRUE(store.sync());
+        EXPECT_EQ(readOptions(SettingsStore(path)), options);
+    }
+}
+
+// Each exclusive group marks exactly the entry its field stands for; each toggle, its field.
+TEST(OptionMenus, ChoosingAnEntrySetsItsFieldAndShowOptionsMarksTheRecord) {
+    Options record = kFirstStart;
+    OptionsMenus menus(record);
+    QMenu optionsMenu, mediaMenu;
+    menus.addOptionsEntries(&optionsMenu);
+    menus.addMediaEntries(&mediaMenu);
+    const auto marksMatchRecord = [&] {
+        std::vector<int> marks; // units, orientation, paper size, then the toggles
+        for (const QActionGroup* group : menus.findChildren<QActionGroup*>())
+            marks.push_back(group->actions().indexOf(group->checkedAction()));
+        for (const char* name : {"saferAction", "boundingBoxAction", "overrideMediaAction"})
+            marks.push_back(child<QAction>(menus, name)->isChecked());
+        return marks == std::vector<int>{record.units,       record.orientation,
+                                         record.media,       record.safer,
+                                         record.boundingBox, record.overrideDefaultMedia};
+    };
+    for (const Options& options : {kFirstStart, kChanged, kFirstStart}) {
+        record = options;
+        menus.showOptions();
+        EXPECT_TRUE(record == options && marksMatchRecord()); // marking leaves the record
+    }
+    // "Letter" chosen twice stays marked; Safer flips off, and on again.
+    for (const char* name : {"units3", "orientation2", "media8", "media8", "saferAction"})
+        child<QAction>(menus, name)->trigger();
+    EXPECT_EQ(record, (Options{3, 2, false, false, 8, {}, 75, 4, 2, 2, false}));
+    EXPECT_TRUE(marksMatchRecord());
+    child<QAction>(menus, "saferAction")->trigger();
+    EXPECT_TRUE(record.safer && marksMatchRecord());
+}
+
+// The number rule reads the typed resolution; one that does not fit the field keeps the old one.
+// What the dialog cannot show (a resolution the zoom reached, values the lists lack) survives OK.
+TEST(DisplaySettings, OkReadsTheResolutionByTheNumberRuleAndKeepsWhatItCannotShow) {
+    for (const auto& [text, resolution] :
+         {std::pair{u"7 2", 72}, {u"2.5", 2}, {u"DPI", 0}, {u"99999", 75}}) {
+        Options record = kFirstStart;
+        applyDisplaySettings({QStringView(text).toString(), 3, -1, -1, -1}, record);
+        EXPECT_EQ(record.resolution, resolution);
+    }
+    Options odd = kChanged;
+    std::tie(odd.colourDepth, odd.textAlpha, odd.graphicsAlpha) = std::tuple(7, 3, 8);
+    for (const Options& options : {kFirstStart, odd}) {
+        Options record = options;
+        DisplaySettingsDialog(record).accept();
+        EXPECT_EQ(record, options);
+    }
+}
+
+// Edits are stored by list position; a fresh dialog each showing starts from the record.
+TEST(DisplaySettingsDialog, ShowsModallyCentredFixedAndAnswersEnterAndEscape) {
+    Options record = kFirstStart;
+    QPoint offCentre;
+    EXPECT_TRUE(showAndAct(record, [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+        offCentre = dialog.frameGeometry().center() - dialog.screen()->availableGeometry().center();
+        child<QLineEdit>(dialog, "resolutionEdit")->clear();
+        QTest::keyClicks(child(dialog, "resolutionEdit"), QStringLiteral("1200")); // 3 characters
+        child<QComboBox>(dialog, "depthCombo")->setCurrentIndex(0); // "Black and White"
+        child<QComboBox>(dialog, "textAlphaCombo")->setCurrentIndex(0);
+        child<QComboBox>(dialog, "graphicsAlphaCombo")->setCurrentIndex(2);
+        QTest::keyClick(child(dialog, "resolutionEdit"), Qt::Key_Return);
+    }));
+    const Options edited = {0, 0, true, false, 0, {}, 120, 0, 1, 4, false};
+    EXPECT_EQ(record, edited);
+    EXPECT_LE(offCentre.manhattanLength(), 40);
+    EXPECT_FALSE(showAndAct(record, [](QDialog& dialog) {
+        EXPECT_EQ(child<QLineEdit>(dialog, "resolutionEdit")->text(), QStringLiteral("120"));
+        child<QLineEdit>(dialog, "resolutionEdit")->setText(QStringLiteral("300"));
+        QTest::keyClick(child(dialog, "resolutionEdit"), Qt::Key_Escape);
+    }));
+    EXPECT_EQ(record, edited);
+}
