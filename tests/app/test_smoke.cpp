@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 TEST(Smoke, TheBuiltProgramStartsAndKeepsRunning) {
-    QTemporaryDir root(quillorn::test::ScratchDir() + QStringLiteral("/smoke-XXXXXX"));
+    QTemporaryDir root(quillorn::test::scratchDir() + QStringLiteral("/smoke-XXXXXX"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* var :
          {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {

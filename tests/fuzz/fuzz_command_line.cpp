@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QStringList arguments;
     for (const QByteArray& part : bytes.split('\0'))
         arguments << QString::fromUtf8(part);
-    const QString commandLine = quillorn::app::JoinCommandLine(arguments);
-    const auto request = quillorn::app::DecideRoad(printJob, commandLine);
+    const QString commandLine = quillorn::app::joinCommandLine(arguments);
+    const auto request = quillorn::app::decideRoad(printJob, commandLine);
 
     if (printJob && request.road != Road::PrintJob)
         std::abort();

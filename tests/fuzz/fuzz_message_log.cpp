@@ -1,6 +1,6 @@
 // Any sequence of messages: the log must equal the plain concatenation of the converted
 // messages, each block marker preceded by CR LF, and never hold a bare LF.
-#include "app/core/message_log.h"
+#include "base/message_log.h"
 
 #include <QByteArrayList>
 #include <QString>
@@ -9,24 +9,24 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     quillorn::MessageLog log;
-    log.SetProductName(QStringLiteral("GPL Ghostscript"));
+    log.setProductName(QStringLiteral("GPL Ghostscript"));
     QString expected;
     // Messages are separated by NUL bytes in the input.
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const QByteArray& part : bytes.split('\0')) {
         const QString message = QString::fromUtf8(part);
         QString converted = message;
-        converted.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        converted.replace(u'\n', QStringLiteral("\r\n"));
         if (converted.startsWith(QLatin1String("AFPL")) ||
             converted.startsWith(QLatin1String("GPL Ghostscript")))
-            expected += QLatin1String("\r\n");
+            expected += QStringLiteral("\r\n");
         expected += converted;
-        log.Append(message);
+        log.append(message);
     }
-    if (log.Text() != expected)
+    if (log.text() != expected)
         std::abort();
-    for (qsizetype i = 0; i < log.Text().size(); ++i)
-        if (log.Text()[i] == u'\n' && (i == 0 || log.Text()[i - 1] != u'\r'))
+    for (qsizetype i = 0; i < log.text().size(); ++i)
+        if (log.text()[i] == u'\n' && (i == 0 || log.text()[i - 1] != u'\r'))
             std::abort();
     return 0;
 }

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int format = static_cast<int>(data[0] % 14) - 1; // -1 and 11, 12 are out of range
     const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data + 1),
                                             static_cast<qsizetype>(size - 1));
-    const QString proposal = quillorn::convert::ProposeOutputName(input, format);
-    if (const auto* f = quillorn::convert::FormatAt(format)) {
+    const QString proposal = quillorn::convert::proposeOutputName(input, format);
+    if (const auto* f = quillorn::convert::formatAt(format)) {
         if (!proposal.endsWith(QString::fromUtf8(f->nameEnding)))
             std::abort();
         const qsizetype dot = input.lastIndexOf(u'.');
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
 
-    const QString first = quillorn::convert::FirstOutputName(input);
+    const QString first = quillorn::convert::firstOutputName(input);
     for (const char* placeholder : {"%d", "%02d", "%03d"})
         if (first.contains(QLatin1String(placeholder)))
             std::abort();
