@@ -13,6 +13,14 @@ QString createTempFile();
 // system root in its place.
 QString tempDirectory();
 
+// The name of a private folder or file of this process in the temporary directory: the prefix,
+// the process id and a unique part, "KMW-1234-XXXXXX". sweepStaleTemporaries() knows them by it.
+QString privateTempTemplate(const QString& prefix);
+
+// Removes the private folders and files ("KMW-<pid>-...", "quillorn-<pid>-...") of processes
+// that no longer exist, left behind when such a process was killed. Those of live processes stay.
+void sweepStaleTemporaries();
+
 // Deletes a file when it goes out of scope, unless released.
 class TempFileGuard {
 public:

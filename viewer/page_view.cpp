@@ -56,6 +56,7 @@ PageView::PageView(QWidget* parent) : QScrollArea(parent), picture_(new PagePict
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(20);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 
     QFont waitingFont(QStringLiteral("Comic Sans MS"));
     waitingFont.setPointSizeF(21.75);

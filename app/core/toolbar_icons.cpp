@@ -52,7 +52,7 @@ void drawLens(QPainter& p, bool plus) {
 }
 } // namespace
 
-QIcon fallbacktoolbarIcon(const QString& pictureKey) {
+QIcon fallbackToolbarIcon(const QString& pictureKey) {
     QPixmap pixmap(24, 24);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -105,7 +105,7 @@ QIcon toolbarIcon(const QString& pictureKey) {
     const QString name = themeIconName(pictureKey);
     if (!name.isEmpty() && QIcon::hasThemeIcon(name))
         return QIcon::fromTheme(name);
-    return fallbacktoolbarIcon(pictureKey);
+    return fallbackToolbarIcon(pictureKey);
 }
 
 } // namespace quillorn::app

@@ -9,7 +9,7 @@ namespace quillorn::app {
 QString themeIconName(const QString& pictureKey);
 
 // A simple picture drawn here, so a bare machine without an icon theme still shows one.
-QIcon fallbacktoolbarIcon(const QString& pictureKey);
+QIcon fallbackToolbarIcon(const QString& pictureKey);
 
 // The theme's icon for the picture key, or the drawn one.
 QIcon toolbarIcon(const QString& pictureKey);

@@ -11,7 +11,7 @@ namespace quillorn::system {
 inline const QString kPostScriptType = QStringLiteral("application/postscript");
 inline const QString kEpsType = QStringLiteral("image/x-eps");
 // The desktop entry that registers the program with the desktop.
-inline const QString kDesktopId = QStringLiteral("quillorn.desktop");
+inline const QString kDesktopId = QStringLiteral("org.quillorn.Quillorn.desktop");
 
 struct AssociationSetup {
     QString applicationsDirectory; // the user's, where the desktop looks for entries

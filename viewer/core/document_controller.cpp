@@ -34,12 +34,11 @@ DocumentController::DocumentController(UserDialogs& dialogs, const options::Opti
     : QObject(parent), dialogs_(dialogs), options_(options), messages_(messages), runner_(runner),
       surface_(surface) {}
 
-void DocumentController::loadFile(const QString& path) {
-    // Copied first: the caller may pass our own path, which closing empties.
-    const QString file = path;
+void DocumentController::loadFile(QString path) {
+    // Taken by value: the caller may pass our own path, which closing empties.
     closeDocument();
     open_ = true;
-    filePath_ = file;
+    filePath_ = std::move(path);
     currentPage_ = 1;
     Q_EMIT captionChanged(kAppTitle + QStringLiteral(" - ") + filePath_);
     Q_EMIT statusChanged(QStringLiteral("Opened file ") + filePath_);

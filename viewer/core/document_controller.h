@@ -29,7 +29,7 @@ public:
     DocumentController(UserDialogs& dialogs, const options::Options& options, Messages& messages,
                        gs::Runner& runner, PageSurface& surface, QObject* parent = nullptr);
 
-    void loadFile(const QString& path);
+    void loadFile(QString path);
     // The open dialog; Cancel leaves everything as it was.
     void openDocument();
     void closeDocument();
