@@ -1,0 +1,330 @@
+// The conversion: its argument line and output names, runs of the real library on a real
+// two-page document, and the dialog offscreen around them.
+#include "base/message_log.h"
+#include "convert/convert_dialog.h"
+#include "convert/core/output_files.h"
+#include "gs/runner.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_env.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <array>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace quillorn;
+using namespace quillorn::convert;
+
+namespace {
+
+QStringList texts(std::initializer_list<const char*> items) {
+    return QString::fromUtf8(QByteArrayList(items.begin(), items.end()).join('\n')).split(u'\n');
+}
+
+// The dialog's defaults: PDF, 72 dpi, both anti-aliasing boxes on "4".
+ConvertSettings settings(const QString& input = QStringLiteral("/docs/a b.ps"),
+                         int format = kFormatPdf, int choice = -1,
+                         const QString& output = QStringLiteral("/docs/a b.pdf")) {
+    return {input, format, choice, QStringLiteral("90"), QStringLiteral("72"), 2, 2, output};
+}
+
+// Keeps what Ghostscript said; stands in for the application's messages window.
+struct RecordingMessages : Messages {
+    void addMessage(const QString& text) override { log += text; }
+    void showMessages() override { showMessagesModal(); }
+    void showMessagesModal() override { onShow(); }
+    QString log;
+    std::function<void()> onShow = [] {};
+};
+
+// The scripted user, the real library, the status line, and a folder of its own (with a blank
+// and letters beyond ASCII) holding the two-page document.
+class ConversionRun : public ::testing::Test {
+protected:
+    ConversionContext context() { return {dialogs, runner, messages, status}; }
+
+    QString dir = test::scratchDir() + QStringLiteral("/run ünï/") +
+                  QLatin1String(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    QString input = test::writeTwoPagePostScript(dir + QStringLiteral("/two pages.ps"));
+    test::ScriptedDialogs dialogs;
+    options::Options options;
+    RecordingMessages messages;
+    QStringList statusTexts;
+    std::function<void(const QString&)> status = [this](const QString& t) { statusTexts << t; };
+    gs::Binding binding;
+    gs::InProcessRunner runner{binding};
+};
+
+} // namespace
+
+TEST(ConvertArguments, WorkedExampleAndTheOrderOfTheSwitches) {
+    options::Options o;
+    o.safer = true;
+    o.media = 2;
+    EXPECT_EQ(convertArgumentList(settings(), o),
+              texts({"gswin32c", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite",
+                     "-dCompatibilityLevel=1.3", "-dPDFSETTINGS=/prepress", "-r72",
+                     "-dGraphicsAlphaBits=4", "-dTextAlphaBits=4", "-sPAPERSIZE=a4",
+                     "-sOutputFile=/docs/a b.pdf", "/docs/a b.ps"}));
+    // One device element where PDF has three; graphics before text; fixed media after paper.
+    ConvertSettings s = settings({}, kFormatPnm);
+    s.graphicsAlpha = 0;
+    s.textAlpha = 1;
+    o.media = 8;
+    o.overrideDefaultMedia = true;
+    EXPECT_EQ(convertArgumentList(s, o).mid(3, 7),
+              texts({"-dSAFER", "-sDEVICE=pnm", "-r72", "-dGraphicsAlphaBits=1",
+                     "-dTextAlphaBits=2", "-sPAPERSIZE=letter", "-dFIXEDMEDIA"}));
+    o.media = options::kCustomMedia; // no size at all
+    EXPECT_FALSE(convertArgumentList(s, o).join(u' ').contains(u"PAPERSIZE"));
+}
+
+TEST(ConvertArguments, NumbersFromTheQualityAndResolutionTexts) {
+    // Ghostscript always gets "." as the decimal point, whatever the user's locale.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    ConvertSettings s = settings({}, kFormatJpeg, 1);
+    // quality, resolution: the elements right after the device
+    const std::array<std::array<const char*, 4>, 3> rows = {{{"", "abc", "-dJPEGQ=0", "-r0"},
+                                                             {"90", "1.5", "-dJPEGQ=90", "-r1.5"},
+                                                             {"90", "-0", "-dJPEGQ=90", "-r0"}}};
+    for (const auto& [quality, resolution, q, r] : rows) {
+        s.jpegQuality = QString::fromUtf8(quality);
+        s.resolution = QString::fromUtf8(resolution);
+        EXPECT_EQ(convertArgumentList(s, {}).mid(4, 3), texts({"-sDEVICE=jpeg", q, r})) << r;
+    }
+    QLocale::setDefault(before);
+}
+
+TEST(ConvertArguments, PageDescriptionDevicesReachTheLibraryWithoutAntiAliasing) {
+    QStringList pdf = convertArgumentList(settings(), {});
+    pdf.last() = QStringLiteral("-dTextAlphaBits=4"); // a file element is never a switch
+    EXPECT_EQ(libraryArguments(pdf), pdf.mid(0, 8) + pdf.mid(10));
+    const QStringList png = convertArgumentList(settings({}, kFormatPng, 5), {});
+    EXPECT_EQ(libraryArguments(png), png);
+}
+
+TEST(OutputNames, ProposalAndFirstFile) {
+    const auto proposal = [](const char* input, int format) {
+        return proposeOutputName(QString::fromUtf8(input), format).toStdString();
+    };
+    // The name ending replaces what follows the last dot of the whole path.
+    EXPECT_EQ(proposal("/docs/report.ps", kFormatPng), "/docs/report-%d.png");
+    EXPECT_EQ(proposal("/a.b/c.d.ps", kFormatPdf), "/a.b/c.d.pdf");
+    EXPECT_EQ(proposal("/my.docs/report", kFormatPdf), "/my.pdf");
+    EXPECT_EQ(proposal("/docs/report", kFormatTiff), "/docs/report-%d.tiff");
+    EXPECT_EQ(dialogFilter(QLatin1String(formatAt(kFormatJpeg)->filter)),
+              QStringLiteral("JPEG files (*.jpeg *.jpg)"));
+    const auto first = [](const char* output) {
+        return firstOutputName(QString::fromUtf8(output)).toStdString();
+    };
+    EXPECT_EQ(first("/out/page-%d.png"), "/out/page-1.png");
+    EXPECT_EQ(first("/out/page-%02d.png"), "/out/page-01.png");
+    EXPECT_EQ(first("/out/page-%03d.png"), "/out/page-001.png");
+    EXPECT_EQ(first("/out/page-%04d.png"), "/out/page-%04d.png");
+    EXPECT_EQ(first("/out/%d-%D.png"), "/out/1-%D.png");
+}
+
+TEST(OutputNames, OverwritingTheInputIsRecognisedThroughLinks) {
+    const QString dir = test::scratchDir() + QStringLiteral("/overwrite");
+    const QString input = test::writeFile(dir + QStringLiteral("/report.pdf"), "%PDF-1.4\n");
+    QDir().mkpath(dir + QStringLiteral("/sub"));
+    ASSERT_TRUE(QFile::link(dir, dir + QStringLiteral("/linked-dir")));
+    ASSERT_EQ(::link(QFile::encodeName(input).constData(),
+                     QFile::encodeName(dir + QStringLiteral("/hard.pdf")).constData()),
+              0);
+    for (const char* same : {"/sub/../report.pdf", "/linked-dir/report.pdf", "/hard.pdf"})
+        EXPECT_TRUE(wouldOverwriteInput(dir + QLatin1String(same), input)) << same;
+    EXPECT_FALSE(wouldOverwriteInput(dir + QStringLiteral("/report-%d.png"), input));
+    // A missing input must not be named as the output either: Ghostscript would read it back.
+    EXPECT_TRUE(wouldOverwriteInput(dir + QStringLiteral("/missing.pdf"),
+                                    dir + QStringLiteral("/sub/../missing.pdf")));
+    // Any page of a pattern, not only page 1, in the pattern's own width.
+    const QString page3 = test::writeFile(dir + QStringLiteral("/scan-003.pdf"), "%PDF-1.4\n");
+    EXPECT_TRUE(wouldOverwriteInput(dir + QStringLiteral("/scan-%03d.pdf"), page3));
+    EXPECT_FALSE(wouldOverwriteInput(dir + QStringLiteral("/scan-%04d.pdf"), page3));
+}
+
+TEST_F(ConversionRun, EveryDeviceWritesItsFormatOneFilePerPage) {
+    // Per format: the devices of its choices, top to bottom, and how its files begin.
+    const std::array<std::pair<std::vector<const char*>, const char*>, kFormatCount> expected = {{
+        {{"bmpmono", "bmpgray", "bmp16", "bmp256", "bmp16m"}, "BM"},
+        {{"eps2write"}, "%!PS-Adobe-3.0 EPSF"},
+        {{"pxlmono", "pxlcolor"}, "\x1B%-12345X@PJL"},
+        {{"jpeggray", "jpeg"}, "\xFF\xD8\xFF"},
+        {{"pcxmono", "pcxgray", "pcx16", "pcx256", "pcx24b", "pcxcmyk"}, "\x0A"},
+        {{"psdrgb", "psdcmyk"}, "8BPS"},
+        {{"pdfwrite"}, "%PDF-"},
+        {{"pngmono", "pnggray", "png16", "png256", "png16m", "pngalpha"}, "\x89PNG\r\n"},
+        {{"pnm"}, "P"},
+        {{"ps2write"}, "%!PS-Adobe-3.0\n"},
+        {{"tiff24nc", "tiff12nc", "tiffg3", "tiffg4", "tifflzw"}, "II*"},
+    }};
+    for (int format = 0; format < kFormatCount; ++format) {
+        const auto& [devices, magic] = expected[static_cast<size_t>(format)];
+        EXPECT_EQ(devices.size(), std::max<size_t>(1, formatAt(format)->choices.size()));
+        for (size_t i = 0; i < devices.size(); ++i) {
+            SCOPED_TRACE(devices[i]);
+            const QString device = QLatin1String(devices[i]);
+            const QString output = dir + QStringLiteral("/out ") + device +
+                                   QLatin1String(formatAt(format)->nameEnding);
+            const auto page = [&](const char* n) {
+                return QString(output).replace(QStringLiteral("%d"), QLatin1String(n));
+            };
+            const int choice = formatAt(format)->choices.empty() ? -1 : static_cast<int>(i);
+            const ConvertSettings s = settings(input, format, choice, output);
+            EXPECT_TRUE(
+                convertArgumentList(s, options).contains(QStringLiteral("-sDEVICE=") + device));
+            ASSERT_EQ(runConversion(s, options, context()), RunOutcome::CloseDialog);
+            EXPECT_TRUE(test::readFile(page("1")).startsWith(magic));
+            EXPECT_TRUE(test::readFile(page("2")).startsWith(magic));
+            // The PCL-XL devices open one more file for the end of the job.
+            EXPECT_TRUE(format == kFormatPxl || page("3") == output || !QFile::exists(page("3")));
+        }
+    }
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(dialogs.busy, 0);
+}
+
+TEST_F(ConversionRun, OnlyAFileThisRunWroteCountsAsSuccess) {
+    // An earlier run left page 1 behind; a document without pages writes nothing.
+    const QString stale = test::writeFile(dir + QStringLiteral("/old-1.png"), "stale bytes");
+    const QString empty = test::writeFile(dir + QStringLiteral("/empty.ps"), "%!PS\n");
+    const QString output = dir + QStringLiteral("/old-%d.png");
+    EXPECT_EQ(runConversion(settings(empty, kFormatPng, 4, output), options, context()),
+              RunOutcome::CloseDialog); // "No"
+    ASSERT_EQ(dialogs.texts(), QStringList{kConversionErrorPrompt});
+    EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(dialogs.boxes[0].title, kConversionErrorTitle);
+    EXPECT_EQ(test::readFile(stale), QByteArray("stale bytes"));
+    // A real conversion rewriting it does count.
+    dialogs.boxes.clear();
+    EXPECT_EQ(runConversion(settings(input, kFormatPng, 4, output), options, context()),
+              RunOutcome::CloseDialog);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(ConversionRun, BrokenLibraryIsAnUnexpectedError) {
+    // A library that lacks an entry point is unexpected; "Abort" keeps the dialog open.
+    gs::Binding broken({QStringLiteral(BROKEN_GS)});
+    gs::InProcessRunner withBrokenLibrary(broken);
+    EXPECT_EQ(
+        runConversion(settings(input), options, {dialogs, withBrokenLibrary, messages, status}),
+        RunOutcome::KeepOpen);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QRegularExpression(
+        QStringLiteral("^An unexpected error occured while converting the file: .+ \\(453\\)$"))));
+    EXPECT_EQ(statusTexts, QStringList{QStringLiteral("Converting...")});
+    EXPECT_EQ(dialogs.busy, 0);
+}
+
+// The dialog, offscreen.
+class ConvertDialogTest : public ConversionRun {
+protected:
+    void open(const QString& file) {
+        dialog = std::make_unique<ConvertDialog>(
+            file, ConvertContext{dialogs, options, messages, runner, status});
+        dialog->show();
+    }
+    template <typename T = QWidget> T* child(const std::string& name) const {
+        T* found = dialog->findChild<T*>(QString::fromStdString(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void convertTo(const QString& output) {
+        child<QLineEdit>("outputEdit")->setText(output);
+        child<QPushButton>("convertButton")->click();
+    }
+    std::vector<int> visibleFrames() const {
+        std::vector<int> visible;
+        for (int i = 0; i < kFormatCount; ++i)
+            if (!child("settingsFrame" + std::to_string(i))->isHidden())
+                visible.push_back(i);
+        return visible;
+    }
+    std::unique_ptr<ConvertDialog> dialog;
+};
+
+TEST_F(ConvertDialogTest, OpensWithTheDefaultsAndFramesKeepTheirChoice) {
+    open(QStringLiteral("/docs/report.ps"));
+    auto* formats = child<QComboBox>("formatCombo");
+    auto* output = child<QLineEdit>("outputEdit");
+    EXPECT_EQ(output->text(), QStringLiteral("/docs/report.pdf"));
+    EXPECT_EQ(visibleFrames(), std::vector<int>{kFormatPdf});
+    EXPECT_EQ(convertArgumentList(dialog->settings(), options).mid(4, 6),
+              convertArgumentList(settings(), options).mid(4, 6));
+    for (const char* name :
+         {"bmpTrue", "pxlColour", "jpegColour", "pcxTrue", "psdRgb", "pngTrue", "tiff24"})
+        EXPECT_TRUE(child<QRadioButton>(name)->isChecked()) << name;
+
+    // Choosing a format proposes its name over a typed one; a hidden frame keeps its choice.
+    formats->setCurrentIndex(kFormatJpeg);
+    child<QRadioButton>("jpegGrey")->setChecked(true);
+    child<QLineEdit>("jpegQualityEdit")->setText(QStringLiteral("75"));
+    child<QLineEdit>("resolutionEdit")->setText(QStringLiteral("150"));
+    child<QComboBox>("textAlphaCombo")->setCurrentIndex(0);
+    output->setText(QStringLiteral("/elsewhere/typed.jpg"));
+    formats->setCurrentIndex(kFormatTiff);
+    EXPECT_EQ(output->text(), QStringLiteral("/docs/report-%d.tiff"));
+    EXPECT_EQ(visibleFrames(), std::vector<int>{kFormatTiff});
+    formats->setCurrentIndex(kFormatJpeg);
+    EXPECT_EQ(output->text(), QStringLiteral("/docs/report-%d.jpg"));
+    EXPECT_EQ(convertArgumentList(dialog->settings(), options).mid(4, 5),
+              texts({"-sDEVICE=jpeggray", "-dJPEGQ=75", "-r150", "-dGraphicsAlphaBits=4",
+                     "-dTextAlphaBits=1"}));
+
+    // Browse replaces the name only when a file was chosen.
+    output->setText(QStringLiteral("/elsewhere/typed.jpg"));
+    dialogs.saveAnswers = {QString(), QStringLiteral("/chosen/ünï code.jpg")};
+    for (const char* shown : {"/elsewhere/typed.jpg", "/chosen/ünï code.jpg"}) {
+        child<QPushButton>("browseButton")->click();
+        EXPECT_EQ(output->text(), QString::fromUtf8(shown));
+    }
+    EXPECT_EQ(dialogs.fileDialogTitles.value(0), QStringLiteral("Choose where to put output"));
+    // Cancel closes it without a word.
+    child<QPushButton>("cancelButton")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialogs.boxes.empty() && statusTexts.isEmpty());
+}
+
+TEST_F(ConvertDialogTest, ConvertingClosesTheDialogAndReportsOnTheStatusLine) {
+    options.media = options::kCustomMedia; // said once per run, and the run goes on
+    messages.onShow = [] { ADD_FAILURE() << "messages shown after a good run"; };
+    for (const QString& pdf :
+         {dir + QStringLiteral("/menu.pdf"), dir + QStringLiteral("/alone.pdf")}) {
+        open(input);
+        convertTo(pdf);
+        EXPECT_FALSE(dialog->isVisible());
+        // Standalone there is no status line; calling the empty callback would be an error box.
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Custom paper sizes not done yet")});
+        dialogs.boxes.clear();
+        status = nullptr;
+    }
+    const QString said = statusTexts.join(u'|'); // the standalone run said nothing
+    EXPECT_TRUE(said.contains(QRegularExpression(
+        QStringLiteral("^Converting\\.\\.\\.\\|Converted, took [0-9]+([.,][0-9]+)? seconds$"))))
+        << said.toStdString();
+}
+
+TEST_F(ConvertDialogTest, RefusedRunKeepsItOpenAndMessagesComeAfterItClosed) {
+    open(input);
+    convertTo(input); // the document itself: refused before Ghostscript starts
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialogs.texts().value(0).contains(QStringLiteral("would overwrite")));
+    EXPECT_TRUE(statusTexts.isEmpty() && messages.log.isEmpty());
+    // A run Ghostscript refuses (-r0); "Yes" shows the messages once the dialog has closed.
+    child<QLineEdit>("resolutionEdit")->setText(QStringLiteral("abc"));
+    dialogs.answers = {Answer::Yes};
+    std::vector<bool> shownOverDialog;
+    messages.onShow = [&] { shownOverDialog.push_back(dialog->isVisible()); };
+    convertTo(dir + QStringLiteral("/bad.pdf"));
+    EXPECT_EQ(shownOverDialog, std::vector<bool>{false});
+    EXPECT_TRUE(messages.log.contains(QStringLiteral("rangecheck")));
+}
