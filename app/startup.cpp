@@ -13,13 +13,16 @@ namespace quillorn::app {
 
 Startup::Startup(UserDialogs& dialogs, QStringList arguments, int stdinFd, StartupHooks hooks)
     : dialogs_(dialogs), arguments_(std::move(arguments)), stdinFd_(stdinFd),
-      hooks_(std::move(hooks)), runner_(binding_), messages_(dialogs) {}
+      hooks_(std::move(hooks)), messages_(dialogs) {}
 
 Startup::~Startup() = default;
 
 std::optional<int> Startup::run() {
+    // Folders and files that earlier runs left behind when they were killed.
+    sweepStaleTemporaries();
     if (const std::optional<gs::Revision> revision = binding_.revision())
         messages_.setProductName(revision->product);
+    runner_.prepare();
 
     const SavedPrintJob job = savePrintJob(stdinFd_);
     if (!job.error.isEmpty()) {

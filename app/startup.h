@@ -2,7 +2,7 @@
 
 #include "app/messages_window.h"
 #include "gs/api.h"
-#include "gs/runner.h"
+#include "gs/worker_runner.h"
 #include "options/core/options.h"
 
 #include <QStringList>
@@ -40,6 +40,7 @@ public:
 
     MainWindow* mainWindow() const { return window_.get(); }
     MessagesWindow& messages() { return messages_; }
+    const options::Options& options() const { return options_; }
 
 private:
     std::optional<int> showMainWindow(const QString& document);
@@ -53,7 +54,7 @@ private:
     StartupHooks hooks_;
     options::Options options_;
     gs::Binding binding_;
-    gs::InProcessRunner runner_;
+    gs::WorkerRunner runner_;
     MessagesWindow messages_;
     std::unique_ptr<MainWindow> window_;
 };

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <vector>
 
 namespace quillorn::gs {
@@ -34,6 +33,7 @@ namespace {
 // Ghostscript hands the caller handle back to the callbacks; it carries the run's sink.
 struct RunContext {
     const OutputSink* sink;
+    QByteArray* captured = nullptr; // while set, output goes here instead of the sink
 };
 
 extern "C" int stdinCallback(void*, char*, int) {
@@ -42,7 +42,9 @@ extern "C" int stdinCallback(void*, char*, int) {
 
 int write(void* handle, Stream stream, const char* buffer, int length) {
     const auto* context = static_cast<const RunContext*>(handle);
-    if (context && context->sink && *context->sink)
+    if (context && context->captured)
+        context->captured->append(buffer, length > 0 ? length : 0);
+    else if (context && context->sink && *context->sink)
         (*context->sink)(stream, QByteArrayView(buffer, length > 0 ? length : 0));
     return length;
 }
@@ -54,33 +56,6 @@ extern "C" int stdoutCallback(void* handle, const char* buffer, int length) {
 extern "C" int stderrCallback(void* handle, const char* buffer, int length) {
     return write(handle, Stream::Err, buffer, length);
 }
-
-// Under -dSAFER Ghostscript still lets a document create and delete files in its temporary
-// directory. Each run therefore gets an empty private one (Ghostscript reads TMPDIR when the
-// instance starts), removed with everything in it when the run ends; the caller's TMPDIR comes
-// back afterwards.
-class ScratchTmpDir {
-public:
-    ScratchTmpDir()
-        : hadOld_(qEnvironmentVariableIsSet("TMPDIR")), old_(qgetenv("TMPDIR")),
-          dir_(QDir::tempPath() + QStringLiteral("/quillorn-gs-XXXXXX")) {
-        if (dir_.isValid())
-            qputenv("TMPDIR", QFile::encodeName(dir_.path()));
-    }
-    ~ScratchTmpDir() {
-        if (hadOld_)
-            qputenv("TMPDIR", old_);
-        else
-            qunsetenv("TMPDIR");
-    }
-    ScratchTmpDir(const ScratchTmpDir&) = delete;
-    ScratchTmpDir& operator=(const ScratchTmpDir&) = delete;
-
-private:
-    bool hadOld_;
-    QByteArray old_;
-    QTemporaryDir dir_;
-};
 
 } // namespace
 
@@ -99,10 +74,19 @@ QString Binding::libraryName() const {
     return library_ ? library_->name() : QString();
 }
 
-int Binding::run(const QStringList& args, const OutputSink& sink) {
+int Binding::run(const QStringList& args, const OutputSink& sink, int* pagesShipped) {
+    QList<QByteArray> bytes;
+    bytes.reserve(args.size());
+    for (const QString& arg : args)
+        bytes << QFile::encodeName(arg);
+    return run(bytes, sink, pagesShipped);
+}
+
+int Binding::run(const QList<QByteArray>& args, const OutputSink& sink, int* pagesShipped) {
     Library& lib = library();
-    ScratchTmpDir scratch;
     RunContext context{&sink};
+    if (pagesShipped)
+        *pagesShipped = -1;
 
     void* instance = nullptr;
     int code = lib.newInstance(&instance, &context);
@@ -111,16 +95,26 @@ int Binding::run(const QStringList& args, const OutputSink& sink) {
 
     code = lib.setStdio(instance, &stdinCallback, &stdoutCallback, &stderrCallback);
     if (code >= 0) {
-        std::vector<QByteArray> bytes;
-        bytes.reserve(static_cast<size_t>(args.size()));
+        QList<QByteArray> copies = args; // Ghostscript takes char*, not const char*
         std::vector<char*> argv;
-        argv.reserve(static_cast<size_t>(args.size()) + 1);
-        for (const QString& arg : args) {
-            bytes.push_back(QFile::encodeName(arg));
-            argv.push_back(bytes.back().data());
-        }
+        argv.reserve(static_cast<size_t>(copies.size()) + 1);
+        for (QByteArray& arg : copies)
+            argv.push_back(arg.data());
         argv.push_back(nullptr);
-        code = lib.initWithArgs(instance, static_cast<int>(args.size()), argv.data());
+        code = lib.initWithArgs(instance, static_cast<int>(copies.size()), argv.data());
+        if (pagesShipped && lib.runString) {
+            // The output device counts the pages it shipped; asked after the job, quietly.
+            QByteArray answer;
+            context.captured = &answer;
+            static const char kAsk[] = "currentpagedevice /PageCount get = flush\n";
+            int exitCode = 0;
+            lib.runString(instance, kAsk, sizeof kAsk - 1, 0, &exitCode);
+            context.captured = nullptr;
+            bool ok = false;
+            const int pages = answer.trimmed().toInt(&ok);
+            if (ok)
+                *pagesShipped = pages;
+        }
         lib.exit(instance);
     }
     lib.deleteInstance(instance);

@@ -52,8 +52,11 @@ public:
 
     // One complete Ghostscript run over the argument list (element 0 is the program word).
     // Returns the code of gsapi_init_with_args, or the negative code with which the instance
-    // could not be made or set up. Throws Failure when the library cannot be had.
-    int run(const QStringList& args, const OutputSink& sink);
+    // could not be made or set up. Throws Failure when the library cannot be had. When asked,
+    // pagesShipped receives how many pages the output device shipped (-1 when not known).
+    int run(const QStringList& args, const OutputSink& sink, int* pagesShipped = nullptr);
+    // The same over the argument bytes as they are.
+    int run(const QList<QByteArray>& args, const OutputSink& sink, int* pagesShipped = nullptr);
 
     // The library's revision; nothing when it cannot be loaded. Never throws.
     std::optional<Revision> revision();

@@ -43,6 +43,7 @@ Library::Library(const QStringList& candidates) {
         initWithArgs = resolve<InitWithArgsFn>(handle_, "gsapi_init_with_args", name_);
         exit = resolve<ExitFn>(handle_, "gsapi_exit", name_);
         deleteInstance = resolve<DeleteInstanceFn>(handle_, "gsapi_delete_instance", name_);
+        runString = reinterpret_cast<RunStringFn>(dlsym(handle_, "gsapi_run_string_with_length"));
     } catch (...) {
         dlclose(handle_);
         throw;

@@ -20,6 +20,7 @@ using DeleteInstanceFn = void (*)(void*);
 using SetStdioFn = int (*)(void*, StdinFn, OutputFn, OutputFn);
 using InitWithArgsFn = int (*)(void*, int, char**);
 using ExitFn = int (*)(void*);
+using RunStringFn = int (*)(void*, const char*, unsigned int, int, int*);
 }
 
 // An open Ghostscript library with all six entry points resolved.
@@ -40,6 +41,8 @@ public:
     SetStdioFn setStdio = nullptr;
     InitWithArgsFn initWithArgs = nullptr;
     ExitFn exit = nullptr;
+    // Not needed for a run; null when the library lacks it.
+    RunStringFn runString = nullptr;
 
 private:
     void* handle_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quillorn {
 class MessageSink;
@@ -11,35 +12,68 @@ class MessageSink;
 
 namespace quillorn::gs {
 
+// What a run of Ghostscript is asked to do.
+struct RunRequest {
+    QStringList args;
+    // Where Ghostscript really writes, in place of the -sOutputFile name (already in the form
+    // Ghostscript reads: "%" doubled unless it stands for the page number); empty: as the
+    // argument says.
+    QString output;
+    // Every piece of output as it arrives, after it went to the message sink.
+    std::function<void(const QString& text)> onOutput;
+    // Asked every tenth of a second while the run goes on; a reason ends the run.
+    std::function<QString()> watchdog;
+};
+
 // How a Ghostscript run ended.
 struct RunResult {
     enum class End {
         Finished,    // Ghostscript returned; code holds its return code
-        Stopped,     // the user stopped it
-        Crashed,     // the run died; signal holds the signal
+        Stopped,     // stop() ended it
+        Refused,     // the watchdog ended it; reason says why
+        Crashed,     // the run died; signal holds the signal (0: it exited mid-run)
         OutOfMemory, // it ran out of memory
     };
     End end = End::Finished;
     int code = 0;
     int signal = 0;
+    int pages = -1; // pages the output device shipped; -1 when not known
+    QString reason;
 
     bool succeeded() const { return end == End::Finished && gs::succeeded(code); }
 };
+
+// What happened to a run that did not end normally, for the user: "Ghostscript ran out of
+// memory (limit 8 GB)", "Ghostscript stopped unexpectedly (signal 11)".
+QString describeEnd(const RunResult& result, qint64 memoryLimitBytes);
 
 // Runs Ghostscript for the renderer and the conversion. Everything Ghostscript writes goes to
 // the sink, one message per piece of output, as the run goes.
 class Runner {
 public:
     virtual ~Runner() = default;
-    // One complete run. Throws Failure when Ghostscript cannot be started at all (no library).
-    virtual RunResult run(const QStringList& args, MessageSink& sink) = 0;
+    // One complete run. Returns when it has ended; the event loop keeps turning meanwhile.
+    // Throws Failure when Ghostscript cannot be started at all (no library, no private folder).
+    virtual RunResult run(const RunRequest& request, MessageSink& sink) = 0;
+    RunResult run(const QStringList& args, MessageSink& sink) {
+        RunRequest request;
+        request.args = args;
+        return run(request, sink);
+    }
+    // Ends the run in progress at once; nothing when none runs.
+    virtual void stop() {}
+    virtual bool isRunning() const { return false; }
+    // The address-space limit of a run, in bytes; 0 for none.
+    virtual qint64 memoryLimit() const { return 0; }
 };
 
-// Runs Ghostscript inside the program, through the binding.
+// Runs Ghostscript inside the program, through the binding. It cannot be stopped and takes the
+// program down with it; kept to compare what a worker relays with what the library says.
 class InProcessRunner final : public Runner {
 public:
     explicit InProcessRunner(Binding& binding) : binding_(binding) {}
-    RunResult run(const QStringList& args, MessageSink& sink) override;
+    using Runner::run;
+    RunResult run(const RunRequest& request, MessageSink& sink) override;
 
 private:
     Binding& binding_;

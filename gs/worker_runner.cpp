@@ -1,0 +1,245 @@
+#include "gs/worker_runner.h"
+
+#include "base/failure.h"
+#include "base/message_log.h"
+#include "base/temp_files.h"
+#include "gs/worker_protocol.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <optional>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace quillorn::gs {
+
+using protocol::Tag;
+
+namespace {
+
+constexpr qint64 kGiB = 1024LL * 1024 * 1024;
+
+// Ghostscript's own words when an allocation failed.
+bool saysOutOfMemory(const QString& output) {
+    return output.contains(QLatin1String("VMerror"));
+}
+
+} // namespace
+
+QString WorkerRunner::defaultWorkerPath() {
+    const QDir here(QCoreApplication::applicationDirPath());
+    const QString beside = here.filePath(QStringLiteral("quillorn-gs"));
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QDir::cleanPath(here.filePath(QStringLiteral(QUILLORN_WORKER_FROM_BINDIR)));
+}
+
+qint64 WorkerRunner::defaultMemoryLimit() {
+    bool ok = false;
+    const qint64 mb = qEnvironmentVariableIntValue("QUILLORN_MEMORY_LIMIT_MB", &ok);
+    if (ok && mb > 0)
+        return mb * 1024 * 1024;
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 8 * kGiB;
+    return std::min<qint64>(8 * kGiB, static_cast<qint64>(pages) * pageSize / 2);
+}
+
+WorkerRunner::WorkerRunner(QString workerPath, QObject* parent)
+    : QObject(parent), workerPath_(std::move(workerPath)), memoryLimit_(defaultMemoryLimit()) {}
+
+WorkerRunner::~WorkerRunner() {
+    stop();
+    if (spare_) {
+        killGroup(*spare_);
+        spare_->waitForFinished(1000);
+    }
+}
+
+void WorkerRunner::setLibraryCandidates(const QStringList& candidates) {
+    candidates_ = candidates;
+    if (spare_) {
+        killGroup(*spare_);
+        spare_->waitForFinished(1000);
+        spare_.reset();
+    }
+}
+
+std::unique_ptr<QProcess> WorkerRunner::startWorker() {
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(workerPath_);
+    process->setArguments(candidates_);
+    const qint64 limit = memoryLimit_;
+    const pid_t parent = ::getpid();
+    // Runs in the new process before the worker starts: a group of its own (so the whole group
+    // can be stopped), death with the program, and the address-space limit.
+    process->setChildProcessModifier([limit, parent] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(1);
+        if (limit > 0) {
+            const rlimit bound{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+            ::setrlimit(RLIMIT_AS, &bound);
+        }
+    });
+    process->start(QIODevice::ReadWrite);
+    return process;
+}
+
+void WorkerRunner::prepare() {
+    if (!spare_)
+        spare_ = startWorker();
+}
+
+void WorkerRunner::killGroup(QProcess& process) {
+    const qint64 pid = process.processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    process.kill();
+}
+
+void WorkerRunner::stop() {
+    if (!running_)
+        return;
+    stopRequested_ = true;
+    killGroup(*running_);
+}
+
+RunResult WorkerRunner::run(const RunRequest& request, MessageSink& sink) {
+    // Ghostscript's temporary directory is a private one of the run's own: no private folder,
+    // no run, rather than one in the user's temporary directory.
+    const QString temp = tempDirectory();
+    const QString unusable = QStringLiteral("The temporary folder %1 cannot be used")
+                                 .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp);
+    if (temp.isEmpty())
+        throw Failure{FailureKind::FileAccess, unusable};
+    QTemporaryDir privateDir(temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
+    if (!privateDir.isValid())
+        throw Failure{FailureKind::FileAccess, unusable};
+
+    std::unique_ptr<QProcess> process = spare_ ? std::move(spare_) : startWorker();
+    QByteArray frames;
+    for (const QString& arg : request.args)
+        frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
+    frames.prepend(protocol::frame(Tag::TempDir, QFile::encodeName(privateDir.path())));
+    if (!request.output.isEmpty())
+        frames.prepend(protocol::frame(Tag::Output, QFile::encodeName(request.output)));
+    if (echo_)
+        frames.prepend(protocol::frame(Tag::Echo));
+    frames += protocol::frame(Tag::Run);
+    process->write(frames);
+    process->closeWriteChannel();
+
+    running_ = process.get();
+    stopRequested_ = false;
+    Q_EMIT runningChanged(true);
+
+    RunResult result;
+    OutputDecoder decoder;
+    protocol::FrameReader reader;
+    QString output;
+    std::optional<int> code;
+    std::optional<QString> missing;
+    bool missingEntryPoint = false;
+    QEventLoop loop;
+    const auto drain = [&] {
+        reader.feed(process->readAllStandardOutput());
+        while (const std::optional<protocol::Frame> f = reader.next()) {
+            switch (f->tag) {
+            case Tag::Out:
+            case Tag::Err: {
+                const QString text = decoder.decode(f->payload);
+                sink.addMessage(text);
+                if (output.size() < 65536)
+                    output += text;
+                if (request.onOutput)
+                    request.onOutput(text);
+                break;
+            }
+            case Tag::Arguments:
+                sink.addMessage(QString::fromUtf8(f->payload).replace(u'\0', u'\n') + u'\n');
+                break;
+            case Tag::Pages:
+                result.pages = f->payload.toInt();
+                break;
+            case Tag::Code:
+                code = f->payload.toInt();
+                break;
+            case Tag::Missing:
+                missingEntryPoint = f->payload.startsWith('E');
+                missing = QString::fromUtf8(f->payload.mid(1));
+                break;
+            default:
+                break;
+            }
+        }
+    };
+    connect(process.get(), &QProcess::readyReadStandardOutput, &loop, drain);
+    // What the worker itself says on its standard error (a crash report of the C library, say)
+    // belongs to the run's messages too.
+    connect(process.get(), &QProcess::readyReadStandardError, &loop,
+            [&] { sink.addMessage(QString::fromLocal8Bit(process->readAllStandardError())); });
+    connect(process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
+    connect(process.get(), &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
+    QTimer watch;
+    watch.setInterval(100);
+    connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (!request.watchdog || !result.reason.isEmpty())
+            return;
+        result.reason = request.watchdog();
+        if (!result.reason.isEmpty())
+            killGroup(*process);
+    });
+    watch.start();
+    if (process->state() != QProcess::NotRunning)
+        loop.exec();
+    watch.stop();
+    // The program is ending (the loop was told to quit) or the run was stopped: the worker
+    // goes too.
+    if (process->state() != QProcess::NotRunning) {
+        killGroup(*process);
+        process->waitForFinished(2000);
+    }
+    drain();
+    running_ = nullptr;
+    Q_EMIT runningChanged(false);
+
+    if (process->error() == QProcess::FailedToStart)
+        throw Failure{FailureKind::Internal,
+                      QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
+                          .arg(workerPath_, process->errorString())};
+    if (missing)
+        throw Failure{missingEntryPoint ? FailureKind::EntryPointMissing
+                                        : FailureKind::LibraryMissing,
+                      *missing};
+    if (stopRequested_) {
+        result.end = RunResult::End::Stopped;
+    } else if (!result.reason.isEmpty()) {
+        result.end = RunResult::End::Refused;
+    } else if (code) {
+        result.code = *code;
+        result.end = !succeeded(*code) && saysOutOfMemory(output) ? RunResult::End::OutOfMemory
+                                                                  : RunResult::End::Finished;
+    } else if (saysOutOfMemory(output)) {
+        result.end = RunResult::End::OutOfMemory;
+    } else {
+        result.end = RunResult::End::Crashed;
+        result.signal = process->exitStatus() == QProcess::CrashExit ? process->exitCode() : 0;
+    }
+    return result;
+}
+
+} // namespace quillorn::gs
