@@ -6,7 +6,7 @@
 
 namespace quillorn::bench {
 
-inline void ResultRow(const char* what, double value, const char* baselineName,
+inline void resultRow(const char* what, double value, const char* baselineName,
                       double baselineValue, const char* unit) {
     std::printf("ROW\t%s\t%.3f %s\t%s\t%.3f %s\t%.2f\n", what, value, unit, baselineName,
                 baselineValue, unit, baselineValue != 0 ? value / baselineValue : 0.0);

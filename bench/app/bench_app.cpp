@@ -4,11 +4,11 @@
 //     `cat` piping the same bytes into a file; the program's peak memory for 10 MB and 100 MB;
 //   - start-up from process start to "Ready" (the splash's own time left out), against a bare
 //     Qt window program started the same way.
-#include "app/app_main.h"
-#include "app/frmMain.h"
-#include "app/frmSplash.h"
-#include "app/messages_host.h"
-#include "app/qt_services.h"
+#include "app/main_window.h"
+#include "app/qt_user_dialogs.h"
+#include "app/splash_screen.h"
+#include "app/startup.h"
+#include "base/user_dialogs.h"
 #include "bench/result_row.h"
 
 #include <QApplication>
@@ -36,18 +36,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) {
+double secondsOf(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-qint64 WallNs() {
+qint64 wallNs() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 // Starts argv with stdin from inFd and stdout to outFd (-1: inherited).
-pid_t Spawn(const std::vector<std::string>& argv, int inFd, int outFd, int closeFd) {
+pid_t spawn(const std::vector<std::string>& argv, int inFd, int outFd, int closeFd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (inFd >= 0)
@@ -67,7 +67,7 @@ pid_t Spawn(const std::vector<std::string>& argv, int inFd, int outFd, int close
     return pid;
 }
 
-qint64 PeakKb(pid_t pid) {
+qint64 peakKb(pid_t pid) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -77,7 +77,7 @@ qint64 PeakKb(pid_t pid) {
     return -1;
 }
 
-void WriteAll(int fd, const QByteArray& chunk, qint64 total) {
+void writeAll(int fd, const QByteArray& chunk, qint64 total) {
     qint64 done = 0;
     while (done < total) {
         const qint64 want = std::min<qint64>(chunk.size(), total - done);
@@ -89,7 +89,7 @@ void WriteAll(int fd, const QByteArray& chunk, qint64 total) {
     ::close(fd);
 }
 
-QString FindJobFile(const QString& dir) {
+QString findJobFile(const QString& dir) {
     const QStringList files = QDir(dir).entryList({QStringLiteral("KMW*")}, QDir::Files);
     return files.isEmpty() ? QString() : QDir(dir).filePath(files.first());
 }
@@ -100,18 +100,18 @@ struct JobRun {
 };
 
 // Pipes `total` bytes into the program and waits until its job file holds them all.
-JobRun PipeIntoProgram(const QString& binary, const QString& tmpDir, qint64 total,
+JobRun pipeIntoProgram(const QString& binary, const QString& tmpDir, qint64 total,
                        const QByteArray& chunk) {
     int fds[2];
     if (::pipe(fds) != 0)
         return {};
     const auto start = Clock::now();
-    const pid_t pid = Spawn({binary.toStdString()}, fds[0], -1, fds[1]);
+    const pid_t pid = spawn({binary.toStdString()}, fds[0], -1, fds[1]);
     ::close(fds[0]);
-    std::thread writer(WriteAll, fds[1], chunk, total);
+    std::thread writer(writeAll, fds[1], chunk, total);
     JobRun run;
     for (;;) {
-        const QString job = FindJobFile(tmpDir);
+        const QString job = findJobFile(tmpDir);
         struct stat st {};
         if (!job.isEmpty() && ::stat(QFile::encodeName(job).constData(), &st) == 0 &&
             st.st_size >= total)
@@ -124,73 +124,75 @@ JobRun PipeIntoProgram(const QString& binary, const QString& tmpDir, qint64 tota
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
-    run.seconds = Seconds(Clock::now() - start);
+    run.seconds = secondsOf(Clock::now() - start);
     writer.join();
     // Let it reach the conversion dialog, then read its high-water mark.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    run.peakKb = PeakKb(pid);
+    run.peakKb = peakKb(pid);
     ::kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    QFile::remove(FindJobFile(tmpDir));
+    QFile::remove(findJobFile(tmpDir));
     return run;
 }
 
-double PipeIntoCat(const QString& target, qint64 total, const QByteArray& chunk) {
+double pipeIntoCat(const QString& target, qint64 total, const QByteArray& chunk) {
     int fds[2];
     if (::pipe(fds) != 0)
         return 0;
     const int out =
         ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const auto start = Clock::now();
-    const pid_t pid = Spawn({"/bin/cat"}, fds[0], out, fds[1]);
+    const pid_t pid = spawn({"/bin/cat"}, fds[0], out, fds[1]);
     ::close(fds[0]);
     ::close(out);
-    std::thread writer(WriteAll, fds[1], chunk, total);
+    std::thread writer(writeAll, fds[1], chunk, total);
     waitpid(pid, nullptr, 0);
-    const double seconds = Seconds(Clock::now() - start);
+    const double seconds = secondsOf(Clock::now() - start);
     writer.join();
     QFile::remove(target);
     return seconds;
 }
 
 // Child modes: print the wall clock (ns) when the window is ready, then leave at once.
-int StartupChild() {
+int startupChild() {
     int argc = 1;
     char name[] = "quillorn";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillorn"));
-    quillorn::QtServices services;
-    quillorn::MessagesHost messages(services);
+    QApplication::setApplicationName(quillorn::kAppTitle);
+    quillorn::app::QtUserDialogs dialogs;
     qint64 splashStarted = 0;
     // Closes the splash as soon as it is up; its time is taken out below.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {
         if (auto* splash =
-                qobject_cast<quillorn::app::frmSplash*>(QApplication::activeModalWidget()))
-            splash->Timer1_Timer();
+                qobject_cast<quillorn::app::SplashScreen*>(QApplication::activeModalWidget()))
+            splash->close();
     });
     closer.start(1);
-    quillorn::app::MainHooks hooks;
-    hooks.mainWindowCreated = [&](quillorn::app::frmMain& window) {
-        QObject::connect(&window, &quillorn::app::frmMain::statusShown, [&](const QString& text) {
-            if (text == QLatin1String("Showing Splash Screen..."))
-                splashStarted = WallNs();
-            if (text == QLatin1String("Ready")) {
-                const qint64 now = WallNs();
-                std::printf("%lld %lld\n", static_cast<long long>(now),
-                            static_cast<long long>(now - splashStarted));
-                std::fflush(stdout);
-                ::_exit(0);
-            }
-        });
+    quillorn::app::StartupHooks hooks;
+    hooks.mainWindowCreated = [&](quillorn::app::MainWindow& window) {
+        dialogs.setParentWindow(&window);
+        QObject::connect(&window, &quillorn::app::MainWindow::statusShown,
+                         [&](const QString& text) {
+                             if (text == QLatin1String("Showing Splash Screen..."))
+                                 splashStarted = wallNs();
+                             if (text == QLatin1String("Ready")) {
+                                 const qint64 now = wallNs();
+                                 std::printf("%lld %lld\n", static_cast<long long>(now),
+                                             static_cast<long long>(now - splashStarted));
+                                 std::fflush(stdout);
+                                 ::_exit(0);
+                             }
+                         });
     };
     const int devNull = ::open("/dev/null", O_RDONLY);
-    quillorn::app::Main({}, devNull, services, messages, hooks);
+    quillorn::app::Startup startup(dialogs, {}, devNull, hooks);
+    startup.run();
     return 1;
 }
 
-int BaselineChild() {
+int baselineChild() {
     int argc = 1;
     char name[] = "baseline";
     char* argv[] = {name, nullptr};
@@ -199,17 +201,17 @@ int BaselineChild() {
     window.resize(433, 433);
     window.show();
     QApplication::processEvents();
-    std::printf("%lld 0\n", static_cast<long long>(WallNs()));
+    std::printf("%lld 0\n", static_cast<long long>(wallNs()));
     std::fflush(stdout);
     ::_exit(0);
 }
 
-double TimeChild(const std::string& self, const char* mode) {
+double timeChild(const std::string& self, const char* mode) {
     int fds[2];
     if (::pipe(fds) != 0)
         return 0;
-    const qint64 started = WallNs();
-    const pid_t pid = Spawn({self, mode}, -1, fds[1], fds[0]);
+    const qint64 started = wallNs();
+    const pid_t pid = spawn({self, mode}, -1, fds[1], fds[0]);
     ::close(fds[1]);
     char buffer[128] = {};
     ssize_t n = 0, got = 0;
@@ -223,7 +225,7 @@ double TimeChild(const std::string& self, const char* mode) {
     return double(ready - started - excluded) / 1e9;
 }
 
-double Median(std::vector<double> v) {
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -232,9 +234,9 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--startup-child")
-        return StartupChild();
+        return startupChild();
     if (argc > 1 && std::string(argv[1]) == "--baseline-child")
-        return BaselineChild();
+        return baselineChild();
 
     // Everything below runs in scratch directories: never the user's own.
     QTemporaryDir root;
@@ -258,16 +260,16 @@ int main(int argc, char** argv) {
 
     std::vector<double> program, cat;
     for (int round = 0; round < 3; ++round) {
-        program.push_back(PipeIntoProgram(binary, tmp, 100 * mb, chunk).seconds);
-        cat.push_back(PipeIntoCat(root.filePath(QStringLiteral("cat.out")), 100 * mb, chunk));
+        program.push_back(pipeIntoProgram(binary, tmp, 100 * mb, chunk).seconds);
+        cat.push_back(pipeIntoCat(root.filePath(QStringLiteral("cat.out")), 100 * mb, chunk));
     }
-    const JobRun small = PipeIntoProgram(binary, tmp, 10 * mb, chunk);
-    const JobRun large = PipeIntoProgram(binary, tmp, 100 * mb, chunk);
-    std::printf("print job 100 MB: program %.3f s, cat %.3f s, ratio %.2f\n", Median(program),
-                Median(cat), Median(program) / Median(cat));
-    quillorn::bench::ResultRow("print job of 100 MB into its temporary file", Median(program),
-                               "cat of the same bytes", Median(cat), "s");
-    quillorn::bench::ResultRow("peak memory taking a 100 MB print job", large.peakKb / 1024.0,
+    const JobRun small = pipeIntoProgram(binary, tmp, 10 * mb, chunk);
+    const JobRun large = pipeIntoProgram(binary, tmp, 100 * mb, chunk);
+    std::printf("print job 100 MB: program %.3f s, cat %.3f s, ratio %.2f\n", median(program),
+                median(cat), median(program) / median(cat));
+    quillorn::bench::resultRow("print job of 100 MB into its temporary file", median(program),
+                               "cat of the same bytes", median(cat), "s");
+    quillorn::bench::resultRow("peak memory taking a 100 MB print job", large.peakKb / 1024.0,
                                "taking a 10 MB job", small.peakKb / 1024.0, "MB");
     std::printf("peak memory: 10 MB job %lld kB, 100 MB job %lld kB, ratio %.2f\n",
                 static_cast<long long>(small.peakKb), static_cast<long long>(large.peakKb),
@@ -276,13 +278,13 @@ int main(int argc, char** argv) {
     const std::string self = argv[0];
     std::vector<double> startup, baseline;
     for (int round = 0; round < 5; ++round) {
-        startup.push_back(TimeChild(self, "--startup-child"));
-        baseline.push_back(TimeChild(self, "--baseline-child"));
+        startup.push_back(timeChild(self, "--startup-child"));
+        baseline.push_back(timeChild(self, "--baseline-child"));
     }
     std::printf("start-up to \"Ready\" (splash left out): %.3f s, bare Qt window %.3f s, "
                 "ratio %.2f\n",
-                Median(startup), Median(baseline), Median(startup) / Median(baseline));
-    quillorn::bench::ResultRow("start-up to \"Ready\" (splash left out)", Median(startup),
-                               "a bare Qt window program", Median(baseline), "s");
+                median(startup), median(baseline), median(startup) / median(baseline));
+    quillorn::bench::resultRow("start-up to \"Ready\" (splash left out)", median(startup),
+                               "a bare Qt window program", median(baseline), "s");
     return 0;
 }

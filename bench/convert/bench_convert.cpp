@@ -2,9 +2,11 @@
 // executable with the same arguments, alternating, and prints the ratio of the median times.
 // Usage: bench_convert [rounds]   (the gs executable is looked up on PATH)
 #include "bench/result_row.h"
-#include "bench/silent_services.h"
+#include "bench/silent_dialogs.h"
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
+#include "gs/api.h"
+#include "gs/runner.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,7 +23,7 @@ using namespace quillorn;
 
 namespace {
 
-QByteArray FiftyPages() {
+QByteArray fiftyPages() {
     QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: 50\n/Helvetica findfont 14 scalefont setfont\n";
     for (int page = 1; page <= 50; ++page) {
         ps += "%%Page: " + QByteArray::number(page) + ' ' + QByteArray::number(page) + '\n';
@@ -35,7 +37,7 @@ QByteArray FiftyPages() {
     return ps + "%%EOF\n";
 }
 
-double Median(std::vector<double> v) {
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -63,13 +65,17 @@ int main(int argc, char** argv) {
     }
     const QString input = root + QStringLiteral("/fifty pages.ps");
     QFile file(input);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FiftyPages()) < 0)
+    if (!file.open(QIODevice::WriteOnly) || file.write(fiftyPages()) < 0)
         return 2;
     file.close();
 
-    bench::SilentServices services;
+    bench::SilentDialogs dialogs;
+    bench::DroppedMessages messages;
+    gs::Binding binding;
+    gs::InProcessRunner runner(binding);
+    const convert::ConversionContext context{dialogs, runner, messages, {}};
     options::Options options;
-    options.Safer = true;
+    options.safer = true;
     bool failed = false;
     struct Case {
         const char* name;
@@ -89,14 +95,13 @@ int main(int argc, char** argv) {
         s.textAlpha = 2;
         s.output = root + QLatin1String(c.output);
         const QStringList args =
-            convert::LibraryArguments(convert::ConvertArgumentList(s, options, services));
+            convert::libraryArguments(convert::convertArgumentList(s, options));
 
         std::vector<double> library, executable;
         for (int round = 0; round < rounds; ++round) {
             QElapsedTimer timer;
             timer.start();
-            const convert::RunOutcome outcome =
-                convert::RunConversion(s, true, options, services, {});
+            const convert::RunOutcome outcome = convert::runConversion(s, options, context);
             library.push_back(timer.nsecsElapsed() / 1e9);
             failed = failed || outcome != convert::RunOutcome::CloseDialog;
 
@@ -110,14 +115,14 @@ int main(int argc, char** argv) {
             executable.push_back(timer.nsecsElapsed() / 1e9);
             failed = failed || rc != 0;
         }
-        const double lib = Median(library), exe = Median(executable);
+        const double lib = median(library), exe = median(executable);
         std::printf(
             "%-12s conversion run %.3f s, gs executable %.3f s, ratio %.3f (target <= 1.02)\n",
             c.name, lib, exe, lib / exe);
         const QByteArray what = QByteArray("conversion of 50 pages to ") + c.name;
-        quillorn::bench::ResultRow(what.constData(), lib, "gs executable, same arguments", exe,
+        quillorn::bench::resultRow(what.constData(), lib, "gs executable, same arguments", exe,
                                    "s");
     }
-    failed = failed || services.questions > 0;
+    failed = failed || dialogs.questions > 0;
     return failed ? 1 : 0;
 }

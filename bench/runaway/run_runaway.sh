@@ -10,7 +10,7 @@
 # idleness after which the script closes it.
 #
 # usage: bench/runaway/run_runaway.sh QUILLORN_BINARY [CONVERT_RUNNER]
-#   CONVERT_RUNNER INPUT pdf|png OUTPUT: a small program that makes one convert::RunConversion
+#   CONVERT_RUNNER INPUT pdf|png OUTPUT: a small program that makes one convert::runConversion
 #   call, printing each message box as "BOX [title] prompt" and the outcome as "OUTCOME n".
 # Needs GNU time, timeout and python3; gdb, when present, reads the box off the viewer.
 # Environment: RUNAWAY_TIMEOUT (s, default 60), RUNAWAY_VMEM_KB (address-space cap per run,
@@ -86,8 +86,8 @@ scratch() {
 box_on_screen() {
     command -v gdb >/dev/null || { echo "?"; return; }
     # shellcheck disable=SC2016 # gdb's value names, not the shell's
-    gdb -batch -p "$1" -ex 'frame function quillorn::QtServices::MsgBox' \
-        -ex 'print *prompt.d.ptr@prompt.d.size' 2>/dev/null |
+    gdb -batch -p "$1" -ex 'frame function quillorn::app::QtUserDialogs::ask' \
+        -ex 'print *text.d.ptr@text.d.size' 2>/dev/null |
         sed -n 's/^\$1 = u"\(.\{1,60\}\).*/\1.../p' | head -1 || true
 }
 

@@ -1,9 +1,9 @@
 // Fetches the same 64 MB body from a local server, in turns, two ways: the plain read into
-// memory that Qt Network offers (the baseline) and FetchToFile with its .part file and rename.
+// memory that Qt Network offers (the baseline) and fetchToFile with its .part file and rename.
 // Prints the ratio of the medians.
 #include "bench/result_row.h"
 #include "system/core/download.h"
-#include "tests/system/http_test_server.h"
+#include "tests/support/http_test_server.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,16 +20,16 @@ namespace {
 
 class SilentView : public quillorn::system::DownloadView {
 public:
-    quillorn::system::DownloadChoice AskWhere(const QString&, const QString&,
+    quillorn::system::DownloadChoice askWhere(const QString&, const QString&,
                                               const QString&) override {
         return quillorn::system::DownloadChoice::Save;
     }
-    void ShowProgress(const QString&, const QString&, std::function<void()>) override {}
-    void SetProgress(qint64, qint64) override {}
-    void HideProgress() override {}
+    void showProgress(const QString&, const QString&, std::function<void()>) override {}
+    void setProgress(qint64, qint64) override {}
+    void hideProgress() override {}
 };
 
-qint64 Baseline(const QString& url) {
+qint64 readIntoMemory(const QString& url) {
     QNetworkAccessManager manager;
     const std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(url))));
     QByteArray body;
@@ -42,7 +42,7 @@ qint64 Baseline(const QString& url) {
     return body.size();
 }
 
-double Median(std::vector<double> v) {
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
         return 2;
     QCoreApplication app(argc, argv);
     quillorn::test::HttpTestServer server;
-    server.body = quillorn::test::NoiseBytes(64 * 1024 * 1024);
-    const QString url = server.Url(QStringLiteral("/file"));
+    server.body = quillorn::test::noiseBytes(64 * 1024 * 1024);
+    const QString url = server.url(QStringLiteral("/file"));
     SilentView view;
 
     std::vector<double> baseline;
@@ -64,23 +64,23 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 7; ++round) {
         QElapsedTimer timer;
         timer.start();
-        if (Baseline(url) != server.body.size())
+        if (readIntoMemory(url) != server.body.size())
             return 1;
         baseline.push_back(timer.nsecsElapsed() / 1e6);
 
         const QString target = scratch.filePath(QStringLiteral("body.bin"));
         timer.restart();
-        if (!quillorn::system::FetchToFile(QUrl(url), target, view, QStringLiteral("bench"))
+        if (!quillorn::system::fetchToFile(QUrl(url), target, view, QStringLiteral("bench"))
                  .complete)
             return 1;
         fetch.push_back(timer.nsecsElapsed() / 1e6);
         QFile::remove(target);
     }
     std::printf("64 MB from 127.0.0.1, median of 7\n");
-    std::printf("  baseline (read into memory): %.1f ms\n", Median(baseline));
-    std::printf("  FetchToFile (.part + rename): %.1f ms\n", Median(fetch));
-    quillorn::bench::ResultRow("download of 64 MB from 127.0.0.1 to a file", Median(fetch) / 1000,
-                               "Qt read into memory", Median(baseline) / 1000, "s");
-    std::printf("  ratio FetchToFile / baseline: %.2f\n", Median(fetch) / Median(baseline));
+    std::printf("  baseline (read into memory): %.1f ms\n", median(baseline));
+    std::printf("  fetchToFile (.part + rename): %.1f ms\n", median(fetch));
+    quillorn::bench::resultRow("download of 64 MB from 127.0.0.1 to a file", median(fetch) / 1000,
+                               "Qt read into memory", median(baseline) / 1000, "s");
+    std::printf("  ratio fetchToFile / baseline: %.2f\n", median(fetch) / median(baseline));
     return 0;
 }

@@ -2,13 +2,14 @@
 // page painted, against the gs executable rendering the same page with the same switches to a
 // BMP, alternating in one run. Then the peak memory while showing a 600 dpi page, as a multiple
 // of the bitmap's size. Runs in a scratch home and temporary directory, offscreen.
-#include "app/core/message_log.h"
-#include "app/core/temp_file.h"
 #include "bench/result_row.h"
-#include "bench/silent_services.h"
-#include "gs/gsapi_binding.h"
-#include "viewer/core/gs_arguments.h"
-#include "viewer/document_view.h"
+#include "bench/silent_dialogs.h"
+#include "gs/api.h"
+#include "gs/arguments.h"
+#include "gs/runner.h"
+#include "viewer/core/document_controller.h"
+#include "viewer/core/render_arguments.h"
+#include "viewer/page_view.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTime>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,14 +27,8 @@ using namespace quillorn;
 
 namespace {
 
-class NoMessagesWindow : public MessagesWindow {
-public:
-    void ShowModeless() override {}
-    void ShowModal() override {}
-};
-
 // A letter page of text and shapes, like a typical document page.
-QByteArray DocumentText() {
+QByteArray documentText() {
     QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: 1\n%%Page: 1 1\n"
                     "/Helvetica findfont 9 scalefont setfont\n";
     for (int line = 0; line < 70; ++line) {
@@ -67,12 +61,12 @@ private:
     const QElapsedTimer& timer_;
 };
 
-double Median(std::vector<double> v) {
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-qint64 StatusKb(const char* field) {
+qint64 statusKb(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -109,86 +103,91 @@ int main(int argc, char** argv) {
         QFile f(doc);
         if (!f.open(QIODevice::WriteOnly))
             return 2;
-        f.write(DocumentText());
+        f.write(documentText());
     }
 
-    bench::SilentServices services;
-    NoMessagesWindow messages;
+    bench::SilentDialogs dialogs;
+    bench::DroppedMessages messages;
+    gs::Binding binding;
+    gs::InProcessRunner runner(binding);
     options::Options options;
-    options.Safer = true;
-    options.ColourDepth = 4;
-    options.TextAlpha = 4;
-    options.GraphicsAlpha = 4;
-    options.Media = 8; // letter
-    options.Resolution = 75;
-    viewer::DocumentView view(services, options, messages);
+    options.safer = true;
+    options.colourDepth = 4;
+    options.textAlpha = 4;
+    options.graphicsAlpha = 4;
+    options.media = 8; // letter
+    options.resolution = 75;
+    viewer::PageView view;
+    viewer::DocumentController document(dialogs, options, messages, runner, view);
     view.resize(1000, 800);
     view.show();
     QApplication::processEvents();
-    view.LoadFile(doc); // loads the library once, as the program does at start-up
-    QWidget* display = view.findChild<QWidget*>(QStringLiteral("picDisplay"));
+    document.loadFile(doc); // loads the library once, as the program does at start-up
+    QWidget* picture = view.findChild<QWidget*>(QStringLiteral("pagePicture"));
+    if (!picture || view.picture().isNull()) {
+        std::fprintf(stderr, "the page view shows no page\n");
+        return 1;
+    }
 
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 9;
     std::printf("redraw of page 1 vs gs executable, median of %d runs each, alternating\n", rounds);
     for (int dpi : {75, 300}) {
-        options.Resolution = static_cast<qint16>(dpi);
+        options.resolution = static_cast<qint16>(dpi);
         const QString bmp = scratch.path() + QStringLiteral("/tmp/gs-out.bmp");
-        QStringList args =
-            viewer::ArgumentList(viewer::RenderArgumentLine(options, 1, services), bmp, doc);
-        args.removeFirst();
+        // Element 0 is the program word, which the library takes and the executable does not.
+        const QStringList args = gs::argumentList(viewer::renderArgumentLine(options, 1), bmp, doc);
+        const QStringList executableArgs = args.mid(1);
         std::vector<double> shown, complete, exe, inProcess;
         for (int i = 0; i < rounds; ++i) {
             QElapsedTimer t;
             PaintClock clock(t);
-            display->installEventFilter(&clock);
+            picture->installEventFilter(&clock);
             clock.armed = true;
             t.start();
-            view.Redraw();
+            document.redraw();
             view.repaint();
             complete.push_back(t.nsecsElapsed() / 1e6);
             shown.push_back(clock.shownMs);
-            display->removeEventFilter(&clock);
+            picture->removeEventFilter(&clock);
 
             QProcess gs;
             t.restart();
-            gs.start(QStringLiteral("gs"), args);
+            gs.start(QStringLiteral("gs"), executableArgs);
             gs.waitForFinished(-1);
             exe.push_back(t.nsecsElapsed() / 1e6);
             QFile::remove(bmp);
 
             // The library's share of the redraw: the same run in this process, nothing else.
-            QStringList library = args;
-            library.prepend(QStringLiteral("gswin32c"));
             t.restart();
-            gs::RunGhostscript(library);
+            binding.run(args, {});
             inProcess.push_back(t.nsecsElapsed() / 1e6);
             QFile::remove(bmp);
         }
-        const double r = Median(shown), e = Median(exe);
+        const double r = median(shown), e = median(exe);
         std::printf("%4d dpi  page %dx%d  redraw to page shown %.1f ms  gs executable %.1f ms  "
                     "ratio %.2f   (redraw complete with file deleted %.1f ms = %.2f; library run "
                     "alone %.1f ms)\n",
-                    dpi, view.Picture().width(), view.Picture().height(), r, e, r / e,
-                    Median(complete), Median(complete) / e, Median(inProcess));
+                    dpi, view.picture().width(), view.picture().height(), r, e, r / e,
+                    median(complete), median(complete) / e, median(inProcess));
         const QByteArray what = "redraw of page 1 at " + QByteArray::number(dpi) + " dpi";
-        quillorn::bench::ResultRow(what.constData(), r / 1000, "gs executable, same switches",
+        quillorn::bench::resultRow(what.constData(), r / 1000, "gs executable, same switches",
                                    e / 1000, "s");
     }
 
     // Peak memory while a 600 dpi page is rendered, loaded and shown.
-    options.Resolution = 600;
-    view.CloseDocument();
+    options.resolution = 600;
+    document.closeDocument();
     QApplication::processEvents();
-    const qint64 rssBefore = StatusKb("VmRSS:");
+    const qint64 rssBefore = statusKb("VmRSS:");
     {
         QFile clear(QStringLiteral("/proc/self/clear_refs"));
         if (clear.open(QIODevice::WriteOnly))
             clear.write("5");
     }
-    view.LoadFile(doc);
+    document.loadFile(doc);
     view.repaint();
-    const qint64 peak = StatusKb("VmHWM:");
-    const QImage page = view.Picture();
+    const qint64 peak = statusKb("VmHWM:");
+    const QImage page = view.picture();
     const qint64 bmpBytes =
         54 + static_cast<qint64>((page.width() * 24 + 31) / 32 * 4) * page.height();
     // Growth over the resident size before the redraw, which still holds heap the earlier
@@ -198,11 +197,11 @@ int main(int argc, char** argv) {
                 page.width(), page.height(), bmpBytes / 1048576.0, (peak - rssBefore) / 1024.0,
                 (peak - rssBefore) * 1024.0 / bmpBytes, peak / 1024.0, peak * 1024.0 / bmpBytes,
                 page.sizeInBytes() / 1048576.0, static_cast<double>(page.sizeInBytes()) / bmpBytes);
-    quillorn::bench::ResultRow("peak memory growth showing a 600 dpi page",
+    quillorn::bench::resultRow("peak memory growth showing a 600 dpi page",
                                (peak - rssBefore) / 1024.0, "the page's BMP size",
                                bmpBytes / 1048576.0, "MB");
-    if (services.questions != 0) {
-        std::printf("unexpected: the redraw asked %d questions\n", services.questions);
+    if (dialogs.questions != 0) {
+        std::printf("unexpected: the redraw asked %d questions\n", dialogs.questions);
         return 1;
     }
     return 0;
