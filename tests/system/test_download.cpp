@@ -1,20 +1,20 @@
-// Downloads from a real HTTP server on 127.0.0.1 into real directories, through a scripted view
-// and through the real dialog; the installation check with the real binding steered at the
-// stand-in library or at nothing.
-#include "app/core/message_log.h"
-#include "gs/gsapi_binding.h"
+// Downloads from a real HTTP server on 127.0.0.1 into scratch directories through the real
+// download dialog, offscreen; the installation check with the real binding and the real library.
+#include "base/message_log.h"
+#include "gs/api.h"
 #include "system/core/ghostscript_check.h"
-#include "system/frmDownload.h"
-#include "system/modDownload.h"
-#include "tests/support/scripted_services.h"
+#include "system/download_dialog.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
-#include "tests/system/http_test_server.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProgressDialog>
+#include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -23,275 +23,177 @@ using namespace quillorn::system;
 
 namespace {
 
-// Stands in for the user at the download dialog: answers the where-to question from `choice`
-// and presses Cancel on the progress window once bytes arrive when `cancelOnData` is set.
-struct ScriptedDownloadView : DownloadView {
-    DownloadChoice choice = DownloadChoice::Save;
-    bool cancelOnData = false;
-    int progressHidden = 0;
-    qint64 lastReceived = -1, lastTotal = -1;
-    bool partSeen = false; // a .part file beside the destination while bytes came in
-    QString destination;
-    std::function<void()> cancel;
+// Plays the user at the real download dialog: presses `button` in the question window and, when
+// cancelProgress is set, Cancel in the progress window once it counts bytes (its second line).
+struct DownloadUser {
+    QString button = QStringLiteral("saveButton");
+    bool cancelProgress = false;
+    QString progressText;
+    QTimer timer;
 
-    DownloadChoice AskWhere(const QString&, const QString&, const QString&) override {
-        return choice;
+    DownloadUser() {
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                const QString name = window->isVisible() ? window->objectName() : QString();
+                const bool progress = name == QLatin1String("downloadProgress");
+                if (progress)
+                    progressText = window->findChild<QLabel*>()->text();
+                if (name == QLatin1String("downloadDialog") ||
+                    (progress && cancelProgress && progressText.contains(u'\n')))
+                    window->findChild<QPushButton*>(progress ? QString() : button)->click();
+            }
+        });
+        timer.start(10);
     }
-    void ShowProgress(const QString&, const QString& to, std::function<void()> stop) override {
-        destination = to;
-        cancel = std::move(stop);
-    }
-    void SetProgress(qint64 received, qint64 total) override {
-        lastReceived = received;
-        lastTotal = total;
-        partSeen = partSeen || QFile::exists(destination + QStringLiteral(".part"));
-        if (cancelOnData && received > 0 && cancel)
-            cancel();
-    }
-    void HideProgress() override { ++progressHidden, cancel = nullptr; }
 };
 
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public ::testing::Test, public MessageSink {
 protected:
-    void SetUp() override {
-        static int serial = 0;
-        dir = test::ScratchDir() + QStringLiteral("/downloads %1 Ünïcode").arg(++serial);
-        server.body = test::NoiseBytes(300 * 1024);
-        SetMessageHandler([this](const QString& m) { log += m; });
-    }
-    void TearDown() override { SetMessageHandler(nullptr); }
+    void addMessage(const QString& message) override { log += message; }
+    DownloadTest() { server.body = test::noiseBytes(300 * 1024); }
 
-    QString Target() const { return dir + QStringLiteral("/file.bin"); }
-    bool Fetch(const QString& path, int idleMs = 20000) {
-        return DownloadFile(QStringLiteral("Download Test"), server.Url(path), dir,
-                            QStringLiteral("file.bin"), services, view, idleMs);
-    }
-    // Nothing at the target and no half-written file beside it.
-    void ExpectNothingLeft() const {
-        EXPECT_FALSE(QFile::exists(Target()));
-        EXPECT_FALSE(QFile::exists(Target() + QStringLiteral(".part")));
+    bool download(const QString& title, const QString& url, const QString& directory,
+                  const QString& fileName, int idleMs = 20000) {
+        DownloadDialog dialog;
+        return downloadFile(title, url, directory, fileName, dialogs, dialog, *this, idleMs);
     }
 
     test::HttpTestServer server;
-    test::ScriptedServices services;
-    ScriptedDownloadView view;
-    QString dir;
+    test::ScriptedDialogs dialogs;
+    DownloadUser user;
     QString log;
+    const QTemporaryDir scratch{test::scratchDir() + QStringLiteral("/downloads Ünïcode-XXXXXX")};
+    const QString dir = scratch.path();
 };
 
-// A stale file at the target goes first, so no failure leaves a file there.
-TEST_F(DownloadTest, FailedOrCancelledTransfersLeaveNoFile) {
-    struct Case {
-        const char* path;
-        int idleMs;
-        bool cancelOnData;
-        const char* logged;
-    };
-    for (const Case& c :
-         {Case{"/missing", 20000, false, "Not Found"}, Case{"/drop", 20000, false, "failed"},
-          Case{"/stall", 400, false, "nothing received"},
-          Case{"/stall", 20000, true, "failed: cancelled"}}) {
-        SCOPED_TRACE(c.logged);
+// Every transfer starts with a stale file at the target: it never counts as the download.
+TEST_F(DownloadTest, OnlyACompleteTransferLeavesAFileAtTheTarget) {
+    const QString target = dir + QStringLiteral("/file.bin");
+    const QString elsewhere = dir + QStringLiteral("/elsewhere/other name.bin");
+    dialogs.saveAnswers.push_back(elsewhere); // for Save As
+    // The address (a path on the test server, or a whole one), the button pressed, Cancel in the
+    // progress window, the idle timeout, what the log says (nullptr: the file arrives), requests.
+    using Row = std::tuple<const char*, const char*, bool, int, const char*, int>;
+    for (const auto& [address, button, cancel, idleMs, logged, requests] :
+         std::initializer_list<Row>{
+             {"/file", "saveButton", false, 20000, nullptr, 1},
+             {"/missing", "saveButton", false, 20000, "Not Found", 1},
+             {"/drop", "saveButton", false, 20000, " failed: ", 1},
+             {"/stall", "saveButton", false, 400, "nothing received for 0.4 seconds", 1},
+             {"/stall", "saveButton", true, 20000, "failed: cancelled", 1},
+             {"/file", "cancelButton", false, 20000, "", 0},
+             {"/file", "saveAsButton", false, 20000, "", 1},
+             {"file:///etc/hostname", "saveButton", false, 20000, "not an http or https", 0}}) {
+        SCOPED_TRACE(std::string(address) + ' ' + button);
+        const QString url = QLatin1String(address);
+        user.button = QLatin1String(button);
+        user.cancelProgress = cancel;
+        user.progressText.clear();
         log.clear();
-        test::WriteFile(Target(), "left over from last time");
-        view.cancelOnData = c.cancelOnData;
-        EXPECT_FALSE(Fetch(QLatin1String(c.path), c.idleMs));
-        ExpectNothingLeft();
-        EXPECT_TRUE(log.contains(QLatin1String(c.logged))) << log.toStdString();
+        const int before = server.requests;
+        test::writeFile(target, "left over from last time");
+
+        EXPECT_EQ(download(QStringLiteral("Download Test"),
+                           url.startsWith(u'/') ? server.url(url) : url, dir,
+                           QStringLiteral("file.bin"), idleMs),
+                  !logged);
+        EXPECT_EQ(server.requests - before, requests);
+        EXPECT_EQ(test::readFile(target), logged ? QByteArray() : server.body);
+        EXPECT_FALSE(QFile::exists(target + QStringLiteral(".part")));
+        EXPECT_TRUE(log.contains(QLatin1String(logged ? logged : ""))) << log.toStdString();
+        const QString counted = QLocale().formattedDataSize(1024) + QStringLiteral(" of ") +
+                                QLocale().formattedDataSize(server.body.size());
+        // The stall shows the bytes received against the announced length.
+        EXPECT_TRUE(idleMs > 1000 || user.progressText.contains(counted))
+            << user.progressText.toStdString();
     }
-    // Only http and https are fetched; Cancel at the question fetches nothing.
-    view.cancelOnData = false;
-    EXPECT_FALSE(DownloadFile(QStringLiteral("t"), QStringLiteral("file:///etc/hostname"), dir,
-                              QStringLiteral("file.bin"), services, view));
-    const int requests = server.requests;
-    view.choice = DownloadChoice::Cancel;
-    EXPECT_FALSE(Fetch(QStringLiteral("/file")));
-    EXPECT_EQ(server.requests, requests);
-    ExpectNothingLeft();
-    EXPECT_TRUE(services.boxes.empty());
-    // Saving elsewhere leaves no file at the target either: no success.
-    view.choice = DownloadChoice::SaveElsewhere;
-    const QString other = test::ScratchDir() + QStringLiteral("/elsewhere/other name.bin");
-    services.saveAnswers.push_back(other);
-    test::WriteFile(Target(), "left over from last time");
-    EXPECT_FALSE(Fetch(QStringLiteral("/file")));
-    EXPECT_EQ(test::ReadFile(other), server.body);
-    ExpectNothingLeft();
+    EXPECT_EQ(test::readFile(elsewhere), server.body);
 }
-
-TEST_F(DownloadTest, CompleteTransferLandsInTheDownloadDirectoryForTheDriveRoot) {
-    const QString downloads = DownloadDirectory();
-    ASSERT_TRUE(downloads.startsWith(test::ScratchDir()));
-    for (const char* name : {"c:\\", "C:\\", "c:", "C:"})
-        EXPECT_EQ(ResolveDownloadDirectory(QLatin1String(name)), downloads) << name;
-    QDir(downloads).removeRecursively(); // need not exist yet
-    EXPECT_TRUE(DownloadFile(QStringLiteral("Download RedMon"), server.Url(QStringLiteral("/file")),
-                             QStringLiteral("c:\\"), QStringLiteral("redmon.zip"), services, view));
-    EXPECT_EQ(test::ReadFile(downloads + QStringLiteral("/redmon.zip")), server.body);
-    EXPECT_TRUE(view.partSeen) << "bytes must go to the .part file first";
-    EXPECT_FALSE(QFile::exists(downloads + QStringLiteral("/redmon.zip.part")));
-    EXPECT_EQ(view.lastReceived, server.body.size());
-    EXPECT_EQ(view.lastTotal, server.body.size());
-    EXPECT_EQ(view.progressHidden, 1);
-}
-
-// The real dialogs, offscreen. A timer plays the user: once a window of type W shows a button
-// named objectName (any push button when empty), it presses it.
-template <typename W> void PressWhenShown(const QString& objectName, QString* title = nullptr) {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* window = qobject_cast<W*>(w);
-            auto* button = window && window->isVisible()
-                               ? window->template findChild<QPushButton*>(objectName)
-                               : nullptr;
-            if (button) {
-                if (title)
-                    *title = window->windowTitle();
-                timer->deleteLater();
-                button->click();
-                return;
-            }
-        }
-    });
-    timer->start(10);
-}
-
-TEST_F(DownloadTest, RealDialogSavesOrCancels) {
-    QString title;
-    PressWhenShown<frmDownload>(QStringLiteral("cmdSave"), &title);
-    EXPECT_TRUE(DownloadFile(QStringLiteral("Download Test"), server.Url(QStringLiteral("/file")),
-                             dir, QStringLiteral("file.bin"), services));
-    EXPECT_EQ(title, QStringLiteral("Download Test"));
-    EXPECT_EQ(test::ReadFile(Target()), server.body);
-
-    PressWhenShown<frmDownload>(QStringLiteral("cmdSave"));
-    PressWhenShown<QProgressDialog>(QString());
-    EXPECT_FALSE(DownloadFile(QStringLiteral("Download Test"), server.Url(QStringLiteral("/stall")),
-                              dir, QStringLiteral("file.bin"), services));
-    ExpectNothingLeft();
-}
-
-const QString kMissingBox = QStringLiteral(
-    "The PostScript Conversion program (GhostScript) was NOT found in the system library "
-    "directories, checking to see if it is installed...");
-const QString kQuestion = QStringLiteral(
-    "GhostScript doesn't appear to be installed! Would you like to download it now?");
 
 class GhostscriptCheckTest : public DownloadTest {
 protected:
     void SetUp() override {
-        DownloadTest::SetUp();
-        // No library anywhere the binding looks.
-        gs::SetLibraryCandidates({dir + QStringLiteral("/nowhere/libgs.so.10")});
-        setup = DefaultGhostscriptCheckSetup();
+        setup = defaultGhostscriptCheckSetup();
+        // The real binding, pointed at a library that is not there.
+        setup.libraryLoads = [this] {
+            return gs::Binding({dir + QStringLiteral("/none/libgs.so.10")}).revision().has_value();
+        };
         setup.searchDirectories = {dir + QStringLiteral("/a"), dir + QStringLiteral("/b")};
-        setup.downloadDirectory = dir + QStringLiteral("/downloads");
-        setup.downloadUrl = server.Url(QStringLiteral("/file"));
+        setup.downloadDirectory = QStringLiteral("c:\\"); // the user's download directory
         setup.archiveName = QStringLiteral("ghostscript.tgz");
         setup.download = [this](const QString& title, const QString& url, const QString& to,
-                                const QString& file) {
-            return title == QStringLiteral("Download Ghostscript") &&
-                   DownloadFile(title, url, to, file, services, view);
-        };
+                                const QString& file) { return download(title, url, to, file); };
         // Stands for the desktop's default application, which cannot run here.
         setup.openFile = [this](const QString& path) { return opened << path, true; };
     }
-    void TearDown() override {
-        DownloadTest::TearDown();
-        gs::SetLibraryCandidates({});
-        QDir(gs::PrivateLibraryDirectory()).removeRecursively();
-    }
-
-    // Runs the check; true when it ended the program.
-    bool Check() {
-        services.boxes.clear();
-        try {
-            CheckGhostscript(services, setup);
-            return false;
-        } catch (const ProgramEnded&) {
-            return true;
-        }
-    }
-    std::vector<std::pair<int, QString>> StylesAndTitles() const {
-        std::vector<std::pair<int, QString>> out;
-        for (const auto& box : services.boxes)
-            out.emplace_back(box.style, box.title);
-        return out;
-    }
+    void TearDown() override { QDir(gs::privateLibraryDirectory()).removeRecursively(); }
 
     GhostscriptCheckSetup setup;
     QStringList opened;
 };
 
-TEST_F(GhostscriptCheckTest, LoadableLibraryIsSilentAndAFoundOneIsCopiedWhereTheBindingLooks) {
-    gs::SetLibraryCandidates({QStringLiteral(STAND_IN_GS)});
-    EXPECT_FALSE(Check());
-    EXPECT_TRUE(services.boxes.empty());
-    gs::SetLibraryCandidates({dir + QStringLiteral("/nowhere/libgs.so.10")});
-    // Development links and other names do not count; within a directory the highest version
-    // wins.
-    for (const char* name : {"a/libgs.so", "a/libgs.so.10.bak", "a/libgsx.so.10", "b/libgs.so.10"})
-        test::WriteFile(dir + u'/' + QLatin1String(name), "x");
-    const QString installed = dir + QStringLiteral("/b/libgs.so.10.0.0");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(STAND_IN_GS), installed));
-    // A copy that fails says why instead of claiming success.
-    test::WriteFile(dir + QStringLiteral("/blocker"), "a file where a directory would go");
-    setup.privateDirectory = dir + QStringLiteral("/blocker/lib");
-    EXPECT_TRUE(Check());
-    ASSERT_EQ(services.boxes.size(), 3u);
-    EXPECT_TRUE(services.boxes[2].prompt.startsWith(
-        QStringLiteral("Could not copy the library to Quillorn's library directory: ")));
-    EXPECT_TRUE(services.boxes[2].prompt.contains(setup.privateDirectory));
-    EXPECT_EQ(services.boxes[2].style, mb::OkOnly | mb::Critical);
-
-    setup.privateDirectory = gs::PrivateLibraryDirectory();
-    test::WriteFile(setup.privateDirectory + QStringLiteral("/libgs.so"), "an older copy");
-    EXPECT_TRUE(Check());
-    EXPECT_EQ(services.Prompts(),
-              (QStringList{kMissingBox,
-                           QStringLiteral("GhostScript 10.0.0 library found at ") + installed +
-                               QStringLiteral(", copying to Quillorn's library directory..."),
-                           QStringLiteral("Copied the library to Quillorn's library directory, "
-                                          "please restart Quillorn")}));
-    EXPECT_EQ(StylesAndTitles(), (std::vector<std::pair<int, QString>>{
-                                     {mb::OkOnly | mb::Critical, "Converter NOT Found"},
-                                     {mb::OkOnly | mb::Information, kAppTitle},
-                                     {mb::OkOnly | mb::Information, kAppTitle}}));
-
-    // The next start loads the copy ahead of anything the system has.
-    gs::SetLibraryCandidates({});
-    qint32 revision = 0, date = 0;
-    QString product, notice;
-    EXPECT_TRUE(gs::GetGhostscriptRevision(revision, date, product, notice));
-    EXPECT_EQ(gs::LoadedLibraryName(), setup.privateDirectory + QStringLiteral("/libgs.so"));
+TEST_F(GhostscriptCheckTest, LoadableLibraryAsksNothing) {
+    setup.libraryLoads = [] {
+        return gs::Binding({QStringLiteral("libgs.so.10")}).revision().has_value();
+    };
+    EXPECT_EQ(checkGhostscript(dialogs, setup), CheckOutcome::GoOn);
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
-TEST_F(GhostscriptCheckTest, NothingFound) {
-    // No: start-up goes on.
-    services.msgBoxAnswers = {mb::Ok, mb::No};
-    EXPECT_FALSE(Check());
-    EXPECT_EQ(services.Prompts(), (QStringList{kMissingBox, kQuestion}));
-    EXPECT_EQ(StylesAndTitles()[1],
-              std::make_pair(mb::YesNo | mb::Question, QStringLiteral("Converter NOT found")));
-    EXPECT_EQ(server.requests, 0);
+TEST_F(GhostscriptCheckTest, InstalledLibraryIsCopiedWhereTheBindingLooks) {
+    // Development links and other names do not count; within a directory the highest version
+    // wins.
+    for (const char* name : {"a/libgs.so", "a/libgs.so.10.bak", "b/libgs.so.9"})
+        test::writeFile(dir + u'/' + QLatin1String(name), "not a library");
+    const QString installed = dir + QStringLiteral("/b/libgs.so.10.0.0");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(STAND_IN_GS), installed));
 
-    // Yes, and the download fails.
-    setup.downloadUrl = server.Url(QStringLiteral("/missing"));
-    services.msgBoxAnswers = {mb::Ok, mb::Yes};
-    EXPECT_TRUE(Check());
-    EXPECT_EQ(services.Prompts(),
-              (QStringList{kMissingBox, kQuestion, QStringLiteral("Error downloading!")}));
-    EXPECT_EQ(StylesAndTitles()[2], std::make_pair(int(mb::OkOnly), kAppTitle));
-    EXPECT_EQ(server.requests, 1);
-    EXPECT_TRUE(opened.isEmpty());
+    // A copy that fails says why instead of claiming success.
+    setup.privateDirectory =
+        test::writeFile(dir + QStringLiteral("/file"), "x") + QStringLiteral("/lib");
+    EXPECT_EQ(checkGhostscript(dialogs, setup), CheckOutcome::Quit);
+    EXPECT_TRUE(dialogs.texts().last().startsWith(
+        QStringLiteral("Could not copy the library to Quillorn's library directory: ")));
 
-    // Yes, and the archive arrives: it is opened and the program ends without a word more.
-    setup.downloadUrl = server.Url(QStringLiteral("/file"));
-    services.msgBoxAnswers = {mb::Ok, mb::Yes};
-    EXPECT_TRUE(Check());
-    EXPECT_EQ(services.Prompts(), (QStringList{kMissingBox, kQuestion}));
-    EXPECT_EQ(opened, QStringList{dir + QStringLiteral("/downloads/ghostscript.tgz")});
+    dialogs.boxes.clear();
+    setup.privateDirectory = gs::privateLibraryDirectory();
+    test::writeFile(setup.privateDirectory + QStringLiteral("/libgs.so"), "an older copy");
+    EXPECT_EQ(checkGhostscript(dialogs, setup), CheckOutcome::Quit);
+    ASSERT_EQ(dialogs.boxes.size(), 3u);
+    EXPECT_TRUE(dialogs.boxes[1].text.contains(
+        QStringLiteral("GhostScript 10.0.0 library found at ") + installed));
+    EXPECT_EQ(dialogs.boxes[2].text, QStringLiteral("Copied the library to Quillorn's library "
+                                                    "directory, please restart Quillorn"));
+    // The next start loads the copy ahead of anything the system has.
+    gs::Binding binding;
+    EXPECT_EQ(binding.revision().value_or(gs::Revision{}).product,
+              QStringLiteral("Stand-in Ghostscript"));
+    EXPECT_EQ(binding.libraryName(), setup.privateDirectory + QStringLiteral("/libgs.so"));
+}
+
+TEST_F(GhostscriptCheckTest, NoLibraryOffersTheDownload) {
+    const QString archive = downloadDirectory() + QStringLiteral("/ghostscript.tgz");
+    ASSERT_TRUE(archive.startsWith(test::scratchDir()));
+    // The answer to the offer, the address, the outcome, the last box's text, the files opened.
+    using Row = std::tuple<Answer, const char*, CheckOutcome, const char*, QStringList>;
+    for (const auto& [answer, path, outcome, lastBox, expectOpened] : std::initializer_list<Row>{
+             {Answer::No, "/file", CheckOutcome::GoOn, "download it now?", {}},
+             {Answer::Yes, "/missing", CheckOutcome::Quit, "Error downloading!", {}},
+             {Answer::Yes, "/file", CheckOutcome::Quit, "download it now?", {archive}}}) {
+        SCOPED_TRACE(path);
+        dialogs.boxes.clear();
+        dialogs.answers = {Answer::Ok, answer};
+        opened.clear();
+        const int before = server.requests;
+        setup.downloadUrl = server.url(QLatin1String(path));
+        EXPECT_EQ(checkGhostscript(dialogs, setup), outcome);
+        ASSERT_GE(dialogs.boxes.size(), 2u);
+        EXPECT_EQ(dialogs.boxes[1].buttons, Buttons::YesNo);
+        EXPECT_TRUE(dialogs.texts().last().endsWith(QLatin1String(lastBox)));
+        EXPECT_EQ(server.requests - before, answer == Answer::Yes ? 1 : 0);
+        EXPECT_EQ(opened, expectOpened);
+    }
+    EXPECT_EQ(test::readFile(archive), server.body);
 }
 
 } // namespace
