@@ -19,4 +19,7 @@ struct Failure {
     QString description;
 };
 
+// The user stopped the action (or a newer request took its place): it ends quietly.
+struct Cancelled {};
+
 } // namespace quillorn

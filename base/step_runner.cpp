@@ -47,6 +47,8 @@ StepRunner::Outcome StepRunner::run(std::span<const Step> steps) const {
             steps[i]();
             ++i;
             continue;
+        } catch (const Cancelled&) {
+            return Outcome::Cancelled;
         } catch (const Failure& f) {
             failure = f;
         } catch (const std::bad_alloc&) {

@@ -12,11 +12,12 @@ class UserDialogs;
 
 // Runs a user's action as a fixed sequence of steps. A step that throws Failure is put to the
 // user: a missing output goes to noOutput, which says whether to go on; anything else asks
-// Abort (leave the action), Retry (the failed step again) or Ignore (on with the next step).
+// Abort (leave the action), Retry (the failed step again) or Ignore (on with the next step). A
+// step that throws Cancelled ends the action without a word.
 class StepRunner {
 public:
     using Step = std::function<void()>;
-    enum class Outcome { Completed, Aborted, Stopped };
+    enum class Outcome { Completed, Aborted, Stopped, Cancelled };
     enum class NoOutputChoice { GoOn, Stop };
 
     // action completes "An unexpected error occured while ...": "redrawing",

@@ -5,19 +5,103 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quillorn::convert {
 
 namespace {
+
+// The progress of a run, in a modal window that appears once the run has taken half a second:
+// the page Ghostscript is at ("Page 12 of 87" where the count is known), the time so far and a
+// Cancel button that stops the run.
+class ProgressWindow final : public ConversionProgress {
+public:
+    explicit ProgressWindow(QWidget* parent)
+        : window_(parent), label_(new QLabel(&window_)), bar_(new QProgressBar(&window_)) {
+        window_.setObjectName(QStringLiteral("conversionProgress"));
+        window_.setWindowTitle(QStringLiteral("Converting"));
+        window_.setWindowModality(Qt::WindowModal);
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), &window_);
+        cancel->setObjectName(QStringLiteral("cancelButton"));
+        auto* layout = new QVBoxLayout(&window_);
+        layout->addWidget(label_);
+        layout->addWidget(bar_);
+        layout->addWidget(cancel, 0, Qt::AlignRight);
+        label_->setMinimumWidth(280);
+        QObject::connect(cancel, &QPushButton::clicked, &window_, [this] { stop(); });
+        // Escape or the window's close button stop the run as Cancel does.
+        QObject::connect(&window_, &QDialog::rejected, &window_, [this] { stop(); });
+        // Appearing only after half a second spares a short run the flicker.
+        appear_.setSingleShot(true);
+        appear_.setInterval(500);
+        QObject::connect(&appear_, &QTimer::timeout, &window_, [this] {
+            update();
+            window_.show();
+        });
+        tick_.setInterval(1000);
+        QObject::connect(&tick_, &QTimer::timeout, &window_, [this] { update(); });
+    }
+
+    void started(std::optional<int> pageCount, std::function<void()> cancel) override {
+        count_ = pageCount;
+        cancel_ = std::move(cancel);
+        page_ = 0;
+        bar_->setRange(0, count_.value_or(0)); // no count: a busy bar
+        clock_.start();
+        appear_.start();
+        tick_.start();
+    }
+    void pageReached(int page) override {
+        page_ = page;
+        update();
+    }
+    void finished() override {
+        appear_.stop();
+        tick_.stop();
+        cancel_ = nullptr;
+        window_.hide();
+    }
+
+private:
+    void stop() {
+        if (cancel_)
+            cancel_();
+    }
+    void update() {
+        QString text = page_ > 0 ? QStringLiteral("Page %1").arg(page_) : QString();
+        if (page_ > 0 && count_)
+            text += QStringLiteral(" of %1").arg(*count_);
+        const qint64 seconds = clock_.elapsed() / 1000;
+        text += QStringLiteral("\nElapsed: %1:%2")
+                    .arg(seconds / 60)
+                    .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        label_->setText(text.trimmed());
+        if (count_)
+            bar_->setValue(std::min(page_, *count_));
+    }
+
+    QDialog window_;
+    QLabel* label_;
+    QProgressBar* bar_;
+    QTimer appear_;
+    QTimer tick_;
+    QElapsedTimer clock_;
+    std::optional<int> count_;
+    int page_ = 0;
+    std::function<void()> cancel_;
+};
+
 QComboBox* alphaCombo(const char* name, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QLatin1String(name));
@@ -180,21 +264,24 @@ void ConvertDialog::chooseFormat(int index) {
     if (index < 0 || index >= kFormatCount)
         return;
     frames_[static_cast<size_t>(index)]->show();
-    outputEdit_->setText(proposeOutputName(inputFile_, index));
+    outputEdit_->setText(proposeOutputName(
+        context_.proposalBase.isEmpty() ? inputFile_ : context_.proposalBase, index));
     filter_ = QLatin1String(formatAt(index)->filter);
 }
 
 void ConvertDialog::browseForOutput() {
+    // Opens in the output's folder, with the name as it stands.
     const QString chosen = context_.dialogs.getSaveFileName(
-        QStringLiteral("Choose where to put output"), dialogFilter(filter_));
+        QStringLiteral("Choose where to put output"), dialogFilter(filter_), outputEdit_->text());
     if (!chosen.isEmpty())
         outputEdit_->setText(chosen);
 }
 
 void ConvertDialog::convert() {
-    const RunOutcome outcome =
-        runConversion(settings(), context_.options,
-                      {context_.dialogs, context_.runner, context_.messages, context_.status});
+    ProgressWindow progress(this);
+    const RunOutcome outcome = runConversion(
+        settings(), context_.options,
+        {context_.dialogs, context_.runner, context_.messages, context_.status, &progress});
     if (outcome == RunOutcome::KeepOpen)
         return;
     accept();

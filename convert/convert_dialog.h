@@ -28,6 +28,9 @@ struct ConvertContext {
     // Receives the main window's status texts; empty when there is no main window.
     std::function<void(const QString&)> status;
     QWidget* parent = nullptr;
+    // The name the output names are proposed from, when it is not the input's own (a print job
+    // is kept in a temporary file, but its output belongs with the user's documents).
+    QString proposalBase = {};
 };
 
 // The conversion dialog: the output format with its own settings, resolution, anti-aliasing and

@@ -7,10 +7,13 @@
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
 #include "gs/arguments.h"
+#include "gs/document_info.h"
 #include "gs/runner.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -44,8 +47,30 @@ QString convertArgumentLine(const ConvertSettings& settings, const options::Opti
 }
 
 QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options) {
-    return gs::argumentList(convertArgumentLine(settings, options), settings.output,
-                            settings.inputFile);
+    return gs::argumentList(convertArgumentLine(settings, options),
+                            OutputPattern(settings.output).forGhostscript(), settings.inputFile);
+}
+
+bool saysNoPages(const QString& output) {
+    for (const char* marker : {"Couldn't initialise file", "No pages will be processed",
+                               "has no pages", "requires a password", "Password did not work"})
+        if (output.contains(QLatin1String(marker)))
+            return true;
+    return false;
+}
+
+bool writesOnePagePerFile(int format) {
+    switch (format) {
+    case kFormatBmp:
+    case kFormatJpeg:
+    case kFormatPcx:
+    case kFormatPng:
+    case kFormatPnm:
+    case kFormatPsd:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QStringList libraryArguments(const QStringList& args) {
@@ -80,6 +105,12 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
                         Icon::Warning);
         return RunOutcome::KeepOpen;
     }
+    const QString first = firstOutputName(settings.output);
+    if (QFileInfo::exists(first) &&
+        dialogs.ask(QStringLiteral("The file %1 already exists. Do you want to replace it?")
+                        .arg(first),
+                    Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return RunOutcome::KeepOpen;
 
     const auto status = [&context](const QString& text) {
         if (context.status)
@@ -87,9 +118,12 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
     };
     QStringList args;
     QElapsedTimer timer;
-    std::optional<FileWitness> witness;
-    bool ghostscriptSucceeded = false;
     std::optional<BusyCursor> busy;
+    std::optional<OutputStaging> staging;
+    bool inputReadable = false;
+    gs::RunResult result;
+    QString output; // what Ghostscript said, for the verdict
+    QString line;   // the line Ghostscript is writing, for its "Page N"
 
     const StepRunner runner(dialogs, QStringLiteral("converting the file"), [&](const Failure&) {
         if (dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
@@ -106,19 +140,74 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
             args = convertArgumentList(settings, options);
         },
         [&] {
-            timer.start();
-            witness.emplace(firstOutputName(settings.output));
+            // A folder, a pipe, a device or a missing file is no document.
+            const QFileInfo input(settings.inputFile);
+            QFile file(settings.inputFile);
+            if (!input.isFile() || !file.open(QIODevice::ReadOnly))
+                throw Failure{FailureKind::FileAccess,
+                              QStringLiteral("Cannot read ") + settings.inputFile};
+            inputReadable = true;
         },
         [&] {
+            staging.emplace(settings.output, writesOnePagePerFile(settings.format));
+            timer.start();
+        },
+        [&] {
+            if (!inputReadable || !staging)
+                throw noOutput();
+            gs::RunRequest request;
+            request.args = libraryArguments(args);
+            request.output = staging->ghostscriptOutput();
+            int reached = 0;
+            const auto reach = [&](int page) {
+                if (page > reached && context.progress)
+                    context.progress->pageReached(reached = page);
+            };
+            request.onOutput = [&](const QString& text) {
+                if (output.size() < 1 << 20)
+                    output += text;
+                line += text;
+                static const QRegularExpression pageLine(QStringLiteral("^Page (\\d+)$"));
+                for (qsizetype end; (end = line.indexOf(u'\n')) >= 0; line.remove(0, end + 1)) {
+                    const QRegularExpressionMatch m = pageLine.match(line.left(end));
+                    if (m.hasMatch())
+                        reach(m.captured(1).toInt());
+                }
+            };
+            // Pages written so far, for documents that do not say which page they are at.
+            request.watchdog = [&] {
+                reach(staging->filesWritten());
+                return QString();
+            };
+            if (context.progress)
+                context.progress->started(gs::cheapPageCount(settings.inputFile),
+                                          [&context] { context.runner.stop(); });
             try {
-                ghostscriptSucceeded =
-                    context.runner.run(libraryArguments(args), context.messages).succeeded();
+                result = context.runner.run(request, context.messages);
             } catch (const Failure& failure) {
-                // A library that cannot be loaded is reported like a missing file: the user gets
-                // the same question as for a run that wrote nothing.
+                if (context.progress)
+                    context.progress->finished();
+                // A library that cannot be loaded is reported like a missing file: the user
+                // gets the same question as for a run that wrote nothing.
                 if (failure.kind == FailureKind::LibraryMissing)
                     throw Failure{FailureKind::NoOutput, failure.description};
                 throw;
+            }
+            if (context.progress)
+                context.progress->finished();
+            switch (result.end) {
+            case gs::RunResult::End::Stopped:
+                staging.reset();
+                status(QStringLiteral("Conversion stopped"));
+                throw Cancelled{};
+            case gs::RunResult::End::Finished:
+                break;
+            default:
+                staging.reset();
+                throw Failure{result.end == gs::RunResult::End::OutOfMemory
+                                  ? FailureKind::OutOfMemory
+                                  : FailureKind::Internal,
+                              gs::describeEnd(result, context.runner.memoryLimit())};
             }
         },
         [&] {
@@ -128,11 +217,18 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
         },
         [&] { busy.reset(); },
         [&] {
-            // A file left at that name by an earlier run, or one Ghostscript wrote before giving
-            // up on the document, does not show that this run converted anything.
-            if (!ghostscriptSucceeded || !witness || !witness->createdOrRewritten())
+            // A run that made no page of the document leaves nothing behind; one that made pages
+            // and then failed keeps them, and the user is asked all the same.
+            if (!staging || result.pages == 0 || saysNoPages(output) ||
+                staging->filesWritten() == 0) {
+                staging.reset();
                 throw noOutput();
-            QFile file(firstOutputName(settings.output));
+            }
+            const QStringList written = staging->publish();
+            staging.reset();
+            if (!result.succeeded() || written.isEmpty())
+                throw noOutput();
+            QFile file(written.front());
             if (!file.open(QIODevice::ReadOnly))
                 throw Failure{FailureKind::FileAccess, QStringLiteral("Path/File access error")};
         },
@@ -145,6 +241,7 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
     case StepRunner::Outcome::Stopped:
         return RunOutcome::CloseAndShowMessages;
     case StepRunner::Outcome::Aborted:
+    case StepRunner::Outcome::Cancelled:
         break;
     }
     return RunOutcome::KeepOpen;

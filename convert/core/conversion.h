@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace quillorn {
 class MessageSink;
@@ -30,7 +31,8 @@ struct ConvertSettings {
 
 // The argument line without the output and input files.
 QString convertArgumentLine(const ConvertSettings& settings, const options::Options& options);
-// The line split into elements, with the output and input files appended whole.
+// The line split into elements, with the output (in Ghostscript's form: a "%" that is no page
+// placeholder doubled) and the input file appended whole.
 QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options);
 
 // The argument list as the loaded Ghostscript takes it. Anti-aliasing means nothing to the
@@ -49,6 +51,18 @@ enum class RunOutcome {
     KeepOpen,             // aborted or refused; the dialog keeps its settings
 };
 
+// Shows how a running conversion gets on and lets the user stop it.
+class ConversionProgress {
+public:
+    virtual ~ConversionProgress() = default;
+    // Ghostscript has started; pageCount when the document's pages are known cheaply, cancel
+    // stops the run.
+    virtual void started(std::optional<int> pageCount, std::function<void()> cancel) = 0;
+    // Ghostscript is at this page.
+    virtual void pageReached(int page) = 0;
+    virtual void finished() = 0;
+};
+
 // What a conversion run needs around it.
 struct ConversionContext {
     UserDialogs& dialogs;
@@ -56,10 +70,20 @@ struct ConversionContext {
     MessageSink& messages;
     // Receives the main window's status texts; empty in standalone use.
     std::function<void(const QString&)> status;
+    ConversionProgress* progress = nullptr;
 };
 
-// One press of Convert: builds the line, runs Ghostscript once over all pages and checks that
-// this run wrote the first output file. Failures are put to the user.
+// True when Ghostscript's output says that it made no page of the document: it could not read
+// it, it has no pages, or it wants a password.
+bool saysNoPages(const QString& output);
+
+// True for the formats that write one picture per file (BMP, JPEG, PCX, PNG, PNM, PSD): without
+// a page placeholder, the pages after the first go to "name-2.ext", "name-3.ext", ...
+bool writesOnePagePerFile(int format);
+
+// One press of Convert: builds the line, runs Ghostscript once over all pages and puts what the
+// run wrote at the output's names; nothing there changes before the run has produced pages.
+// Failures are put to the user.
 RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
                          const ConversionContext& context);
 

@@ -1,6 +1,7 @@
 #include "convert/core/formats.h"
 
 #include "base/number_rule.h"
+#include "convert/core/output_files.h"
 #include "gs/arguments.h"
 
 #include <array>
@@ -133,8 +134,12 @@ QString formatDeviceFragment(int format, int choice, QStringView jpegQuality) {
 
 QString proposeOutputName(const QString& inputFile, int format) {
     const OutputFormat* f = formatAt(format);
+    // The extension goes only when the last dot is in the file name itself: "my.docs/report"
+    // keeps its folder's dot. A "%" of the input's name stays a "%" in the output's.
     const qsizetype dot = inputFile.lastIndexOf(u'.');
-    const QString base = dot < 0 ? inputFile : inputFile.left(dot);
+    const qsizetype slash = inputFile.lastIndexOf(u'/');
+    const QString base =
+        literalOutputText(dot > slash + 1 ? inputFile.left(dot) : inputFile);
     return f ? base + QLatin1String(f->nameEnding) : base;
 }
 

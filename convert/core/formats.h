@@ -47,8 +47,9 @@ const OutputFormat* formatAt(int index);
 // the quality fragment. Empty when the format index or the choice is out of range.
 QString formatDeviceFragment(int format, int choice, QStringView jpegQuality);
 
-// The output name proposed for an input file: everything before the last "." of the whole path
-// (or the whole path when it has none) followed by the format's name ending.
+// The output name proposed for an input file: the input without its extension (the part from
+// the last "." of the file name on; a dot in a folder name is no extension), any "%" in it kept
+// literal, followed by the format's name ending.
 QString proposeOutputName(const QString& inputFile, int format);
 
 // A filter of the format table ("Bitmap Files|*.bmp") as Qt's file dialogs take it

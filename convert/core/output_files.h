@@ -1,41 +1,73 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
-#include <optional>
-#include <sys/types.h>
+#include <QStringList>
+#include <memory>
 
 namespace quillorn::convert {
 
-// The file Ghostscript writes first for an output name: "%d", then "%02d", then "%03d" replaced
-// by page 1 (case-sensitive, every occurrence, in that order). Other forms stay as they are.
+// What an output name says, in one place for the whole program: "%d" and "%0Nd" (N from 1 to 9)
+// stand for the page number; "%%" is a literal "%", and so is every other "%".
+class OutputPattern {
+public:
+    explicit OutputPattern(const QString& text);
+
+    bool hasPlaceholder() const { return placeholders_ > 0; }
+    // The name as Ghostscript reads it: placeholders as they are, every other "%" doubled.
+    QString forGhostscript() const;
+    // The file written for a page ("%d" gives "12", "%03d" gives "012"); the name itself when it
+    // holds no placeholder.
+    QString fileFor(int page) const;
+    // Matches the file name (without folder) of every file the pattern can make.
+    QRegularExpression fileNamePattern() const;
+
+private:
+    struct Piece {
+        QString literal;
+        int width = -1; // a placeholder when 0 or more: its zero-padded width (0: none)
+    };
+    std::vector<Piece> pieces_;
+    int placeholders_ = 0;
+};
+
+// Text that stands for itself in an output name: every "%" doubled.
+QString literalOutputText(const QString& text);
+
+// The file Ghostscript writes first for an output name: page 1's.
 QString firstOutputName(const QString& outputName);
 
 // True when writing to outputName would write over inputFile: the first output file is the input
-// (symbolic and hard links resolved; also when no file stands at that name yet), or a page-number
-// pattern in the file name matches a file in the output's folder that is the input.
+// (symbolic and hard links resolved; also when no file stands at that name yet), or the page
+// pattern matches a file in the output's folder that is the input.
 bool wouldOverwriteInput(const QString& outputName, const QString& inputFile);
 
-// What stands at a path at one moment, precise enough to tell whether the file was written since.
-class FileWitness {
+// Where a conversion really writes, so that nothing at the output's names changes before the
+// run has produced something: a single file goes to a fresh temporary file beside its target,
+// pages to a private folder beside theirs. publish() moves what the run wrote into place
+// (renaming over a target, which replaces a link rather than following it); whatever is not
+// published is removed when the staging ends.
+class OutputStaging {
 public:
-    explicit FileWitness(const QString& path);
-    // True when a file stands at the path now that was created, replaced or rewritten since the
-    // witness was taken.
-    bool createdOrRewritten() const;
+    // splitPages: one file per page even without a placeholder; page 1 takes the name itself,
+    // the following pages "name-2.ext", "name-3.ext", ...
+    // Throws Failure (FileAccess) when nothing can be written in the output's folder.
+    OutputStaging(const QString& outputName, bool splitPages);
+    ~OutputStaging();
+    OutputStaging(const OutputStaging&) = delete;
+    OutputStaging& operator=(const OutputStaging&) = delete;
+
+    // The name Ghostscript writes to, in Ghostscript's form.
+    QString ghostscriptOutput() const;
+    // Files the run has written so far.
+    int filesWritten() const;
+    // Moves what the run wrote to its final names; returns them, page 1's first. Throws
+    // Failure (FileAccess) when a file cannot be moved.
+    QStringList publish();
 
 private:
-    struct Stamp {
-        dev_t device;
-        ino_t inode;
-        off_t size;
-        long long modifiedNs;
-        long long changedNs;
-        bool operator==(const Stamp&) const = default;
-    };
-    static std::optional<Stamp> take(const QString& path);
-
-    QString path_;
-    std::optional<Stamp> before_;
+    struct Private;
+    std::unique_ptr<Private> d_;
 };
 
 } // namespace quillorn::convert

@@ -48,8 +48,8 @@ DefaultHandler currentPostScriptHandler() {
         g_app_info_get_default_for_type(kPostScriptType.toUtf8().constData(), FALSE));
     if (!app)
         return {};
-    return {gio::FromUtf8(g_app_info_get_commandline(app.get())),
-            gio::FromUtf8(g_app_info_get_name(app.get()))};
+    return {gio::fromUtf8(g_app_info_get_commandline(app.get())),
+            gio::fromUtf8(g_app_info_get_name(app.get()))};
 }
 
 namespace {
@@ -69,7 +69,7 @@ gio::DesktopAppInfo waitForEntry(const AssociationSetup& setup) {
     const QDeadlineTimer deadline(setup.registrationWaitMs);
     for (;;) {
         gio::DesktopAppInfo info(g_desktop_app_info_new(kDesktopId.toUtf8().constData()));
-        if (info && QFileInfo(gio::FromUtf8(g_desktop_app_info_get_filename(info.get())))
+        if (info && QFileInfo(gio::fromUtf8(g_desktop_app_info_get_filename(info.get())))
                             .canonicalFilePath() == expected)
             return info;
         if (deadline.hasExpired())
@@ -103,7 +103,7 @@ QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName
     GError* raw = nullptr;
     g_key_file_save_to_file(file.get(), QFile::encodeName(entryPath(setup)).constData(), &raw);
     const gio::Error error(raw);
-    return gio::Message(error);
+    return gio::message(error);
 }
 
 QString makeDefaultHandler(const AssociationSetup& setup) {
@@ -115,7 +115,7 @@ QString makeDefaultHandler(const AssociationSetup& setup) {
         g_app_info_set_as_default_for_type(G_APP_INFO(info.get()), type.toUtf8().constData(), &raw);
         const gio::Error error(raw);
         if (error)
-            return gio::Message(error);
+            return gio::message(error);
     }
     return {};
 }

@@ -35,11 +35,11 @@ using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
 
 // Takes a GError out of a call's out-parameter: `GError* raw = nullptr; f(..., &raw);
 // Error e(raw);`. The message of an empty error is the empty text.
-inline QString Message(const Error& error) {
+inline QString message(const Error& error) {
     return error ? QString::fromUtf8(error->message) : QString();
 }
 
-inline QString FromUtf8(const char* text) {
+inline QString fromUtf8(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
 }
 

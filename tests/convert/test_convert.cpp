@@ -1,10 +1,8 @@
 // The conversion: its argument line and output names, runs of the real library on a real
 // two-page document, and the dialog offscreen around them.
-#include "base/message_log.h"
 #include "convert/convert_dialog.h"
 #include "convert/core/output_files.h"
-#include "gs/runner.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/convert/conversion_fixture.h"
 #include "tests/support/test_env.h"
 
 #include <QComboBox>
@@ -21,46 +19,13 @@
 
 using namespace quillorn;
 using namespace quillorn::convert;
+using namespace quillorn::test;
 
 namespace {
 
 QStringList texts(std::initializer_list<const char*> items) {
     return QString::fromUtf8(QByteArrayList(items.begin(), items.end()).join('\n')).split(u'\n');
 }
-
-// The dialog's defaults: PDF, 72 dpi, both anti-aliasing boxes on "4".
-ConvertSettings settings(const QString& input = QStringLiteral("/docs/a b.ps"),
-                         int format = kFormatPdf, int choice = -1,
-                         const QString& output = QStringLiteral("/docs/a b.pdf")) {
-    return {input, format, choice, QStringLiteral("90"), QStringLiteral("72"), 2, 2, output};
-}
-
-// Keeps what Ghostscript said; stands in for the application's messages window.
-struct RecordingMessages : Messages {
-    void addMessage(const QString& text) override { log += text; }
-    void showMessages() override { showMessagesModal(); }
-    void showMessagesModal() override { onShow(); }
-    QString log;
-    std::function<void()> onShow = [] {};
-};
-
-// The scripted user, the real library, the status line, and a folder of its own (with a blank
-// and letters beyond ASCII) holding the two-page document.
-class ConversionRun : public ::testing::Test {
-protected:
-    ConversionContext context() { return {dialogs, runner, messages, status}; }
-
-    QString dir = test::scratchDir() + QStringLiteral("/run ünï/") +
-                  QLatin1String(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    QString input = test::writeTwoPagePostScript(dir + QStringLiteral("/two pages.ps"));
-    test::ScriptedDialogs dialogs;
-    options::Options options;
-    RecordingMessages messages;
-    QStringList statusTexts;
-    std::function<void(const QString&)> status = [this](const QString& t) { statusTexts << t; };
-    gs::Binding binding;
-    gs::InProcessRunner runner{binding};
-};
 
 } // namespace
 
@@ -115,10 +80,12 @@ TEST(OutputNames, ProposalAndFirstFile) {
     const auto proposal = [](const char* input, int format) {
         return proposeOutputName(QString::fromUtf8(input), format).toStdString();
     };
-    // The name ending replaces what follows the last dot of the whole path.
+    // The name ending replaces the file name's extension; a dot in a folder is none, and a "%"
+    // of the input's name stays literal.
     EXPECT_EQ(proposal("/docs/report.ps", kFormatPng), "/docs/report-%d.png");
     EXPECT_EQ(proposal("/a.b/c.d.ps", kFormatPdf), "/a.b/c.d.pdf");
-    EXPECT_EQ(proposal("/my.docs/report", kFormatPdf), "/my.pdf");
+    EXPECT_EQ(proposal("/my.docs/report", kFormatPdf), "/my.docs/report.pdf");
+    EXPECT_EQ(proposal("/docs/scan%d.ps", kFormatPdf), "/docs/scan%%d.pdf");
     EXPECT_EQ(proposal("/docs/report", kFormatTiff), "/docs/report-%d.tiff");
     EXPECT_EQ(dialogFilter(QLatin1String(formatAt(kFormatJpeg)->filter)),
               QStringLiteral("JPEG files (*.jpeg *.jpg)"));
@@ -128,8 +95,12 @@ TEST(OutputNames, ProposalAndFirstFile) {
     EXPECT_EQ(first("/out/page-%d.png"), "/out/page-1.png");
     EXPECT_EQ(first("/out/page-%02d.png"), "/out/page-01.png");
     EXPECT_EQ(first("/out/page-%03d.png"), "/out/page-001.png");
-    EXPECT_EQ(first("/out/page-%04d.png"), "/out/page-%04d.png");
-    EXPECT_EQ(first("/out/%d-%D.png"), "/out/1-%D.png");
+    EXPECT_EQ(first("/out/page-%04d.png"), "/out/page-0001.png");
+    // Only %d and %0Nd stand for the page; every other "%" is itself.
+    EXPECT_EQ(first("/out/%d-%D-%x-%ld-%.1d-100% done-%%d.png"),
+              "/out/1-%D-%x-%ld-%.1d-100% done-%d.png");
+    EXPECT_EQ(OutputPattern(QStringLiteral("/o/%x-%d-%%d 5%.png")).forGhostscript(),
+              QStringLiteral("/o/%%x-%d-%%d 5%%.png"));
 }
 
 TEST(OutputNames, OverwritingTheInputIsRecognisedThroughLinks) {
@@ -198,26 +169,29 @@ TEST_F(ConversionRun, OnlyAFileThisRunWroteCountsAsSuccess) {
     const QString stale = test::writeFile(dir + QStringLiteral("/old-1.png"), "stale bytes");
     const QString empty = test::writeFile(dir + QStringLiteral("/empty.ps"), "%!PS\n");
     const QString output = dir + QStringLiteral("/old-%d.png");
+    dialogs.answers = {Answer::Yes}; // replace old-1.png
     EXPECT_EQ(runConversion(settings(empty, kFormatPng, 4, output), options, context()),
               RunOutcome::CloseDialog); // "No"
-    ASSERT_EQ(dialogs.texts(), QStringList{kConversionErrorPrompt});
-    EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(dialogs.boxes[0].title, kConversionErrorTitle);
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(dialogs.boxes[1].text, kConversionErrorPrompt);
+    EXPECT_EQ(dialogs.boxes[1].buttons, Buttons::YesNo);
+    EXPECT_EQ(dialogs.boxes[1].title, kConversionErrorTitle);
     EXPECT_EQ(test::readFile(stale), QByteArray("stale bytes"));
     // A real conversion rewriting it does count.
     dialogs.boxes.clear();
+    dialogs.answers = {Answer::Yes};
     EXPECT_EQ(runConversion(settings(input, kFormatPng, 4, output), options, context()),
               RunOutcome::CloseDialog);
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
 }
 
 TEST_F(ConversionRun, BrokenLibraryIsAnUnexpectedError) {
     // A library that lacks an entry point is unexpected; "Abort" keeps the dialog open.
     gs::Binding broken({QStringLiteral(BROKEN_GS)});
     gs::InProcessRunner withBrokenLibrary(broken);
-    EXPECT_EQ(
-        runConversion(settings(input), options, {dialogs, withBrokenLibrary, messages, status}),
-        RunOutcome::KeepOpen);
+    EXPECT_EQ(runConversion(settings(input, kFormatPdf, -1, dir + QStringLiteral("/out.pdf")),
+                            options, {dialogs, withBrokenLibrary, messages, status}),
+              RunOutcome::KeepOpen);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(dialogs.boxes[0].text.contains(QRegularExpression(
         QStringLiteral("^An unexpected error occured while converting the file: .+ \\(453\\)$"))));

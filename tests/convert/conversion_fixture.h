@@ -1,0 +1,49 @@
+#pragma once
+
+// What the conversion tests share: the dialog's default settings, a message log that records,
+// and a fixture with the scripted user, the real worker and a folder of the test's own.
+#include "base/message_log.h"
+#include "convert/core/conversion.h"
+#include "convert/core/formats.h"
+#include "gs/worker_runner.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_env.h"
+
+#include <gtest/gtest.h>
+
+namespace quillorn::test {
+
+// The dialog's defaults: PDF, 72 dpi, both anti-aliasing boxes on "4".
+inline convert::ConvertSettings settings(const QString& input = QStringLiteral("/docs/a b.ps"),
+                                         int format = convert::kFormatPdf, int choice = -1,
+                                         const QString& output = QStringLiteral("/docs/a b.pdf")) {
+    return {input, format, choice, QStringLiteral("90"), QStringLiteral("72"), 2, 2, output};
+}
+
+// Keeps what Ghostscript said; stands in for the application's messages window.
+struct RecordingMessages : Messages {
+    void addMessage(const QString& text) override { log += text; }
+    void showMessages() override { showMessagesModal(); }
+    void showMessagesModal() override { onShow(); }
+    QString log;
+    std::function<void()> onShow = [] {};
+};
+
+// The scripted user, the real library, the status line, and a folder of its own (with a blank
+// and letters beyond ASCII) holding the two-page document.
+class ConversionRun : public ::testing::Test {
+protected:
+    convert::ConversionContext context() { return {dialogs, runner, messages, status}; }
+
+    QString dir = test::scratchDir() + QStringLiteral("/run ünï/") +
+                  QLatin1String(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    QString input = test::writeTwoPagePostScript(dir + QStringLiteral("/two pages.ps"));
+    test::ScriptedDialogs dialogs;
+    options::Options options;
+    RecordingMessages messages;
+    QStringList statusTexts;
+    std::function<void(const QString&)> status = [this](const QString& t) { statusTexts << t; };
+    gs::WorkerRunner runner;
+};
+
+} // namespace quillorn::test

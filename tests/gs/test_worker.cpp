@@ -1,0 +1,140 @@
+// Ghostscript in its worker process: what the program hears from a run is what the library
+// says, a run can be stopped, a worker that dies is reported, and nothing is left behind.
+#include "base/failure.h"
+#include "base/message_log.h"
+#include "base/temp_files.h"
+#include "gs/arguments.h"
+#include "gs/worker_runner.h"
+#include "tests/support/test_env.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace quillorn;
+
+namespace {
+
+struct Log : MessageSink {
+    MessageLog log;
+    void addMessage(const QString& text) override { log.append(text); }
+};
+
+QStringList renderArgs(const QString& document, const QString& page) {
+    return gs::argumentList(QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m "
+                                           "-r75 -dGraphicsAlphaBits=2 -dTextAlphaBits=2"),
+                            page, document);
+}
+
+// Private folders of Ghostscript runs left in the temporary directory.
+QStringList runFolders() {
+    return QDir::temp().entryList({QStringLiteral("quillorn-*")}, QDir::Dirs | QDir::Hidden);
+}
+
+} // namespace
+
+TEST(Worker, RelaysExactlyWhatTheLibrarySaysAndTheVectorItWasGiven) {
+    const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/two pages.ps"));
+    const QString page = test::scratchDir() + QStringLiteral("/worker/page.bmp");
+    gs::Binding binding;
+    gs::InProcessRunner inProcess(binding);
+    gs::WorkerRunner worker;
+    Log here, there;
+    ASSERT_TRUE(inProcess.run(renderArgs(doc, page), here).succeeded());
+    const gs::RunResult result = worker.run(renderArgs(doc, page), there);
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.pages, 2);
+    EXPECT_EQ(there.log.text(), here.log.text());
+    EXPECT_TRUE(here.log.text().contains(QLatin1String("Ghostscript")));
+
+    // The conversion's worked example reaches the worker as the same 13 elements.
+    const QStringList example = {
+        QStringLiteral("gswin32c"),        QStringLiteral("-dNOPAUSE"),
+        QStringLiteral("-dBATCH"),         QStringLiteral("-dSAFER"),
+        QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-dCompatibilityLevel=1.3"),
+        QStringLiteral("-dPDFSETTINGS=/prepress"), QStringLiteral("-r72"),
+        QStringLiteral("-dGraphicsAlphaBits=4"), QStringLiteral("-dTextAlphaBits=4"),
+        QStringLiteral("-sPAPERSIZE=a4"), QStringLiteral("-sOutputFile=/docs/a b.pdf"),
+        QStringLiteral("/docs/a b.ps")};
+    worker.setEcho(true);
+    Log echo;
+    worker.run(example, echo);
+    EXPECT_TRUE(echo.log.text().startsWith(example.join(QStringLiteral("\r\n")) +
+                                           QStringLiteral("\r\n")));
+    EXPECT_TRUE(runFolders().isEmpty());
+}
+
+TEST(Worker, StopEndsARunawayDocumentWhileTheEventLoopTurns) {
+    const QString loop = test::writeFile(QStringLiteral("worker/loop.ps"), "%!PS\n{} loop\n");
+    gs::WorkerRunner worker;
+    Log log;
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    QTimer::singleShot(300, [&] {
+        EXPECT_TRUE(worker.isRunning());
+        worker.stop();
+    });
+    const gs::RunResult result = worker.run(renderArgs(loop, QStringLiteral("/dev/null")), log);
+    EXPECT_EQ(result.end, gs::RunResult::End::Stopped);
+    EXPECT_GT(ticks, 5); // the window's events were served while Ghostscript ran
+    EXPECT_FALSE(worker.isRunning());
+    EXPECT_TRUE(runFolders().isEmpty());
+}
+
+TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
+    const QString bomb = test::writeFile(
+        QStringLiteral("worker/alloc.ps"), "%!PS\n/a null def { /a [ a 1048576 string ] def } loop\n");
+    const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/fine.ps"));
+    const QString page = test::scratchDir() + QStringLiteral("/worker/fine.bmp");
+    gs::WorkerRunner worker;
+    worker.setMemoryLimit(300LL * 1024 * 1024);
+    Log log;
+    gs::RunResult result = worker.run(renderArgs(bomb, page), log);
+    EXPECT_EQ(result.end, gs::RunResult::End::OutOfMemory);
+    EXPECT_EQ(gs::describeEnd(result, worker.memoryLimit()),
+              QStringLiteral("Ghostscript ran out of memory (limit 0.293 GB)"));
+
+    // Stand-ins for a library that crashes, and one that ends the process, in the middle.
+    for (const auto& [library, signal] : {std::pair{CRASHING_GS, 11}, {EXITING_GS, 0}}) {
+        worker.setLibraryCandidates({QLatin1String(library)});
+        result = worker.run(renderArgs(doc, page), log);
+        EXPECT_EQ(result.end, gs::RunResult::End::Crashed) << library;
+        EXPECT_EQ(result.signal, signal);
+        EXPECT_TRUE(log.log.text().endsWith(QLatin1String("half a page\r\n")));
+    }
+    worker.setLibraryCandidates({QStringLiteral("/nonexistent/libgs.so")});
+    EXPECT_THROW(worker.run(renderArgs(doc, page), log), Failure);
+    worker.setLibraryCandidates({});
+    EXPECT_TRUE(worker.run(renderArgs(doc, page), log).succeeded());
+    EXPECT_TRUE(runFolders().isEmpty());
+}
+
+TEST(Worker, NoPrivateFolderNoRunAndStaleFoldersOfDeadProcessesGo) {
+    const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/two.ps"));
+    gs::WorkerRunner worker;
+    Log log;
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(test::scratchDir() + QStringLiteral("/no such dir")));
+    EXPECT_THROW(worker.run(renderArgs(doc, QStringLiteral("/dev/null")), log), Failure);
+    qputenv("TMPDIR", tmp);
+    EXPECT_TRUE(log.log.text().isEmpty());
+
+    // A process that has ended leaves its folder behind; this one is alive.
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    gone.waitForStarted();
+    const qint64 deadPid = gone.processId();
+    gone.waitForFinished();
+    const QString dead = QStringLiteral("quillorn-%1-AbCdEf").arg(deadPid);
+    const QString alive = QStringLiteral("KMW-%1-AbCdEf").arg(QCoreApplication::applicationPid());
+    for (const QString& name : {dead, alive})
+        test::writeFile(QDir::temp().filePath(name + QStringLiteral("/page.bmp")), "x");
+    sweepStaleTemporaries();
+    EXPECT_FALSE(QDir::temp().exists(dead));
+    EXPECT_TRUE(QDir::temp().exists(alive));
+    QDir(QDir::temp().filePath(alive)).removeRecursively();
+}
