@@ -29,7 +29,7 @@ QString makeProgram(const QString& path) {
 bool defaultBecomes(const QString& type, const QString& id) {
     for (const QDeadlineTimer deadline(5000);; QThread::msleep(10)) {
         const gio::AppInfo app(g_app_info_get_default_for_type(type.toUtf8().constData(), FALSE));
-        if ((app ? gio::FromUtf8(g_app_info_get_id(app.get())) : QString()) == id)
+        if ((app ? gio::fromUtf8(g_app_info_get_id(app.get())) : QString()) == id)
             return true;
         if (deadline.hasExpired())
             return false;
