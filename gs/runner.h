@@ -62,6 +62,8 @@ public:
     }
     // Ends the run in progress at once; nothing when none runs.
     virtual void stop() {}
+    // Gets ready for the next run ahead of need.
+    virtual void prepare() {}
     virtual bool isRunning() const { return false; }
     // The address-space limit of a run, in bytes; 0 for none.
     virtual qint64 memoryLimit() const { return 0; }

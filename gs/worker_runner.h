@@ -33,7 +33,7 @@ public:
     void setEcho(bool echo) { echo_ = echo; }
 
     // Starts a worker now, so that the next run finds the library loaded.
-    void prepare();
+    void prepare() override;
 
     using Runner::run;
     RunResult run(const RunRequest& request, MessageSink& sink) override;

@@ -52,6 +52,7 @@ void DocumentController::openDocument() {
 }
 
 void DocumentController::closeDocument() {
+    stop();
     open_ = false;
     filePath_.clear();
     currentPage_ = 0;
@@ -91,16 +92,40 @@ void DocumentController::goToPage() {
 void DocumentController::redraw() {
     if (!open_)
         return;
+    if (rendering_) {
+        // Called from the event loop of the running render: that one ends, this one follows.
+        superseded_ = true;
+        runner_.stop();
+        return;
+    }
+    rendering_ = true;
+    Q_EMIT renderingChanged(true);
+    do {
+        superseded_ = false;
+        render();
+    } while (superseded_ && open_);
+    rendering_ = false;
+    Q_EMIT renderingChanged(false);
+    // The next render finds a worker with the library loaded.
+    runner_.prepare();
+}
 
+void DocumentController::stop() {
+    if (rendering_)
+        runner_.stop();
+}
+
+void DocumentController::render() {
     const BusyCursor busy(dialogs_);
-    // The page goes into a new file in a private directory, removed however the redraw ends.
-    // A new file, since Ghostscript overwriting an existing one (even an empty one) makes the
-    // file system write it back to disk at once, which costs more than the whole load.
+    // The page goes into a new file in a private folder, removed however the redraw ends. A
+    // new file, since Ghostscript overwriting an existing one (even an empty one) makes the file
+    // system write it back to disk at once, which costs more than the whole load.
     std::optional<QTemporaryDir> folder;
     QString pagePath;
     QString line;
     QStringList args;
     QElapsedTimer timer;
+    const qint32 page = currentPage_;
 
     const StepRunner runner(dialogs_, QStringLiteral("redrawing"), [this](const Failure&) {
         if (dialogs_.ask(QStringLiteral("It looks like an error occured within the PostScript "
@@ -119,10 +144,9 @@ void DocumentController::redraw() {
         [&] { surface_.setWaitingText(kWaitingText); },
         [&] { Q_EMIT statusChanged(kWaitingText); },
         [&] {
-            const QString dir = tempDirectory();
-            if (dir.isEmpty())
+            if (tempDirectory().isEmpty())
                 throw noTemporaryFile();
-            folder.emplace(dir + QStringLiteral("/KMWXXXXXX"));
+            folder.emplace(privateTempTemplate(QStringLiteral("KMW")));
             if (!folder->isValid())
                 throw noTemporaryFile();
             pagePath = folder->filePath(QStringLiteral("page.bmp"));
@@ -130,7 +154,7 @@ void DocumentController::redraw() {
         [&] {
             if (options_.media == options::kCustomMedia)
                 dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
-            line = renderArgumentLine(options_, currentPage_);
+            line = renderArgumentLine(options_, page);
         },
         [&] { args = gs::argumentList(line, gs::literalOutputPath(pagePath), filePath_); },
         [&] { timer.start(); },
@@ -138,14 +162,47 @@ void DocumentController::redraw() {
             // Without a folder of our own Ghostscript would have nowhere to put the page.
             if (pagePath.isEmpty())
                 throw noTemporaryFile();
-            runner_.run(args, messages_);
+            gs::RunRequest request;
+            request.args = args;
+            // The header comes first: a page too large to show is refused before Ghostscript
+            // has written gigabytes of it.
+            request.watchdog = [&] {
+                const std::optional<BitmapHeader> header = readBitmapHeader(pagePath);
+                if (!header || header->decodedBytes() <= qint64(bitmapLimitMb_) * 1024 * 1024)
+                    return QString();
+                return QStringLiteral("The page is too large to show at %1 dots per inch "
+                                      "(%2 x %3 pixels); choose a lower resolution")
+                    .arg(options_.resolution)
+                    .arg(header->width)
+                    .arg(header->height);
+            };
+            const gs::RunResult result = runner_.run(request, messages_);
+            switch (result.end) {
+            case gs::RunResult::End::Finished:
+                return;
+            case gs::RunResult::End::Stopped:
+                QFile::remove(pagePath);
+                surface_.setWaitingText(QString());
+                if (!superseded_)
+                    Q_EMIT statusChanged(QStringLiteral("Redraw stopped"));
+                throw Cancelled{};
+            case gs::RunResult::End::Refused:
+                QFile::remove(pagePath);
+                throw Failure{FailureKind::Internal, result.reason};
+            case gs::RunResult::End::OutOfMemory:
+                throw Failure{FailureKind::OutOfMemory,
+                              gs::describeEnd(result, runner_.memoryLimit()) +
+                                  QStringLiteral(" while drawing page %1").arg(page)};
+            case gs::RunResult::End::Crashed:
+                throw Failure{FailureKind::Internal, gs::describeEnd(result, runner_.memoryLimit())};
+            }
         },
         [&] { surface_.setWaitingText(QString()); },
         [&] {
-            const std::optional<QImage> page = loadPageBitmap(pagePath, bitmapLimitMb_);
-            if (!page)
+            const std::optional<QImage> picture = loadPageBitmap(pagePath, bitmapLimitMb_);
+            if (!picture)
                 throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
-            surface_.setPicture(*page);
+            surface_.setPicture(*picture);
         },
         [&] { surface_.setPictureVisible(true); },
         [&] {

@@ -37,8 +37,13 @@ public:
     void previousPage();
     void goToPage();
     // Renders the current page; does nothing without a document. Every failure is put to the
-    // user, step by step, with Abort, Retry and Ignore.
+    // user, step by step, with Abort, Retry and Ignore. The event loop keeps turning while
+    // Ghostscript runs; a redraw asked for meanwhile (another page, a zoom) takes the place of
+    // the running one, which is stopped.
     void redraw();
+    // Stops the running render: the page view stays empty and the status says so.
+    void stop();
+    bool isRendering() const { return rendering_; }
 
     const QString& filePath() const { return filePath_; }
     bool isOpen() const { return open_; }
@@ -51,8 +56,13 @@ Q_SIGNALS:
     // The first panel of the status bar.
     void statusChanged(const QString& text);
     void captionChanged(const QString& caption);
+    // A render started or ended.
+    void renderingChanged(bool rendering);
 
 private:
+    // One render of the current page; false when a newer request took its place.
+    void render();
+
     UserDialogs& dialogs_;
     const options::Options& options_;
     Messages& messages_;
@@ -63,6 +73,8 @@ private:
     bool open_ = false;
     qint32 currentPage_ = 0;
     int bitmapLimitMb_ = kPageAllocationLimitMb;
+    bool rendering_ = false;
+    bool superseded_ = false; // a newer request waits for the running render to end
 };
 
 } // namespace quillorn::viewer

@@ -93,6 +93,21 @@ std::optional<QImage> loadTrueColour(QFile& file, const BmpLayout& layout, int l
 
 } // namespace
 
+qint64 BitmapHeader::decodedBytes() const {
+    // True colour is kept as it is; fewer bits are widened to 32 bits a pixel by Qt.
+    return width * height * (bitsPerPixel == 24 ? 3 : 4);
+}
+
+std::optional<BitmapHeader> readBitmapHeader(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::optional<BmpLayout> layout = readLayout(file);
+    if (!layout)
+        return std::nullopt;
+    return BitmapHeader{layout->width, std::abs(layout->height), layout->bitsPerPixel};
+}
+
 std::optional<QImage> loadPageBitmap(const QString& path, int allocationLimitMb) {
     if (path.isEmpty())
         return std::nullopt;

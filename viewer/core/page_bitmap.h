@@ -10,6 +10,17 @@ namespace quillorn::viewer {
 // and an 11x17 page about 270 MB once loaded. Pages up to this size display.
 inline constexpr int kPageAllocationLimitMb = 2048;
 
+// What the header of a BMP file says about the picture, once the first 54 bytes are there:
+// enough to know, while Ghostscript is still writing a page, how large it will be.
+struct BitmapHeader {
+    qint64 width = 0;
+    qint64 height = 0;
+    int bitsPerPixel = 0;
+    // Bytes of the picture once loaded.
+    qint64 decodedBytes() const;
+};
+std::optional<BitmapHeader> readBitmapHeader(const QString& path);
+
 // The rendered page in a BMP file, or nothing when the file holds no bitmap that can be loaded
 // (empty, truncated, not a BMP, or larger than allocationLimitMb once decoded).
 std::optional<QImage> loadPageBitmap(const QString& path,
