@@ -41,11 +41,10 @@ QPointF screenDpi() {
 MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, MessagesWindow& messages,
                        gs::Binding& binding, gs::Runner& runner, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), options_(options), messages_(messages),
-      binding_(binding), runner_(runner),
-      ghostscriptCheck_(system::defaultGhostscriptCheckSetup()),
+      binding_(binding), runner_(runner), ghostscriptCheck_(system::defaultGhostscriptCheckSetup()),
       association_(system::defaultAssociationSetup()), pageView_(new viewer::PageView(this)),
-      document_(new viewer::DocumentController(dialogs, options, messages, runner, *pageView_,
-                                               this)),
+      document_(
+          new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
       optionsMenus_(new options::OptionsMenus(options, this)),
       status_(new QLabel(QStringLiteral("Status"), this)),
       position_(new QLabel(QStringLiteral("Current Pos"), this)) {
@@ -66,16 +65,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
 
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
-    connect(document_, &viewer::DocumentController::captionChanged, this,
-            &QWidget::setWindowTitle);
+    connect(document_, &viewer::DocumentController::captionChanged, this, &QWidget::setWindowTitle);
     connect(pageView_, &viewer::PageView::fileDropped, this, &MainWindow::loadFile);
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::createActions() {
-    const auto action = [this](const QString& caption, const char* name,
-                               void (MainWindow::*slot)(),
+    const auto action = [this](const QString& caption, const char* name, void (MainWindow::*slot)(),
                                const QKeySequence& shortcut = QKeySequence()) {
         auto* act = new QAction(caption, this);
         act->setObjectName(QLatin1String(name));
@@ -98,18 +95,25 @@ void MainWindow::createActions() {
     QAction* exit = action(QStringLiteral("E&xit"), "exitAction", &MainWindow::exitProgram);
     QAction* copy =
         action(QStringLiteral("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
-    QAction* measure =
-        action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
+    QAction* measure = action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
     QAction* redMon = action(QStringLiteral("&Download RedMon..."), "downloadRedMonAction",
                              &MainWindow::downloadRedMon);
     QAction* next = action(QStringLiteral("&Next Page"), "nextPageAction", &MainWindow::nextPage,
                            QKeySequence(Qt::Key_F9));
     QAction* previous = action(QStringLiteral("Pre&vious Page"), "previousPageAction",
                                &MainWindow::previousPage, QKeySequence(Qt::Key_F8));
-    QAction* goTo = action(QStringLiteral("&Goto Page..."), "goToPageAction",
-                           &MainWindow::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* goTo = action(QStringLiteral("&Goto Page..."), "goToPageAction", &MainWindow::goToPage,
+                           QKeySequence(Qt::CTRL | Qt::Key_G));
     QAction* redraw = action(QStringLiteral("&Redraw"), "redrawAction", &MainWindow::redraw,
                              QKeySequence(Qt::CTRL | Qt::Key_R));
+    // Enabled only while Ghostscript draws a page.
+    QAction* stop = action(QStringLiteral("&Stop"), "stopAction", &MainWindow::stopRendering,
+                           QKeySequence(Qt::Key_Escape));
+    stop->setEnabled(false);
+    stop->setIcon(
+        QIcon::fromTheme(QStringLiteral("process-stop"), toolbarIcon(QStringLiteral("stop"))));
+    stop->setToolTip(QStringLiteral("Stop drawing the page"));
+    connect(document_, &viewer::DocumentController::renderingChanged, stop, &QAction::setEnabled);
     QAction* fullScreen = action(QStringLiteral("&Full Screen"), "fullScreenAction",
                                  &MainWindow::toggleFullScreen, QKeySequence(Qt::Key_F2));
     QAction* display = action(QStringLiteral("&Display settings..."), "displaySettingsAction",
@@ -146,6 +150,7 @@ void MainWindow::createActions() {
     view->addAction(previous);
     view->addAction(goTo);
     view->addAction(redraw);
+    view->addAction(stop);
     view->addSeparator();
     view->addAction(fullScreen);
 
@@ -180,6 +185,7 @@ void MainWindow::createActions() {
         tool.action->setToolTip(QLatin1String(tool.toolTip));
         toolBar->addAction(tool.action);
     }
+    toolBar->addAction(stop);
 }
 
 // ---- start-up and shutdown ----
@@ -207,6 +213,8 @@ bool MainWindow::start() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A render in progress ends with the window; its worker goes at once.
+    document_->stop();
     if (!closed_) {
         closed_ = true;
         closeOtherWindows();
@@ -344,6 +352,10 @@ void MainWindow::redraw() {
     document_->redraw();
 }
 
+void MainWindow::stopRendering() {
+    document_->stop();
+}
+
 void MainWindow::toggleFullScreen() {
     if (isDocumentOpen())
         dialogs_.message(QStringLiteral("add view full"));
@@ -355,9 +367,9 @@ void MainWindow::showDisplaySettings() {
 }
 
 void MainWindow::downloadRedMon() {
-    system::DownloadDialog::download(QStringLiteral("Download RedMon"),
-                                     system::redMonDownloadUrl(), system::downloadDirectory(),
-                                     QStringLiteral("redmon.zip"), dialogs_, messages_, this);
+    system::DownloadDialog::download(QStringLiteral("Download RedMon"), system::redMonDownloadUrl(),
+                                     system::downloadDirectory(), QStringLiteral("redmon.zip"),
+                                     dialogs_, messages_, this);
 }
 
 void MainWindow::about() {

@@ -64,6 +64,7 @@ public:
     void previousPage();
     void goToPage();
     void redraw();
+    void stopRendering();
     void toggleFullScreen();
     void showDisplaySettings();
     void downloadRedMon();

@@ -24,6 +24,8 @@ QString themeIconName(const QString& pictureKey) {
         return QStringLiteral("zoom-in");
     if (pictureKey == QLatin1String("zoomOUT"))
         return QStringLiteral("zoom-out");
+    if (pictureKey == QLatin1String("stop"))
+        return QStringLiteral("process-stop");
     return {};
 }
 
@@ -93,6 +95,12 @@ QIcon fallbackToolbarIcon(const QString& pictureKey) {
         drawLens(p, true);
     } else if (pictureKey == QLatin1String("zoomOUT")) {
         drawLens(p, false);
+    } else if (pictureKey == QLatin1String("stop")) {
+        p.setBrush(QColor(200, 40, 40));
+        p.drawEllipse(QRectF(3.5, 3.5, 17, 17));
+        p.setPen(QPen(Qt::white, 3));
+        p.drawLine(QPointF(8, 8), QPointF(16, 16));
+        p.drawLine(QPointF(16, 8), QPointF(8, 16));
     } else {
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(4.5, 4.5, 15, 15));
