@@ -12,9 +12,11 @@ namespace quillorn::bench {
 class SilentDialogs : public UserDialogs {
 public:
     int questions = 0;
+    QString lastQuestion;
 
     Answer ask(const QString& text, Buttons buttons, Icon, const QString&) override {
         ++questions;
+        lastQuestion = text;
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
         switch (buttons) {
         case Buttons::YesNo:

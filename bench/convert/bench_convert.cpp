@@ -6,7 +6,7 @@
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "gs/api.h"
-#include "gs/runner.h"
+#include "gs/worker_runner.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
 
     bench::SilentDialogs dialogs;
     bench::DroppedMessages messages;
-    gs::Binding binding;
-    gs::InProcessRunner runner(binding);
+    gs::WorkerRunner runner(QStringLiteral(QUILLORN_WORKER));
+    runner.prepare();
     const convert::ConversionContext context{dialogs, runner, messages, {}};
     options::Options options;
     options.safer = true;

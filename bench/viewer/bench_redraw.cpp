@@ -7,6 +7,7 @@
 #include "gs/api.h"
 #include "gs/arguments.h"
 #include "gs/runner.h"
+#include "gs/worker_runner.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/render_arguments.h"
 #include "viewer/page_view.h"
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
     bench::SilentDialogs dialogs;
     bench::DroppedMessages messages;
     gs::Binding binding;
-    gs::InProcessRunner runner(binding);
+    gs::WorkerRunner runner(QStringLiteral(QUILLORN_WORKER));
+    runner.prepare();
     options::Options options;
     options.safer = true;
     options.colourDepth = 4;
@@ -143,6 +146,8 @@ int main(int argc, char** argv) {
             PaintClock clock(t);
             picture->installEventFilter(&clock);
             clock.armed = true;
+            // Between redraws the program is idle, and its worker is started ahead of need.
+            QApplication::processEvents();
             t.start();
             document.redraw();
             view.repaint();
@@ -172,6 +177,53 @@ int main(int argc, char** argv) {
         const QByteArray what = "redraw of page 1 at " + QByteArray::number(dpi) + " dpi";
         quillorn::bench::resultRow(what.constData(), r / 1000, "gs executable, same switches",
                                    e / 1000, "s");
+    }
+
+    // The window's events while a dense page is drawn at 300 dpi: the longest wait of a 10 ms
+    // timer, against the timer's own interval.
+    {
+        options.resolution = 300;
+        QElapsedTimer gapClock;
+        qint64 longest = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longest = std::max(longest, gapClock.restart()); });
+        ticker.start(10);
+        gapClock.start();
+        document.redraw();
+        ticker.stop();
+        std::printf("longest gap between 10 ms ticks during a 300 dpi redraw: %lld ms\n",
+                    static_cast<long long>(longest));
+        quillorn::bench::resultRow("longest event-loop gap during a 300 dpi redraw",
+                                   static_cast<double>(longest), "the timer's interval", 10.0,
+                                   "ms");
+    }
+
+    // From Stop to the worker gone, on an endless document, 20 times.
+    {
+        const QString loop = scratch.path() + QStringLiteral("/loop.ps");
+        QFile f(loop);
+        if (f.open(QIODevice::WriteOnly))
+            f.write("%!PS\n{} loop\n");
+        f.close();
+        std::vector<double> stops;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            QTimer::singleShot(200, [&] {
+                t.start();
+                document.stop();
+            });
+            document.loadFile(loop);
+            stops.push_back(t.nsecsElapsed() / 1e6);
+        }
+        std::sort(stops.begin(), stops.end());
+        std::printf("stop to worker gone, 20 tries: median %.2f ms, worst %.2f ms\n", median(stops),
+                    stops.back());
+        quillorn::bench::resultRow("stop to worker gone, median of 20", median(stops),
+                                   "the 200 ms Ghostscript ran", 200.0, "ms");
+        quillorn::bench::resultRow("stop to worker gone, worst of 20", stops.back(),
+                                   "the 200 ms Ghostscript ran", 200.0, "ms");
+        document.loadFile(doc);
     }
 
     // Peak memory while a 600 dpi page is rendered, loaded and shown.

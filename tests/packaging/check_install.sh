@@ -10,6 +10,7 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 fail=0
 need() { [ -e "$stage/usr/$1" ] || { echo "missing: /usr/$1"; fail=1; }; }
 need bin/quillorn
+need libexec/quillorn/quillorn-gs
 need share/applications/org.quillorn.Quillorn.desktop
 need share/metainfo/org.quillorn.Quillorn.metainfo.xml
 need share/man/man1/quillorn.1
@@ -19,7 +20,7 @@ for size in 16 32 48 256; do need "share/icons/hicolor/${size}x${size}/apps/quil
 desktop-file-validate "$stage/usr/share/applications/org.quillorn.Quillorn.desktop" || fail=1
 appstreamcli validate --no-net --pedantic "$stage/usr/share/metainfo/org.quillorn.Quillorn.metainfo.xml" || fail=1
 # The manual page documents the command-line switches and print jobs on standard input.
-for word in '/VIEW:' '/CONVERT:' 'groff .*| quillorn'; do
+for word in '/VIEW:' '/CONVERT:' 'groff .*| quillorn' 'Escape' 'QUILLORN_MEMORY_LIMIT_MB'; do
     grep -q -- "$word" "$stage/usr/share/man/man1/quillorn.1" || { echo "manual page lacks $word"; fail=1; }
 done
 [ $fail -eq 0 ] && echo "install: ok"
