@@ -203,6 +203,7 @@ void DocumentController::render() {
             if (!picture)
                 throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
             surface_.setPicture(*picture);
+            Q_EMIT pageShown(page, 0);
         },
         [&] { surface_.setPictureVisible(true); },
         [&] {

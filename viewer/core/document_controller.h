@@ -58,6 +58,8 @@ Q_SIGNALS:
     void captionChanged(const QString& caption);
     // A render started or ended.
     void renderingChanged(bool rendering);
+    // A page is shown; pageCount is 0 while the document's number of pages is not known.
+    void pageShown(qint32 page, int pageCount);
 
 private:
     // One render of the current page; false when a newer request took its place.
