@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
                                : 2048;
 
     const QByteArray box = deflated("0 0 1 rg 20 20 60 60 re f\n", 1);
-    const QByteArray rows = deflated(QByteArray(6 * 5, '\x01'), 1);
+    const QByteArray rows = deflated(QByteArray(30, '\x01'), 1);
     const struct {
         const char* name;
         QByteArray bytes;
