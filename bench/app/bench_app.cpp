@@ -9,6 +9,7 @@
 #include "app/splash_screen.h"
 #include "app/startup.h"
 #include "base/user_dialogs.h"
+#include "bench/process_status.h"
 #include "bench/result_row.h"
 
 #include <QApplication>
@@ -67,16 +68,6 @@ pid_t spawn(const std::vector<std::string>& argv, int inFd, int outFd, int close
     return pid;
 }
 
-qint64 peakKb(pid_t pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-
 void writeAll(int fd, const QByteArray& chunk, qint64 total) {
     qint64 done = 0;
     while (done < total) {
@@ -128,7 +119,7 @@ JobRun pipeIntoProgram(const QString& binary, const QString& tmpDir, qint64 tota
     writer.join();
     // Let it reach the conversion dialog, then read its high-water mark.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    run.peakKb = peakKb(pid);
+    run.peakKb = quillorn::bench::statusKb("VmHWM:", pid);
     ::kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     QFile::remove(findJobFile(tmpDir));

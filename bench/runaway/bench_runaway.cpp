@@ -6,6 +6,7 @@
 // wait of a 10 ms timer meanwhile (the window's responsiveness), the time from Stop to the
 // worker gone, and the program's own peak memory. The worker's address space is limited to
 // RUNAWAY_LIMIT_MB (default 2048) so that a run cannot take the machine down.
+#include "bench/process_status.h"
 #include "bench/silent_dialogs.h"
 #include "gs/worker_runner.h"
 #include "viewer/core/document_controller.h"
@@ -72,16 +73,6 @@ QByteArray pdf(const QByteArray& content, const QByteArray& filters,
                "\nendstream\nendobj\n";
     }
     return out + "startxref\n" + QByteArray::number(start) + "\n%%EOF\n";
-}
-
-qint64 peakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
 }
 
 } // namespace
@@ -181,7 +172,7 @@ int main(int argc, char** argv) {
                     static_cast<long long>(longest),
                     stopped ? qPrintable(QString::number(stopClock.nsecsElapsed() / 1e6, 'f', 1))
                             : "-",
-                    static_cast<double>(peakKb()) / 1024.0);
+                    static_cast<double>(bench::statusKb("VmHWM:")) / 1024.0);
         std::fflush(stdout);
         document.closeDocument();
     }

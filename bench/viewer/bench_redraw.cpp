@@ -2,6 +2,7 @@
 // page painted, against the gs executable rendering the same page with the same switches to a
 // BMP, alternating in one run. Then the peak memory while showing a 600 dpi page, as a multiple
 // of the bitmap's size. Runs in a scratch home and temporary directory, offscreen.
+#include "bench/process_status.h"
 #include "bench/result_row.h"
 #include "bench/silent_dialogs.h"
 #include "gs/api.h"
@@ -66,21 +67,6 @@ private:
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
-}
-
-qint64 statusKb(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(static_cast<int>(qstrlen(field)))
-                .trimmed()
-                .split(' ')
-                .first()
-                .toLongLong();
-    }
-    return -1;
 }
 
 } // namespace
@@ -230,7 +216,7 @@ int main(int argc, char** argv) {
     options.resolution = 600;
     document.closeDocument();
     QApplication::processEvents();
-    const qint64 rssBefore = statusKb("VmRSS:");
+    const qint64 rssBefore = bench::statusKb("VmRSS:");
     {
         QFile clear(QStringLiteral("/proc/self/clear_refs"));
         if (clear.open(QIODevice::WriteOnly))
@@ -238,7 +224,7 @@ int main(int argc, char** argv) {
     }
     document.loadFile(doc);
     view.repaint();
-    const qint64 peak = statusKb("VmHWM:");
+    const qint64 peak = bench::statusKb("VmHWM:");
     const QImage page = view.picture();
     const qint64 bmpBytes =
         54 + static_cast<qint64>((page.width() * 24 + 31) / 32 * 4) * page.height();
