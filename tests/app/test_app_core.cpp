@@ -111,7 +111,7 @@ TEST(Zoom, StepsOfNineWithinTheUsableRange) {
 
 TEST(Toolbar, EveryPictureHasAFallback) {
     for (const char* key :
-         {"Open", "Save", "Print", "Redo", "Back", "Forward", "zoomin", "zoomOUT"}) {
+         {"Open", "Save", "Print", "Redo", "Back", "Forward", "zoomin", "zoomOUT", "stop"}) {
         const QImage image = fallbackToolbarIcon(QLatin1String(key)).pixmap(24, 24).toImage();
         int opaque = 0;
         for (int y = 0; y < image.height(); ++y)
