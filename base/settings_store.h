@@ -8,7 +8,7 @@ class QSettings;
 namespace quillorn {
 
 // A store file larger than this is no settings file the program wrote: it is not read.
-inline constexpr qint64 kLargestStoreBytes = 1024 * 1024;
+inline constexpr qint64 kLargestStoreBytes = qint64(1024) * 1024;
 
 // The per-user settings store: sections and value names hold text values.
 // Backed by an INI file in the user's configuration directory. Only the values set through this

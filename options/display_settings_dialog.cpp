@@ -70,7 +70,7 @@ DisplaySettingsDialog::DisplaySettingsDialog(Options& options, QWidget* parent)
 
     // OK (and Enter) wait for a resolution Ghostscript can render at, as the zoom never goes
     // below 1 either.
-    const auto checkResolution = [this, ok](const QString& text) {
+    const auto checkResolution = [ok](const QString& text) {
         const bool usable = resolutionUsable(text);
         ok->setEnabled(usable);
         ok->setToolTip(usable ? QString()

@@ -117,7 +117,7 @@ QString OpenablePaths::openable(const QByteArray& rawPath) {
         folder_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("quillorn")));
     if (!folder_->isValid())
         return QFile::decodeName(rawPath);
-    const QString link = QDir(folder_->path()).filePath(textName(rawPath));
+    QString link = QDir(folder_->path()).filePath(textName(rawPath));
     if (QFileInfo(link).isSymLink())
         QFile::remove(link);
     if (::symlink(resolved, QFile::encodeName(link).constData()) != 0)

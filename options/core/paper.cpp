@@ -74,10 +74,10 @@ std::int32_t defaultMedia(const QString& paperText, const QLocale& locale) {
 }
 
 QString systemPaperText() {
-    if (const QString size = qEnvironmentVariable("PAPERSIZE"); !size.trimmed().isEmpty())
+    if (QString size = qEnvironmentVariable("PAPERSIZE"); !size.trimmed().isEmpty())
         return size;
     const QString conf = qEnvironmentVariable("PAPERCONF");
-    if (const QString text = fileText(conf.isEmpty() ? QStringLiteral("/etc/papersize") : conf);
+    if (QString text = fileText(conf.isEmpty() ? QStringLiteral("/etc/papersize") : conf);
         !firstPaperName(text).isEmpty())
         return text;
     return localePaperName();
