@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/core/placement.h"
+#include "app/core/recent_files.h"
 #include "app/core/toolbar_icons.h"
 #include "app/core/zoom.h"
 #include "app/messages_window.h"
@@ -10,20 +11,24 @@
 #include "convert/convert_dialog.h"
 #include "gs/api.h"
 #include "options/core/options_store.h"
+#include "options/core/paper.h"
 #include "options/display_settings_dialog.h"
 #include "options/options_menus.h"
 #include "system/core/download.h"
 #include "system/download_dialog.h"
 #include "viewer/core/document_controller.h"
+#include "viewer/core/document_files.h"
 #include "viewer/page_view.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -63,10 +68,17 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
                                                 messages_, this);
     };
 
+    // The window manager may report a new decoration after the last move or resize it caused
+    // (when a maximised window is restored, say): a look once things are quiet catches it.
+    frameSettled_.setSingleShot(true);
+    frameSettled_.setInterval(250);
+    connect(&frameSettled_, &QTimer::timeout, this, &MainWindow::followFrame);
+
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
     connect(document_, &viewer::DocumentController::captionChanged, this, &QWidget::setWindowTitle);
-    connect(pageView_, &viewer::PageView::fileDropped, this, &MainWindow::loadFile);
+    connect(pageView_, &viewer::PageView::fileDropped, this,
+            [this](const QString& path) { loadFile(path); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -84,7 +96,7 @@ void MainWindow::createActions() {
                            QKeySequence::Open);
     QAction* close = action(QStringLiteral("&Close"), "closeAction", &MainWindow::closeDocument,
                             QKeySequence(Qt::CTRL | Qt::Key_F4));
-    QAction* convert = action(QStringLiteral("&Convert..."), "convertAction",
+    QAction* convert = action(QStringLiteral("Con&vert..."), "convertAction",
                               &MainWindow::convertDocument, QKeySequence(Qt::CTRL | Qt::Key_F));
     QAction* pageSetup =
         action(QStringLiteral("Page Set&up..."), "pageSetupAction", &MainWindow::pageSetup);
@@ -132,8 +144,19 @@ void MainWindow::createActions() {
     file->addAction(print);
     file->addSeparator();
     file->addAction(messages);
+    recentSeparator_ = file->addSeparator();
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        auto* recent = new QAction(this);
+        recent->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+        connect(recent, &QAction::triggered, this, [this, i] { openRecentFile(i); });
+        recentActions_ << recent;
+        file->addAction(recent);
+    }
     file->addSeparator();
     file->addAction(exit);
+    // Another window may have opened documents meanwhile.
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::showRecentFiles);
+    showRecentFiles();
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addAction(copy);
@@ -177,13 +200,13 @@ void MainWindow::createActions() {
         {zoomInAct, "zoomin", "Zoom In"},
         {zoomOutAct, "zoomOUT", "Zoom Out"},
     };
-    QToolBar* toolBar = addToolBar(QStringLiteral("Toolbar"));
-    toolBar->setObjectName(QStringLiteral("toolBar"));
-    toolBar->setMovable(false);
+    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setMovable(false);
     for (const auto& tool : tools) {
         tool.action->setIcon(toolbarIcon(QLatin1String(tool.picture)));
         tool.action->setToolTip(QLatin1String(tool.toolTip));
-        toolBar->addAction(tool.action);
+        toolBar_->addAction(tool.action);
     }
     toolBar->addAction(stop);
 }
@@ -193,7 +216,6 @@ void MainWindow::createActions() {
 bool MainWindow::start() {
     restorePlacement();
     show();
-    fitFrameToPlacement();
     messages_.addMessage(QStringLiteral("Quillorn ") + versionText() + QStringLiteral("\r\n\r\n"));
 
     setStatus(QStringLiteral("Checking GhostScript version..."));
@@ -201,11 +223,16 @@ bool MainWindow::start() {
         return false;
 
     setStatus(QStringLiteral("Loading Settings..."));
-    options_ = options::readOptions(store_);
+    options_ = options::readOptions(store_, options::systemDefaultMedia());
+    optionsAtStart_ = options_;
+    loaded_ = true;
     optionsMenus_->showOptions();
 
     setStatus(QStringLiteral("Showing Splash Screen..."));
     SplashScreen(SplashScreen::Role::Splash, this).exec();
+    // By now the window manager has framed the window, if there is one.
+    framed_ = true;
+    followFrame();
 
     setStatus(QStringLiteral("Ready"));
     system::checkAssociation(dialogs_, association_);
@@ -218,10 +245,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closed_) {
         closed_ = true;
         closeOtherWindows();
-        options::writeOptions(options_, store_);
-        if (!isMinimized())
-            savePlacement();
-        store_.sync();
+        if (loaded_) {
+            options::writeOptions(options_, optionsAtStart_, store_);
+            if (!isMinimized())
+                savePlacement();
+            if (!store_.sync())
+                dialogs_.message(QStringLiteral("The settings could not be saved to %1: %2.")
+                                     .arg(store_.fileName(), store_.writeProblem()),
+                                 Icon::Warning);
+        }
     }
     event->accept();
 }
@@ -241,27 +273,82 @@ void MainWindow::closeOtherWindows() {
 
 void MainWindow::restorePlacement() {
     const QPointF dpi = screenDpi();
-    const QRect frame = placementToPixels(readPlacement(store_), dpi.x(), dpi.y());
     QList<QRect> screens;
     for (const QScreen* s : QGuiApplication::screens())
         screens << s->availableGeometry();
-    placedFrame_ = bringOntoScreens(frame, screens);
-    move(placedFrame_.topLeft());
-    resize(placedFrame_.size().expandedTo(QSize(1, 1)));
+    placementAtStart_ = readPlacement(store_);
+    if (placementAtStart_) {
+        startFrame_ = placementToPixels(*placementAtStart_, dpi.x(), dpi.y());
+    } else {
+        // A first start shows a whole page width of the paper the options start with.
+        QSizeF page = options::mediaSizePoints(
+            options::readOptions(store_, options::systemDefaultMedia()).media);
+        if (page.isEmpty())
+            page = options::mediaSizePoints(2); // A4 for a custom paper size
+        ensurePolished();
+        const int frames = 2 * pageView_->frameWidth();
+        const QSize chrome(frames + pageView_->verticalScrollBar()->sizeHint().width(),
+                           frames + pageView_->horizontalScrollBar()->sizeHint().height() +
+                               menuBar()->sizeHint().height() + toolBar_->sizeHint().height() +
+                               statusBar()->sizeHint().height());
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        startFrame_ = firstFrame(page, chrome,
+                                 primary ? primary->availableGeometry() : QRect(0, 0, 1024, 768));
+    }
+    normalFrame_ = bringOntoScreens(startFrame_, screens);
+    // Until the window manager reports its decoration the window's own size stands for the frame.
+    move(normalFrame_.topLeft());
+    resize(normalFrame_.size());
+    if (placementAtStart_ && placementAtStart_->maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-// The stored size is the outer one; the frame's own size is known only once the window is shown.
-void MainWindow::fitFrameToPlacement() {
-    const QSize decoration = frameGeometry().size() - geometry().size();
-    if (decoration.width() > 0 || decoration.height() > 0)
-        resize((placedFrame_.size() - decoration).expandedTo(QSize(1, 1)));
-    if (frameGeometry().topLeft() != placedFrame_.topLeft())
-        move(placedFrame_.topLeft());
+// A new decoration (the window manager framing the window after show(), or changing its frame)
+// fits the window into the frame it should have; any other move or resize of the normal state
+// is the user's, and the frame follows it.
+void MainWindow::followFrame() {
+    if (!isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QMargins decoration = decorationOf(frameGeometry(), geometry());
+    if (decoration != decoration_) {
+        decoration_ = decoration;
+        const QRect client = clientRect(normalFrame_, decoration);
+        if (client != geometry())
+            setGeometry(client);
+        return;
+    }
+    if (framed_)
+        normalFrame_ = frameGeometry();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    followFrame();
+    frameSettled_.start();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    followFrame();
+    frameSettled_.start();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        followFrame();
+        frameSettled_.start();
+    }
 }
 
 void MainWindow::savePlacement() {
     const QPointF dpi = screenDpi();
-    writePlacement(store_, pixelsToPlacement(frameGeometry(), dpi.x(), dpi.y()));
+    const bool maximized = isMaximized();
+    const QRect frame = maximized || isFullScreen() || !framed_ ? normalFrame_ : frameGeometry();
+    if (const std::optional<Placement> placement =
+            placementToStore(placementAtStart_, startFrame_, frame, maximized, dpi.x(), dpi.y()))
+        writePlacement(store_, *placement, placementAtStart_);
 }
 
 void MainWindow::setStatus(const QString& text) {
@@ -275,8 +362,36 @@ QString MainWindow::statusText() const {
 
 // ---- document ----
 
-void MainWindow::loadFile(const QString& path) {
+void MainWindow::loadFile(const QString& path, const QString& outputBase) {
+    outputBase_ = outputBase;
+    if (outputBase.isEmpty() && QFileInfo(path).isFile())
+        rememberRecentFile(path);
     document_->loadFile(path);
+}
+
+void MainWindow::rememberRecentFile(const QString& path) {
+    store_.sync(); // what other windows listed meanwhile
+    writeRecentFiles(store_, withRecentFile(readRecentFiles(store_), path));
+    store_.sync();
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles() {
+    store_.sync();
+    const QStringList files = readRecentFiles(store_);
+    for (int i = 0; i < recentActions_.size(); ++i) {
+        QAction* recent = recentActions_[i];
+        recent->setVisible(i < files.size());
+        if (i >= files.size())
+            continue;
+        QString name = QFileInfo(files[i]).fileName();
+        recent->setText(QStringLiteral("&%1 ").arg(i + 1) +
+                        name.replace(u'&', QStringLiteral("&&")));
+        recent->setData(files[i]);
+        recent->setStatusTip(files[i]);
+        recent->setToolTip(files[i]);
+    }
+    recentSeparator_->setVisible(!files.isEmpty());
 }
 
 QString MainWindow::filePath() const {
@@ -290,7 +405,34 @@ bool MainWindow::isDocumentOpen() const {
 // ---- commands ----
 
 void MainWindow::openDocument() {
-    document_->openDocument();
+    const QString path = dialogs_.getOpenFileName(
+        QStringLiteral("Open"), viewer::openFilter() + QStringLiteral(";;All files (*)"),
+        readOpenFolder(store_));
+    if (path.isEmpty())
+        return;
+    writeOpenFolder(store_, QFileInfo(path).absolutePath());
+    loadFile(path);
+}
+
+void MainWindow::openRecentFile(int index) {
+    if (index < 0 || index >= recentActions_.size())
+        return;
+    const QString path = recentActions_[index]->data().toString();
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).isFile()) {
+        loadFile(path);
+        return;
+    }
+    dialogs_.message(
+        QStringLiteral("%1 no longer exists; it was taken off the list of recent files.").arg(path),
+        Icon::Warning);
+    store_.sync();
+    QStringList files = readRecentFiles(store_);
+    files.removeAll(path);
+    writeRecentFiles(store_, files);
+    store_.sync();
+    showRecentFiles();
 }
 
 void MainWindow::closeDocument() {
@@ -300,9 +442,9 @@ void MainWindow::closeDocument() {
 void MainWindow::convertDocument() {
     if (!isDocumentOpen())
         return;
-    convert::ConvertDialog::run(filePath(),
-                                {dialogs_, options_, messages_, runner_,
-                                 [this](const QString& text) { setStatus(text); }, this});
+    convert::ConvertDialog::run(filePath(), {dialogs_, options_, messages_, runner_,
+                                             [this](const QString& text) { setStatus(text); }, this,
+                                             outputBase_});
 }
 
 void MainWindow::pageSetup() {

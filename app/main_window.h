@@ -1,13 +1,17 @@
 #pragma once
 
+#include "app/core/placement.h"
 #include "base/settings_store.h"
 #include "options/core/options.h"
 #include "system/core/file_association.h"
 #include "system/core/ghostscript_check.h"
 
 #include <QMainWindow>
+#include <QTimer>
+#include <optional>
 
 class QLabel;
+class QToolBar;
 
 namespace quillorn {
 class UserDialogs;
@@ -30,7 +34,7 @@ class MessagesWindow;
 
 // The main window: menus, toolbar, the page view and the status bar. start() runs its start-up
 // (placement, banner, Ghostscript check, options, splash, "Ready", association check); closing
-// it closes every other window and saves the options and the placement.
+// it closes every other window and saves the options and the placement this window changed.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -41,7 +45,9 @@ public:
     // False when the Ghostscript check ended the program: nothing is saved then.
     bool start();
 
-    void loadFile(const QString& path);
+    // outputBase: the name output files are proposed from, when it is not the path's own (the
+    // path is a private link to a file whose name is no text); such a path is no recent file.
+    void loadFile(const QString& path, const QString& outputBase = {});
     QString filePath() const;
     bool isDocumentOpen() const;
     // The first panel of the status bar.
@@ -53,6 +59,8 @@ public:
 
     void openDocument();
     void closeDocument();
+    // The File menu's recent file at index; one that no longer exists is taken off the list.
+    void openRecentFile(int index);
     void convertDocument();
     void pageSetup();
     void print();
@@ -78,14 +86,19 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void createActions();
     void setStatus(const QString& text);
     void restorePlacement();
-    void fitFrameToPlacement();
+    void followFrame();
     void savePlacement();
     void closeOtherWindows();
+    void rememberRecentFile(const QString& path);
+    void showRecentFiles();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -100,7 +113,23 @@ private:
     options::OptionsMenus* optionsMenus_;
     QLabel* status_;
     QLabel* position_;
-    QRect placedFrame_;
+    QToolBar* toolBar_ = nullptr;
+    QList<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
+    QString outputBase_;
+    // What start-up read, so that only what changed is written back.
+    options::Options optionsAtStart_;
+    std::optional<Placement> placementAtStart_;
+    // The frame the stored placement stands for (or the first frame), before it was brought
+    // onto the screens.
+    QRect startFrame_;
+    // The outer frame of the normal state, and the window manager's decoration around it, which
+    // is known only once the window manager has framed the window, some time after show().
+    QRect normalFrame_;
+    QMargins decoration_;
+    QTimer frameSettled_;
+    bool framed_ = false;
+    bool loaded_ = false; // the options were read: closing saves
     bool closed_ = false;
 };
 

@@ -54,7 +54,7 @@ public:
         ok->setDefault(true);
         auto* clear = new QPushButton(QStringLiteral("&Clear Messages"), this);
         clear->setObjectName(QStringLiteral("clearButton"));
-        auto* copy = new QPushButton(QStringLiteral("C&opy to clipboard"), this);
+        auto* copy = new QPushButton(QStringLiteral("Co&py to clipboard"), this);
         copy->setObjectName(QStringLiteral("copyButton"));
 
         auto* buttons = new QHBoxLayout;
@@ -76,8 +76,9 @@ public:
             text_->clear();
             shownLength_ = 0;
         });
+        // The clipboard gets the text as it is shown, with this platform's line ends.
         connect(copy, &QPushButton::clicked, this,
-                [this] { dialogs_.setClipboardText(log_.text()); });
+                [this] { dialogs_.setClipboardText(displayText(log_.text())); });
         moveCaretToEnd();
     }
 

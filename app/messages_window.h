@@ -48,7 +48,8 @@ private:
     std::unique_ptr<MessagesDialog> dialog_;
 };
 
-// How the log looks on screen: CR LF and stray CRs become plain line breaks.
+// How the log looks on screen and on the clipboard: CR LF and stray CRs become plain line
+// breaks.
 QString displayText(QStringView logText);
 
 } // namespace quillorn::app

@@ -81,7 +81,9 @@ SplashScreen::SplashScreen(Role role, QWidget* parent)
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
     outer->addWidget(frame_);
-    setFixedSize(440, 260);
+    // As large as every text needs, and never smaller than the window was drawn for.
+    frame_->setMinimumSize(424, 244);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
 
     for (QLabel* label : {maker, product, platform, version, tagline})
         label->installEventFilter(this);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/core/command_line.h"
 #include "app/messages_window.h"
 #include "gs/api.h"
 #include "gs/worker_runner.h"
 #include "options/core/options.h"
 
-#include <QStringList>
+#include <QByteArrayList>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +19,7 @@ class UserDialogs;
 namespace quillorn::app {
 
 class MainWindow;
+class TerminationSignals;
 
 struct StartupHooks {
     // Runs once the main window exists, before its start-up.
@@ -24,12 +27,17 @@ struct StartupHooks {
 };
 
 // The program's start and what it owns for the whole run: the options, the Ghostscript binding,
-// the message log and the main window. The start takes one of four roads, decided in this
-// order: a print job on standard input, "/CONVERT:", "/VIEW:", or nothing.
+// the message log and the main window. The start takes one of the roads decideRoad() names:
+// "--help" and "--version" print and end; then a print job on standard input, "/CONVERT:",
+// "/VIEW:" or a file, or nothing.
+// SIGTERM, SIGINT and SIGHUP end the run as Exit does: the run in progress is stopped, every
+// dialog is closed as Cancel (or Escape) would close it, and the main window closes with its
+// usual shutdown.
 class Startup {
 public:
-    // arguments are the program's arguments after its own name and Qt's options.
-    Startup(UserDialogs& dialogs, QStringList arguments, int stdinFd, StartupHooks hooks = {});
+    // arguments are the program's arguments after its own name and Qt's options, as the bytes
+    // the system passed.
+    Startup(UserDialogs& dialogs, QByteArrayList arguments, int stdinFd, StartupHooks hooks = {});
     ~Startup();
     Startup(const Startup&) = delete;
     Startup& operator=(const Startup&) = delete;
@@ -43,19 +51,25 @@ public:
     const options::Options& options() const { return options_; }
 
 private:
-    std::optional<int> showMainWindow(const QString& document);
+    std::optional<int> showMainWindow(const StartRequest& request);
     // The conversion dialog without the main window, with the user's stored options read (never
     // written), so that these conversions honour "Safer", the paper size and fixed media.
-    void convertAlone(const QString& path);
+    void convertAlone(const QString& path, const QString& outputBase = {});
+    // One step of the end a termination signal asked for; repeated until the program has ended.
+    void endStep();
 
     UserDialogs& dialogs_;
-    QStringList arguments_;
+    QByteArrayList arguments_;
     int stdinFd_;
     StartupHooks hooks_;
     options::Options options_;
     gs::Binding binding_;
     gs::WorkerRunner runner_;
     MessagesWindow messages_;
+    OpenablePaths openablePaths_;
+    std::unique_ptr<TerminationSignals> signals_;
+    QTimer ending_;
+    // Last, so it goes first: its shutdown still uses the runner and the messages window.
     std::unique_ptr<MainWindow> window_;
 };
 

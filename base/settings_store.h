@@ -7,8 +7,13 @@ class QSettings;
 
 namespace quillorn {
 
+// A store file larger than this is no settings file the program wrote: it is not read.
+inline constexpr qint64 kLargestStoreBytes = qint64(1024) * 1024;
+
 // The per-user settings store: sections and value names hold text values.
-// Backed by an INI file in the user's configuration directory.
+// Backed by an INI file in the user's configuration directory. Only the values set through this
+// store are written; sync() merges them into the file as it stands then, under QSettings' lock
+// file, so values another process wrote meanwhile stay.
 class SettingsStore {
 public:
     // The user's store ($XDG_CONFIG_HOME/Quillorn/Quillorn.ini).
@@ -19,17 +24,33 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
+    // The user's store file.
+    static QString userFileName();
+
     QString value(const QString& section, const QString& key,
-                       const QString& defaultText = {}) const;
+                  const QString& defaultText = {}) const;
     void setValue(const QString& section, const QString& key, const QString& value);
+    void remove(const QString& section, const QString& key);
     bool contains(const QString& section, const QString& key) const;
 
-    // Writes pending values out; false when the store cannot be written.
+    // Writes pending values out and reads what others wrote; false when the store cannot be
+    // written.
     bool sync();
+    // Why the store cannot be written, for the user ("the file is read-only"); worked out when
+    // asked, after sync() said false.
+    QString writeProblem() const;
     QString fileName() const;
 
 private:
+    QString path_;
+    // None for a file larger than kLargestStoreBytes, which is left unread and unwritten: every
+    // value reads as its default.
     std::unique_ptr<QSettings> settings_;
 };
+
+// Renames a store file larger than kLargestStoreBytes to "<name>.bad" (or "<name>.bad.2", ...
+// when that name is taken), so the next store starts from the defaults. Returns what to tell the
+// user; the empty text when the file is not too large.
+QString setAsideOversizedStore(const QString& path);
 
 } // namespace quillorn

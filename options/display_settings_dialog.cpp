@@ -33,7 +33,8 @@ DisplaySettingsDialog::DisplaySettingsDialog(Options& options, QWidget* parent)
     resolutionEdit_->setObjectName(QStringLiteral("resolutionEdit"));
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     ok->setObjectName(QStringLiteral("okButton"));
@@ -66,9 +67,22 @@ DisplaySettingsDialog::DisplaySettingsDialog(Options& options, QWidget* parent)
     depthCombo_->setCurrentIndex(view.depthPosition);
     textAlphaCombo_->setCurrentIndex(view.textAlphaPosition);
     graphicsAlphaCombo_->setCurrentIndex(view.graphicsAlphaPosition);
+
+    // OK (and Enter) wait for a resolution Ghostscript can render at, as the zoom never goes
+    // below 1 either.
+    const auto checkResolution = [ok](const QString& text) {
+        const bool usable = resolutionUsable(text);
+        ok->setEnabled(usable);
+        ok->setToolTip(usable ? QString()
+                              : QStringLiteral("The resolution must be at least 1 DPI"));
+    };
+    connect(resolutionEdit_, &QLineEdit::textChanged, this, checkResolution);
+    checkResolution(resolutionEdit_->text());
 }
 
 void DisplaySettingsDialog::accept() {
+    if (!resolutionUsable(resolutionEdit_->text()))
+        return;
     applyDisplaySettings({resolutionEdit_->text(), resolutionEdit_->maxLength(),
                           depthCombo_->currentIndex(), textAlphaCombo_->currentIndex(),
                           graphicsAlphaCombo_->currentIndex()},

@@ -1,9 +1,39 @@
 #include "app/core/command_line.h"
 
+#include "base/temp_files.h"
+#include "base/user_dialogs.h"
+#include "base/version.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quillorn::app {
 
-QString joinCommandLine(const QStringList& arguments) {
-    return arguments.join(u' ');
+namespace {
+bool decodes(const QByteArray& raw) {
+    return QFile::encodeName(QFile::decodeName(raw)) == raw;
+}
+
+// A text name for a file whose own name does not decode: what decodes, "_" for the rest.
+QString textName(const QByteArray& rawPath) {
+    const qsizetype slash = rawPath.lastIndexOf('/');
+    QString name =
+        QFile::decodeName(rawPath.mid(slash + 1)).replace(QChar::ReplacementCharacter, u'_');
+    return name.isEmpty() ? QStringLiteral("document") : name;
+}
+} // namespace
+
+QString joinCommandLine(const QList<QByteArray>& arguments) {
+    QStringList texts;
+    for (const QByteArray& argument : arguments)
+        texts << QFile::decodeName(argument);
+    return texts.join(u' ');
 }
 
 bool splitSwitch(const QString& commandLine, QString& switchText, QString& argument) {
@@ -15,31 +45,96 @@ bool splitSwitch(const QString& commandLine, QString& switchText, QString& argum
     return true;
 }
 
-StartRequest decideRoad(bool havePrintJob, const QString& commandLine) {
+StartRequest decideRoad(bool havePrintJob, const QList<QByteArray>& arguments,
+                        const std::function<bool(const QByteArray&)>& isFile) {
     StartRequest request;
-    request.commandLine = commandLine;
-    if (havePrintJob) {
-        request.road = Road::PrintJob;
+    request.commandLine = joinCommandLine(arguments);
+    const auto road = [&request](Road r) {
+        request.road = r;
         return request;
-    }
-    if (commandLine.isEmpty()) {
-        request.road = Road::Interactive;
-        return request;
-    }
+    };
+    if (arguments.size() == 1 && arguments.front() == "--help")
+        return road(Road::Help);
+    if (arguments.size() == 1 && arguments.front() == "--version")
+        return road(Road::Version);
+    if (havePrintJob)
+        return road(Road::PrintJob);
+    if (arguments.isEmpty())
+        return road(Road::Interactive);
     QString switchText, argument;
-    if (!splitSwitch(commandLine, switchText, argument)) {
-        request.road = Road::Invalid;
-        return request;
-    }
-    if (switchText == QLatin1String("/CONVERT"))
-        request.road = Road::Convert;
-    else if (switchText == QLatin1String("/VIEW"))
-        request.road = Road::View;
-    else
-        request.road = Road::Invalid;
-    if (request.road != Road::Invalid)
+    if (splitSwitch(request.commandLine, switchText, argument) &&
+        (switchText == QLatin1String("/CONVERT") || switchText == QLatin1String("/VIEW"))) {
+        const QByteArray raw = arguments.join(' ');
         request.argument = argument;
-    return request;
+        request.rawArgument = raw.mid(raw.indexOf(':') + 1);
+        return road(switchText == QLatin1String("/VIEW") ? Road::View : Road::Convert);
+    }
+    if (arguments.size() == 1 && isFile && isFile(arguments.front())) {
+        request.argument = request.commandLine;
+        request.rawArgument = arguments.front();
+        return road(Road::View);
+    }
+    return road(Road::Invalid);
+}
+
+bool namesFile(const QByteArray& rawPath) {
+    struct stat info = {};
+    return ::stat(rawPath.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: quillorn [FILE]\n"
+        "       quillorn /VIEW:FILE\n"
+        "       quillorn /CONVERT:FILE\n"
+        "       quillorn --help | --version\n"
+        "\n"
+        "Views PostScript, EPS and PDF files and converts them to other formats with "
+        "Ghostscript.\n"
+        "\n"
+        "  FILE, /VIEW:FILE  open FILE in the viewer\n"
+        "  /CONVERT:FILE     show only the conversion dialog for FILE\n"
+        "  --help            show this text and end\n"
+        "  --version         show the version and end\n"
+        "\n"
+        "A print job on standard input shows only the conversion dialog for it.\n");
+}
+
+QString versionLine() {
+    return kAppTitle + u' ' + versionText() + u'\n';
+}
+
+OpenablePaths::OpenablePaths() = default;
+OpenablePaths::~OpenablePaths() = default;
+
+QString OpenablePaths::openable(const QByteArray& rawPath) {
+    if (decodes(rawPath))
+        return QFile::decodeName(rawPath);
+    char resolved[PATH_MAX];
+    if (::realpath(rawPath.constData(), resolved) == nullptr)
+        return QFile::decodeName(rawPath);
+    if (!folder_)
+        folder_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("quillorn")));
+    if (!folder_->isValid())
+        return QFile::decodeName(rawPath);
+    QString link = QDir(folder_->path()).filePath(textName(rawPath));
+    if (QFileInfo(link).isSymLink())
+        QFile::remove(link);
+    if (::symlink(resolved, QFile::encodeName(link).constData()) != 0)
+        return QFile::decodeName(rawPath);
+    return link;
+}
+
+QString OpenablePaths::outputBase(const QByteArray& rawPath) {
+    if (decodes(rawPath))
+        return {};
+    const qsizetype slash = rawPath.lastIndexOf('/');
+    QByteArray folder = slash < 0 ? QByteArray(".") : rawPath.left(std::max<qsizetype>(slash, 1));
+    char resolved[PATH_MAX];
+    if (::realpath(folder.constData(), resolved) != nullptr)
+        folder = resolved;
+    const QString home = QDir::homePath();
+    return (decodes(folder) ? QFile::decodeName(folder) : home) + u'/' + textName(rawPath);
 }
 
 } // namespace quillorn::app

@@ -5,11 +5,30 @@
 #include <QFile>
 #include <array>
 #include <cerrno>
+#include <poll.h>
 #include <unistd.h>
 
 namespace quillorn::app {
 
 namespace {
+// Waits until fd has something to read (or its end); false when stopFd became readable first.
+bool waitForInput(int fd, int stopFd) {
+    if (stopFd < 0)
+        return true;
+    for (;;) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return true; // the read tells what is wrong
+        }
+        if (fds[1].revents != 0)
+            return false;
+        if (fds[0].revents != 0)
+            return true;
+    }
+}
+
 // One read; 0 at the end of the input and for any failure other than an interruption.
 qint64 readPiece(int fd, char* buffer, qint64 size) {
     for (;;) {
@@ -26,12 +45,16 @@ bool isTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
 
-SavedPrintJob savePrintJob(int fd) {
+SavedPrintJob savePrintJob(int fd, int stopFd) {
     SavedPrintJob job;
     if (fd < 0 || isTerminal(fd))
         return job;
     std::array<char, kPrintJobReadSize> buffer;
 
+    if (!waitForInput(fd, stopFd)) {
+        job.stopped = true;
+        return job;
+    }
     ++job.reads;
     qint64 n = readPiece(fd, buffer.data(), kPrintJobReadSize);
     if (n == 0)
@@ -54,6 +77,10 @@ SavedPrintJob savePrintJob(int fd) {
             return job;
         }
         job.size += n;
+        if (!waitForInput(fd, stopFd)) {
+            job.stopped = true;
+            return job;
+        }
         ++job.reads;
         n = readPiece(fd, buffer.data(), kPrintJobReadSize);
     }

@@ -11,15 +11,17 @@ inline constexpr qint64 kPrintJobReadSize = 10240;
 bool isTerminal(int fd);
 
 struct SavedPrintJob {
-    QString path;    // the temporary file holding the job; empty when there is none
-    qint64 size = 0; // bytes saved
-    int reads = 0;   // read calls made, the last one being the one that found the end
-    QString error;   // why the job could not be saved; no file is left behind then
+    QString path;         // the temporary file holding the job; empty when there is none
+    qint64 size = 0;      // bytes saved
+    int reads = 0;        // read calls made, the last one being the one that found the end
+    QString error;        // why the job could not be saved; no file is left behind then
+    bool stopped = false; // stopFd became readable first; no file is left behind then
 };
 
 // Copies everything on fd up to its end into a new temporary file, each piece written as it
 // arrives, so a job of any size needs only one read buffer. A terminal, an fd that cannot be
-// read and an empty input are no job, and leave no file. A read that fails ends the input.
-SavedPrintJob savePrintJob(int fd);
+// read and an empty input are no job, and leave no file. A read that fails ends the input. Once
+// stopFd (unless -1) is readable the saving ends before the next read, and leaves no file.
+SavedPrintJob savePrintJob(int fd, int stopFd = -1);
 
 } // namespace quillorn::app

@@ -42,10 +42,13 @@ DisplaySettingsView displaySettingsFromOptions(const Options& options) {
     return view;
 }
 
+bool resolutionUsable(QStringView text) {
+    return roundHalfEven(parseLeadingNumber(text)) >= 1;
+}
+
 void applyDisplaySettings(const DisplaySettingsView& view, Options& options) {
     if (const auto resolution =
-            wholeNumberFromText(view.resolutionText, std::numeric_limits<std::int16_t>::min(),
-                                std::numeric_limits<std::int16_t>::max()))
+            wholeNumberFromText(view.resolutionText, 1, std::numeric_limits<std::int16_t>::max()))
         options.resolution = static_cast<std::int16_t>(*resolution);
     if (view.depthPosition >= 0 && view.depthPosition < kColourDepthCount)
         options.colourDepth = view.depthPosition;

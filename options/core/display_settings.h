@@ -29,9 +29,14 @@ int alphaPosition(int alpha);
 
 DisplaySettingsView displaySettingsFromOptions(const Options& options);
 
+// False when the resolution text reads as a whole number below 1 (a text that does not begin
+// with a number reads as 0): Ghostscript cannot render at that resolution, and the dialog's OK
+// waits for a usable one.
+bool resolutionUsable(QStringView text);
+
 // Puts what the dialog holds into the record. The resolution is the whole number read from its
-// text (0 when the text does not begin with a number); one that does not fit the field keeps
-// the old value. A list with no selection keeps its field.
+// text; one below 1, or one that does not fit the field, keeps the old value. A list with no
+// selection keeps its field.
 void applyDisplaySettings(const DisplaySettingsView& view, Options& options);
 
 } // namespace quillorn::options

@@ -45,7 +45,7 @@ QString wholeNumberText(std::int64_t value) {
     return QString::number(value);
 }
 
-Options readOptions(const SettingsStore& store) {
+Options readOptions(const SettingsStore& store, std::int32_t defaultMedia) {
     const QString zero = QStringLiteral("0");
     Options o;
     o.units = readWhole<std::int32_t>(store, kOptionsSection, QStringLiteral("Units"), zero, 0,
@@ -55,40 +55,59 @@ Options readOptions(const SettingsStore& store) {
     o.safer = readBoolean(store, QStringLiteral("Safer"), kTrue);
     o.overrideDefaultMedia = readBoolean(store, QStringLiteral("OverrideDefaultMedia"), kFalse);
     o.boundingBox = readBoolean(store, QStringLiteral("BoundingBox"), kFalse);
-    o.media = readWhole<std::int32_t>(store, kOptionsSection, QStringLiteral("Media"), zero, 0,
-                                      kMediaCount - 1);
+    o.media = readWhole<std::int32_t>(store, kOptionsSection, QStringLiteral("Media"),
+                                      wholeNumberText(defaultMedia), 0, kMediaCount - 1);
     o.customMedia.width =
         readWhole<std::int32_t>(store, kCustomMediaSection, QStringLiteral("Width"), zero);
     o.customMedia.height =
         readWhole<std::int32_t>(store, kCustomMediaSection, QStringLiteral("Height"), zero);
-    o.resolution = readWhole<std::int16_t>(store, kDisplaySettingsSection,
-                                           QStringLiteral("Resolution"), QStringLiteral("75"));
+    // Ghostscript cannot render at 0 or fewer dots per inch.
+    o.resolution =
+        readWhole<std::int16_t>(store, kDisplaySettingsSection, QStringLiteral("Resolution"),
+                                QStringLiteral("75"), 1, std::numeric_limits<std::int16_t>::max());
     o.colourDepth =
         readWhole<std::int32_t>(store, kDisplaySettingsSection, QStringLiteral("ColourDepth"),
                                 QStringLiteral("4"), 0, kColourDepthCount - 1);
-    o.textAlpha = readWhole<std::int16_t>(store, kDisplaySettingsSection,
-                                          QStringLiteral("TextAlpha"), QStringLiteral("2"));
-    o.graphicsAlpha = readWhole<std::int16_t>(store, kDisplaySettingsSection,
-                                              QStringLiteral("GraphicsAlpha"), QStringLiteral("2"));
+    // Ghostscript takes only 1, 2 or 4 alpha bits.
+    const auto readAlpha = [&store](const char* key) {
+        const auto alpha = readWhole<std::int16_t>(store, kDisplaySettingsSection,
+                                                   QLatin1String(key), QStringLiteral("2"));
+        return alpha == 1 || alpha == 2 || alpha == 4 ? alpha : std::int16_t(2);
+    };
+    o.textAlpha = readAlpha("TextAlpha");
+    o.graphicsAlpha = readAlpha("GraphicsAlpha");
     return o;
 }
 
-void writeOptions(const Options& options, SettingsStore& store) {
-    const auto save = [&store](const QString& section, const char* key, const QString& text) {
-        store.setValue(section, QLatin1String(key), text);
+void writeOptions(const Options& options, const Options& before, SettingsStore& store) {
+    const auto save = [&store](bool changed, const QString& section, const char* key,
+                               const QString& text) {
+        if (changed)
+            store.setValue(section, QLatin1String(key), text);
     };
-    save(kOptionsSection, "Units", wholeNumberText(options.units));
-    save(kOptionsSection, "Orientation", wholeNumberText(options.orientation));
-    save(kOptionsSection, "Safer", booleanText(options.safer));
-    save(kOptionsSection, "BoundingBox", booleanText(options.boundingBox));
-    save(kOptionsSection, "Media", wholeNumberText(options.media));
-    save(kCustomMediaSection, "Width", wholeNumberText(options.customMedia.width));
-    save(kCustomMediaSection, "Height", wholeNumberText(options.customMedia.height));
-    save(kDisplaySettingsSection, "Resolution", wholeNumberText(options.resolution));
-    save(kDisplaySettingsSection, "ColourDepth", wholeNumberText(options.colourDepth));
-    save(kDisplaySettingsSection, "TextAlpha", wholeNumberText(options.textAlpha));
-    save(kDisplaySettingsSection, "GraphicsAlpha", wholeNumberText(options.graphicsAlpha));
-    save(kOptionsSection, "OverrideDefaultMedia", booleanText(options.overrideDefaultMedia));
+    const Options& o = options;
+    const Options& b = before;
+    save(o.units != b.units, kOptionsSection, "Units", wholeNumberText(o.units));
+    save(o.orientation != b.orientation, kOptionsSection, "Orientation",
+         wholeNumberText(o.orientation));
+    save(o.safer != b.safer, kOptionsSection, "Safer", booleanText(o.safer));
+    save(o.boundingBox != b.boundingBox, kOptionsSection, "BoundingBox",
+         booleanText(o.boundingBox));
+    save(o.media != b.media, kOptionsSection, "Media", wholeNumberText(o.media));
+    save(o.customMedia.width != b.customMedia.width, kCustomMediaSection, "Width",
+         wholeNumberText(o.customMedia.width));
+    save(o.customMedia.height != b.customMedia.height, kCustomMediaSection, "Height",
+         wholeNumberText(o.customMedia.height));
+    save(o.resolution != b.resolution, kDisplaySettingsSection, "Resolution",
+         wholeNumberText(o.resolution));
+    save(o.colourDepth != b.colourDepth, kDisplaySettingsSection, "ColourDepth",
+         wholeNumberText(o.colourDepth));
+    save(o.textAlpha != b.textAlpha, kDisplaySettingsSection, "TextAlpha",
+         wholeNumberText(o.textAlpha));
+    save(o.graphicsAlpha != b.graphicsAlpha, kDisplaySettingsSection, "GraphicsAlpha",
+         wholeNumberText(o.graphicsAlpha));
+    save(o.overrideDefaultMedia != b.overrideDefaultMedia, kOptionsSection, "OverrideDefaultMedia",
+         booleanText(o.overrideDefaultMedia));
 }
 
 } // namespace quillorn::options

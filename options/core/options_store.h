@@ -11,14 +11,16 @@ class SettingsStore;
 namespace quillorn::options {
 
 // The options as they stand in the settings store. A value that is absent, a Boolean other than
-// "True" or "False", or a number outside its field (or outside its menu, for the menu indexes
-// and the colour depth) reads as the value's default: safer, 75 dots per inch, true colour,
-// anti-aliasing 2 and 2, every other number 0.
-Options readOptions(const SettingsStore& store);
+// "True" or "False", or a number outside what the program can use (outside its field, its menu,
+// a resolution below 1, anti-aliasing other than 1, 2 or 4) reads as the value's default: safer,
+// 75 dots per inch, true colour, anti-aliasing 2 and 2, the paper size defaultMedia (the
+// system's paper at a first start), every other number 0.
+Options readOptions(const SettingsStore& store, std::int32_t defaultMedia = 0);
 
-// Writes all twelve values, changed or not. Nothing reaches the disk before store.sync() (or
-// the store's destruction).
-void writeOptions(const Options& options, SettingsStore& store);
+// Writes the values that differ from before (what readOptions gave at the start), so that values
+// another instance changed meanwhile stay as it wrote them. Nothing reaches the disk before
+// store.sync() (or the store's destruction).
+void writeOptions(const Options& options, const Options& before, SettingsStore& store);
 
 // The text forms the store holds.
 QString booleanText(bool value);

@@ -16,6 +16,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -26,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -58,6 +61,8 @@ struct Session {
     test::ScriptedDialogs dialogs;
     QStringList events;
     std::function<void(QDialog&)> atConvert;
+    // Runs on every status text, after it was recorded.
+    std::function<void(const QString&)> onStatus;
     int redraws = 0;
     std::unique_ptr<Startup> startup;
     QTimer modalWatch;
@@ -78,11 +83,19 @@ struct Session {
     }
     // The exit code when the start ended the program, nothing when the main window runs.
     std::optional<int> run(const QStringList& arguments, const Input& input = Input()) {
+        QByteArrayList bytes;
+        for (const QString& argument : arguments)
+            bytes << QFile::encodeName(argument);
+        return runBytes(bytes, input);
+    }
+    std::optional<int> runBytes(const QByteArrayList& arguments, const Input& input = Input()) {
         startup = std::make_unique<Startup>(
             dialogs, arguments, input.fd, StartupHooks{[this](MainWindow& w) {
                 QObject::connect(&w, &MainWindow::statusShown, [this](const QString& text) {
                     events << text;
                     redraws += text == QLatin1String("Please wait, redrawing...");
+                    if (onStatus)
+                        onStatus(text);
                 });
             }});
         return startup->run();
@@ -221,28 +234,60 @@ TEST_F(Start, ViewSwitchRendersPageOneOfARealDocument) {
 
 TEST_F(Start, EveryOtherCommandLineOpensTheMainWindow) {
     const QString doc = document(), quoted = u'"' + doc + u'"';
-    // "/VIEW:" opens its path as it stands, even empty or quoted (and fails to render); a bare
-    // path, the switch "C", no colon and other switches are reported first.
-    const QStringList lines{QStringLiteral("/VIEW:"),
-                            QStringLiteral("/VIEW:") + quoted,
-                            doc,
-                            QStringLiteral("C:\\docs\\a.ps"),
-                            QStringLiteral("no-colon-at-all"),
-                            QStringLiteral("/VIEWER:a"),
-                            QString()};
-    for (const QString& line : lines) {
-        const bool opens = line.startsWith(QLatin1String("/VIEW:"));
+    // "/VIEW:" opens its path as it stands, even empty or quoted (and fails to render), and so
+    // does a single argument that names a file; a folder, a path in two arguments, the switch
+    // "C", no colon and other switches are reported first.
+    const std::pair<QStringList, std::optional<QString>> lines[] = {
+        {{QStringLiteral("/VIEW:")}, QString()},
+        {{QStringLiteral("/VIEW:") + quoted}, quoted},
+        {{doc}, doc},
+        {{test::scratchDir()}, std::nullopt},
+        {doc.split(u' '), std::nullopt},
+        {{QStringLiteral("C:\\docs\\a.ps")}, std::nullopt},
+        {{QStringLiteral("no-colon-at-all")}, std::nullopt},
+        {{QStringLiteral("/VIEWER:a")}, std::nullopt},
+        {{}, std::nullopt}};
+    for (const auto& [arguments, opened] : lines) {
+        const QString line = arguments.join(u' ');
         Session s;
-        EXPECT_EQ(s.run(line.isEmpty() ? QStringList() : line.split(u' ')), std::nullopt);
+        EXPECT_EQ(s.run(arguments), std::nullopt);
         ASSERT_NE(s.window(), nullptr);
         EXPECT_TRUE(s.window()->isVisible());
-        EXPECT_EQ(s.window()->isDocumentOpen(), opens) << line.toStdString();
-        EXPECT_EQ(s.window()->filePath(), opens ? line.mid(6) : QString());
-        EXPECT_TRUE(s.page().isNull());
-        const bool quiet = opens || line.isEmpty();
+        EXPECT_EQ(s.window()->isDocumentOpen(), opened.has_value()) << line.toStdString();
+        EXPECT_EQ(s.window()->filePath(), opened.value_or(QString()));
+        EXPECT_EQ(s.page().isNull(), !opened || !QFileInfo(*opened).isFile());
+        const bool quiet = opened || arguments.isEmpty();
         EXPECT_EQ(s.events.first(), quiet ? QStringLiteral("Checking GhostScript version...")
                                           : QStringLiteral("box: Invalid command line: ") + line);
     }
+}
+
+// Qt decodes such bytes with losses; the start opens the file itself through a private link,
+// and proposes conversions beside it under a name that is text.
+TEST_F(Start, ADocumentNamedByBytesThatAreNoTextOpens) {
+    const QByteArray folder = QFile::encodeName(test::scratchDir()) + "/bytes";
+    const QByteArray name = folder + "/caf\xe9 page.ps";
+    ASSERT_TRUE(QDir().mkpath(QFile::decodeName(folder)));
+    QFile file;
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_TRUE(file.open(fd, QIODevice::WriteOnly, QFile::AutoCloseHandle));
+    file.write(test::twoPagePostScript());
+    file.close();
+    const QStringList before = test::tempLeftovers();
+    for (const QByteArray& argument : {name, "/VIEW:" + name}) {
+        Session s;
+        EXPECT_EQ(s.runBytes({argument}), std::nullopt);
+        EXPECT_EQ(s.page().size(), QSize(208, 104)) << argument.toStdString();
+    }
+    Session s;
+    QString output;
+    s.atConvert = [&](QDialog& d) {
+        output = d.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text();
+    };
+    EXPECT_EQ(s.runBytes({"/CONVERT:" + name}), 0);
+    EXPECT_EQ(output, QFile::decodeName(folder) + QStringLiteral("/caf_ page.pdf"));
+    s.startup.reset();
+    EXPECT_EQ(test::tempLeftovers(), before); // the private links went with the run
 }
 
 TEST_F(Window, StartUpCommandsWithoutADocumentAndClosing) {
@@ -286,19 +331,26 @@ TEST_F(Window, StartUpCommandsWithoutADocumentAndClosing) {
     EXPECT_FALSE(s.window()->isVisible());
     EXPECT_FALSE(other.isVisible());
     EXPECT_EQ(messages.window(), nullptr);
+    // Only what changed is written: the resolution, and no placement for an unmoved window.
     EXPECT_EQ(setting("DisplaySettings", "Resolution"), QStringLiteral("84"));
-    EXPECT_FALSE(setting("Settings", "MainWidth").isEmpty());
+    EXPECT_EQ(setting("Options", "Safer"), QString());
+    EXPECT_EQ(setting("Settings", "MainWidth"), QString());
 }
 
-TEST_F(Window, PlacementDefaultRestoreMinimisedAndOffScreen) {
+TEST_F(Window, PlacementFirstStartRestoreMinimisedMaximisedAndAbsurd) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     const auto placedFrame = [] {
         Session s;
         s.run({});
-        return s.window()->frameGeometry(); // closing writes the placement back as it was
+        return s.window()->frameGeometry(); // closing writes nothing for an unmoved window
     };
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    EXPECT_EQ(placedFrame(), placementToPixels(Placement{}, screen->logicalDotsPerInchX(),
-                                               screen->logicalDotsPerInchY()));
+    {
+        // A first start shows a whole width of the system's paper (A4 here) at 75 dpi.
+        Session s;
+        s.run({});
+        EXPECT_GE(s.window()->findChild<viewer::PageView*>()->viewport()->width(), 620);
+        EXPECT_TRUE(available.contains(s.window()->frameGeometry()));
+    }
     QRect moved;
     for (const bool minimised : {false, true}) {
         Session s;
@@ -313,10 +365,179 @@ TEST_F(Window, PlacementDefaultRestoreMinimisedAndOffScreen) {
     // Closed minimised: the options were saved, the placement was not.
     EXPECT_EQ(setting("DisplaySettings", "Resolution"), QStringLiteral("57"));
     EXPECT_EQ(placedFrame(), moved);
-    // A placement wholly off the screens comes back onto one.
+    {
+        Session s; // closed maximised: the normal frame is kept
+        s.run({});
+        s.window()->showMaximized();
+    }
+    EXPECT_EQ(setting("Settings", "MainMaximized"), QStringLiteral("True"));
+    {
+        Session s;
+        s.run({});
+        EXPECT_TRUE(s.window()->isMaximized());
+        s.window()->showNormal();
+        EXPECT_EQ(s.window()->frameGeometry(), moved);
+    }
+    // Absurd sizes and places come back usable on the screen.
     store("Settings", "MainLeft", "900000");
     store("Settings", "MainTop", "-900000");
-    EXPECT_TRUE(screen->availableGeometry().contains(placedFrame()));
+    store("Settings", "MainWidth", "1e30");
+    store("Settings", "MainHeight", "15");
+    const QRect absurd = placedFrame();
+    EXPECT_TRUE(available.contains(absurd));
+    EXPECT_EQ(absurd.width(), available.width());
+    EXPECT_EQ(absurd.height(), kSmallestFrame.height());
+}
+
+// Two windows on one store, closed in turn: neither undoes what the other changed, and a value
+// neither changed stays as the store had it.
+TEST_F(Window, TwoWindowsKeepEachOthersChanges) {
+    store("DisplaySettings", "Resolution", "150 dpi");
+    {
+        Session first, second;
+        first.run({});
+        second.run({});
+        first.action("media8")->trigger(); // Letter
+        second.window()->setGeometry(QRect(40, 50, 500, 400));
+        const QRect moved = second.window()->frameGeometry();
+        second.window()->close();
+        first.window()->close();
+        EXPECT_EQ(placementToPixels(*readPlacement(SettingsStore()),
+                                    QGuiApplication::primaryScreen()->logicalDotsPerInchX(),
+                                    QGuiApplication::primaryScreen()->logicalDotsPerInchY()),
+                  moved);
+    }
+    EXPECT_EQ(setting("Options", "Media"), QStringLiteral("8"));
+    EXPECT_EQ(setting("DisplaySettings", "Resolution"), QStringLiteral("150 dpi"));
+}
+
+// A folder where the store's file should be makes the write fail; the user hears of it once.
+TEST_F(Window, AStoreThatCannotBeWrittenIsReportedOnceAtShutdown) {
+    Session s;
+    s.run({});
+    s.action("zoomInAction")->trigger();
+    const QString file = SettingsStore::userFileName();
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file));
+    const std::size_t before = s.dialogs.boxes.size();
+    s.window()->close();
+    s.window()->close();
+    QDir(file).removeRecursively();
+    ASSERT_EQ(s.dialogs.boxes.size(), before + 1);
+    EXPECT_EQ(s.dialogs.boxes.back().text,
+              QStringLiteral("The settings could not be saved to %1: it is not a file.").arg(file));
+}
+
+TEST_F(Start, AnOversizedStoreIsSetAsideWithAMessage) {
+    const QByteArray huge = "[DisplaySettings]\nResolution=150\n" + QByteArray(1100000, '#');
+    const QString file = test::writeFile(SettingsStore::userFileName(), huge);
+    Session s;
+    s.run({});
+    ASSERT_FALSE(s.events.isEmpty());
+    EXPECT_TRUE(s.events.first().startsWith(QStringLiteral("box: The settings file ") + file +
+                                            QStringLiteral(" is larger than 1 MB")))
+        << s.events.first().toStdString();
+    EXPECT_EQ(s.startup->options().resolution, 75);
+    EXPECT_TRUE(test::readFile(file + QStringLiteral(".bad")) == huge);
+    QFile::remove(file + QStringLiteral(".bad"));
+}
+
+// The last four documents, newest first and each once, across a restart; one that is gone is
+// taken off with a message. The open dialog starts where it was left, and offers every file.
+TEST_F(Window, RecentFilesAndTheOpenFolderSurviveARestart) {
+    QStringList docs;
+    for (int i = 1; i <= 5; ++i)
+        docs << test::writeTwoPagePostScript(QStringLiteral("recent/doc%1.ps").arg(i));
+    const auto recentTexts = [](const Session& s) {
+        QStringList texts;
+        for (int i = 1; i <= 4; ++i)
+            if (QAction* recent = s.action(("recentFile" + QByteArray::number(i)).constData()))
+                texts << (recent->isVisible() ? recent->text() : QString());
+        return texts;
+    };
+    {
+        Session s;
+        s.run({});
+        EXPECT_EQ(recentTexts(s), QStringList(4, QString()));
+        s.dialogs.openAnswers = {docs[0]};
+        s.action("openAction")->trigger();
+        EXPECT_EQ(s.dialogs.openFilters,
+                  QStringList{QStringLiteral(
+                      "GhostScript files (*.ps *.eps *.epi *.pdf *.prn);;All files (*)")});
+        const QStringList later = docs.mid(1) << docs[1]; // the second again: back on top
+        for (const QString& doc : later)
+            s.window()->loadFile(doc);
+    }
+    Session s;
+    s.run({});
+    EXPECT_EQ(recentTexts(s),
+              (QStringList{QStringLiteral("&1 doc2.ps"), QStringLiteral("&2 doc5.ps"),
+                           QStringLiteral("&3 doc4.ps"), QStringLiteral("&4 doc3.ps")}));
+    QFile::remove(docs[2]);
+    s.action("recentFile4")->trigger();
+    EXPECT_TRUE(s.dialogs.texts().last().startsWith(docs[2] + QStringLiteral(" no longer")));
+    EXPECT_FALSE(s.window()->isDocumentOpen());
+    EXPECT_EQ(recentTexts(s).last(), QString());
+    s.action("recentFile2")->trigger();
+    EXPECT_EQ(s.window()->filePath(), docs[4]);
+    s.action("openAction")->trigger(); // cancelled
+    EXPECT_EQ(s.dialogs.openDirectories, QStringList{QFileInfo(docs[0]).absolutePath()});
+}
+
+// Ends like Exit: the render of a page that never ends is stopped, the window closes and the
+// options are saved.
+TEST_F(Window, ATerminationSignalStopsTheRenderAndEndsAsExitDoes) {
+    const QString endless = test::writeFile(QStringLiteral("docs/endless.ps"), "%!PS\n{} loop\n");
+    Session s;
+    s.onStatus = [&s](const QString& text) {
+        if (text == QLatin1String("Ready"))
+            s.action("zoomInAction")->trigger();
+        if (text == QLatin1String("Please wait, redrawing..."))
+            std::raise(SIGTERM);
+    };
+    s.run({QStringLiteral("/VIEW:") + endless});
+    EXPECT_TRUE(QTest::qWaitFor([&s] { return !s.window()->isVisible(); }, 20000));
+    EXPECT_EQ(setting("DisplaySettings", "Resolution"), QStringLiteral("84"));
+}
+
+// No two entries of a menu, and no two buttons of the messages window, answer the same key.
+TEST_F(Window, AccessKeysAreUniqueInEveryMenuAndTheMessagesWindow) {
+    Session s;
+    s.run({});
+    s.window()->loadFile(document()); // a recent file's entry takes part too
+    const auto keyOf = [](const QString& text) {
+        for (qsizetype i = 0; i + 1 < text.size(); ++i)
+            if (text[i] == u'&' && text[++i] != u'&')
+                return text[i].toLower();
+        return QChar();
+    };
+    std::vector<std::pair<QString, QStringList>> groups;
+    const auto captions = [](const QList<QAction*>& actions) {
+        QStringList texts;
+        for (const QAction* action : actions)
+            if (!action->isSeparator() && action->isVisible())
+                texts << action->text();
+        return texts;
+    };
+    QMenuBar* bar = s.window()->menuBar();
+    groups.emplace_back(QStringLiteral("menu bar"), captions(bar->actions()));
+    for (const QMenu* menu : bar->findChildren<QMenu*>())
+        groups.emplace_back(menu->title(), captions(menu->actions()));
+    s.startup->messages().showMessages();
+    QStringList buttons;
+    for (const QPushButton* button : s.startup->messages().window()->findChildren<QPushButton*>())
+        buttons << button->text();
+    groups.emplace_back(QStringLiteral("messages window"), buttons);
+    ASSERT_GE(groups.size(), 9u);
+    for (const auto& [where, texts] : groups) {
+        QString keys;
+        for (const QString& text : texts) {
+            const QChar key = keyOf(text);
+            EXPECT_TRUE(key.isNull() || !keys.contains(key))
+                << where.toStdString() << ": " << text.toStdString();
+            keys += key;
+        }
+    }
 }
 
 TEST_F(Window, CommandsWithADroppedDocument) {
@@ -393,6 +614,29 @@ TEST(Splash, ClosesItselfAfterTwoSecondsTheAboutBoxOnlyWhenAsked) {
     }
 }
 
+TEST(Splash, EveryTextOfTheSplashAndTheAboutBoxIsWhole) {
+    for (const SplashScreen::Role role : {SplashScreen::Role::Splash, SplashScreen::Role::About}) {
+        SplashScreen window(role);
+        window.show();
+        QList<QRect> parts;
+        for (QWidget* part : window.findChildren<QWidget*>()) {
+            if (!part->isVisible() ||
+                !(qobject_cast<QLabel*>(part) || qobject_cast<QPushButton*>(part)))
+                continue;
+            const QRect at(part->mapTo(&window, QPoint(0, 0)), part->size());
+            EXPECT_TRUE(window.rect().contains(at));
+            EXPECT_TRUE(part->width() >= part->sizeHint().width() &&
+                        part->height() >= part->sizeHint().height())
+                << part->metaObject()->className() << " " << part->width() << "x" << part->height();
+            for (const QRect& other : parts)
+                EXPECT_FALSE(other.intersects(at));
+            parts << at;
+        }
+        EXPECT_EQ(parts.size(), role == SplashScreen::Role::About ? 6 : 5);
+        window.done(0);
+    }
+}
+
 TEST(Messages, OkClearClipboardAndClosingEndsTheLog) {
     test::ScriptedDialogs dialogs;
     MessagesWindow messages(dialogs);
@@ -417,8 +661,9 @@ TEST(Messages, OkClearClipboardAndClosingEndsTheLog) {
     click("copyButton");
     click("clearButton");
     click("copyButton");
+    // The log keeps CR LF; the clipboard gets this platform's line ends.
     EXPECT_EQ(dialogs.clipboardTexts,
-              (QStringList{QStringLiteral("first\r\nsecond\r\nthird more"), QString()}));
+              (QStringList{QStringLiteral("first\nsecond\nthird more"), QString()}));
     window->close(); // through its frame: the window and its log are finished
     EXPECT_EQ(messages.window(), nullptr);
     messages.addMessage(QStringLiteral("fresh"));

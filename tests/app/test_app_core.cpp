@@ -1,5 +1,6 @@
-// The window-free rules of the shell: saving a print job from standard input, the window
-// placement, the zoom steps and the toolbar's pictures.
+// The window-free rules of the shell: the command line, saving a print job from standard input,
+// the window placement, the zoom steps and the toolbar's pictures.
+#include "app/core/command_line.h"
 #include "app/core/placement.h"
 #include "app/core/print_job.h"
 #include "app/core/toolbar_icons.h"
@@ -73,32 +74,140 @@ TEST(PrintJob, ReadsOf10240AndNoFileUnlessAJobIsSaved) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(full.path.isEmpty());
     EXPECT_FALSE(full.error.isEmpty());
+    // An input that never ends stops once the stop descriptor is readable (a signal came).
+    int endless[2], stop[2];
+    ASSERT_TRUE(::pipe(endless) == 0 && ::pipe(stop) == 0);
+    ASSERT_EQ(::write(endless[1], "%!PS\n", 5), 5);
+    std::thread stopper([&] { EXPECT_EQ(::write(stop[1], "x", 1), 1); });
+    const SavedPrintJob stopped = savePrintJob(endless[0], stop[0]);
+    stopper.join();
+    EXPECT_TRUE(stopped.stopped && stopped.path.isEmpty());
+    for (const int fd : {endless[0], endless[1], stop[0], stop[1]})
+        ::close(fd);
     EXPECT_EQ(test::tempLeftovers(), before);
 }
 
-TEST(Placement, StoreTextDefaultsTwipsAndOffScreen) {
-    SettingsStore store(test::scratchDir() + QStringLiteral("/placement.ini"));
-    EXPECT_EQ(placementToPixels(readPlacement(store), 144, 120), QRect(100, 83, 650, 542));
-    writePlacement(store, Placement{1005.0f, -300.0f, 1234.5f, 7000.0f});
+// Each row: arguments as bytes (a "|" between them), whether a print job came, the road and the
+// document's bytes. "F..." stands for an existing file.
+TEST(CommandLine, TheArgumentsDecideTheRoad) {
+    const std::tuple<QByteArray, bool, Road, QByteArray> cases[] = {
+        {"--help", true, Road::Help, ""},
+        {"--version", false, Road::Version, ""},
+        {"--version|x", false, Road::Invalid, ""},
+        {"/VIEW:a.ps", true, Road::PrintJob, ""},
+        {"", false, Road::Interactive, ""},
+        {"/view:docs/two|pages.ps", false, Road::View, "docs/two pages.ps"},
+        {"/CoNvErT:a:b/x.ps", false, Road::Convert, "a:b/x.ps"},
+        {"/VIEW:caf\xe9.ps", false, Road::View, "caf\xe9.ps"},
+        {"Fcaf\xe9.ps", false, Road::View, "Fcaf\xe9.ps"},
+        {"Fa:b.ps", false, Road::View, "Fa:b.ps"},
+        {"Fa.ps|Fb.ps", false, Road::Invalid, ""},
+        {"missing.ps", false, Road::Invalid, ""},
+        {"/VIEWER:a", false, Road::Invalid, ""},
+        {"C:\\docs\\a.ps", false, Road::Invalid, ""}};
+    for (const auto& [line, job, road, document] : cases) {
+        const QByteArrayList arguments = line.isEmpty() ? QByteArrayList() : line.split('|');
+        const StartRequest request =
+            decideRoad(job, arguments, [](const QByteArray& raw) { return raw.startsWith('F'); });
+        EXPECT_EQ(request.road, road) << line.toStdString();
+        EXPECT_EQ(request.rawArgument, document) << line.toStdString();
+        EXPECT_EQ(request.argument, QFile::decodeName(document));
+    }
+}
+
+TEST(Placement, StoreTextsAndOnlyChangedValuesWritten) {
+    const QString path = test::scratchDir() + QStringLiteral("/placement.ini");
+    SettingsStore store(path);
+    EXPECT_EQ(readPlacement(store), std::nullopt);
+    writePlacement(store, Placement{1005.0f, -300.0f, 1234.5f, 7000.0f, true}, std::nullopt);
     EXPECT_EQ(store.value(QStringLiteral("Settings"), QStringLiteral("MainWidth")),
               QStringLiteral("1234.5"));
-    EXPECT_EQ(readPlacement(store).top, -300.0f);
+    EXPECT_EQ(store.value(QStringLiteral("Settings"), QStringLiteral("MainMaximized")),
+              QStringLiteral("True"));
+    EXPECT_EQ(readPlacement(store), (Placement{1005.0f, -300.0f, 1234.5f, 7000.0f, true}));
     // What is no number in the store gives the default.
     store.setValue(QStringLiteral("Settings"), QStringLiteral("MainHeight"),
                    QStringLiteral("tall"));
     store.setValue(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("1e300"));
-    EXPECT_EQ(readPlacement(store).height, 6500.0f);
-    EXPECT_EQ(readPlacement(store).left, 1000.0f);
-    const QRect frame(-37, 523, 801, 611);
-    EXPECT_EQ(placementToPixels(pixelsToPlacement(frame, 120, 120), 120, 120), frame);
+    EXPECT_EQ(readPlacement(store)->height, 6500.0f);
+    EXPECT_EQ(readPlacement(store)->left, 1000.0f);
+    ASSERT_TRUE(store.sync());
+    // Only the values that changed are set: the others stay as another instance wrote them.
+    SettingsStore other(path);
+    other.setValue(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("42"));
+    ASSERT_TRUE(other.sync());
+    const Placement read{1000.0f, -300.0f, 1234.5f, 6500.0f, true};
+    writePlacement(store, Placement{1000.0f, -300.0f, 999.0f, 6500.0f, false}, read);
+    ASSERT_TRUE(store.sync());
+    EXPECT_EQ(readPlacement(SettingsStore(path)),
+              (Placement{1000.0f, 42.0f, 999.0f, 6500.0f, false}));
+}
 
-    // Wholly off the screens: moved to the nearest, and shrunk when larger than it.
+// Starts under a stand-in window manager: the start places the frame, sets the window's own
+// rectangle for the decoration it knows, the manager frames it, and the shutdown stores the
+// outer frame. Whatever the decoration, five starts give back the stored numbers.
+TEST(Placement, RestoringAndSavingGiveBackTheSameNumbersForAnyDecoration) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080)};
+    const QMargins decorations[] = {{}, {1, 1, 1, 1}, {4, 28, 4, 4}, {0, 37, 0, 0}};
+    const Placement stored[] = {{1000, 1000, 6500, 6500, false},
+                                {1234.5f, 777, 9999, 8888, false},
+                                {15, 15, 11000, 9000, true}};
+    for (const double dpi : {96.0, 120.0, 144.0})
+        for (const QMargins& decoration : decorations)
+            for (const Placement& first : stored) {
+                std::optional<Placement> placement = first;
+                for (int start = 0; start < 5; ++start) {
+                    const QRect startFrame = placementToPixels(*placement, dpi, dpi);
+                    const QRect placed = bringOntoScreens(startFrame, screens);
+                    const QRect client = clientRect(placed, decoration);
+                    const QRect framed = frameRect(client, decoration);
+                    placement = placementToStore(placement, startFrame, framed,
+                                                 placement->maximized, dpi, dpi);
+                    ASSERT_EQ(placement, first) << dpi << " start " << start;
+                }
+            }
+    // A frame the user moved is stored as it stands, and comes back at the same pixels.
+    const QRect moved(-37, 523, 801, 511);
+    const std::optional<Placement> after =
+        placementToStore(Placement{}, QRect(67, 67, 433, 433), moved, false, 120, 120);
+    EXPECT_EQ(placementToPixels(*after, 120, 120), moved);
+    // Without a stored placement nothing is written while the window stays where it was put.
+    EXPECT_EQ(placementToStore(std::nullopt, moved, moved, false, 96, 96), std::nullopt);
+    EXPECT_NE(placementToStore(std::nullopt, moved, moved, true, 96, 96), std::nullopt);
+}
+
+// Absurd sizes and positions: on the screen it overlaps most, at most its size, at least the
+// smallest usable frame, the title bar on the screen and a usable part of it there; a frame off
+// every screen wholly on the nearest.
+TEST(Placement, FramesComeBackUsableOnTheScreens) {
     const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-    const QRect partly(1800, 900, 500, 500);
-    EXPECT_EQ(bringOntoScreens(partly, screens), partly);
-    EXPECT_EQ(bringOntoScreens(QRect(9000, 100, 400, 300), screens), QRect(2800, 100, 400, 300));
-    EXPECT_EQ(bringOntoScreens(QRect(-5000, -5000, 3000, 200), screens), QRect(0, 0, 1920, 200));
-    EXPECT_EQ(bringOntoScreens(QRect(3000, 4000, 100, 100), screens), QRect(3000, 924, 100, 100));
+    const std::pair<QRect, QRect> cases[] = {
+        {QRect(1800, 900, 500, 100), QRect(1800, 900, 500, 160)}, // across both: as it was
+        {QRect(100, 100, 1000000000, 1000000000), QRect(100, 100, 1920, 1080)},
+        {QRect(9000, 100, 400, 300), QRect(2800, 100, 400, 300)}, // off: wholly on the nearest
+        {QRect(-5000, -5000, 3000, 200), QRect(0, 0, 1920, 200)},
+        {QRect(1919, 1079, 600, 400), QRect(1760, 1000, 600, 400)}, // one pixel on screen
+        {QRect(500, -400, 800, 600), QRect(500, 0, 800, 600)},      // title bar above the top
+        {QRect(10, 10, 1, 1), QRect(10, 10, 240, 160)},
+        {QRect(-1000000000, 1000000000, 300, 200), QRect(0, 880, 300, 200)}};
+    for (const auto& [stored, placed] : cases)
+        EXPECT_EQ(bringOntoScreens(stored, screens), placed) << stored.x() << "," << stored.y();
+}
+
+// A first start shows a whole page width at 75 dpi, within the available area.
+TEST(Placement, TheFirstFrameShowsAWholePageWidth) {
+    const QSize chrome(30, 120);
+    const QSizeF a4(595, 842), letter(612, 792);
+    for (const QRect& available : {QRect(0, 0, 1920, 1040), QRect(0, 24, 1024, 744)}) {
+        for (const QSizeF& page : {a4, letter}) {
+            const QRect frame = firstFrame(page, chrome, available);
+            EXPECT_TRUE(available.contains(frame));
+            const QRect client = clientRect(frame, kDecorationAllowance);
+            EXPECT_GE(client.width(), std::ceil(page.width() * 75 / 72) + chrome.width());
+        }
+    }
+    // A screen too small for the page: as large as the screen.
+    EXPECT_EQ(firstFrame(a4, chrome, QRect(0, 0, 640, 480)), QRect(0, 0, 640, 480));
 }
 
 TEST(Zoom, StepsOfNineWithinTheUsableRange) {

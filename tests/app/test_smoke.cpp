@@ -1,29 +1,98 @@
 // The built program started as a user would, home and configuration in empty scratch
-// directories, nothing on standard input: start-up must reach its questions and wait there.
+// directories: start-up must reach its questions and wait there; "--help" and "--version" need
+// no display; a termination signal ends a print job as Cancel would.
+#include "base/version.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
-TEST(Smoke, TheBuiltProgramStartsAndKeepsRunning) {
-    QTemporaryDir root(quillorn::test::scratchDir() + QStringLiteral("/smoke-XXXXXX"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* var :
-         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
-        QDir(root.path()).mkpath(QLatin1String(var));
-        env.insert(QLatin1String(var), root.filePath(QLatin1String(var)));
+#include <csignal>
+
+namespace {
+// A program run in its own scratch home, configuration and temporary folders.
+struct Program {
+    QTemporaryDir root{quillorn::test::scratchDir() + QStringLiteral("/smoke-XXXXXX")};
+    QProcess process;
+
+    Program() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* var :
+             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
+            QDir(root.path()).mkpath(QLatin1String(var));
+            env.insert(QLatin1String(var), root.filePath(QLatin1String(var)));
+        }
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.setStandardInputFile(QProcess::nullDevice());
     }
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setStandardInputFile(QProcess::nullDevice());
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(QStringLiteral(QUILLORN_BINARY), {});
-    ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
-    EXPECT_FALSE(program.waitForFinished(5000))
-        << "ended with " << program.exitCode() << ": " << program.readAll().toStdString();
-    program.kill();
-    program.waitForFinished(10000);
+    ~Program() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+    }
+    QDir temp() const { return QDir(root.filePath(QStringLiteral("TMPDIR"))); }
+};
+} // namespace
+
+TEST(Smoke, TheBuiltProgramStartsAndKeepsRunning) {
+    Program program;
+    program.process.setProcessChannelMode(QProcess::MergedChannels);
+    program.process.start(QStringLiteral(QUILLORN_BINARY), {});
+    ASSERT_TRUE(program.process.waitForStarted(10000))
+        << program.process.errorString().toStdString();
+    EXPECT_FALSE(program.process.waitForFinished(5000))
+        << "ended with " << program.process.exitCode() << ": "
+        << program.process.readAll().toStdString();
+}
+
+// Without a display: any window, or Qt's look for a display, would end the program otherwise.
+TEST(Smoke, HelpAndVersionPrintOnStandardOutputWithoutAWindow) {
+    const std::pair<const char*, QString> cases[] = {
+        {"--help", QStringLiteral("Usage: quillorn [FILE]\n")},
+        {"--version", QStringLiteral("Quillorn ") + quillorn::versionText() + u'\n'}};
+    for (const auto& [argument, begins] : cases) {
+        Program program;
+        QProcessEnvironment env = program.process.processEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        program.process.setProcessEnvironment(env);
+        program.process.start(QStringLiteral(QUILLORN_BINARY), {QLatin1String(argument)});
+        ASSERT_TRUE(program.process.waitForFinished(10000));
+        EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.process.exitCode(), 0)
+            << program.process.readAllStandardError().toStdString();
+        EXPECT_TRUE(
+            QString::fromLocal8Bit(program.process.readAllStandardOutput()).startsWith(begins))
+            << argument;
+    }
+}
+
+// A print job on standard input; once its file exists the handlers are in place. The signal
+// closes the conversion dialog (or ends the saving), the program ends normally and leaves
+// nothing in the temporary folder.
+TEST(Smoke, ATerminationSignalEndsAPrintJobAndLeavesNothing) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        Program program;
+        program.process.setStandardInputFile(
+            quillorn::test::writeTwoPagePostScript(QStringLiteral("smoke-job.ps")));
+        program.process.start(QStringLiteral(QUILLORN_BINARY), {});
+        ASSERT_TRUE(program.process.waitForStarted(10000));
+        const QDir temp = program.temp();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !temp.entryList({QStringLiteral("KMW*")}, QDir::Files).isEmpty(); },
+            30000));
+        ASSERT_EQ(::kill(static_cast<pid_t>(program.process.processId()), signal), 0);
+        ASSERT_TRUE(program.process.waitForFinished(30000)) << signal;
+        EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(program.process.exitCode(), 0) << signal;
+        EXPECT_EQ(temp.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList())
+            << signal;
+    }
 }

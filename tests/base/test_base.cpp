@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -124,10 +125,31 @@ TEST(SettingsStore, AStoreThatCannotBeWrittenSaysSoAndKeepsWhatItHeld) {
     SettingsStore store(path);
     store.setValue(QStringLiteral("Options"), QStringLiteral("Units"), QStringLiteral("3"));
     const bool synced = store.sync();
+    const QString problem = store.writeProblem(); // the system's own words for the cause
     setrlimit(RLIMIT_FSIZE, &oldLimit);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(synced);
+    EXPECT_EQ(problem, qt_error_string(EFBIG));
     EXPECT_EQ(test::readFile(path), held);
+}
+
+// A file above 1 MB is set aside unread under a free name; an earlier one set aside stays.
+TEST(SettingsStore, AnOversizedStoreIsSetAsideAndNeverRead) {
+    const QByteArray huge = "[Options]\nSafer=False\n" + QByteArray(kLargestStoreBytes, '#');
+    const QString path = test::writeFile(QStringLiteral("huge/Quillorn.ini"), huge);
+    const QByteArray earlier = "set aside before";
+    test::writeFile(path + QStringLiteral(".bad"), earlier);
+    EXPECT_EQ(SettingsStore(path).value(QStringLiteral("Options"), QStringLiteral("Safer")),
+              QString()); // too large to be read even where it cannot be set aside
+    const QString note = setAsideOversizedStore(path);
+    EXPECT_TRUE(note.contains(path + QStringLiteral(".bad.2"))) << note.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(test::readFile(path + QStringLiteral(".bad.2")) == huge);
+    EXPECT_EQ(test::readFile(path + QStringLiteral(".bad")), earlier);
+    // At the limit a file is an ordinary store.
+    test::writeFile(path, QByteArray(kLargestStoreBytes, '#'));
+    EXPECT_EQ(setAsideOversizedStore(path), QString());
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST(TempFiles, DistinctEmptyKmwFilesInTmpdirOrNone) {

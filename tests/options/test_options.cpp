@@ -1,6 +1,7 @@
 #include "base/settings_store.h"
 #include "options/core/display_settings.h"
 #include "options/core/options_store.h"
+#include "options/core/paper.h"
 #include "options/display_settings_dialog.h"
 #include "options/options_menus.h"
 #include "tests/support/test_env.h"
@@ -37,34 +38,82 @@ bool showAndAct(Options& record, const std::function<void(QDialog&)>& user) {
 
 } // namespace
 
-// Texts the program never writes read as the defaults; numbers go by the number rule.
+// Texts the program never writes, and numbers it cannot use, read as the defaults; numbers go
+// by the number rule. A stored paper size wins over the system's.
 TEST(OptionsStore, ReadsWhatItWritesAndDefaultsForTextsItNeverWrites) {
-    const std::pair<QByteArray, Options> stores[] = {
-        {"", kFirstStart},
+    Options letter = kFirstStart;
+    letter.media = 8;
+    const std::tuple<QByteArray, std::int32_t, Options> stores[] = {
+        {"", 0, kFirstStart},
+        {"", 8, letter},
+        {"[Options]\nMedia=0\n", 8, kFirstStart},
         {"[Options]\nUnits=3\nOrientation=2\nSafer=False\nBoundingBox=True\nMedia=9\n"
          "OverrideDefaultMedia=True\n[CustomMedia]\nWidth=612\nHeight=-792\n[DisplaySettings]\n"
          "Resolution=1200\nColourDepth=0\nTextAlpha=1\nGraphicsAlpha=4\n",
-         kChanged},
+         0, kChanged},
         {"[Options]\nUnits=4\nOrientation=-1\nSafer=yes\nBoundingBox=1\nOverrideDefaultMedia=true\n"
          "Media=99999\n[CustomMedia]\nWidth=99999999999\n[DisplaySettings]\nResolution=40000\n"
          "ColourDepth=5\nTextAlpha=9999999999999999999999999999999999999999\n",
-         kFirstStart},
-        {"[Options]\nOrientation=&H3\n[DisplaySettings]\nResolution=150 dpi\nTextAlpha=3\n"
+         0, kFirstStart},
+        {"[Options]\nOrientation=&H3\n[DisplaySettings]\nResolution=150 dpi\nTextAlpha=4\n"
          "GraphicsAlpha=\n",
-         {0, 3, true, false, 0, {}, 150, 4, 3, 0, false}}};
+         0,
+         {0, 3, true, false, 0, {}, 150, 4, 4, 2, false}},
+        {"[DisplaySettings]\nResolution=0\nTextAlpha=3\nGraphicsAlpha=0\n", 0, kFirstStart},
+        {"[DisplaySettings]\nResolution=-5\nTextAlpha=-1\nGraphicsAlpha=8\n", 0, kFirstStart}};
     int row = 0;
-    for (const auto& [text, expected] : stores) {
+    for (const auto& [text, defaultMedia, expected] : stores) {
         const QString path = test::writeFile(QStringLiteral("stores/%1.ini").arg(++row), text);
-        EXPECT_EQ(readOptions(SettingsStore(path)), expected) << "row " << row;
+        EXPECT_EQ(readOptions(SettingsStore(path), defaultMedia), expected) << "row " << row;
     }
-    // Every value is written, the defaults too.
-    const QString path = test::scratchDir() + QStringLiteral("/stores/written.ini");
-    for (const Options& options : {kChanged, kFirstStart}) {
-        SettingsStore store(path);
-        writeOptions(options, store);
-        ASSERT_TRUE(store.sync());
-        EXPECT_EQ(readOptions(SettingsStore(path)), options);
-    }
+}
+
+// Two instances on one file, each changing its own options: neither undoes the other, and what
+// neither changed stays as the file had it.
+TEST(OptionsStore, WritesOnlyWhatChangedSinceItWasRead) {
+    const QString path = test::writeFile(QStringLiteral("stores/shared.ini"),
+                                         "[DisplaySettings]\nResolution=150 dpi\n");
+    SettingsStore first(path), second(path);
+    const Options firstRead = readOptions(first), secondRead = readOptions(second);
+    Options firstNow = firstRead, secondNow = secondRead;
+    firstNow.media = 8;
+    firstNow.safer = false;
+    secondNow.textAlpha = 4;
+    writeOptions(secondNow, secondRead, second);
+    ASSERT_TRUE(second.sync());
+    writeOptions(firstNow, firstRead, first);
+    ASSERT_TRUE(first.sync());
+    Options both = firstNow;
+    both.textAlpha = 4;
+    EXPECT_EQ(readOptions(SettingsStore(path)), both);
+    const QByteArray text = test::readFile(path);
+    EXPECT_TRUE(text.contains("Resolution=150 dpi")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Units")) << text.toStdString();
+    // Every field changed: each reaches its own value name.
+    const QString fresh = test::scratchDir() + QStringLiteral("/stores/fresh.ini");
+    SettingsStore store(fresh);
+    writeOptions(kChanged, readOptions(store), store);
+    ASSERT_TRUE(store.sync());
+    EXPECT_EQ(readOptions(SettingsStore(fresh)), kChanged);
+}
+
+// The first line that is no comment names the paper; a name the menu lacks, or none, leaves it
+// to the locale.
+TEST(Paper, TheSystemsPaperOrTheLocalesChoosesTheFirstStartsPaperSize) {
+    const QLocale us(QLocale::English, QLocale::UnitedStates), germany(QLocale::German);
+    const std::tuple<const char*, QLocale, std::int32_t> cases[] = {
+        {"a4\n", us, 2},
+        {"# papersize\n\n  Letter  \n", germany, 8},
+        {"tabloid", germany, 0},
+        {"a3 # big", us, 1},
+        {"", us, 8},
+        {"", germany, 2},
+        {"executive\n", us, 8},
+        {"executive\n", germany, 2}};
+    for (const auto& [text, locale, media] : cases)
+        EXPECT_EQ(defaultMedia(QString::fromUtf8(text), locale), media) << text;
+    EXPECT_EQ(mediaSizePoints(2), QSizeF(595, 842));
+    EXPECT_EQ(mediaSizePoints(kCustomMedia), QSizeF());
 }
 
 // Each exclusive group marks exactly the entry its field stands for; each toggle, its field.
@@ -98,11 +147,12 @@ TEST(OptionMenus, ChoosingAnEntrySetsItsFieldAndShowOptionsMarksTheRecord) {
     EXPECT_TRUE(record.safer && marksMatchRecord());
 }
 
-// The number rule reads the typed resolution; one that does not fit the field keeps the old one.
+// The number rule reads the typed resolution; one below 1 or one that does not fit the field
+// keeps the old one.
 // What the dialog cannot show (a resolution the zoom reached, values the lists lack) survives OK.
 TEST(DisplaySettings, OkReadsTheResolutionByTheNumberRuleAndKeepsWhatItCannotShow) {
     for (const auto& [text, resolution] :
-         {std::pair{u"7 2", 72}, {u"2.5", 2}, {u"DPI", 0}, {u"99999", 75}}) {
+         {std::pair{u"7 2", 72}, {u"2.5", 2}, {u"DPI", 75}, {u"-5", 75}, {u"99999", 75}}) {
         Options record = kFirstStart;
         applyDisplaySettings({QStringView(text).toString(), 3, -1, -1, -1}, record);
         EXPECT_EQ(record.resolution, resolution);
@@ -123,6 +173,13 @@ TEST(DisplaySettingsDialog, ShowsModallyCentredFixedAndAnswersEnterAndEscape) {
     EXPECT_TRUE(showAndAct(record, [&](QDialog& dialog) {
         EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
         offCentre = dialog.frameGeometry().center() - dialog.screen()->availableGeometry().center();
+        // A resolution below 1 keeps OK disabled, and Enter does not close the dialog.
+        for (const char* text : {"0", "-3", "DPI", ""}) {
+            child<QLineEdit>(dialog, "resolutionEdit")->setText(QLatin1String(text));
+            EXPECT_FALSE(child(dialog, "okButton")->isEnabled()) << text;
+            QTest::keyClick(child(dialog, "resolutionEdit"), Qt::Key_Return);
+            EXPECT_TRUE(dialog.isVisible()) << text;
+        }
         child<QLineEdit>(dialog, "resolutionEdit")->clear();
         QTest::keyClicks(child(dialog, "resolutionEdit"), QStringLiteral("1200")); // 3 characters
         child<QComboBox>(dialog, "depthCombo")->setCurrentIndex(0); // "Black and White"

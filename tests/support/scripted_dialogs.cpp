@@ -12,8 +12,7 @@ template <typename T> T next(std::deque<T>& queue, T otherwise = {}) {
 }
 } // namespace
 
-Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon,
-                            const QString& title) {
+Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title) {
     boxes.push_back({text, buttons, icon, title});
     if (onBox)
         onBox(boxes.back());
@@ -27,8 +26,11 @@ QString ScriptedDialogs::getText(const QString& prompt, const QString&, const QS
     return next(textAnswers);
 }
 
-QString ScriptedDialogs::getOpenFileName(const QString& title, const QString&, const QString&) {
+QString ScriptedDialogs::getOpenFileName(const QString& title, const QString& filter,
+                                         const QString& directory) {
     fileDialogTitles << title;
+    openFilters << filter;
+    openDirectories << directory;
     return next(openAnswers);
 }
 

@@ -33,6 +33,9 @@ public:
     std::vector<Box> boxes;
     QStringList textPrompts;
     QStringList fileDialogTitles;
+    // The filter and the folder each open dialog was shown with.
+    QStringList openFilters;
+    QStringList openDirectories;
     QStringList clipboardTexts;
     std::vector<QImage> clipboardImages;
     int busy = 0;

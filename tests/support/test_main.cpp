@@ -90,6 +90,8 @@ int main(int argc, char** argv) {
     }
     QFile::setPermissions(scratch.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The first start's paper size follows the system's; every test sees the same one.
+    qputenv("PAPERSIZE", "a4");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
