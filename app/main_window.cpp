@@ -208,7 +208,7 @@ void MainWindow::createActions() {
         tool.action->setToolTip(QLatin1String(tool.toolTip));
         toolBar_->addAction(tool.action);
     }
-    toolBar->addAction(stop);
+    toolBar_->addAction(stop);
 }
 
 // ---- start-up and shutdown ----
