@@ -4,6 +4,7 @@
 #include "app/core/toolbar_icons.h"
 #include "app/core/zoom.h"
 #include "app/messages_window.h"
+#include "app/print_into_dialog.h"
 #include "app/splash_screen.h"
 #include "base/user_dialogs.h"
 #include "base/version.h"
@@ -12,7 +13,6 @@
 #include "options/core/options_store.h"
 #include "options/display_settings_dialog.h"
 #include "options/options_menus.h"
-#include "system/core/download.h"
 #include "system/download_dialog.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/page_view.h"
@@ -41,11 +41,10 @@ QPointF screenDpi() {
 MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, MessagesWindow& messages,
                        gs::Binding& binding, gs::Runner& runner, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), options_(options), messages_(messages),
-      binding_(binding), runner_(runner),
-      ghostscriptCheck_(system::defaultGhostscriptCheckSetup()),
+      binding_(binding), runner_(runner), ghostscriptCheck_(system::defaultGhostscriptCheckSetup()),
       association_(system::defaultAssociationSetup()), pageView_(new viewer::PageView(this)),
-      document_(new viewer::DocumentController(dialogs, options, messages, runner, *pageView_,
-                                               this)),
+      document_(
+          new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
       optionsMenus_(new options::OptionsMenus(options, this)),
       status_(new QLabel(QStringLiteral("Status"), this)),
       position_(new QLabel(QStringLiteral("Current Pos"), this)) {
@@ -66,16 +65,14 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
 
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
-    connect(document_, &viewer::DocumentController::captionChanged, this,
-            &QWidget::setWindowTitle);
+    connect(document_, &viewer::DocumentController::captionChanged, this, &QWidget::setWindowTitle);
     connect(pageView_, &viewer::PageView::fileDropped, this, &MainWindow::loadFile);
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::createActions() {
-    const auto action = [this](const QString& caption, const char* name,
-                               void (MainWindow::*slot)(),
+    const auto action = [this](const QString& caption, const char* name, void (MainWindow::*slot)(),
                                const QKeySequence& shortcut = QKeySequence()) {
         auto* act = new QAction(caption, this);
         act->setObjectName(QLatin1String(name));
@@ -98,16 +95,15 @@ void MainWindow::createActions() {
     QAction* exit = action(QStringLiteral("E&xit"), "exitAction", &MainWindow::exitProgram);
     QAction* copy =
         action(QStringLiteral("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
-    QAction* measure =
-        action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
-    QAction* redMon = action(QStringLiteral("&Download RedMon..."), "downloadRedMonAction",
-                             &MainWindow::downloadRedMon);
+    QAction* measure = action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
+    QAction* printInto = action(QStringLiteral("Print into &Quillorn..."), "printIntoAction",
+                                &MainWindow::showPrintInto);
     QAction* next = action(QStringLiteral("&Next Page"), "nextPageAction", &MainWindow::nextPage,
                            QKeySequence(Qt::Key_F9));
     QAction* previous = action(QStringLiteral("Pre&vious Page"), "previousPageAction",
                                &MainWindow::previousPage, QKeySequence(Qt::Key_F8));
-    QAction* goTo = action(QStringLiteral("&Goto Page..."), "goToPageAction",
-                           &MainWindow::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* goTo = action(QStringLiteral("&Goto Page..."), "goToPageAction", &MainWindow::goToPage,
+                           QKeySequence(Qt::CTRL | Qt::Key_G));
     QAction* redraw = action(QStringLiteral("&Redraw"), "redrawAction", &MainWindow::redraw,
                              QKeySequence(Qt::CTRL | Qt::Key_R));
     QAction* fullScreen = action(QStringLiteral("&Full Screen"), "fullScreenAction",
@@ -139,7 +135,7 @@ void MainWindow::createActions() {
     QMenu* optionsMenu = menuBar()->addMenu(QStringLiteral("O&ptions"));
     optionsMenus_->addOptionsEntries(optionsMenu);
     optionsMenu->addSeparator();
-    optionsMenu->addAction(redMon);
+    optionsMenu->addAction(printInto);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(next);
@@ -299,12 +295,15 @@ void MainWindow::convertDocument() {
 
 void MainWindow::pageSetup() {
     if (isDocumentOpen())
-        dialogs_.printerDialog(QStringLiteral("Page Setup")); // nothing chosen there is used
+        system::setUpPage(dialogs_, printSettings_);
 }
 
 void MainWindow::print() {
-    if (isDocumentOpen())
-        dialogs_.message(QStringLiteral("Add 'mnuFilePrint_Click' code."));
+    if (!isDocumentOpen())
+        return;
+    const QString sent = system::printDocument(filePath(), dialogs_, printSettings_);
+    if (!sent.isEmpty())
+        setStatus(sent);
 }
 
 void MainWindow::exitProgram() {
@@ -354,10 +353,8 @@ void MainWindow::showDisplaySettings() {
     document_->redraw(); // also after Cancel; nothing without a document
 }
 
-void MainWindow::downloadRedMon() {
-    system::DownloadDialog::download(QStringLiteral("Download RedMon"),
-                                     system::redMonDownloadUrl(), system::downloadDirectory(),
-                                     QStringLiteral("redmon.zip"), dialogs_, messages_, this);
+void MainWindow::showPrintInto() {
+    PrintIntoDialog(this).exec();
 }
 
 void MainWindow::about() {

@@ -4,6 +4,7 @@
 #include "options/core/options.h"
 #include "system/core/file_association.h"
 #include "system/core/ghostscript_check.h"
+#include "system/core/printing.h"
 
 #include <QMainWindow>
 
@@ -66,7 +67,7 @@ public:
     void redraw();
     void toggleFullScreen();
     void showDisplaySettings();
-    void downloadRedMon();
+    void showPrintInto();
     void about();
     void zoomIn();
     void zoomOut();
@@ -94,6 +95,7 @@ private:
     SettingsStore store_;
     system::GhostscriptCheckSetup ghostscriptCheck_;
     system::AssociationSetup association_;
+    system::PrintSettings printSettings_;
     viewer::PageView* pageView_;
     viewer::DocumentController* document_;
     options::OptionsMenus* optionsMenus_;

@@ -20,10 +20,6 @@ QString downloadDirectory() {
     return dir.isEmpty() ? QDir::homePath() : dir;
 }
 
-QString redMonDownloadUrl() {
-    return QStringLiteral("https://www.ghostgum.com.au/download/redmon17.zip");
-}
-
 QString ghostscriptArchiveName() {
     return QStringLiteral("ghostscript-10.0.0-linux-x86_64.tgz");
 }
@@ -209,7 +205,7 @@ bool downloadFile(const QString& title, const QString& url, const QString& direc
     const TransferResult result = fetchToFile(QUrl(url), destination, view, title, idleTimeoutMs);
     if (!result.complete)
         messages.addMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
-                   result.error + QStringLiteral("\n"));
+                            result.error + QStringLiteral("\n"));
     return fileThere();
 }
 

@@ -17,8 +17,7 @@ inline constexpr int kIdleTimeoutMs = 60000;
 
 // The user's download directory, where the callers' "c:\" points.
 QString downloadDirectory();
-// The RedMon 1.7 archive and the Ghostscript release archive for Linux.
-QString redMonDownloadUrl();
+// The Ghostscript release archive for Linux.
 QString ghostscriptDownloadUrl();
 QString ghostscriptArchiveName();
 

@@ -1,8 +1,11 @@
 // The real start, main window and splash, driven in-process with real widgets, the real
 // conversion dialog and the real library; ScriptedDialogs stands in for the user's answers.
+#include "app/core/command_line.h"
 #include "app/core/placement.h"
 #include "app/main_window.h"
 #include "app/messages_window.h"
+#include "app/print_into_dialog.h"
+#include "app/qt_user_dialogs.h"
 #include "app/splash_screen.h"
 #include "app/startup.h"
 #include "base/settings_store.h"
@@ -19,6 +22,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -273,10 +277,10 @@ TEST_F(Window, StartUpCommandsWithoutADocumentAndClosing) {
     s.action("zoomInAction")->trigger(); // the zoom changes the resolution only
     EXPECT_EQ(s.startup->options().resolution, 84);
     EXPECT_EQ(s.redraws, 0);
-    for (const char* name : {"displaySettingsAction", "aboutAction", "downloadRedMonAction"})
+    for (const char* name : {"displaySettingsAction", "aboutAction", "printIntoAction"})
         s.action(name)->trigger();
     EXPECT_EQ(s.events.mid(before).join(u'|'),
-              QStringLiteral("modal: Display Settings|aboutBox|modal: Download RedMon"));
+              QStringLiteral("modal: Display Settings|aboutBox|modal: Print into Quillorn"));
     // Exit closes every other window and runs the normal shutdown.
     s.action("showMessagesAction")->trigger();
     ASSERT_TRUE(messages.window() && messages.window()->isVisible());
@@ -336,8 +340,12 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     s.action("copyAction")->trigger();
     ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
     EXPECT_EQ(s.dialogs.clipboardImages[0], page);
+    // The paper chosen in Page Setup is where the next Page Setup starts.
+    s.dialogs.pageSetupAnswers = {QPageSize(QPageSize::Legal)};
     s.action("pageSetupAction")->trigger();
-    EXPECT_EQ(s.dialogs.fileDialogTitles, QStringList{QStringLiteral("Page Setup")});
+    s.action("pageSetupAction")->trigger();
+    ASSERT_EQ(s.dialogs.pageSetupRequests.size(), 2u);
+    EXPECT_EQ(s.dialogs.pageSetupRequests[1].paper.id(), QPageSize::Legal);
     const int base = s.redraws;
     s.action("displaySettingsAction")->trigger(); // left with Cancel, still redraws
     EXPECT_EQ(s.redraws - base, 1);
@@ -391,6 +399,41 @@ TEST(Splash, ClosesItselfAfterTwoSecondsTheAboutBoxOnlyWhenAsked) {
         });
         EXPECT_EQ(closed, bool(close));
     }
+}
+
+// The commands the window offers are ones the program understands, and they can be copied.
+TEST(PrintInto, CommandsAreCopyableAndUnderstood) {
+    PrintIntoDialog dialog;
+    const auto fields = dialog.findChildren<QLineEdit*>(QStringLiteral("commandField"));
+    ASSERT_EQ(fields.size(), 4);
+    for (const QLineEdit* field : fields) {
+        const QString line = field->text();
+        EXPECT_TRUE(field->isReadOnly()) << line.toStdString();
+        if (line.endsWith(QLatin1String("| quillorn")))
+            continue;
+        ASSERT_TRUE(line.startsWith(QLatin1String("quillorn "))) << line.toStdString();
+        const Road road = decideRoad(false, line.mid(9)).road;
+        EXPECT_TRUE(road == Road::View || road == Road::Convert) << line.toStdString();
+    }
+}
+
+// Only a print queue counts as the printer, and page ranges only when the range was chosen.
+TEST(PrintAnswer, TakenFromThePrinterTheDialogFilledIn) {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat); // "Print to File"
+    printer.setCopyCount(3);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    QPageRanges ranges;
+    ranges.addRange(1, 2);
+    ranges.addPage(4);
+    printer.setPageRanges(ranges);
+    PrintAnswer answer = printAnswerFrom(printer);
+    EXPECT_TRUE(answer.printer.isEmpty());
+    EXPECT_EQ(answer.copies, 3);
+    EXPECT_EQ(answer.paper.id(), QPageSize::Letter);
+    EXPECT_TRUE(answer.pageRanges.isEmpty());
+    printer.setPrintRange(QPrinter::PageRange);
+    EXPECT_EQ(printAnswerFrom(printer).pageRanges, QStringLiteral("1-2,4"));
 }
 
 TEST(Messages, OkClearClipboardAndClosingEndsTheLog) {
