@@ -9,6 +9,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace quillorn::app {
 
@@ -24,7 +25,8 @@ void prepare(QPrinter& printer, const QString& name, const QPageSize& paper) {
 
 } // namespace
 
-PrintAnswer printAnswerFrom(const QPrinter& printer) {
+PrintAnswer printAnswerFrom(const QPrinter& printer, const QPageSize& setUpPaper,
+                            const QPageSize& printerDefault) {
     PrintAnswer answer;
     // Printing into a file is Convert's business; only a print queue counts.
     if (printer.outputFormat() == QPrinter::NativeFormat)
@@ -34,6 +36,8 @@ PrintAnswer printAnswerFrom(const QPrinter& printer) {
     if (printer.printRange() == QPrinter::PageRange)
         answer.pageRanges = printer.pageRanges().toString();
     answer.paper = printer.pageLayout().pageSize();
+    if (setUpPaper.isValid() && answer.paper.isEquivalentTo(printerDefault))
+        answer.paper = setUpPaper;
     return answer;
 }
 
@@ -125,7 +129,8 @@ std::optional<PrintAnswer> QtUserDialogs::printDialog(const PrintRequest& reques
         dialog.setMinMax(1, request.pageCount);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return printAnswerFrom(printer);
+    return printAnswerFrom(printer, request.paper,
+                           QPrinterInfo::printerInfo(printer.printerName()).defaultPageSize());
 }
 
 std::optional<QPageSize> QtUserDialogs::pageSetupDialog(const PageSetupRequest& request) {

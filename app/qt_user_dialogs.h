@@ -9,8 +9,10 @@ class QPrinter;
 
 namespace quillorn::app {
 
-// What a printer that went through the print dialog says the user chose.
-PrintAnswer printAnswerFrom(const QPrinter& printer);
+// What a printer that went through the print dialog says the user chose. The dialog puts every
+// printer on its own default paper, so Page Setup's paper stands unless another one was chosen.
+PrintAnswer printAnswerFrom(const QPrinter& printer, const QPageSize& setUpPaper,
+                            const QPageSize& printerDefault);
 
 // The dialogs users get: Qt's message boxes, input and file dialogs, clipboard and cursor.
 class QtUserDialogs final : public UserDialogs {

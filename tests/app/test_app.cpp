@@ -417,7 +417,8 @@ TEST(PrintInto, CommandsAreCopyableAndUnderstood) {
     }
 }
 
-// Only a print queue counts as the printer, and page ranges only when the range was chosen.
+// Only a print queue counts as the printer, page ranges only when the range was chosen, and
+// Page Setup's paper unless the dialog's differs from the printer's default.
 TEST(PrintAnswer, TakenFromThePrinterTheDialogFilledIn) {
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat); // "Print to File"
@@ -427,13 +428,16 @@ TEST(PrintAnswer, TakenFromThePrinterTheDialogFilledIn) {
     ranges.addRange(1, 2);
     ranges.addPage(4);
     printer.setPageRanges(ranges);
-    PrintAnswer answer = printAnswerFrom(printer);
+    const QPageSize legal(QPageSize::Legal), letter(QPageSize::Letter), a4(QPageSize::A4);
+    PrintAnswer answer = printAnswerFrom(printer, legal, letter);
     EXPECT_TRUE(answer.printer.isEmpty());
     EXPECT_EQ(answer.copies, 3);
-    EXPECT_EQ(answer.paper.id(), QPageSize::Letter);
     EXPECT_TRUE(answer.pageRanges.isEmpty());
+    EXPECT_EQ(answer.paper.id(), QPageSize::Legal);
     printer.setPrintRange(QPrinter::PageRange);
-    EXPECT_EQ(printAnswerFrom(printer).pageRanges, QStringLiteral("1-2,4"));
+    answer = printAnswerFrom(printer, legal, a4);
+    EXPECT_EQ(answer.pageRanges, QStringLiteral("1-2,4"));
+    EXPECT_EQ(answer.paper.id(), QPageSize::Letter);
 }
 
 TEST(Messages, OkClearClipboardAndClosingEndsTheLog) {
