@@ -198,7 +198,7 @@ bool MainWindow::start() {
     SplashScreen(SplashScreen::Role::Splash, this).exec();
 
     setStatus(QStringLiteral("Ready"));
-    system::checkAssociation(dialogs_, association_);
+    system::checkAssociation(dialogs_, association_, store_);
     return true;
 }
 
