@@ -46,7 +46,8 @@ private:
     std::optional<int> showMainWindow(const QString& document);
     // The conversion dialog without the main window, with the user's stored options read (never
     // written), so that these conversions honour "Safer", the paper size and fixed media.
-    void convertAlone(const QString& path);
+    // proposalBase: what the output names are proposed from, when not the input's own name.
+    void convertAlone(const QString& path, const QString& proposalBase = {});
 
     UserDialogs& dialogs_;
     QStringList arguments_;

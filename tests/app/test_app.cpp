@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -145,10 +146,12 @@ TEST_F(Start, PrintJobShowsOnlyTheDialogForItsBytes) {
         Session s;
         QString jobFile;
         QByteArray seen;
-        s.atConvert = [&](QDialog& dialog) {
-            const QString output =
-                dialog.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text();
-            jobFile = output.chopped(4) + QStringLiteral(".tmp"); // proposed beside the job
+        s.atConvert = [&](QDialog&) {
+            const QStringList jobs = test::tempLeftovers();
+            ASSERT_EQ(jobs.size(), before.size() + 1) << jobs.join(u' ').toStdString();
+            for (const QString& name : jobs)
+                if (!before.contains(name))
+                    jobFile = QDir::temp().filePath(name);
             seen = test::readFile(jobFile);
         };
         // A command line does not matter when a job arrives.
@@ -189,6 +192,34 @@ TEST_F(Start, PrintJobConvertsToPdfWithTheStoredSaferChoice) {
     store("Options", "Safer", "False");
     const QString open = convertAndReadLog();
     EXPECT_TRUE(open.contains(QLatin1String("LEAKED:TOPSECRET42"))) << open.toStdString();
+}
+
+// Proposed among the user's documents (else at home) under the job's title, never in the
+// folder the program was started from.
+TEST_F(Start, PrintJobOutputIsProposedUnderItsTitleInTheDocumentsFolder) {
+    const QString home = QDir::homePath(), documents = home + QStringLiteral("/Documents");
+    const QByteArray titled = "%!PS-Adobe-3.0\n%%Title: (Annual/Report)\nshowpage\n";
+    using Row = std::tuple<bool, QByteArray, QString>;
+    for (const auto& [hasDocuments, job, proposed] :
+         {Row{false, titled, home + QStringLiteral("/Annual-Report.pdf")},
+          Row{true, titled, documents + QStringLiteral("/Annual-Report.pdf")},
+          Row{true, "%!PS\nshowpage\n", documents + QStringLiteral("/print-job.pdf")}}) {
+        if (hasDocuments)
+            QDir().mkpath(documents);
+        Session s;
+        QString output;
+        s.atConvert = [&](QDialog& d) {
+            output = d.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text();
+        };
+        EXPECT_EQ(s.run({}, Input(job)), 0);
+        EXPECT_EQ(output, proposed);
+    }
+    QDir(documents).removeRecursively();
+    // "/CONVERT:" without a path proposes nothing: the missing input is reported instead.
+    Session s;
+    EXPECT_EQ(s.run({QStringLiteral("/CONVERT:")}), 1);
+    EXPECT_EQ(s.joined(), QStringLiteral("box: Cannot read the file to convert: no path follows "
+                                         "/CONVERT:"));
 }
 
 TEST_F(Start, ConvertSwitchShowsOnlyTheDialogAndLeavesTheStore) {
