@@ -86,10 +86,12 @@ QString printDocument(const QString& path, UserDialogs& dialogs, PrintSettings& 
         dialogs.message(noPrinter, Icon::Warning);
         return {};
     }
-    settings.printer = answer->printer;
-    settings.paper = answer->paper;
-    const SubmittedJob job = submitPrintJob({path, QFileInfo(path).fileName(), answer->printer,
-                                             answer->copies, answer->pageRanges, answer->paper});
+    settings.printer = answer->printer; // Page Setup alone chooses the paper kept
+    const SubmittedJob job = [&] {
+        const BusyCursor busy(dialogs); // the scheduler may be slow to answer
+        return submitPrintJob({path, QFileInfo(path).fileName(), answer->printer, answer->copies,
+                               answer->pageRanges, answer->paper});
+    }();
     if (job.id == 0) {
         dialogs.message(QStringLiteral("Could not print %1 on %2: %3")
                             .arg(QFileInfo(path).fileName(), answer->printer, job.error),

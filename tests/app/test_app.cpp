@@ -305,6 +305,7 @@ TEST_F(Window, StartUpCommandsWithoutADocumentAndClosing) {
     QApplication::processEvents();
     EXPECT_EQ(s.events.mid(before), QStringList()) << s.joined().toStdString();
     EXPECT_TRUE(s.dialogs.fileDialogTitles.isEmpty() && s.dialogs.textPrompts.isEmpty());
+    EXPECT_TRUE(s.dialogs.printRequests.empty() && s.dialogs.pageSetupRequests.empty());
     s.action("zoomInAction")->trigger(); // the zoom changes the resolution only
     EXPECT_EQ(s.startup->options().resolution, 84);
     EXPECT_EQ(s.redraws, 0);
