@@ -139,7 +139,7 @@ QString printJobName(const QString& jobPath) {
     if (!file.open(QIODevice::ReadOnly))
         return fileNameFrom({});
     // The header: the comments the job opens with, up to %%EndComments.
-    const QByteArray start = file.read(64 * 1024).replace('\r', '\n');
+    const QByteArray start = file.read(qint64(64) * 1024).replace('\r', '\n');
     for (QByteArray line : start.split('\n')) {
         line = line.trimmed();
         if (line.isEmpty())

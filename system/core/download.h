@@ -15,7 +15,7 @@ namespace quillorn::system {
 // A transfer that receives nothing for this long has failed.
 inline constexpr int kIdleTimeoutMs = 60000;
 // The most a transfer holds in memory: the rest waits in the network until written out.
-inline constexpr qint64 kDownloadBufferSize = 64 * 1024;
+inline constexpr qint64 kDownloadBufferSize = qint64(64) * 1024;
 
 // The user's download directory, where the callers' "c:\" points.
 QString downloadDirectory();

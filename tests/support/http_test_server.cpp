@@ -56,7 +56,7 @@ void HttpTestServer::answer(QTcpSocket* socket, const QByteArray& path) {
 
 void HttpTestServer::stream(QTcpSocket* socket) {
     // The next piece only once the socket has passed on most of the last one.
-    constexpr qint64 piece = 64 * 1024;
+    constexpr qint64 piece = qint64(64) * 1024;
     const qint64 left = socket->property("left").toLongLong();
     if (left <= 0 || socket->bytesToWrite() > piece)
         return;

@@ -141,7 +141,7 @@ TEST_F(DownloadTest, LargeBodyPassesThroughABoundedBuffer) {
         }
         void hideProgress() override {}
     } view;
-    server.streamSize = 64 * 1024 * 1024;
+    server.streamSize = qint64(64) << 20;
     const QString target = dir + QStringLiteral("/large.bin");
     EXPECT_TRUE(fetchToFile(QUrl(server.url(QStringLiteral("/stream"))), target, view,
                             QStringLiteral("Download Test"))
