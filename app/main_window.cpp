@@ -5,6 +5,7 @@
 #include "app/core/toolbar_icons.h"
 #include "app/core/zoom.h"
 #include "app/messages_window.h"
+#include "app/print_into_dialog.h"
 #include "app/splash_screen.h"
 #include "base/user_dialogs.h"
 #include "base/version.h"
@@ -14,7 +15,6 @@
 #include "options/core/paper.h"
 #include "options/display_settings_dialog.h"
 #include "options/options_menus.h"
-#include "system/core/download.h"
 #include "system/download_dialog.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
@@ -108,8 +108,8 @@ void MainWindow::createActions() {
     QAction* copy =
         action(QStringLiteral("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
     QAction* measure = action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
-    QAction* redMon = action(QStringLiteral("&Download RedMon..."), "downloadRedMonAction",
-                             &MainWindow::downloadRedMon);
+    QAction* printInto = action(QStringLiteral("Print into &Quillorn..."), "printIntoAction",
+                                &MainWindow::showPrintInto);
     QAction* next = action(QStringLiteral("&Next Page"), "nextPageAction", &MainWindow::nextPage,
                            QKeySequence(Qt::Key_F9));
     QAction* previous = action(QStringLiteral("Pre&vious Page"), "previousPageAction",
@@ -166,7 +166,7 @@ void MainWindow::createActions() {
     QMenu* optionsMenu = menuBar()->addMenu(QStringLiteral("O&ptions"));
     optionsMenus_->addOptionsEntries(optionsMenu);
     optionsMenu->addSeparator();
-    optionsMenu->addAction(redMon);
+    optionsMenu->addAction(printInto);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(next);
@@ -235,7 +235,7 @@ bool MainWindow::start() {
     followFrame();
 
     setStatus(QStringLiteral("Ready"));
-    system::checkAssociation(dialogs_, association_);
+    system::checkAssociation(dialogs_, association_, store_);
     return true;
 }
 
@@ -449,12 +449,15 @@ void MainWindow::convertDocument() {
 
 void MainWindow::pageSetup() {
     if (isDocumentOpen())
-        dialogs_.printerDialog(QStringLiteral("Page Setup")); // nothing chosen there is used
+        system::setUpPage(dialogs_, printSettings_);
 }
 
 void MainWindow::print() {
-    if (isDocumentOpen())
-        dialogs_.message(QStringLiteral("Add 'mnuFilePrint_Click' code."));
+    if (!isDocumentOpen())
+        return;
+    const QString sent = system::printDocument(filePath(), dialogs_, printSettings_);
+    if (!sent.isEmpty())
+        setStatus(sent);
 }
 
 void MainWindow::exitProgram() {
@@ -508,10 +511,8 @@ void MainWindow::showDisplaySettings() {
     document_->redraw(); // also after Cancel; nothing without a document
 }
 
-void MainWindow::downloadRedMon() {
-    system::DownloadDialog::download(QStringLiteral("Download RedMon"), system::redMonDownloadUrl(),
-                                     system::downloadDirectory(), QStringLiteral("redmon.zip"),
-                                     dialogs_, messages_, this);
+void MainWindow::showPrintInto() {
+    PrintIntoDialog(this).exec();
 }
 
 void MainWindow::about() {

@@ -5,6 +5,7 @@
 #include "options/core/options.h"
 #include "system/core/file_association.h"
 #include "system/core/ghostscript_check.h"
+#include "system/core/printing.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -75,7 +76,7 @@ public:
     void stopRendering();
     void toggleFullScreen();
     void showDisplaySettings();
-    void downloadRedMon();
+    void showPrintInto();
     void about();
     void zoomIn();
     void zoomOut();
@@ -108,6 +109,7 @@ private:
     SettingsStore store_;
     system::GhostscriptCheckSetup ghostscriptCheck_;
     system::AssociationSetup association_;
+    system::PrintSettings printSettings_;
     viewer::PageView* pageView_;
     viewer::DocumentController* document_;
     options::OptionsMenus* optionsMenus_;

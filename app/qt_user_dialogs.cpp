@@ -1,17 +1,55 @@
 #include "app/qt_user_dialogs.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace quillorn::app {
 
+namespace {
+
+// The printer both dialogs start from.
+void prepare(QPrinter& printer, const QString& name, const QPageSize& paper) {
+    if (!name.isEmpty())
+        printer.setPrinterName(name);
+    if (paper.isValid())
+        printer.setPageSize(paper);
+}
+
+} // namespace
+
+PrintAnswer printAnswerFrom(const QPrinter& printer, const QPageSize& setUpPaper,
+                            const QPageSize& printerDefault) {
+    PrintAnswer answer;
+    // Printing into a file is Convert's business; only a print queue counts.
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        answer.printer = printer.printerName();
+    answer.copies = std::max(1, printer.copyCount());
+    // Ranges set without the range choice do not count; the dialog sets both.
+    if (printer.printRange() == QPrinter::PageRange)
+        answer.pageRanges = printer.pageRanges().toString();
+    answer.paper = printer.pageLayout().pageSize();
+    if (setUpPaper.isValid() && answer.paper.isEquivalentTo(printerDefault))
+        answer.paper = setUpPaper;
+    return answer;
+}
+
 Answer QtUserDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title) {
+    return askWithCheckBox(text, {}, buttons, icon, title).answer;
+}
+
+CheckedAnswer QtUserDialogs::askWithCheckBox(const QString& text, const QString& checkBoxText,
+                                             Buttons buttons, Icon icon, const QString& title) {
     QMessageBox box(parent_);
+    if (!checkBoxText.isEmpty())
+        box.setCheckBox(new QCheckBox(checkBoxText, &box));
     box.setWindowTitle(title.isEmpty() ? kAppTitle : title);
     box.setText(text);
     switch (icon) {
@@ -43,19 +81,21 @@ Answer QtUserDialogs::ask(const QString& text, Buttons buttons, Icon icon, const
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
-    switch (box.exec()) {
+    const int clicked = box.exec();
+    const bool checked = box.checkBox() && box.checkBox()->isChecked();
+    switch (clicked) {
     case QMessageBox::Abort:
-        return Answer::Abort;
+        return {Answer::Abort, checked};
     case QMessageBox::Retry:
-        return Answer::Retry;
+        return {Answer::Retry, checked};
     case QMessageBox::Ignore:
-        return Answer::Ignore;
+        return {Answer::Ignore, checked};
     case QMessageBox::Yes:
-        return Answer::Yes;
+        return {Answer::Yes, checked};
     case QMessageBox::No:
-        return Answer::No;
+        return {Answer::No, checked};
     default:
-        return Answer::Ok;
+        return {Answer::Ok, checked};
     }
 }
 
@@ -77,11 +117,30 @@ QString QtUserDialogs::getSaveFileName(const QString& title, const QString& filt
     return QFileDialog::getSaveFileName(parent_, title, initialPath, filter);
 }
 
-bool QtUserDialogs::printerDialog(const QString& title) {
+std::optional<PrintAnswer> QtUserDialogs::printDialog(const PrintRequest& request) {
     QPrinter printer;
+    prepare(printer, request.printer, request.paper);
     QPrintDialog dialog(&printer, parent_);
-    dialog.setWindowTitle(title);
-    return dialog.exec() == QDialog::Accepted;
+    dialog.setWindowTitle(request.title);
+    // The file goes to the printer as it is: pages by number, no selection, no file output.
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    if (request.pageCount > 0)
+        dialog.setMinMax(1, request.pageCount);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return printAnswerFrom(printer, request.paper,
+                           QPrinterInfo::printerInfo(printer.printerName()).defaultPageSize());
+}
+
+std::optional<QPageSize> QtUserDialogs::pageSetupDialog(const PageSetupRequest& request) {
+    QPrinter printer;
+    prepare(printer, request.printer, request.paper);
+    QPageSetupDialog dialog(&printer, parent_);
+    dialog.setWindowTitle(request.title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return printer.pageLayout().pageSize();
 }
 
 void QtUserDialogs::setBusyCursor(bool busy) {

@@ -5,7 +5,14 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPrinter;
+
 namespace quillorn::app {
+
+// What a printer that went through the print dialog says the user chose. The dialog puts every
+// printer on its own default paper, so Page Setup's paper stands unless another one was chosen.
+PrintAnswer printAnswerFrom(const QPrinter& printer, const QPageSize& setUpPaper,
+                            const QPageSize& printerDefault);
 
 // The dialogs users get: Qt's message boxes, input and file dialogs, clipboard and cursor.
 class QtUserDialogs final : public UserDialogs {
@@ -19,7 +26,10 @@ public:
                             const QString& directory) override;
     QString getSaveFileName(const QString& title, const QString& filter,
                             const QString& initialPath) override;
-    bool printerDialog(const QString& title) override;
+    std::optional<PrintAnswer> printDialog(const PrintRequest& request) override;
+    std::optional<QPageSize> pageSetupDialog(const PageSetupRequest& request) override;
+    CheckedAnswer askWithCheckBox(const QString& text, const QString& checkBoxText, Buttons buttons,
+                                  Icon icon, const QString& title) override;
     void setBusyCursor(bool busy) override;
     void setClipboardText(const QString& text) override;
     void setClipboardImage(const QImage& image) override;

@@ -65,11 +65,20 @@ std::optional<int> Startup::run() {
     switch (request.road) {
     case Road::PrintJob: {
         const TempFileGuard guard(job.path);
-        convertAlone(job.path);
+        // Its output belongs with the user's documents, not beside the temporary job.
+        convertAlone(job.path, printJobProposal(job.path));
         messages_.unload();
         return 0;
     }
     case Road::Convert:
+        // An empty path would propose an output named only by its ending, in whatever folder
+        // the program was started from.
+        if (request.argument.trimmed().isEmpty()) {
+            dialogs_.message(QStringLiteral("Cannot read the file to convert: no path follows "
+                                            "/CONVERT:"),
+                             Icon::Critical);
+            return 1;
+        }
         convertAlone(openablePaths_.openable(request.rawArgument),
                      OpenablePaths::outputBase(request.rawArgument));
         messages_.unload();
@@ -102,10 +111,10 @@ std::optional<int> Startup::showMainWindow(const StartRequest& request) {
     return std::nullopt;
 }
 
-void Startup::convertAlone(const QString& path, const QString& outputBase) {
+void Startup::convertAlone(const QString& path, const QString& proposalBase) {
     options_ = options::readOptions(SettingsStore(), options::systemDefaultMedia());
-    convert::ConvertDialog::run(path,
-                                {dialogs_, options_, messages_, runner_, {}, nullptr, outputBase});
+    convert::ConvertDialog::run(
+        path, {dialogs_, options_, messages_, runner_, {}, nullptr, proposalBase});
 }
 
 void Startup::endStep() {

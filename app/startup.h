@@ -54,7 +54,8 @@ private:
     std::optional<int> showMainWindow(const StartRequest& request);
     // The conversion dialog without the main window, with the user's stored options read (never
     // written), so that these conversions honour "Safer", the paper size and fixed media.
-    void convertAlone(const QString& path, const QString& outputBase = {});
+    // proposalBase: what the output names are proposed from, when not the input's own name.
+    void convertAlone(const QString& path, const QString& proposalBase = {});
     // One step of the end a termination signal asked for; repeated until the program has ended.
     void endStep();
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QPageSize>
 #include <QString>
+#include <optional>
 
 namespace quillorn {
 
@@ -11,6 +13,33 @@ inline const QString kAppTitle = QStringLiteral("Quillorn");
 enum class Buttons { Ok, AbortRetryIgnore, YesNo };
 enum class Icon { None, Critical, Question, Warning, Information };
 enum class Answer { Ok, Abort, Retry, Ignore, Yes, No };
+
+// A question with a check box under it, such as "Don't ask again".
+struct CheckedAnswer {
+    Answer answer = Answer::No;
+    bool checked = false;
+};
+
+// What the print dialog starts from.
+struct PrintRequest {
+    QString title;
+    QString printer;   // the print queue offered first; empty: the desktop's default
+    QPageSize paper;   // invalid: the printer's own
+    int pageCount = 0; // the highest page a range may name; 0 when unknown
+};
+// What the user chose in the print dialog.
+struct PrintAnswer {
+    QString printer; // the print queue's name; empty when the dialog offered none
+    int copies = 1;
+    QString pageRanges; // "1-2,4" as CUPS reads it; empty: every page
+    QPageSize paper;    // invalid: the printer's own
+};
+// What the page setup dialog starts from.
+struct PageSetupRequest {
+    QString title;
+    QString printer;
+    QPageSize paper;
+};
 
 // Everything the program asks of the user or of the desktop goes through this interface, so a
 // test can script the answers. QtUserDialogs is the implementation users get.
@@ -33,8 +62,14 @@ public:
     // Asks before replacing an existing file.
     virtual QString getSaveFileName(const QString& title, const QString& filter,
                                     const QString& initialPath = {}) = 0;
-    // True when the user accepted the printer dialog.
-    virtual bool printerDialog(const QString& title) = 0;
+    // Nothing on Cancel.
+    virtual std::optional<PrintAnswer> printDialog(const PrintRequest& request) = 0;
+    // The paper chosen; nothing on Cancel.
+    virtual std::optional<QPageSize> pageSetupDialog(const PageSetupRequest& request) = 0;
+    // A message box with a check box; closing it answers as ask() does, the box as it stands.
+    virtual CheckedAnswer askWithCheckBox(const QString& text, const QString& checkBoxText,
+                                          Buttons buttons, Icon icon,
+                                          const QString& title = kAppTitle) = 0;
 
     virtual void setBusyCursor(bool busy) = 0;
     virtual void setClipboardText(const QString& text) = 0;

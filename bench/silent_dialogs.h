@@ -31,7 +31,12 @@ public:
     QString getText(const QString&, const QString&, const QString&) override { return {}; }
     QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    bool printerDialog(const QString&) override { return false; }
+    std::optional<PrintAnswer> printDialog(const PrintRequest&) override { return {}; }
+    std::optional<QPageSize> pageSetupDialog(const PageSetupRequest&) override { return {}; }
+    CheckedAnswer askWithCheckBox(const QString& text, const QString&, Buttons buttons, Icon icon,
+                                  const QString& title) override {
+        return {ask(text, buttons, icon, title), false};
+    }
     void setBusyCursor(bool) override {}
     void setClipboardText(const QString&) override {}
     void setClipboardImage(const QImage&) override {}

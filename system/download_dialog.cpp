@@ -11,7 +11,10 @@
 namespace quillorn::system {
 
 DownloadDialog::DownloadDialog(QWidget* parent)
-    : QDialog(parent), address_(new QLabel(this)), destination_(new QLabel(this)) {
+    : QDialog(parent), address_(new QLabel(this)), destination_(new QLabel(this)),
+      replacing_(new QLabel(tr("A file of this name is already there. It is replaced once the "
+                               "whole download has arrived, and kept as it is otherwise."),
+                            this)) {
     setObjectName(QStringLiteral("downloadDialog"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
@@ -23,6 +26,9 @@ DownloadDialog::DownloadDialog(QWidget* parent)
     }
     form->addRow(tr("Address:"), address_);
     form->addRow(tr("Save to:"), destination_);
+    replacing_->setObjectName(QStringLiteral("replacingNote"));
+    replacing_->setWordWrap(true);
+    layout->addWidget(replacing_);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* save = buttons->addButton(tr("&Save"), QDialogButtonBox::AcceptRole);
@@ -41,9 +47,9 @@ DownloadDialog::DownloadDialog(QWidget* parent)
 
 DownloadDialog::~DownloadDialog() = default;
 
-bool DownloadDialog::download(const QString& title, const QString& url, const QString& directory,
-                              const QString& fileName, UserDialogs& dialogs,
-                              MessageSink& messages, QWidget* parent) {
+QString DownloadDialog::download(const QString& title, const QString& url, const QString& directory,
+                                 const QString& fileName, UserDialogs& dialogs,
+                                 MessageSink& messages, QWidget* parent) {
     DownloadDialog dialog(parent);
     return downloadFile(title, url, directory, fileName, dialogs, dialog, messages);
 }
@@ -54,10 +60,11 @@ void DownloadDialog::choose(DownloadChoice choice) {
 }
 
 DownloadChoice DownloadDialog::askWhere(const QString& title, const QString& url,
-                                        const QString& destination) {
+                                        const QString& destination, bool replacing) {
     setWindowTitle(title);
     address_->setText(url);
     destination_->setText(destination);
+    replacing_->setVisible(replacing);
     // Closing the window is a cancel.
     choice_ = DownloadChoice::Cancel;
     exec();

@@ -19,14 +19,14 @@ public:
     ~DownloadDialog() override;
 
     // Fetches url into directory/fileName after asking the user, with a progress window.
-    // "c:\" and "c:" as the directory stand for the user's download directory. True exactly when
-    // a file exists at directory/fileName afterwards; shows no message box of its own.
-    static bool download(const QString& title, const QString& url, const QString& directory,
-                         const QString& fileName, UserDialogs& dialogs, MessageSink& messages,
-                         QWidget* parent = nullptr);
+    // "c:\" and "c:" as the directory stand for the user's download directory. The path of the
+    // file saved, or the empty text when no download completed; shows no message box of its own.
+    static QString download(const QString& title, const QString& url, const QString& directory,
+                            const QString& fileName, UserDialogs& dialogs, MessageSink& messages,
+                            QWidget* parent = nullptr);
 
-    DownloadChoice askWhere(const QString& title, const QString& url,
-                            const QString& destination) override;
+    DownloadChoice askWhere(const QString& title, const QString& url, const QString& destination,
+                            bool replacing) override;
     void showProgress(const QString& title, const QString& destination,
                       std::function<void()> cancel) override;
     void setProgress(qint64 received, qint64 total) override;
@@ -37,6 +37,7 @@ private:
 
     QLabel* address_;
     QLabel* destination_;
+    QLabel* replacing_;
     std::unique_ptr<QProgressDialog> progress_;
     QString destinationPath_;
     std::function<void()> cancel_;

@@ -2,9 +2,14 @@
 
 #include "base/temp_files.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
@@ -29,16 +34,57 @@ bool waitForInput(int fd, int stopFd) {
     }
 }
 
-// One read; 0 at the end of the input and for any failure other than an interruption.
+// One read: the bytes read, 0 at the end of the input, -1 for a failure (errno says which).
 qint64 readPiece(int fd, char* buffer, qint64 size) {
     for (;;) {
         const ssize_t n = ::read(fd, buffer, static_cast<size_t>(size));
         if (n >= 0)
             return n;
-        if (errno != EINTR)
-            return 0;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // A non-blocking input: wait for more as a blocking one would.
+            pollfd ready{fd, POLLIN, 0};
+            ::poll(&ready, 1, -1);
+        } else if (errno != EINTR) {
+            return -1;
+        }
     }
 }
+
+QString readError() {
+    return QStringLiteral("standard input: ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The text of a PostScript string: "(Report \(draft\))" gives "Report (draft)".
+QByteArray unescapeString(const QByteArray& text) {
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c >= '0' && c <= '7') {
+            int code = 0;
+            for (int digits = 0; digits < 3 && i < text.size() && text[i] >= '0' && text[i] <= '7';
+                 ++digits, ++i)
+                code = code * 8 + (text[i] - '0');
+            --i;
+            out += static_cast<char>(code & 0xFF);
+        } else {
+            // \n, \t and the like become control characters, which the name leaves out anyway.
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+        }
+    }
+    return out;
+}
+
+// UTF-8 where the bytes are, else Latin-1, as older programs write it.
+QString decodeTitle(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
 } // namespace
 
 bool isTerminal(int fd) {
@@ -57,8 +103,10 @@ SavedPrintJob savePrintJob(int fd, int stopFd) {
     }
     ++job.reads;
     qint64 n = readPiece(fd, buffer.data(), kPrintJobReadSize);
-    if (n == 0)
-        return job;
+    if (n < 0 && errno != EBADF && errno != EINVAL && errno != EISDIR)
+        job.error = readError();
+    if (n <= 0)
+        return job; // nothing there to read, or nothing readable
 
     const QString path = createTempFile();
     if (path.isEmpty()) {
@@ -84,6 +132,10 @@ SavedPrintJob savePrintJob(int fd, int stopFd) {
         ++job.reads;
         n = readPiece(fd, buffer.data(), kPrintJobReadSize);
     }
+    if (n < 0) {
+        job.error = readError();
+        return job;
+    }
     if (!file.flush()) {
         job.error = file.errorString();
         return job;
@@ -92,6 +144,50 @@ SavedPrintJob savePrintJob(int fd, int stopFd) {
     guard.release();
     job.path = path;
     return job;
+}
+
+QString fileNameFrom(const QString& text) {
+    QString name;
+    for (const QChar c : text)
+        name += c == u'/' ? u'-' : c.category() == QChar::Other_Control ? u' ' : c;
+    name = name.trimmed();
+    while (name.startsWith(u'.'))
+        name = name.mid(1).trimmed();
+    // Room for the format's ending within a file name's 255 bytes.
+    while (name.toUtf8().size() > 200)
+        name.chop(1);
+    return name.isEmpty() ? QStringLiteral("print-job") : name;
+}
+
+QString printJobName(const QString& jobPath) {
+    QFile file(jobPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return fileNameFrom({});
+    // The header: the comments the job opens with, up to %%EndComments.
+    const QByteArray start = file.read(qint64(64) * 1024).replace('\r', '\n');
+    for (QByteArray line : start.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue; // between the \r and the \n of a line end
+        if (!line.startsWith('%') || line.startsWith("%%EndComments"))
+            break;
+        if (!line.startsWith("%%Title:"))
+            continue;
+        QByteArray title = line.mid(8).trimmed();
+        if (title.startsWith('(') && title.endsWith(')'))
+            title = unescapeString(title.mid(1, title.size() - 2));
+        if (title == "atend")
+            break; // the title waits at the job's end; the name does not
+        return fileNameFrom(decodeTitle(title));
+    }
+    return fileNameFrom({});
+}
+
+QString printJobProposal(const QString& jobPath) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(printJobName(jobPath) + QStringLiteral(".ps"));
 }
 
 } // namespace quillorn::app

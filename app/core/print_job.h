@@ -19,9 +19,20 @@ struct SavedPrintJob {
 };
 
 // Copies everything on fd up to its end into a new temporary file, each piece written as it
-// arrives, so a job of any size needs only one read buffer. A terminal, an fd that cannot be
-// read and an empty input are no job, and leave no file. A read that fails ends the input. Once
+// arrives, so a job of any size needs only one read buffer. A terminal, an fd that is not open
+// for reading and an empty input are no job, and leave no file. A read that fails on the way
+// (a connection reset, an I/O error) is an error: the job is incomplete and leaves no file. Once
 // stopFd (unless -1) is readable the saving ends before the next read, and leaves no file.
 SavedPrintJob savePrintJob(int fd, int stopFd = -1);
+
+// The name a print job's output is proposed under: the text of its %%Title: comment (among the
+// comments it opens with), made fit for a file name by fileNameFrom; "print-job" without one.
+QString printJobName(const QString& jobPath);
+// The text with no '/', no control characters, trimmed and not starting with '.'; "print-job"
+// when nothing is left.
+QString fileNameFrom(const QString& text);
+// Where a print job's output is proposed: "<documents>/<name>.ps" (the user's documents
+// folder, else the home folder), so that each format puts its own ending in place of ".ps".
+QString printJobProposal(const QString& jobPath);
 
 } // namespace quillorn::app

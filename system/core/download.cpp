@@ -11,6 +11,9 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace quillorn::system {
@@ -18,10 +21,6 @@ namespace quillorn::system {
 QString downloadDirectory() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     return dir.isEmpty() ? QDir::homePath() : dir;
-}
-
-QString redMonDownloadUrl() {
-    return QStringLiteral("https://www.ghostgum.com.au/download/redmon17.zip");
 }
 
 QString ghostscriptArchiveName() {
@@ -66,17 +65,16 @@ public:
     qint64 size() const { return file_.size(); }
     QString error() const { return file_.fileName() + QStringLiteral(": ") + file_.errorString(); }
 
-    // Moves the finished file to the target, replacing what is there.
+    // Moves the finished file to the target in one step, replacing what is there only then.
     bool commit(const QString& target, QString& why) {
         if (!file_.flush()) {
             why = error();
             return false;
         }
         file_.close();
-        if (QFileInfo(target).isFile() || QFileInfo(target).isSymLink())
-            QFile::remove(target);
-        if (!file_.rename(target)) {
-            why = error();
+        if (::rename(QFile::encodeName(file_.fileName()).constData(),
+                     QFile::encodeName(target).constData()) != 0) {
+            why = target + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
         committed_ = true;
@@ -118,6 +116,8 @@ TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView&
     request.setTransferTimeout(idleTimeoutMs);
     // Declared after the manager, so it goes first.
     const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Whatever the body's size, only this much waits in memory to be written.
+    reply->setReadBufferSize(kDownloadBufferSize);
 
     auto state = std::make_shared<TransferState>();
     state->reply = reply.get();
@@ -183,34 +183,29 @@ TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView&
     return {true, {}};
 }
 
-bool downloadFile(const QString& title, const QString& url, const QString& directory,
-                  const QString& fileName, UserDialogs& dialogs, DownloadView& view,
-                  MessageSink& messages, int idleTimeoutMs) {
+QString downloadFile(const QString& title, const QString& url, const QString& directory,
+                     const QString& fileName, UserDialogs& dialogs, DownloadView& view,
+                     MessageSink& messages, int idleTimeoutMs) {
     const QString target = downloadTarget(resolveDownloadDirectory(directory), fileName);
-    const auto fileThere = [&target] { return QFileInfo(target).isFile(); };
-    // A leftover from an earlier attempt must not count as this download; one that cannot be
-    // removed would, so give up.
-    if (fileThere() && !QFile::remove(target))
-        return false;
-
     QString destination = target;
-    switch (view.askWhere(title, url, target)) {
+    switch (view.askWhere(title, url, target, QFileInfo::exists(target))) {
     case DownloadChoice::Cancel:
-        return fileThere();
+        return {};
     case DownloadChoice::SaveElsewhere:
         destination = dialogs.getSaveFileName(title, QStringLiteral("All files (*)"), target);
         if (destination.isEmpty())
-            return fileThere();
+            return {};
         break;
     case DownloadChoice::Save:
         break;
     }
 
     const TransferResult result = fetchToFile(QUrl(url), destination, view, title, idleTimeoutMs);
-    if (!result.complete)
-        messages.addMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
-                   result.error + QStringLiteral("\n"));
-    return fileThere();
+    if (result.complete)
+        return destination;
+    messages.addMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
+                        result.error + QStringLiteral("\n"));
+    return {};
 }
 
 } // namespace quillorn::system

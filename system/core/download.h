@@ -14,11 +14,12 @@ namespace quillorn::system {
 
 // A transfer that receives nothing for this long has failed.
 inline constexpr int kIdleTimeoutMs = 60000;
+// The most a transfer holds in memory: the rest waits in the network until written out.
+inline constexpr qint64 kDownloadBufferSize = qint64(64) * 1024;
 
 // The user's download directory, where the callers' "c:\" points.
 QString downloadDirectory();
-// The RedMon 1.7 archive and the Ghostscript release archive for Linux.
-QString redMonDownloadUrl();
+// The Ghostscript release archive for Linux.
 QString ghostscriptDownloadUrl();
 QString ghostscriptArchiveName();
 
@@ -35,8 +36,9 @@ enum class DownloadChoice { Save, SaveElsewhere, Cancel };
 class DownloadView {
 public:
     virtual ~DownloadView() = default;
+    // replacing: a file of that name is already there.
     virtual DownloadChoice askWhere(const QString& title, const QString& url,
-                                    const QString& destination) = 0;
+                                    const QString& destination, bool replacing) = 0;
     // `cancel` may be called at any time until hideProgress; it stops the transfer.
     virtual void showProgress(const QString& title, const QString& destination,
                               std::function<void()> cancel) = 0;
@@ -50,17 +52,19 @@ struct TransferResult {
     QString error; // why it did not complete; empty on success
 };
 
-// Fetches an http or https address into target. The bytes go into target + ".part", which is
-// renamed to target only when the whole body has arrived; in every other case no file is left
-// at target nor beside it. Runs a local event loop, so the program's windows stay live.
+// Fetches an http or https address into target. The bytes go into target + ".part",
+// kDownloadBufferSize at a time, which is renamed over target only when the whole body has arrived;
+// in every other case target stays as it was and nothing is left beside it. Runs a local event
+// loop, so the program's windows stay live.
 TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView& view,
                            const QString& title, int idleTimeoutMs = kIdleTimeoutMs);
 
-// Asks the user where the file goes and fetches it. True exactly when a file exists at
-// directory/fileName afterwards; a file already there is deleted first, so a leftover never
-// counts. Shows no message box of its own; a failed transfer is noted in the message log.
-bool downloadFile(const QString& title, const QString& url, const QString& directory,
-                  const QString& fileName, UserDialogs& dialogs, DownloadView& view,
-                  MessageSink& messages, int idleTimeoutMs = kIdleTimeoutMs);
+// Asks the user where the file goes and fetches it. The path of the file saved, or the empty
+// text when no transfer completed: a file already at the place chosen is neither taken for the
+// download nor touched unless the whole download arrives. Shows no message box of its own; a
+// failed transfer is noted in the message log.
+QString downloadFile(const QString& title, const QString& url, const QString& directory,
+                     const QString& fileName, UserDialogs& dialogs, DownloadView& view,
+                     MessageSink& messages, int idleTimeoutMs = kIdleTimeoutMs);
 
 } // namespace quillorn::system

@@ -1,5 +1,6 @@
 #include "system/core/file_association.h"
 
+#include "base/settings_store.h"
 #include "system/core/gio_handles.h"
 
 #include <QCoreApplication>
@@ -21,9 +22,9 @@ AssociationSetup defaultAssociationSetup() {
     return setup;
 }
 
-QString quoteExecArgument(const QString& path) {
+QString quoteExecArgument(const QString& argument) {
     QString quoted = QStringLiteral("\"");
-    for (const QChar c : path) {
+    for (const QChar c : argument) {
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
             c == QLatin1Char('\\'))
             quoted += QLatin1Char('\\');
@@ -35,12 +36,13 @@ QString quoteExecArgument(const QString& path) {
     return quoted + QLatin1Char('"');
 }
 
-QString openCommand(const QString& programPath) {
-    return quoteExecArgument(programPath) + QStringLiteral(" /VIEW:%f");
-}
-
-QString convertCommand(const QString& programPath) {
-    return quoteExecArgument(programPath) + QStringLiteral(" /CONVERT:%f");
+QString execLine(const QString& programPath, const QString& switchText) {
+    // A menu start gives %f no file; the shell then leaves out the switch as well, where a bare
+    // "<program> /VIEW:" would ask for a document with an empty name.
+    const QString script =
+        QStringLiteral("exec \"$0\" ${1:+\"") + switchText + QStringLiteral("$1\"}");
+    return QStringLiteral("sh -c ") + quoteExecArgument(script) + QLatin1Char(' ') +
+           quoteExecArgument(programPath) + QStringLiteral(" %f");
 }
 
 DefaultHandler currentPostScriptHandler() {
@@ -48,7 +50,8 @@ DefaultHandler currentPostScriptHandler() {
         g_app_info_get_default_for_type(kPostScriptType.toUtf8().constData(), FALSE));
     if (!app)
         return {};
-    return {gio::fromUtf8(g_app_info_get_commandline(app.get())),
+    return {gio::fromUtf8(g_app_info_get_id(app.get())),
+            gio::fromUtf8(g_app_info_get_commandline(app.get())),
             gio::fromUtf8(g_app_info_get_name(app.get()))};
 }
 
@@ -90,15 +93,15 @@ QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName
     setString(file.get(), entry, "Name", QStringLiteral("Quillorn"));
     setString(file.get(), entry, "Comment",
               QStringLiteral("View and convert PostScript and PDF documents"));
-    setString(file.get(), entry, "Exec", openCommand(setup.programPath));
-    setString(file.get(), entry, "MimeType",
-              kPostScriptType + QLatin1Char(';') + kEpsType + QLatin1Char(';'));
+    setString(file.get(), entry, "Exec", execLine(setup.programPath, QStringLiteral("/VIEW:")));
+    setString(file.get(), entry, "MimeType", kHandledTypes.join(QLatin1Char(';')) + u';');
     if (!iconName.isEmpty())
         setString(file.get(), entry, "Icon", iconName);
     setString(file.get(), entry, "Terminal", QStringLiteral("false"));
     setString(file.get(), entry, "Actions", QStringLiteral("Convert;"));
     setString(file.get(), convert, "Name", QStringLiteral("Convert..."));
-    setString(file.get(), convert, "Exec", convertCommand(setup.programPath));
+    setString(file.get(), convert, "Exec",
+              execLine(setup.programPath, QStringLiteral("/CONVERT:")));
 
     GError* raw = nullptr;
     g_key_file_save_to_file(file.get(), QFile::encodeName(entryPath(setup)).constData(), &raw);
@@ -106,13 +109,12 @@ QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName
     return gio::message(error);
 }
 
-QString makeDefaultHandler(const AssociationSetup& setup) {
-    const gio::DesktopAppInfo info = waitForEntry(setup);
-    if (!info)
-        return QStringLiteral("the desktop does not see ") + entryPath(setup);
+namespace {
+
+QString makeDefault(GDesktopAppInfo* info) {
     for (const QString& type : {kPostScriptType, kEpsType}) {
         GError* raw = nullptr;
-        g_app_info_set_as_default_for_type(G_APP_INFO(info.get()), type.toUtf8().constData(), &raw);
+        g_app_info_set_as_default_for_type(G_APP_INFO(info), type.toUtf8().constData(), &raw);
         const gio::Error error(raw);
         if (error)
             return gio::message(error);
@@ -120,14 +122,48 @@ QString makeDefaultHandler(const AssociationSetup& setup) {
     return {};
 }
 
-void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup) {
+// The entry the package installed: the desktop finds it outside the user's own directory.
+gio::DesktopAppInfo packagedEntry(const AssociationSetup& setup) {
+    gio::DesktopAppInfo info(g_desktop_app_info_new(kDesktopId.toUtf8().constData()));
+    if (!info)
+        return {};
+    const QString file =
+        QFileInfo(gio::fromUtf8(g_desktop_app_info_get_filename(info.get()))).canonicalFilePath();
+    const QString own = QFileInfo(setup.applicationsDirectory).canonicalFilePath();
+    if (!own.isEmpty() && file.startsWith(own + QLatin1Char('/')))
+        return {};
+    return info;
+}
+
+const QString kSettingsSection = QStringLiteral("Settings");
+const QString kAskKey = QStringLiteral("AskAssociation");
+
+} // namespace
+
+QString makeDefaultHandler(const AssociationSetup& setup) {
+    const gio::DesktopAppInfo info = waitForEntry(setup);
+    if (!info)
+        return QStringLiteral("the desktop does not see ") + entryPath(setup);
+    return makeDefault(info.get());
+}
+
+void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, SettingsStore& store) {
+    if (store.value(kSettingsSection, kAskKey)
+            .compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return;
+    // Whoever wrote the entry, the package or an earlier start, it is the program's own.
     const DefaultHandler current = currentPostScriptHandler();
-    if (current.command.compare(openCommand(setup.programPath), Qt::CaseInsensitive) == 0)
+    if (current.id == kDesktopId)
         return;
-    if (dialogs.ask(QStringLiteral("PostScript files are currently not associated with Quillorn. "
-                                   "Would you like to associate .ps files with Quillorn?"),
-                    Buttons::YesNo, Icon::Question) != Answer::Yes)
+    const CheckedAnswer answer = dialogs.askWithCheckBox(
+        QStringLiteral("PostScript files are currently not associated with Quillorn. "
+                       "Would you like to associate .ps files with Quillorn?"),
+        QStringLiteral("Don't ask again"), Buttons::YesNo, Icon::Question);
+    if (answer.answer != Answer::Yes) {
+        if (answer.checked)
+            store.setValue(kSettingsSection, kAskKey, QStringLiteral("False"));
         return;
+    }
     if (!current.command.isEmpty()) {
         dialogs.message(QStringLiteral("PostScript files are currently associated with ") +
                             current.command + QStringLiteral(".\r\n\r\n") +
@@ -143,15 +179,21 @@ void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup) {
 }
 
 void associateFiles(UserDialogs& dialogs, const AssociationSetup& setup) {
-    QString icon = setup.iconName;
-    if (!setup.iconAvailable || !setup.iconAvailable(icon)) {
-        dialogs.message(QStringLiteral("System file containing icon not found, not putting icon!"),
-                        Icon::Warning);
-        icon.clear();
+    QString failure;
+    if (const gio::DesktopAppInfo packaged = packagedEntry(setup)) {
+        failure = makeDefault(packaged.get());
+    } else {
+        QString icon = setup.iconName;
+        if (!setup.iconAvailable || !setup.iconAvailable(icon)) {
+            dialogs.message(
+                QStringLiteral("System file containing icon not found, not putting icon!"),
+                Icon::Warning);
+            icon.clear();
+        }
+        failure = writeDesktopEntry(setup, icon);
+        if (failure.isEmpty())
+            failure = makeDefaultHandler(setup);
     }
-    QString failure = writeDesktopEntry(setup, icon);
-    if (failure.isEmpty())
-        failure = makeDefaultHandler(setup);
     if (failure.isEmpty())
         dialogs.message(QStringLiteral("All done!"));
     else

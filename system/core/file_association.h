@@ -3,20 +3,35 @@
 #include "base/user_dialogs.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+
+namespace quillorn {
+class SettingsStore;
+}
 
 namespace quillorn::system {
 
-// "PostScript File": the two MIME types of .ps and .eps.
+// "PostScript File": the two MIME types of .ps and .eps, the ones the program makes itself the
+// default for.
 inline const QString kPostScriptType = QStringLiteral("application/postscript");
 inline const QString kEpsType = QStringLiteral("image/x-eps");
-// The desktop entry that registers the program with the desktop.
+// Every type the desktop entry offers to open: PostScript, EPS and PDF, plain and gzipped
+// (.ps.gz, .eps.gz, .pdf.gz as shared-mime-info names them).
+inline const QStringList kHandledTypes = {kPostScriptType,
+                                          kEpsType,
+                                          QStringLiteral("application/pdf"),
+                                          QStringLiteral("application/x-gzpostscript"),
+                                          QStringLiteral("image/x-gzeps"),
+                                          QStringLiteral("application/x-gzpdf")};
+// The desktop entry that registers the program with the desktop: the package installs it, and
+// the program writes one of the same id when there is no package.
 inline const QString kDesktopId = QStringLiteral("org.quillorn.Quillorn.desktop");
 
 struct AssociationSetup {
     QString applicationsDirectory; // the user's, where the desktop looks for entries
     QString programPath;           // absolute path of the running program
-    QString iconName = QStringLiteral("x-office-document");
+    QString iconName = QStringLiteral("quillorn"); // the icon the package installs
     // True when the icon theme has the icon.
     std::function<bool(const QString& iconName)> iconAvailable;
     // How long to wait for the desktop to notice a freshly written entry.
@@ -25,14 +40,15 @@ struct AssociationSetup {
 
 AssociationSetup defaultAssociationSetup();
 
-// The program path quoted for a desktop entry's Exec line.
-QString quoteExecArgument(const QString& path);
-// "<program>" /VIEW:%f and "<program>" /CONVERT:%f
-QString openCommand(const QString& programPath);
-QString convertCommand(const QString& programPath);
+// An argument quoted for a desktop entry's Exec line.
+QString quoteExecArgument(const QString& argument);
+// The Exec line that starts the program with switchText ("/VIEW:") and the file it is given,
+// or with nothing at all when it is given none (a start from an application menu).
+QString execLine(const QString& programPath, const QString& switchText);
 
-// The desktop's default application for PostScript files; both texts empty when there is none.
+// The desktop's default application for PostScript files; all texts empty when there is none.
 struct DefaultHandler {
+    QString id;      // its desktop id
     QString command; // its Exec line
     QString name;    // its Name
 };
@@ -41,13 +57,15 @@ DefaultHandler currentPostScriptHandler();
 // Writes the desktop entry into the applications directory. iconName may be empty (no icon).
 // The empty text on success, otherwise the reason.
 QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName);
-// Makes the entry the default for both types, once the desktop sees it.
+// Makes the written entry the default for PostScript and EPS, once the desktop sees it.
 QString makeDefaultHandler(const AssociationSetup& setup);
 
-// Offers to associate PostScript files with the program when they are not already.
+// Offers to associate PostScript files with the program when they are not already, until the
+// user accepts or declines for good ("Settings"/"AskAssociation" in the store).
 // Never replaces another program's default.
-void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup);
-// Registers the program for both types and makes it their default; says how it went.
+void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, SettingsStore& store);
+// Makes the program the default for PostScript and EPS: the packaged desktop entry when there is
+// one, else an entry written into the user's applications directory. Says how it went.
 void associateFiles(UserDialogs& dialogs, const AssociationSetup& setup);
 
 } // namespace quillorn::system

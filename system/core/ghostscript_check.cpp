@@ -99,10 +99,10 @@ CheckOutcome checkGhostscript(UserDialogs& dialogs, const GhostscriptCheckSetup&
                     Buttons::YesNo, Icon::Question,
                     QStringLiteral("Converter NOT found")) != Answer::Yes)
         return CheckOutcome::GoOn;
-    if (setup.download(QStringLiteral("Download Ghostscript"), setup.downloadUrl,
-                       setup.downloadDirectory, setup.archiveName)) {
-        setup.openFile(
-            downloadTarget(resolveDownloadDirectory(setup.downloadDirectory), setup.archiveName));
+    const QString saved = setup.download(QStringLiteral("Download Ghostscript"), setup.downloadUrl,
+                                         setup.downloadDirectory, setup.archiveName);
+    if (!saved.isEmpty()) {
+        setup.openFile(saved);
         return CheckOutcome::Quit;
     }
     dialogs.message(QStringLiteral("Error downloading!"));

@@ -36,9 +36,9 @@ struct GhostscriptCheckSetup {
     QString archiveName;
     // True when the library loads and answers (the binding's revision call).
     std::function<bool()> libraryLoads;
-    // downloadFile with the window's dialogs.
-    std::function<bool(const QString& title, const QString& url, const QString& directory,
-                       const QString& fileName)>
+    // downloadFile with the window's dialogs: the path of the file saved, or the empty text.
+    std::function<QString(const QString& title, const QString& url, const QString& directory,
+                          const QString& fileName)>
         download;
     // Hands a file to the desktop's default application.
     std::function<bool(const QString& path)> openFile;

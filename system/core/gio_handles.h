@@ -29,6 +29,7 @@ struct KeyFileFree {
 
 using AppInfo = std::unique_ptr<GAppInfo, ObjectUnref>;
 using DesktopAppInfo = std::unique_ptr<GDesktopAppInfo, ObjectUnref>;
+using File = std::unique_ptr<GFile, ObjectUnref>;
 using String = std::unique_ptr<gchar, Free>;
 using Error = std::unique_ptr<GError, ErrorFree>;
 using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;

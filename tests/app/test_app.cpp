@@ -1,8 +1,11 @@
 // The real start, main window and splash, driven in-process with real widgets, the real
 // conversion dialog and the real library; ScriptedDialogs stands in for the user's answers.
+#include "app/core/command_line.h"
 #include "app/core/placement.h"
 #include "app/main_window.h"
 #include "app/messages_window.h"
+#include "app/print_into_dialog.h"
+#include "app/qt_user_dialogs.h"
 #include "app/splash_screen.h"
 #include "app/startup.h"
 #include "base/settings_store.h"
@@ -14,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +25,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -154,10 +159,12 @@ TEST_F(Start, PrintJobShowsOnlyTheDialogForItsBytes) {
         Session s;
         QString jobFile;
         QByteArray seen;
-        s.atConvert = [&](QDialog& dialog) {
-            const QString output =
-                dialog.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text();
-            jobFile = output.chopped(4) + QStringLiteral(".tmp"); // proposed beside the job
+        s.atConvert = [&](QDialog&) {
+            const QStringList jobs = test::tempLeftovers();
+            ASSERT_EQ(jobs.size(), before.size() + 1) << jobs.join(u' ').toStdString();
+            for (const QString& name : jobs)
+                if (!before.contains(name))
+                    jobFile = QDir::temp().filePath(name);
             seen = test::readFile(jobFile);
         };
         // A command line does not matter when a job arrives.
@@ -198,6 +205,34 @@ TEST_F(Start, PrintJobConvertsToPdfWithTheStoredSaferChoice) {
     store("Options", "Safer", "False");
     const QString open = convertAndReadLog();
     EXPECT_TRUE(open.contains(QLatin1String("LEAKED:TOPSECRET42"))) << open.toStdString();
+}
+
+// Proposed among the user's documents (else at home) under the job's title, never in the
+// folder the program was started from.
+TEST_F(Start, PrintJobOutputIsProposedUnderItsTitleInTheDocumentsFolder) {
+    const QString home = QDir::homePath(), documents = home + QStringLiteral("/Documents");
+    const QByteArray titled = "%!PS-Adobe-3.0\n%%Title: (Annual/Report)\nshowpage\n";
+    using Row = std::tuple<bool, QByteArray, QString>;
+    for (const auto& [hasDocuments, job, proposed] :
+         {Row{false, titled, home + QStringLiteral("/Annual-Report.pdf")},
+          Row{true, titled, documents + QStringLiteral("/Annual-Report.pdf")},
+          Row{true, "%!PS\nshowpage\n", documents + QStringLiteral("/print-job.pdf")}}) {
+        if (hasDocuments)
+            QDir().mkpath(documents);
+        Session s;
+        QString output;
+        s.atConvert = [&](QDialog& d) {
+            output = d.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text();
+        };
+        EXPECT_EQ(s.run({}, Input(job)), 0);
+        EXPECT_EQ(output, proposed);
+    }
+    QDir(documents).removeRecursively();
+    // "/CONVERT:" without a path proposes nothing: the missing input is reported instead.
+    Session s;
+    EXPECT_EQ(s.run({QStringLiteral("/CONVERT:")}), 1);
+    EXPECT_EQ(s.joined(), QStringLiteral("box: Cannot read the file to convert: no path follows "
+                                         "/CONVERT:"));
 }
 
 TEST_F(Start, ConvertSwitchShowsOnlyTheDialogAndLeavesTheStore) {
@@ -315,13 +350,14 @@ TEST_F(Window, StartUpCommandsWithoutADocumentAndClosing) {
     QApplication::processEvents();
     EXPECT_EQ(s.events.mid(before), QStringList()) << s.joined().toStdString();
     EXPECT_TRUE(s.dialogs.fileDialogTitles.isEmpty() && s.dialogs.textPrompts.isEmpty());
+    EXPECT_TRUE(s.dialogs.printRequests.empty() && s.dialogs.pageSetupRequests.empty());
     s.action("zoomInAction")->trigger(); // the zoom changes the resolution only
     EXPECT_EQ(s.startup->options().resolution, 84);
     EXPECT_EQ(s.redraws, 0);
-    for (const char* name : {"displaySettingsAction", "aboutAction", "downloadRedMonAction"})
+    for (const char* name : {"displaySettingsAction", "aboutAction", "printIntoAction"})
         s.action(name)->trigger();
     EXPECT_EQ(s.events.mid(before).join(u'|'),
-              QStringLiteral("modal: Display Settings|aboutBox|modal: Download RedMon"));
+              QStringLiteral("modal: Display Settings|aboutBox|modal: Print into Quillorn"));
     // Exit closes every other window and runs the normal shutdown.
     s.action("showMessagesAction")->trigger();
     ASSERT_TRUE(messages.window() && messages.window()->isVisible());
@@ -557,8 +593,12 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     s.action("copyAction")->trigger();
     ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
     EXPECT_EQ(s.dialogs.clipboardImages[0], page);
+    // The paper chosen in Page Setup is where the next Page Setup starts.
+    s.dialogs.pageSetupAnswers = {QPageSize(QPageSize::Legal)};
     s.action("pageSetupAction")->trigger();
-    EXPECT_EQ(s.dialogs.fileDialogTitles, QStringList{QStringLiteral("Page Setup")});
+    s.action("pageSetupAction")->trigger();
+    ASSERT_EQ(s.dialogs.pageSetupRequests.size(), 2u);
+    EXPECT_EQ(s.dialogs.pageSetupRequests[1].paper.id(), QPageSize::Legal);
     const int base = s.redraws;
     s.action("displaySettingsAction")->trigger(); // left with Cancel, still redraws
     EXPECT_EQ(s.redraws - base, 1);
@@ -635,6 +675,45 @@ TEST(Splash, EveryTextOfTheSplashAndTheAboutBoxIsWhole) {
         EXPECT_EQ(parts.size(), role == SplashScreen::Role::About ? 6 : 5);
         window.done(0);
     }
+}
+
+// The commands the window offers are ones the program understands, and they can be copied.
+TEST(PrintInto, CommandsAreCopyableAndUnderstood) {
+    PrintIntoDialog dialog;
+    const auto fields = dialog.findChildren<QLineEdit*>(QStringLiteral("commandField"));
+    ASSERT_EQ(fields.size(), 4);
+    for (const QLineEdit* field : fields) {
+        const QString line = field->text();
+        EXPECT_TRUE(field->isReadOnly()) << line.toStdString();
+        if (line.endsWith(QLatin1String("| quillorn")))
+            continue;
+        ASSERT_TRUE(line.startsWith(QLatin1String("quillorn "))) << line.toStdString();
+        const Road road = decideRoad(false, line.mid(9).toUtf8().split(' '), {}).road;
+        EXPECT_TRUE(road == Road::View || road == Road::Convert) << line.toStdString();
+    }
+}
+
+// Only a print queue counts as the printer, page ranges only when the range was chosen, and
+// Page Setup's paper unless the dialog's differs from the printer's default.
+TEST(PrintAnswer, TakenFromThePrinterTheDialogFilledIn) {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat); // "Print to File"
+    printer.setCopyCount(3);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    QPageRanges ranges;
+    ranges.addRange(1, 2);
+    ranges.addPage(4);
+    printer.setPageRanges(ranges);
+    const QPageSize legal(QPageSize::Legal), letter(QPageSize::Letter), a4(QPageSize::A4);
+    PrintAnswer answer = printAnswerFrom(printer, legal, letter);
+    EXPECT_TRUE(answer.printer.isEmpty());
+    EXPECT_EQ(answer.copies, 3);
+    EXPECT_TRUE(answer.pageRanges.isEmpty());
+    EXPECT_EQ(answer.paper.id(), QPageSize::Legal);
+    printer.setPrintRange(QPrinter::PageRange);
+    answer = printAnswerFrom(printer, legal, a4);
+    EXPECT_EQ(answer.pageRanges, QStringLiteral("1-2,4"));
+    EXPECT_EQ(answer.paper.id(), QPageSize::Letter);
 }
 
 TEST(Messages, OkClearClipboardAndClosingEndsTheLog) {

@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -51,9 +53,22 @@ TEST(PrintJob, ReadsOf10240AndNoFileUnlessAJobIsSaved) {
     EXPECT_TRUE(saveThroughPipe({}).path.isEmpty());
     const int devNull = ::open("/dev/null", O_RDONLY), closed = ::dup(devNull);
     ::close(closed);
-    for (const int fd : {devNull, closed, -1}) // a failing read counts as no input
-        EXPECT_TRUE(savePrintJob(fd).path.isEmpty()) << fd;
+    for (const int fd : {devNull, closed, -1}) { // nothing there, or nothing open for reading
+        const SavedPrintJob none = savePrintJob(fd);
+        EXPECT_TRUE(none.path.isEmpty() && none.error.isEmpty()) << fd;
+    }
     ::close(devNull);
+    // A connection that is reset after the job's first bytes: an incomplete job is an error.
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    ASSERT_EQ(::write(pair[1], "%!PS\n", 5), 5);
+    ASSERT_EQ(::write(pair[0], "x", 1), 1); // unread by the peer, so its close resets
+    ::close(pair[1]);
+    const SavedPrintJob reset = savePrintJob(pair[0]);
+    ::close(pair[0]);
+    EXPECT_TRUE(reset.path.isEmpty());
+    EXPECT_EQ(reset.error, QStringLiteral("standard input: ") +
+                               QString::fromLocal8Bit(std::strerror(ECONNRESET)));
     // A terminal is never read, so an interactive start does not wait for the keyboard.
     if (const int master = ::posix_openpt(O_RDWR | O_NOCTTY); master >= 0) {
         ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
@@ -112,6 +127,30 @@ TEST(CommandLine, TheArgumentsDecideTheRoad) {
         EXPECT_EQ(request.road, road) << line.toStdString();
         EXPECT_EQ(request.rawArgument, document) << line.toStdString();
         EXPECT_EQ(request.argument, QFile::decodeName(document));
+    }
+}
+
+TEST(PrintJob, OutputNamedAfterTheTitleInTheHeader) {
+    // The job's first lines, the name proposed.
+    using Row = std::pair<const char*, const char*>;
+    for (const auto& [header, name] : std::initializer_list<Row>{
+             {"%!PS-Adobe-3.0\n%%Title: (Quarterly/Report \\(draft\\))\n",
+              "Quarterly-Report (draft)"},
+             {"%!PS-Adobe-3.0\r\n%%Creator: x\r\n%%Title:   Plain words  \r\n", "Plain words"},
+             {"%!PS\n%%Title: (caf\\303\\251 Gr\xc3\xbc\xc3\x9f"
+              "e)\n",
+              "caf\xc3\xa9 Gr\xc3\xbc\xc3\x9f"
+              "e"},
+             {"%!PS\n%%Title: (caf\xe9)\n", "caf\xc3\xa9"}, // Latin-1 from older programs
+             {"%!PS\n%%Title: (..\\tA\\001B)\n", "A B"},
+             {"%!PS\n%%Title: (...)\n", "print-job"},
+             {"%!PS\n%%Title: (atend)\n", "print-job"},
+             {"%!PS\n%%EndComments\n%%Title: (late)\n", "print-job"},
+             {"%!PS\nshowpage\n%%Title: (body)\n", "print-job"},
+             {"%PDF-1.4\n", "print-job"},
+         }) {
+        const QString job = test::writeFile(QStringLiteral("job.ps"), header);
+        EXPECT_EQ(printJobName(job), QString::fromUtf8(name)) << header;
     }
 }
 

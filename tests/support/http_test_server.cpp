@@ -1,6 +1,7 @@
 #include "tests/support/http_test_server.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 
 namespace quillorn::test {
 
@@ -39,10 +40,31 @@ void HttpTestServer::answer(QTcpSocket* socket, const QByteArray& path) {
                                                  : 1024;
         socket->write(header("200 OK", body.size()) + body.left(sent));
         socket->flush();
+    } else if (path == "/stream") {
+        socket->write(header("200 OK", streamSize));
+        socket->setProperty("left", streamSize);
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket,
+                         [this, socket] { stream(socket); });
+        stream(socket);
+        return;
     } else {
         socket->write(header("404 Not Found", 10) + "not found\n");
     }
     if (path != "/stall")
+        socket->disconnectFromHost();
+}
+
+void HttpTestServer::stream(QTcpSocket* socket) {
+    // The next piece only once the socket has passed on most of the last one.
+    constexpr qint64 piece = qint64(64) * 1024;
+    const qint64 left = socket->property("left").toLongLong();
+    if (left <= 0 || socket->bytesToWrite() > piece)
+        return;
+    static const QByteArray noise = noiseBytes(piece);
+    const qint64 n = std::min(left, piece);
+    socket->write(noise.constData(), n);
+    socket->setProperty("left", left - n);
+    if (left == n)
         socket->disconnectFromHost();
 }
 

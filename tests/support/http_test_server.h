@@ -11,6 +11,8 @@ namespace quillorn::test {
 //   /file     200 with `body` and its Content-Length
 //   /drop     200 announcing all of `body`, sends half, then closes the connection
 //   /stall    200 announcing all of `body`, sends the first KB, then nothing more
+//   /stream   200 with `streamSize` bytes made as they are sent, so the server holds only a
+//             few of them at a time whatever the size
 //   anything else 404
 class HttpTestServer {
 public:
@@ -18,10 +20,12 @@ public:
     QString url(const QString& path) const;
 
     QByteArray body;
+    qint64 streamSize = 0;
     int requests = 0;
 
 private:
     void answer(QTcpSocket* socket, const QByteArray& path);
+    void stream(QTcpSocket* socket);
 
     QTcpServer server_;
 };

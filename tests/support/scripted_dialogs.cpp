@@ -13,12 +13,18 @@ template <typename T> T next(std::deque<T>& queue, T otherwise = {}) {
 } // namespace
 
 Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title) {
-    boxes.push_back({text, buttons, icon, title});
+    return askWithCheckBox(text, {}, buttons, icon, title).answer;
+}
+
+CheckedAnswer ScriptedDialogs::askWithCheckBox(const QString& text, const QString& checkBoxText,
+                                               Buttons buttons, Icon icon, const QString& title) {
+    boxes.push_back({text, buttons, icon, title, checkBoxText});
     if (onBox)
         onBox(boxes.back());
-    return next(answers, buttons == Buttons::AbortRetryIgnore ? Answer::Abort
-                         : buttons == Buttons::YesNo          ? Answer::No
-                                                              : Answer::Ok);
+    const Answer answer = next(answers, buttons == Buttons::AbortRetryIgnore ? Answer::Abort
+                                        : buttons == Buttons::YesNo          ? Answer::No
+                                                                             : Answer::Ok);
+    return {answer, !checkBoxText.isEmpty() && next(checkAnswers)};
 }
 
 QString ScriptedDialogs::getText(const QString& prompt, const QString&, const QString&) {
@@ -39,9 +45,14 @@ QString ScriptedDialogs::getSaveFileName(const QString& title, const QString&, c
     return next(saveAnswers);
 }
 
-bool ScriptedDialogs::printerDialog(const QString& title) {
-    fileDialogTitles << title;
-    return next(printerAnswers);
+std::optional<PrintAnswer> ScriptedDialogs::printDialog(const PrintRequest& request) {
+    printRequests.push_back(request);
+    return next(printAnswers);
+}
+
+std::optional<QPageSize> ScriptedDialogs::pageSetupDialog(const PageSetupRequest& request) {
+    pageSetupRequests.push_back(request);
+    return next(pageSetupAnswers);
 }
 
 QStringList ScriptedDialogs::texts() const {

@@ -20,13 +20,16 @@ public:
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
         QString title;
+        QString checkBox; // the check box's text; empty for a plain message box
     };
 
     std::deque<Answer> answers;
     std::deque<QString> textAnswers;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
-    std::deque<bool> printerAnswers;
+    std::deque<bool> checkAnswers; // whether the check box of a box that has one is ticked
+    std::deque<std::optional<PrintAnswer>> printAnswers;
+    std::deque<std::optional<QPageSize>> pageSetupAnswers;
     // Runs when a message box appears, before it is answered (lets a test look at the screen).
     std::function<void(const Box&)> onBox;
 
@@ -36,6 +39,8 @@ public:
     // The filter and the folder each open dialog was shown with.
     QStringList openFilters;
     QStringList openDirectories;
+    std::vector<PrintRequest> printRequests;
+    std::vector<PageSetupRequest> pageSetupRequests;
     QStringList clipboardTexts;
     std::vector<QImage> clipboardImages;
     int busy = 0;
@@ -46,7 +51,10 @@ public:
                             const QString& directory) override;
     QString getSaveFileName(const QString& title, const QString& filter,
                             const QString& initialPath) override;
-    bool printerDialog(const QString& title) override;
+    std::optional<PrintAnswer> printDialog(const PrintRequest& request) override;
+    std::optional<QPageSize> pageSetupDialog(const PageSetupRequest& request) override;
+    CheckedAnswer askWithCheckBox(const QString& text, const QString& checkBoxText, Buttons buttons,
+                                  Icon icon, const QString& title) override;
     void setBusyCursor(bool on) override { busy += on ? 1 : -1; }
     void setClipboardText(const QString& text) override { clipboardTexts << text; }
     void setClipboardImage(const QImage& image) override { clipboardImages.push_back(image); }

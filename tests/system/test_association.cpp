@@ -1,5 +1,6 @@
 // The association through the real GIO in scratch XDG folders; the system-wide folders are empty
 // scratch ones too, so GIO sees only what a test writes.
+#include "base/settings_store.h"
 #include "system/core/file_association.h"
 #include "system/core/gio_handles.h"
 #include "tests/support/scripted_dialogs.h"
@@ -17,9 +18,10 @@ using namespace quillorn::system;
 
 namespace {
 
-// GIO passes over entries whose program does not exist, so the programs are real files.
+// GIO passes over entries whose program does not exist, so the programs are real files. Each
+// writes the number of its arguments and the arguments, one a line, into "<itself>.args".
 QString makeProgram(const QString& path) {
-    test::writeFile(path, "#!/bin/sh\nexit 0\n");
+    test::writeFile(path, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.args\"\n");
     QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
     return path;
 }
@@ -36,6 +38,16 @@ bool defaultBecomes(const QString& type, const QString& id) {
     }
 }
 
+// Waits until GIO no longer sees an entry of the program's id.
+bool entryGone() {
+    for (const QDeadlineTimer deadline(5000);; QThread::msleep(10)) {
+        if (!gio::DesktopAppInfo(g_desktop_app_info_new(kDesktopId.toUtf8().constData())))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+    }
+}
+
 class AssociationTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,19 +58,23 @@ protected:
                    QStringLiteral("/mimeapps.list");
         ASSERT_TRUE(applications.startsWith(test::scratchDir()));
         QDir(applications).removeRecursively();
+        // The folder stays: GIO watches it from the first look on.
+        QDir().mkpath(systemApplications);
+        QFile::remove(systemApplications + QLatin1Char('/') + kDesktopId);
         QFile::remove(mimeApps);
         ASSERT_TRUE(defaultBecomes(kPostScriptType, QString())) << "a default is left over";
+        ASSERT_TRUE(entryGone()) << "an entry is left over";
         setup = defaultAssociationSetup();
-        // Stands for an icon theme that has the document icon.
-        setup.iconAvailable = [](const QString& name) {
-            return name == QLatin1String("x-office-document");
-        };
+        // Stands for an icon theme that has the program's icon.
+        setup.iconAvailable = [](const QString& name) { return name == QLatin1String("quillorn"); };
         // With characters the entry must escape, or GIO would not find the program.
         setup.programPath =
             makeProgram(test::scratchDir() + QStringLiteral("/my \"best\" programs $1/Quillörn"));
     }
 
     QString entry() const { return applications + QLatin1Char('/') + kDesktopId; }
+    const QString systemApplications = test::scratchDir() + QStringLiteral("/sys/applications");
+    SettingsStore store{test::writeFile(QStringLiteral("association.ini"), {})};
     test::ScriptedDialogs dialogs;
     AssociationSetup setup;
     QString applications;
@@ -67,23 +83,80 @@ protected:
 
 TEST_F(AssociationTest, AcceptedOfferWritesAValidEntryAndMakesItTheDefault) {
     dialogs.answers = {Answer::Yes};
-    checkAssociation(dialogs, setup);
+    checkAssociation(dialogs, setup, store);
     ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::YesNo);
     EXPECT_EQ(dialogs.boxes[1].text, QStringLiteral("All done!"));
 
     const QByteArray written = test::readFile(entry());
     for (const char* part :
-         {"\nIcon=x-office-document\n", "\nMimeType=application/postscript;image/x-eps;\n",
-          "\" /CONVERT:%f\n"})
+         {"\nIcon=quillorn\n", "\nMimeType=application/postscript;image/x-eps;application/pdf;"
+                               "application/x-gzpostscript;image/x-gzeps;application/x-gzpdf;\n"})
         EXPECT_TRUE(written.contains(part)) << part;
     EXPECT_TRUE(defaultBecomes(kPostScriptType, kDesktopId));
     EXPECT_TRUE(defaultBecomes(kEpsType, kDesktopId));
+    // PDF and the gzipped types are offered, not taken.
+    EXPECT_FALSE(test::readFile(mimeApps).contains("pdf"));
 
-    // The next start finds its own open command and says nothing.
+    // The next start finds its own entry and says nothing.
     dialogs.boxes.clear();
-    checkAssociation(dialogs, setup);
+    checkAssociation(dialogs, setup, store);
     EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
+}
+
+// Started from an application menu the entry gives the program no arguments at all; with a file,
+// the switch and the file as one argument.
+TEST_F(AssociationTest, WrittenEntryStartsPlainWithoutAFile) {
+    ASSERT_EQ(writeDesktopEntry(setup, {}), QString());
+    const gio::DesktopAppInfo app(
+        g_desktop_app_info_new_from_filename(QFile::encodeName(entry()).constData()));
+    ASSERT_TRUE(app);
+    const QString record = setup.programPath + QStringLiteral(".args");
+    const QString document = test::scratchDir() + QStringLiteral("/a $1 \"b\".ps");
+    const gio::File file(g_file_new_for_path(QFile::encodeName(document).constData()));
+    for (const bool withFile : {false, true}) {
+        QFile::remove(record);
+        GList files{file.get(), nullptr, nullptr};
+        GError* raw = nullptr;
+        g_app_info_launch(G_APP_INFO(app.get()), withFile ? &files : nullptr, nullptr, &raw);
+        const gio::Error error(raw);
+        ASSERT_FALSE(error) << gio::message(error).toStdString();
+        QByteArray args;
+        for (const QDeadlineTimer deadline(10000); !deadline.hasExpired() && args.isEmpty();
+             QThread::msleep(10))
+            args = test::readFile(record);
+        EXPECT_EQ(QString::fromUtf8(args), withFile ? QStringLiteral("1\n/VIEW:") + document + u'\n'
+                                                    : QStringLiteral("0\n"));
+    }
+}
+
+// With the package installed the program writes no entry of its own and recognises the
+// package's as its own.
+TEST_F(AssociationTest, PackagedEntryBecomesTheDefault) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PACKAGED_DESKTOP_ENTRY),
+                            systemApplications + QLatin1Char('/') + kDesktopId));
+    dialogs.answers = {Answer::Yes};
+    checkAssociation(dialogs, setup, store);
+    EXPECT_EQ(dialogs.texts().value(1), QStringLiteral("All done!"));
+    EXPECT_FALSE(QFile::exists(entry()));
+    EXPECT_TRUE(defaultBecomes(kPostScriptType, kDesktopId));
+    EXPECT_TRUE(defaultBecomes(kEpsType, kDesktopId));
+    dialogs.boxes.clear();
+    checkAssociation(dialogs, setup, store);
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
+}
+
+// No with the box ticked is for good; No alone asks again at the next start.
+TEST_F(AssociationTest, DeclinedForGoodIsNeverAskedAgain) {
+    dialogs.answers = {Answer::No, Answer::No};
+    dialogs.checkAnswers = {false, true};
+    for (int start = 0; start < 3; ++start)
+        checkAssociation(dialogs, setup, store);
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[0].checkBox, QStringLiteral("Don't ask again"));
+    EXPECT_EQ(store.value(QStringLiteral("Settings"), QStringLiteral("AskAssociation")),
+              QStringLiteral("False"));
+    EXPECT_FALSE(QFile::exists(entry()));
 }
 
 TEST_F(AssociationTest, AnotherProgramsDefaultIsNamedAndLeftAlone) {
@@ -99,8 +172,8 @@ TEST_F(AssociationTest, AnotherProgramsDefaultIsNamedAndLeftAlone) {
 
     // No changes nothing; Yes names the other program and changes nothing either.
     dialogs.answers = {Answer::No, Answer::Yes};
-    checkAssociation(dialogs, setup);
-    checkAssociation(dialogs, setup);
+    checkAssociation(dialogs, setup, store);
+    checkAssociation(dialogs, setup, store);
     EXPECT_TRUE(dialogs.texts().value(2).startsWith(
         QStringLiteral("PostScript files are currently associated with ") + viewer +
         QStringLiteral(" --page 1 %f.")));
@@ -110,7 +183,7 @@ TEST_F(AssociationTest, AnotherProgramsDefaultIsNamedAndLeftAlone) {
 }
 
 TEST_F(AssociationTest, MissingIconIsLeftOutAndAFailureIsReported) {
-    setup.iconName = QStringLiteral("quillorn-test-no-such-icon");
+    setup.iconAvailable = [](const QString&) { return false; }; // a theme without the icon
     associateFiles(dialogs, setup);
     EXPECT_EQ(
         dialogs.texts(),
@@ -120,6 +193,8 @@ TEST_F(AssociationTest, MissingIconIsLeftOutAndAFailureIsReported) {
     EXPECT_FALSE(test::readFile(entry()).contains("Icon="));
 
     // An entry that cannot be written is no "All done!".
+    QFile::remove(entry());
+    ASSERT_TRUE(entryGone());
     dialogs.boxes.clear();
     setup.applicationsDirectory =
         test::writeFile(QStringLiteral("file"), "x") + QStringLiteral("/apps");
