@@ -1,11 +1,15 @@
 #pragma once
 
+#include "app/core/zoom.h"
 #include "base/settings_store.h"
 #include "options/core/options.h"
 #include "system/core/file_association.h"
 #include "system/core/ghostscript_check.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <optional>
+#include <vector>
 
 class QLabel;
 
@@ -71,6 +75,14 @@ public:
     void about();
     void zoomIn();
     void zoomOut();
+    void fitWidth();
+    void fitPage();
+    // Back to the resolution from before the zooms: as read at the start or last set in the
+    // display settings.
+    void originalSize();
+
+    // What the status bar's second panel shows while the pointer is not over the page.
+    void setPageIndicator(const QString& text);
 
 Q_SIGNALS:
     // Every text the first status panel shows, in order.
@@ -78,6 +90,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createActions();
@@ -86,6 +99,16 @@ private:
     void fitFrameToPlacement();
     void savePlacement();
     void closeOtherWindows();
+    void zoomBy(int steps);
+    void zoomTo(std::int16_t resolution);
+    void applyResolution(std::int16_t resolution);
+    void fit(Fit fit);
+    // The one place that decides the second panel: the pointer's place on the page, or the
+    // page indicator.
+    void showPositionPanel();
+    void showMeasure(QPointF from, QPointF to);
+    void endMeasure();
+    void leaveFullScreen();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -102,6 +125,14 @@ private:
     QLabel* position_;
     QRect placedFrame_;
     bool closed_ = false;
+    std::optional<std::int16_t> zoomBase_; // the resolution before the first zoom
+    QSizeF pagePoints_;                    // the last page shown, in points
+    QString pageIndicator_;
+    std::optional<QPointF> pointer_; // over the page, in its pixels
+    QString statusBeforeMeasure_;
+    QString measureText_;
+    std::vector<QPointer<QWidget>> hiddenForFullScreen_;
+    bool maximizedBeforeFullScreen_ = false;
 };
 
 } // namespace quillorn::app
