@@ -13,7 +13,7 @@ const QByteArray kComment = QByteArrayLiteral("%%BoundingBox:");
 
 QList<QByteArray> lines(const QByteArray& text) {
     QByteArray unified = text;
-    unified.replace('\r', '\n');
+    unified.replace("\r\n", "\n").replace('\r', '\n');
     return unified.split('\n');
 }
 
