@@ -33,6 +33,8 @@
 namespace quillorn::app {
 
 namespace {
+const QString kMeasureHint = QStringLiteral("Measure: drag from one point of the page to another");
+
 // Twips follow the primary screen's logical dots per inch, both ways.
 QPointF screenDpi() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -380,12 +382,10 @@ void MainWindow::copyPage() {
 void MainWindow::measure() {
     if (!isDocumentOpen())
         return;
-    static const QString hint =
-        QStringLiteral("Measure: drag from one point of the page to another");
-    if (status_->text() != hint && status_->text() != measureText_)
+    if (status_->text() != kMeasureHint && status_->text() != measureText_)
         statusBeforeMeasure_ = status_->text();
     pageView_->startMeasuring();
-    setStatus(hint);
+    setStatus(kMeasureHint);
 }
 
 void MainWindow::showMeasure(QPointF from, QPointF to) {

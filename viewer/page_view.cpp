@@ -3,6 +3,7 @@
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
 
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -252,6 +253,9 @@ void PageView::setMeasure(Measure state) {
 void PageView::pageArrived() {
     box_ = documentBoundingBox(document_->filePath());
     showPage();
+    // The pointer left in place is now over another page, or the same at another resolution.
+    if (picture_->underMouse())
+        Q_EMIT pointerMoved(picture_->pagePoint(picture_->mapFromGlobal(QCursor::pos())));
     turnedPageShown_ = true;
     moveToPageEdge();
 }

@@ -8,7 +8,7 @@ namespace quillorn::viewer {
 
 namespace {
 // The header's comments and the trailer are read this far from either end of the document.
-constexpr qint64 kScanBytes = 64 * 1024;
+constexpr qint64 kScanBytes = qint64(64) * 1024;
 const QByteArray kComment = QByteArrayLiteral("%%BoundingBox:");
 
 QList<QByteArray> lines(const QByteArray& text) {
