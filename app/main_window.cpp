@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/core/page_units.h"
 #include "app/core/placement.h"
 #include "app/core/recent_files.h"
 #include "app/core/toolbar_icons.h"
@@ -25,16 +26,20 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cstdlib>
 
 namespace quillorn::app {
 
 namespace {
+const QString kMeasureHint = QStringLiteral("Measure: drag from one point of the page to another");
+
 // Twips follow the primary screen's logical dots per inch, both ways.
 QPointF screenDpi() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -52,7 +57,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
           new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
       optionsMenus_(new options::OptionsMenus(options, this)),
       status_(new QLabel(QStringLiteral("Status"), this)),
-      position_(new QLabel(QStringLiteral("Current Pos"), this)) {
+      position_(new QLabel(QStringLiteral("Current Pos"), this)),
+      pageIndicator_(position_->text()) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kAppTitle);
     setCentralWidget(pageView_);
@@ -79,6 +85,27 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(document_, &viewer::DocumentController::captionChanged, this, &QWidget::setWindowTitle);
     connect(pageView_, &viewer::PageView::fileDropped, this,
             [this](const QString& path) { loadFile(path); });
+
+    pageView_->setDocument(document_);
+    pageView_->setFocus();
+    connect(pageView_, &viewer::PageView::zoomRequested, this, &MainWindow::zoomBy);
+    connect(document_, &viewer::DocumentController::pageShown, this, [this] {
+        pagePoints_ = pageSizeInPoints(pageView_->picture().deviceIndependentSize(),
+                                       document_->shownResolution());
+        showPositionPanel();
+    });
+    connect(pageView_, &viewer::PageView::pointerMoved, this, [this](QPointF point) {
+        pointer_ = point;
+        showPositionPanel();
+    });
+    connect(pageView_, &viewer::PageView::pointerLeft, this, [this] {
+        pointer_.reset();
+        showPositionPanel();
+    });
+    connect(pageView_, &viewer::PageView::measured, this, &MainWindow::showMeasure);
+    connect(pageView_, &viewer::PageView::measureCleared, this, &MainWindow::endMeasure);
+    if (auto* box = optionsMenus_->findChild<QAction*>(QStringLiteral("boundingBoxAction")))
+        connect(box, &QAction::toggled, pageView_, &viewer::PageView::setBoundingBoxShown);
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,6 +117,7 @@ void MainWindow::createActions() {
         act->setObjectName(QLatin1String(name));
         act->setShortcut(shortcut);
         connect(act, &QAction::triggered, this, slot);
+        addAction(act); // its key works with the menu bar and toolbar hidden in full screen
         return act;
     };
     QAction* open = action(QStringLiteral("&Open..."), "openAction", &MainWindow::openDocument,
@@ -126,13 +154,28 @@ void MainWindow::createActions() {
         QIcon::fromTheme(QStringLiteral("process-stop"), toolbarIcon(QStringLiteral("stop"))));
     stop->setToolTip(QStringLiteral("Stop drawing the page"));
     connect(document_, &viewer::DocumentController::renderingChanged, stop, &QAction::setEnabled);
-    QAction* fullScreen = action(QStringLiteral("&Full Screen"), "fullScreenAction",
-                                 &MainWindow::toggleFullScreen, QKeySequence(Qt::Key_F2));
+    QAction* fullScreen =
+        action(QStringLiteral("&Full Screen"), "fullScreenAction", &MainWindow::toggleFullScreen);
+    // F2 is the program's own key; the desktop's usual one works too.
+    QList<QKeySequence> fullScreenKeys{QKeySequence(Qt::Key_F2)};
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::FullScreen))
+        if (!fullScreenKeys.contains(key))
+            fullScreenKeys << key;
+    fullScreen->setShortcuts(fullScreenKeys);
+    QAction* fitWidth =
+        action(QStringLiteral("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth);
+    QAction* fitPage = action(QStringLiteral("Fit &Page"), "fitPageAction", &MainWindow::fitPage);
+    QAction* originalSize = action(QStringLiteral("&Original Size"), "originalSizeAction",
+                                   &MainWindow::originalSize, QKeySequence(Qt::CTRL | Qt::Key_0));
     QAction* display = action(QStringLiteral("&Display settings..."), "displaySettingsAction",
                               &MainWindow::showDisplaySettings);
     QAction* about = action(QStringLiteral("&About "), "aboutAction", &MainWindow::about);
     QAction* zoomInAct = action(QStringLiteral("Zoom In"), "zoomInAction", &MainWindow::zoomIn);
     QAction* zoomOutAct = action(QStringLiteral("Zoom Out"), "zoomOutAction", &MainWindow::zoomOut);
+    // Ctrl+= is Ctrl++ without Shift on keyboards that put + over =.
+    zoomInAct->setShortcuts(QKeySequence::keyBindings(QKeySequence::ZoomIn)
+                            << QKeySequence(Qt::CTRL | Qt::Key_Equal));
+    zoomOutAct->setShortcuts(QKeySequence::ZoomOut);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(open);
@@ -174,6 +217,10 @@ void MainWindow::createActions() {
     view->addAction(goTo);
     view->addAction(redraw);
     view->addAction(stop);
+    view->addSeparator();
+    view->addAction(fitWidth);
+    view->addAction(fitPage);
+    view->addAction(originalSize);
     view->addSeparator();
     view->addAction(fullScreen);
 
@@ -247,7 +294,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         closeOtherWindows();
         if (loaded_) {
             options::writeOptions(options_, optionsAtStart_, store_);
-            if (!isMinimized())
+            // Neither a minimised nor a full-screen window is a placement to keep.
+            if (!isMinimized() && !isFullScreen())
                 savePlacement();
             if (!store_.sync())
                 dialogs_.message(QStringLiteral("The settings could not be saved to %1: %2.")
@@ -477,8 +525,24 @@ void MainWindow::copyPage() {
 }
 
 void MainWindow::measure() {
-    if (isDocumentOpen())
-        dialogs_.message(QStringLiteral("add measure"));
+    if (!isDocumentOpen())
+        return;
+    if (status_->text() != kMeasureHint && status_->text() != measureText_)
+        statusBeforeMeasure_ = status_->text();
+    pageView_->startMeasuring();
+    setStatus(kMeasureHint);
+}
+
+void MainWindow::showMeasure(QPointF from, QPointF to) {
+    measureText_ = distanceText(from, to, options_.units, document_->shownResolution());
+    setStatus(measureText_);
+}
+
+// The click after a measure gives the first panel back, unless something else took it since.
+void MainWindow::endMeasure() {
+    if (status_->text() == measureText_)
+        setStatus(statusBeforeMeasure_);
+    measureText_.clear();
 }
 
 void MainWindow::nextPage() {
@@ -502,13 +566,50 @@ void MainWindow::stopRendering() {
 }
 
 void MainWindow::toggleFullScreen() {
-    if (isDocumentOpen())
-        dialogs_.message(QStringLiteral("add view full"));
+    if (isFullScreen()) {
+        leaveFullScreen();
+        return;
+    }
+    if (!isDocumentOpen())
+        return;
+    maximizedBeforeFullScreen_ = isMaximized();
+    QList<QWidget*> bars{menuBar(), statusBar()};
+    for (QToolBar* bar : findChildren<QToolBar*>())
+        bars << bar;
+    for (QWidget* bar : bars) {
+        if (!bar->isHidden()) {
+            bar->hide();
+            hiddenForFullScreen_.emplace_back(bar);
+        }
+    }
+    showFullScreen();
+    pageView_->setFocus();
+}
+
+void MainWindow::leaveFullScreen() {
+    for (const QPointer<QWidget>& bar : hiddenForFullScreen_)
+        if (bar)
+            bar->show();
+    hiddenForFullScreen_.clear();
+    if (maximizedBeforeFullScreen_)
+        showMaximized();
+    else
+        showNormal();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // While a page is drawn Escape is Stop's; the Escape after it leaves full screen.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isFullScreen()) {
+        leaveFullScreen();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::showDisplaySettings() {
-    options::DisplaySettingsDialog::edit(options_, this);
-    document_->redraw(); // also after Cancel; nothing without a document
+    if (options::DisplaySettingsDialog::edit(options_, this))
+        zoomBase_.reset(); // the resolution set here is the one Original Size returns to
+    document_->redraw();   // also after Cancel; nothing without a document
 }
 
 void MainWindow::showPrintInto() {
@@ -520,17 +621,76 @@ void MainWindow::about() {
 }
 
 void MainWindow::zoomIn() {
-    if (const auto next = app::zoomIn(options_.resolution)) {
-        options_.resolution = *next;
-        document_->redraw();
-    }
+    zoomBy(1);
 }
 
 void MainWindow::zoomOut() {
-    if (const auto next = app::zoomOut(options_.resolution)) {
-        options_.resolution = *next;
-        document_->redraw();
+    zoomBy(-1);
+}
+
+// Several steps at once (a fast wheel) make one redraw.
+void MainWindow::zoomBy(int steps) {
+    std::int16_t resolution = options_.resolution;
+    for (int i = 0; i < std::abs(steps); ++i) {
+        const auto next = steps > 0 ? app::zoomIn(resolution) : app::zoomOut(resolution);
+        if (!next)
+            break;
+        resolution = *next;
     }
+    if (resolution != options_.resolution)
+        zoomTo(resolution);
+}
+
+void MainWindow::zoomTo(std::int16_t resolution) {
+    if (!zoomBase_)
+        zoomBase_ = options_.resolution;
+    applyResolution(resolution);
+}
+
+void MainWindow::applyResolution(std::int16_t resolution) {
+    options_.resolution = resolution;
+    if (isDocumentOpen())
+        pageView_->showZoomPreview(resolution);
+    document_->redraw();
+}
+
+void MainWindow::originalSize() {
+    if (!zoomBase_)
+        return;
+    const std::int16_t base = *zoomBase_;
+    zoomBase_.reset();
+    if (base != options_.resolution)
+        applyResolution(base);
+}
+
+void MainWindow::fitWidth() {
+    fit(Fit::Width);
+}
+
+void MainWindow::fitPage() {
+    fit(Fit::Page);
+}
+
+void MainWindow::fit(Fit fit) {
+    if (!isDocumentOpen())
+        return;
+    const auto resolution = fitResolution(pagePoints_, pageView_->viewport()->size(), fit);
+    if (resolution && *resolution != options_.resolution)
+        zoomTo(*resolution);
+}
+
+// ---- status bar's second panel ----
+
+void MainWindow::setPageIndicator(const QString& text) {
+    pageIndicator_ = text;
+    showPositionPanel();
+}
+
+void MainWindow::showPositionPanel() {
+    const int resolution = document_->shownResolution();
+    position_->setText(pointer_ && resolution > 0
+                           ? positionText(*pointer_, options_.units, resolution)
+                           : pageIndicator_);
 }
 
 } // namespace quillorn::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/placement.h"
+#include "app/core/zoom.h"
 #include "base/settings_store.h"
 #include "options/core/options.h"
 #include "system/core/file_association.h"
@@ -8,8 +9,10 @@
 #include "system/core/printing.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QToolBar;
@@ -80,6 +83,14 @@ public:
     void about();
     void zoomIn();
     void zoomOut();
+    void fitWidth();
+    void fitPage();
+    // Back to the resolution from before the zooms: as read at the start or last set in the
+    // display settings.
+    void originalSize();
+
+    // What the status bar's second panel shows while the pointer is not over the page.
+    void setPageIndicator(const QString& text);
 
 Q_SIGNALS:
     // Every text the first status panel shows, in order.
@@ -90,6 +101,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createActions();
@@ -100,6 +112,16 @@ private:
     void closeOtherWindows();
     void rememberRecentFile(const QString& path);
     void showRecentFiles();
+    void zoomBy(int steps);
+    void zoomTo(std::int16_t resolution);
+    void applyResolution(std::int16_t resolution);
+    void fit(Fit fit);
+    // The one place that decides the second panel: the pointer's place on the page, or the
+    // page indicator.
+    void showPositionPanel();
+    void showMeasure(QPointF from, QPointF to);
+    void endMeasure();
+    void leaveFullScreen();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -133,6 +155,14 @@ private:
     bool framed_ = false;
     bool loaded_ = false; // the options were read: closing saves
     bool closed_ = false;
+    std::optional<std::int16_t> zoomBase_; // the resolution before the first zoom
+    QSizeF pagePoints_;                    // the last page shown, in points
+    QString pageIndicator_;
+    std::optional<QPointF> pointer_; // over the page, in its pixels
+    QString statusBeforeMeasure_;
+    QString measureText_;
+    std::vector<QPointer<QWidget>> hiddenForFullScreen_;
+    bool maximizedBeforeFullScreen_ = false;
 };
 
 } // namespace quillorn::app

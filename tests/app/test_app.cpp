@@ -27,9 +27,13 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -614,6 +618,141 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     ASSERT_TRUE(s.page().isNull());
     s.action("copyAction")->trigger();
     EXPECT_EQ(s.dialogs.clipboardImages.size(), 1u);
+}
+
+// A key held by two commands does neither; one a command holds never reaches the page view.
+TEST_F(Window, NoTwoCommandsShareAKey) {
+    Session s;
+    s.run({});
+    QList<QKeySequence> taken;
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Up), QKeyCombination(Qt::Key_Down),
+          QKeyCombination(Qt::Key_PageUp), QKeyCombination(Qt::Key_PageDown),
+          QKeyCombination(Qt::Key_Space), QKeyCombination(Qt::SHIFT, Qt::Key_Space),
+          QKeyCombination(Qt::Key_Home), QKeyCombination(Qt::Key_End)})
+        taken << QKeySequence(key);
+    for (const QAction* action : s.window()->findChildren<QAction*>()) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            EXPECT_FALSE(taken.contains(key))
+                << action->objectName().toStdString() << " " << key.toString().toStdString();
+            taken << key;
+        }
+    }
+}
+
+// The page's width at 75 dpi is 199.68 points; Fit Width takes the highest resolution at which
+// it fits the view, showing the old page scaled while it draws. The zoom keys and Ctrl with
+// the wheel step as the toolbar does; Ctrl+0 goes back to the stored 75 dpi.
+TEST_F(Window, FitWidthZoomKeysAndBackToTheStoredResolution) {
+    Session s;
+    s.run({});
+    MainWindow* w = s.window();
+    auto* view = w->findChild<viewer::PageView*>();
+    w->loadFile(document());
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    bool previewShown = false;
+    QObject::connect(w, &MainWindow::statusShown, [&](const QString& text) {
+        if (text == QLatin1String("Please wait, redrawing..."))
+            previewShown = view->widget()->isVisible();
+    });
+    const int width = view->viewport()->width();
+    s.action("fitWidthAction")->trigger();
+    EXPECT_TRUE(previewShown);
+    EXPECT_EQ(s.startup->options().resolution, int(width * 72 / 199.68));
+    EXPECT_LE(s.page().width(), width);
+    EXPECT_GT(s.page().width(), width - 4);
+    const auto wheel = [&](int angle) {
+        const QPointF at = view->viewport()->rect().center();
+        QWheelEvent event(at, view->viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    const int fitted = s.startup->options().resolution;
+    const std::pair<std::function<void()>, int> zooms[] = {
+        {[&] { QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier); }, fitted + 9},
+        {[&] { QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier); }, fitted},
+        {[&] { wheel(120); }, fitted + 9},
+        {[&] { wheel(-240); }, fitted - 9},
+        {[&] { QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier); }, 75},
+    };
+    for (const auto& [zoom, resolution] : zooms) {
+        zoom();
+        EXPECT_EQ(s.startup->options().resolution, resolution);
+    }
+    EXPECT_EQ(s.page().width(), 208);
+}
+
+// At 75 dpi, 75 pixels are an inch. The second panel follows the pointer over the page and
+// shows the page indicator again when it leaves; a measure shows in the first panel until the
+// next click.
+TEST_F(Window, PointerPlaceAndMeasureInTheChosenUnits) {
+    const QLocale locale;
+    QLocale::setDefault(QLocale::c());
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(locale); });
+    Session s;
+    s.run({});
+    MainWindow* w = s.window();
+    w->loadFile(document());
+    s.action("units2")->trigger(); // mm
+    auto* view = w->findChild<viewer::PageView*>();
+    QWidget* picture = view->widget();
+    const auto* position = w->findChild<QLabel*>(QStringLiteral("positionText"));
+    const QString indicator = position->text();
+    QTest::mouseMove(picture, QPoint(75, 30));
+    EXPECT_EQ(position->text(), QStringLiteral("x 25.4, y 10.2 mm"));
+    QTest::mouseMove(view->viewport(), QPoint(300, 200)); // beside the page
+    EXPECT_EQ(position->text(), indicator);
+
+    const QString before = w->statusText();
+    s.action("measureAction")->trigger();
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(picture, QPoint(55, 70));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(55, 70));
+    EXPECT_EQ(w->statusText(), QStringLiteral("Distance: 25.4 mm (dx 15.2, dy 20.3)"));
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 50));
+    EXPECT_EQ(w->statusText(), before);
+}
+
+// F2 shows the page view alone on the screen and F2 or Escape leave. While a page is drawn
+// Escape stops the drawing first and the window stays full screen.
+TEST_F(Window, FullScreenOnAndOffEscapeStopsADrawingFirst) {
+    Session s;
+    s.run({});
+    MainWindow* w = s.window();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    auto* view = w->findChild<viewer::PageView*>();
+    ASSERT_EQ(QApplication::focusWidget(), view); // where the keys go
+    QTest::keyClick(view, Qt::Key_F2);            // nothing without a document
+    EXPECT_FALSE(w->isFullScreen());
+    w->loadFile(document());
+    const auto bars = [w] {
+        return QStringLiteral("%1%2%3")
+            .arg(w->menuBar()->isVisible())
+            .arg(w->findChild<QToolBar*>()->isVisible())
+            .arg(w->statusBar()->isVisible());
+    };
+    for (const Qt::Key leave : {Qt::Key_F2, Qt::Key_Escape}) {
+        QTest::keyClick(view, Qt::Key_F2);
+        EXPECT_TRUE(w->isFullScreen());
+        EXPECT_EQ(bars(), QStringLiteral("000"));
+        // The window system and the layout follow as events.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->geometry() == w->rect(); }));
+        EXPECT_EQ(w->geometry(), w->screen()->geometry());
+        QTest::keyClick(view, leave);
+        EXPECT_FALSE(w->isFullScreen());
+        EXPECT_EQ(bars(), QStringLiteral("111"));
+    }
+    QTest::keyClick(view, Qt::Key_F2);
+    QTest::keyClick(view, Qt::Key_F9); // the page keys still work
+    EXPECT_EQ(view->picture().pixelColor(156, 52), QColor(Qt::red));
+    QTimer::singleShot(500, w, [view] { QTest::keyClick(view, Qt::Key_Escape); });
+    w->loadFile(test::writeFile(QStringLiteral("docs/endless.ps"), "%!PS\n{} loop\n"));
+    EXPECT_EQ(w->statusText(), QStringLiteral("Redraw stopped"));
+    EXPECT_TRUE(w->isFullScreen());
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(w->isFullScreen());
 }
 
 TEST(Splash, ClosesItselfAfterTwoSecondsTheAboutBoxOnlyWhenAsked) {

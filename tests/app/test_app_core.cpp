@@ -1,6 +1,8 @@
 // The window-free rules of the shell: the command line, saving a print job from standard input,
-// the window placement, the zoom steps and the toolbar's pictures.
+// the window placement, the zoom steps and fits, lengths in the chosen units and the toolbar's
+// pictures.
 #include "app/core/command_line.h"
+#include "app/core/page_units.h"
 #include "app/core/placement.h"
 #include "app/core/print_job.h"
 #include "app/core/toolbar_icons.h"
@@ -255,6 +257,58 @@ TEST(Zoom, StepsOfNineWithinTheUsableRange) {
         EXPECT_EQ(zoomIn(from), to) << from;
     for (const auto& [from, to] : {Step{102, 93}, {10, 1}, {9, {}}, {-32768, {}}})
         EXPECT_EQ(zoomOut(from), to) << from;
+}
+
+// 200 x 100 points; a view of 416 x 300 pixels fits the width at 149.76 dpi, 400 x 100 the
+// height at 72.
+TEST(Zoom, FitTakesTheHighestWholeResolutionThatFits) {
+    using enum Fit;
+    const QSizeF page = pageSizeInPoints(QSizeF(208, 104), 75);
+    EXPECT_NEAR(page.width(), 199.68, 1e-9); // as the 75 dpi render reports it
+    const struct {
+        QSizeF points;
+        QSize view;
+        Fit fit;
+        std::optional<std::int16_t> resolution;
+    } rows[] = {
+        {{200, 100}, {416, 300}, Width, 149},
+        {{200, 100}, {416, 300}, Page, 149},
+        {{200, 100}, {400, 100}, Width, 144},
+        {{200, 100}, {400, 100}, Page, 72},
+        {{1, 1}, {100000, 100000}, Page, 32767},
+        {{20000, 100}, {100, 100}, Width, {}},
+        {{}, {400, 100}, Page, {}},
+        {{200, 100}, {}, Width, {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(fitResolution(row.points, row.view, row.fit), row.resolution)
+            << row.view.width() << "x" << row.view.height() << " " << int(row.fit);
+}
+
+// At 144 dpi: a point 2 x 1 inches from the top-left corner, and a distance of 2.5 inches
+// (1.5 across, 2 down), in each unit of the Units menu.
+TEST(PageUnits, PositionAndDistanceInEveryUnit) {
+    const struct {
+        int units;
+        double inch;
+        const char* position;
+        const char* distance;
+    } rows[] = {
+        {0, 144, "x 288, y 144 pixels", "Distance: 360 pixels (dx 216, dy 288)"},
+        {1, 1440, "x 2880, y 1440 twips", "Distance: 3600 twips (dx 2160, dy 2880)"},
+        {2, 25.4, "x 50.8, y 25.4 mm", "Distance: 63.5 mm (dx 38.1, dy 50.8)"},
+        {3, 1, "x 2.00, y 1.00 inch", "Distance: 2.50 inch (dx 1.50, dy 2.00)"},
+    };
+    const QLocale c = QLocale::c();
+    for (const auto& row : rows) {
+        EXPECT_DOUBLE_EQ(pixelsInUnits(144, row.units, 144), row.inch) << row.units;
+        EXPECT_EQ(positionText({288, 144}, row.units, 144, c), QLatin1String(row.position));
+        // Either way round: the distance has no direction.
+        for (const auto& [from, to] : {std::pair{QPointF(10, 300), QPointF(226, 12)},
+                                       std::pair{QPointF(226, 12), QPointF(10, 300)}})
+            EXPECT_EQ(distanceText(from, to, row.units, 144, c), QLatin1String(row.distance));
+    }
+    EXPECT_EQ(positionText({-0.1, 72}, 2, 144, QLocale(QLocale::German)), u"x 0,0, y 12,7 mm");
 }
 
 TEST(Toolbar, EveryPictureHasAFallback) {

@@ -4,8 +4,10 @@
 #include "gs/arguments.h"
 #include "tests/viewer/viewer_host.h"
 #include "viewer/core/document_files.h"
+#include "viewer/core/dsc_bounding_box.h"
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_number.h"
+#include "viewer/core/page_scroll.h"
 #include "viewer/core/render_arguments.h"
 
 #include <QFileInfo>
@@ -67,6 +69,62 @@ TEST(DroppedDocument, OneLocalDocumentByItsExtensionInAnyCase) {
         {QUrl(QStringLiteral("http://127.0.0.1/a.ps"))}};
     for (const QList<QUrl>& urls : refused)
         EXPECT_FALSE(droppedDocument(urls)) << urls.value(0).toString().toStdString();
+}
+
+// A page of 100 pixels in a view of 40: at the top (0), in the middle and at the bottom (60). A
+// page that fits the view is at its top and bottom at once.
+TEST(PageScroll, OnlyPageAndWheelMovesPastAnEdgeTurnThePage) {
+    using enum ScrollMotion;
+    const struct {
+        int value, maximum;
+        ScrollMotion motion;
+        PageTurn turn;
+    } rows[] = {
+        {60, 60, PageDown, PageTurn::Next},  {60, 60, WheelDown, PageTurn::Next},
+        {0, 60, PageUp, PageTurn::Previous}, {0, 60, WheelUp, PageTurn::Previous},
+        {59, 60, PageDown, PageTurn::None},  {1, 60, WheelUp, PageTurn::None},
+        {0, 60, PageDown, PageTurn::None},   {60, 60, PageUp, PageTurn::None},
+        {60, 60, LineDown, PageTurn::None},  {0, 60, LineUp, PageTurn::None},
+        {60, 60, Bottom, PageTurn::None},    {0, 60, Top, PageTurn::None},
+        {0, 0, PageDown, PageTurn::Next},    {0, 0, PageUp, PageTurn::Previous},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(pageTurn(row.value, 0, row.maximum, row.motion), row.turn)
+            << row.value << " " << int(row.motion);
+}
+
+// The header's box, or with "(atend)" the trailer's last one; reals and any line ends read.
+TEST(BoundingBox, HeaderOrTrailerCommentElseNothing) {
+    const BoundingBox box{10, 20, 190, 80};
+    const std::pair<const char*, std::optional<BoundingBox>> documents[] = {
+        {"%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 190 80\n%%EndComments\n", box},
+        {"%!PS\r\n%%Title: x\r\n%%BoundingBox:10.0 20 190 80.0\r\n", box},
+        {"%!PS\n%%BoundingBox: (atend)\n%%EndComments\nshowpage\n%%Trailer\n"
+         "%%BoundingBox: 0 0 5 5\n%%BoundingBox: 10 20 190 80\n%%EOF\n",
+         box},
+        // After the header's end, in the body, and an "(atend)" without a trailer.
+        {"%!PS\n%%EndComments\n%%BoundingBox: 10 20 190 80\n", std::nullopt},
+        {"%!PS\nshowpage\n%%BoundingBox: 10 20 190 80\n", std::nullopt},
+        {"%!PS\n%%BoundingBox: (atend)\n%%BoundingBox: 10 20 190 80\n", std::nullopt},
+        {"%!PS\n%%BoundingBox: 10 20 190\n", std::nullopt},
+        {"%!PS\n%%BoundingBox: 10 20 10 80\n", std::nullopt},
+        {"%!PS\n%%BoundingBox: a b c d\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : documents) {
+        const QString path = test::writeFile(QStringLiteral("bbox/doc.ps"), text);
+        EXPECT_EQ(documentBoundingBox(path), expected) << text;
+    }
+    // The PostScript part of an EPS file with a binary preview header; a PDF has no box.
+    const QByteArray ps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 190 80\n";
+    QByteArray eps(30, '\0');
+    eps.replace(0, 4, "\xC5\xD0\xD3\xC6");
+    qToLittleEndian<quint32>(30, eps.data() + 4);
+    qToLittleEndian<quint32>(quint32(ps.size()), eps.data() + 8);
+    eps += ps + QByteArray(100, '\xFF'); // the preview
+    EXPECT_EQ(documentBoundingBox(test::writeFile(QStringLiteral("bbox/preview.eps"), eps)), box);
+    EXPECT_FALSE(documentBoundingBox(test::writeTwoPagePdf(QStringLiteral("bbox/two.pdf"))));
+    EXPECT_FALSE(documentBoundingBox(test::scratchDir() + QStringLiteral("/bbox/missing.ps")));
 }
 
 // Page 1 of the two-page document at 600 dpi in every colour depth, written by the real library

@@ -47,6 +47,7 @@ struct ViewerHost {
     explicit ViewerHost(QSize size = QSize(800, 600), const QStringList& libraries = {}) {
         runner.setLibraryCandidates(libraries);
         window.setCentralWidget(view);
+        view->setDocument(&document);
         QObject::connect(&document, &viewer::DocumentController::statusChanged,
                          [this](const QString& text) { statuses << text; });
         QObject::connect(&document, &viewer::DocumentController::captionChanged,

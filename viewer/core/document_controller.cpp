@@ -29,8 +29,8 @@ Failure noTemporaryFile() {
 } // namespace
 
 DocumentController::DocumentController(UserDialogs& dialogs, const options::Options& options,
-                                       Messages& messages, gs::Runner& runner,
-                                       PageSurface& surface, QObject* parent)
+                                       Messages& messages, gs::Runner& runner, PageSurface& surface,
+                                       QObject* parent)
     : QObject(parent), dialogs_(dialogs), options_(options), messages_(messages), runner_(runner),
       surface_(surface) {}
 
@@ -126,6 +126,7 @@ void DocumentController::render() {
     QStringList args;
     QElapsedTimer timer;
     const qint32 page = currentPage_;
+    const std::int16_t resolution = options_.resolution;
 
     const StepRunner runner(dialogs_, QStringLiteral("redrawing"), [this](const Failure&) {
         if (dialogs_.ask(QStringLiteral("It looks like an error occured within the PostScript "
@@ -194,7 +195,8 @@ void DocumentController::render() {
                               gs::describeEnd(result, runner_.memoryLimit()) +
                                   QStringLiteral(" while drawing page %1").arg(page)};
             case gs::RunResult::End::Crashed:
-                throw Failure{FailureKind::Internal, gs::describeEnd(result, runner_.memoryLimit())};
+                throw Failure{FailureKind::Internal,
+                              gs::describeEnd(result, runner_.memoryLimit())};
             }
         },
         [&] { surface_.setWaitingText(QString()); },
@@ -202,6 +204,7 @@ void DocumentController::render() {
             const std::optional<QImage> picture = loadPageBitmap(pagePath, bitmapLimitMb_);
             if (!picture)
                 throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
+            shownResolution_ = resolution;
             surface_.setPicture(*picture);
             Q_EMIT pageShown(page, 0);
         },

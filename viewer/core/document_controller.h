@@ -48,6 +48,8 @@ public:
     const QString& filePath() const { return filePath_; }
     bool isOpen() const { return open_; }
     qint32 currentPage() const { return currentPage_; }
+    // The resolution the page on the surface was rendered at; 0 before the first page.
+    std::int16_t shownResolution() const { return shownResolution_; }
 
     // Largest decoded page, in MB, that a redraw loads.
     void setBitmapLimitMb(int mb) { bitmapLimitMb_ = mb; }
@@ -74,6 +76,7 @@ private:
     QString filePath_;
     bool open_ = false;
     qint32 currentPage_ = 0;
+    std::int16_t shownResolution_ = 0;
     int bitmapLimitMb_ = kPageAllocationLimitMb;
     bool rendering_ = false;
     bool superseded_ = false; // a newer request waits for the running render to end

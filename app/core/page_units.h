@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLocale>
+#include <QPointF>
+#include <QString>
+
+namespace quillorn::app {
+
+// A length on the page in pixels of a page rendered at `resolution` dots per inch, in the units
+// of Options > Units (0 pixels, 1 twips, 2 mm, 3 inch; any other value counts as pixels).
+double pixelsInUnits(double pixels, int units, double resolution);
+
+// The status bar's texts, in the chosen units with the locale's decimal separator: a position
+// on the page from its top-left corner ("x 12.7, y 25.4 mm"), and the distance between two
+// points with its horizontal and vertical parts ("Distance: 35.3 mm (dx 30.0, dy 18.6)").
+QString positionText(QPointF pixels, int units, double resolution,
+                     const QLocale& locale = QLocale());
+QString distanceText(QPointF from, QPointF to, int units, double resolution,
+                     const QLocale& locale = QLocale());
+
+} // namespace quillorn::app
