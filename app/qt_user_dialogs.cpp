@@ -10,10 +10,12 @@
 
 namespace quillorn::app {
 
-Answer QtUserDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title) {
+Answer QtUserDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                          const QString& details) {
     QMessageBox box(parent_);
     box.setWindowTitle(title.isEmpty() ? kAppTitle : title);
     box.setText(text);
+    box.setInformativeText(details);
     switch (icon) {
     case Icon::Critical:
         box.setIcon(QMessageBox::Critical);
@@ -63,6 +65,13 @@ QString QtUserDialogs::getText(const QString& prompt, const QString& title, cons
     bool ok = false;
     const QString answer = QInputDialog::getText(parent_, title.isEmpty() ? kAppTitle : title,
                                                  prompt, QLineEdit::Normal, text, &ok);
+    return ok ? answer : QString();
+}
+
+QString QtUserDialogs::getPassword(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent_, title.isEmpty() ? kAppTitle : title,
+                                                 prompt, QLineEdit::Password, QString(), &ok);
     return ok ? answer : QString();
 }
 

@@ -14,7 +14,8 @@ public:
     int questions = 0;
     QString lastQuestion;
 
-    Answer ask(const QString& text, Buttons buttons, Icon, const QString&) override {
+    Answer ask(const QString& text, Buttons buttons, Icon, const QString&,
+               const QString&) override {
         ++questions;
         lastQuestion = text;
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
@@ -29,6 +30,7 @@ public:
         return Answer::Ok;
     }
     QString getText(const QString&, const QString&, const QString&) override { return {}; }
+    QString getPassword(const QString&, const QString&) override { return {}; }
     QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     bool printerDialog(const QString&) override { return false; }

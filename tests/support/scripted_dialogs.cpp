@@ -12,9 +12,9 @@ template <typename T> T next(std::deque<T>& queue, T otherwise = {}) {
 }
 } // namespace
 
-Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon,
-                            const QString& title) {
-    boxes.push_back({text, buttons, icon, title});
+Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                            const QString& details) {
+    boxes.push_back({text, buttons, icon, title, details});
     if (onBox)
         onBox(boxes.back());
     return next(answers, buttons == Buttons::AbortRetryIgnore ? Answer::Abort
@@ -25,6 +25,11 @@ Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon,
 QString ScriptedDialogs::getText(const QString& prompt, const QString&, const QString&) {
     textPrompts << prompt;
     return next(textAnswers);
+}
+
+QString ScriptedDialogs::getPassword(const QString& prompt, const QString&) {
+    passwordPrompts << prompt;
+    return next(passwordAnswers);
 }
 
 QString ScriptedDialogs::getOpenFileName(const QString& title, const QString&, const QString&) {

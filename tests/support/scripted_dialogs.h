@@ -20,10 +20,12 @@ public:
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
         QString title;
+        QString details;
     };
 
     std::deque<Answer> answers;
     std::deque<QString> textAnswers;
+    std::deque<QString> passwordAnswers;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<bool> printerAnswers;
@@ -32,13 +34,16 @@ public:
 
     std::vector<Box> boxes;
     QStringList textPrompts;
+    QStringList passwordPrompts;
     QStringList fileDialogTitles;
     QStringList clipboardTexts;
     std::vector<QImage> clipboardImages;
     int busy = 0;
 
-    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+               const QString& details) override;
     QString getText(const QString& prompt, const QString& title, const QString& text) override;
+    QString getPassword(const QString& prompt, const QString& title) override;
     QString getOpenFileName(const QString& title, const QString& filter,
                             const QString& directory) override;
     QString getSaveFileName(const QString& title, const QString& filter,
