@@ -66,6 +66,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
     connect(document_, &viewer::DocumentController::captionChanged, this, &QWidget::setWindowTitle);
+    connect(document_, &viewer::DocumentController::pageShown, this,
+            &MainWindow::showPageIndicator);
     connect(pageView_, &viewer::PageView::fileDropped, this, &MainWindow::loadFile);
 }
 
@@ -267,6 +269,15 @@ void MainWindow::savePlacement() {
 void MainWindow::setStatus(const QString& text) {
     status_->setText(text);
     Q_EMIT statusShown(text);
+}
+
+void MainWindow::showPageIndicator(qint32 page, int pageCount) {
+    if (page == 0)
+        position_->setText(QStringLiteral("Current Pos"));
+    else if (pageCount > 0)
+        position_->setText(QStringLiteral("Page %1 of %2").arg(page).arg(pageCount));
+    else
+        position_->setText(QStringLiteral("Page %1").arg(page));
 }
 
 QString MainWindow::statusText() const {

@@ -19,12 +19,12 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
-    // Takes the image's size; a null image clears the picture and keeps the size, so the
-    // offsets stay for the next page.
+    // Takes the image's size (in logical pixels: a page drawn for a finer screen is no larger);
+    // a null image clears the picture and keeps the size, so the offsets stay for the next page.
     void setImage(const QImage& image) {
         image_ = image;
         if (!image_.isNull())
-            resize(image_.size());
+            resize(image_.deviceIndependentSize().toSize());
         update();
     }
     const QImage& image() const { return image_; }
@@ -36,8 +36,11 @@ protected:
             painter.fillRect(event->rect(), palette().window());
             return;
         }
-        const QRect exposed = event->rect() & image_.rect();
-        painter.drawImage(exposed, image_, exposed);
+        const QRect exposed = event->rect() & rect();
+        const qreal ratio = image_.devicePixelRatio();
+        painter.drawImage(
+            QRectF(exposed), image_,
+            QRectF(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio));
     }
 
 private:

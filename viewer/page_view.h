@@ -24,6 +24,7 @@ public:
     void setPicture(const QImage& image) override;
     void setPictureVisible(bool visible) override;
     void setWaitingText(const QString& text) override;
+    double pixelRatio() const override { return devicePixelRatioF(); }
 
 Q_SIGNALS:
     // A single PostScript, EPS or PDF file was dropped on the view.
