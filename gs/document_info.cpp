@@ -85,7 +85,10 @@ bool isEps(const QString& path) {
     const QByteArray start = head(path, 256);
     if (start.startsWith("\xc5\xd0\xd3\xc6"))
         return true; // the DOS header in front of the PostScript part
-    const QByteArray firstLine = start.left(start.indexOf('\n')).left(start.indexOf('\r'));
+    qsizetype end = 0;
+    while (end < start.size() && start[end] != '\n' && start[end] != '\r')
+        ++end;
+    const QByteArray firstLine = start.left(end);
     static const QRegularExpression header(
         QStringLiteral("^%!PS-Adobe-\\d+\\.\\d+\\s+EPSF-\\d+\\.\\d+"));
     return header.match(QString::fromLatin1(firstLine)).hasMatch();
