@@ -333,6 +333,8 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     EXPECT_EQ(s.window()->filePath(), document());
     const QImage page = s.page();
     ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(s.window()->findChild<QLabel*>(QStringLiteral("positionText"))->text(),
+              QStringLiteral("Page 1 of 2"));
     s.action("copyAction")->trigger();
     ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
     EXPECT_EQ(s.dialogs.clipboardImages[0], page);

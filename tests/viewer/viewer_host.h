@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace quillorn::test {
@@ -106,9 +107,10 @@ inline QByteArray colourPages(const QByteArray& letters, const QByteArray& prolo
     return doc + "%%Trailer\n" + trailer + "%%EOF\n";
 }
 
-// The letter of colourPages for the colour in the middle of a page.
-inline char colourLetter(const QImage& page) {
-    const QColor c = page.pixelColor(page.width() / 2, page.height() / 2);
+// The letter of colourPages for a pixel's colour ('?' for others), in the middle of the page
+// unless told.
+inline char colourLetter(const QImage& page, std::optional<QPoint> at = std::nullopt) {
+    const QColor c = page.pixelColor(at.value_or(QPoint(page.width() / 2, page.height() / 2)));
     for (const auto& [letter, colour] : {std::pair('R', QColor(Qt::red)),
                                          {'G', QColor(Qt::green)},
                                          {'B', QColor(Qt::blue)},
