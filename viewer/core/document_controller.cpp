@@ -199,8 +199,9 @@ void DocumentController::watchFile() {
 void DocumentController::reloadIfChanged() {
     if (!open_)
         return;
-    if (rendering_) {
-        // The running render reads what would be thrown away: the reload waits for it.
+    if (rendering_ || runner_.isRunning()) {
+        // A render reads what would be thrown away, or a conversion has the runner: the reload
+        // waits for it.
         reloadTimer_.start();
         return;
     }
@@ -239,7 +240,7 @@ void DocumentController::prepareDocument() {
     const std::optional<int> count = gs::cheapPageCount(input);
     if (count && *count > 0)
         document_.pageCount = count;
-    document_.allPages = pagesFollowPageCount(input);
+    document_.followsPageCount = pagesFollowPageCount(input);
     document_.input = input;
 }
 
@@ -446,6 +447,9 @@ void DocumentController::render() {
                 throw Failure{FailureKind::NoOutput, QStringLiteral("Cannot read ") + filePath_};
             if (!folder || !folder->isValid())
                 throw noTemporaryFile();
+            // Page 1 of a document that counts its pages comes out right all the same.
+            if (document_.followsPageCount && page > 1)
+                document_.allPages = true;
             if (!document_.allPages) {
                 const gs::RunResult result =
                     runGhostscript(renderArgumentLine(renderOptions(), page, document_.eps),

@@ -89,7 +89,8 @@ private:
         // Ghostscript's page range cannot be trusted for this document: its pages come from one
         // run over all of them, kept in the private folder.
         bool allPages = false;
-        QStringList keptPagesArgs; // the run that wrote the kept pages; empty: none kept
+        bool followsPageCount = false; // its pages depend on the pages shipped before them
+        QStringList keptPagesArgs;     // the run that wrote the kept pages; empty: none kept
         int keptPages = 0;
         bool keptPagesFailed = false;
         QByteArray stamp; // the file as it was looked at: inode, size, time
