@@ -122,7 +122,7 @@ void decompressGzip(const QString& source, const QString& target, qint64 limitBy
                   QStringLiteral("The compressed document %1 is larger than %2 MB once "
                                  "decompressed")
                       .arg(source)
-                      .arg(limitBytes / (1024 * 1024))});
+                      .arg(limitBytes / (1024LL * 1024))});
         if (out.write(buffer.constData(), read) != read)
             fail(unreadable(QStringLiteral("Cannot write %1"), target));
     }

@@ -36,7 +36,7 @@ struct Case {
 
 // 200 inches square at 75 dpi: 15000 x 15000 pixels, 675 MB of bitmap.
 QString hugePdf(const QString& dir) {
-    const QString pdf = dir + QStringLiteral("/huge.pdf");
+    QString pdf = dir + QStringLiteral("/huge.pdf");
     gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite").split(u' ')
                           << QStringLiteral("-sOutputFile=") + pdf
                           << writeSizedPostScript(dir + QStringLiteral("/huge.ps"), 14400, 14400),
@@ -45,7 +45,7 @@ QString hugePdf(const QString& dir) {
 }
 
 QString cutPdf(const QString& dir) {
-    const QString pdf = writeTwoPagePdf(dir + QStringLiteral("/whole.pdf"));
+    QString pdf = writeTwoPagePdf(dir + QStringLiteral("/whole.pdf"));
     QFile::resize(pdf, QFileInfo(pdf).size() / 3);
     return pdf;
 }

@@ -325,7 +325,7 @@ gs::RunResult DocumentController::runGhostscript(const QString& line, const QStr
                 .arg(header->width)
                 .arg(header->height);
         };
-        const gs::RunResult result = runner_.run(request, messages_);
+        gs::RunResult result = runner_.run(request, messages_);
         switch (result.end) {
         case gs::RunResult::End::Finished:
             break;
