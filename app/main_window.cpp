@@ -106,6 +106,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(pageView_, &viewer::PageView::measureCleared, this, &MainWindow::endMeasure);
     if (auto* box = optionsMenus_->findChild<QAction*>(QStringLiteral("boundingBoxAction")))
         connect(box, &QAction::toggled, pageView_, &viewer::PageView::setBoundingBoxShown);
+    connect(document_, &viewer::DocumentController::pageShown, this,
+            &MainWindow::showPageIndicator);
 }
 
 MainWindow::~MainWindow() = default;
@@ -402,6 +404,15 @@ void MainWindow::savePlacement() {
 void MainWindow::setStatus(const QString& text) {
     status_->setText(text);
     Q_EMIT statusShown(text);
+}
+
+void MainWindow::showPageIndicator(qint32 page, int pageCount) {
+    if (page == 0)
+        setPageIndicator(QStringLiteral("Current Pos"));
+    else if (pageCount > 0)
+        setPageIndicator(QStringLiteral("Page %1 of %2").arg(page).arg(pageCount));
+    else
+        setPageIndicator(QStringLiteral("Page %1").arg(page));
 }
 
 QString MainWindow::statusText() const {

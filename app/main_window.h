@@ -106,6 +106,8 @@ protected:
 private:
     void createActions();
     void setStatus(const QString& text);
+    // The second status panel: the page shown, and of how many when that is known.
+    void showPageIndicator(qint32 page, int pageCount);
     void restorePlacement();
     void followFrame();
     void savePlacement();

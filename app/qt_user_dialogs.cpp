@@ -41,17 +41,25 @@ PrintAnswer printAnswerFrom(const QPrinter& printer, const QPageSize& setUpPaper
     return answer;
 }
 
-Answer QtUserDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title) {
-    return askWithCheckBox(text, {}, buttons, icon, title).answer;
+Answer QtUserDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                          const QString& details) {
+    return showBox(text, {}, buttons, icon, title, details).answer;
 }
 
 CheckedAnswer QtUserDialogs::askWithCheckBox(const QString& text, const QString& checkBoxText,
                                              Buttons buttons, Icon icon, const QString& title) {
+    return showBox(text, checkBoxText, buttons, icon, title, {});
+}
+
+CheckedAnswer QtUserDialogs::showBox(const QString& text, const QString& checkBoxText,
+                                     Buttons buttons, Icon icon, const QString& title,
+                                     const QString& details) {
     QMessageBox box(parent_);
     if (!checkBoxText.isEmpty())
         box.setCheckBox(new QCheckBox(checkBoxText, &box));
     box.setWindowTitle(title.isEmpty() ? kAppTitle : title);
     box.setText(text);
+    box.setInformativeText(details);
     switch (icon) {
     case Icon::Critical:
         box.setIcon(QMessageBox::Critical);
@@ -103,6 +111,13 @@ QString QtUserDialogs::getText(const QString& prompt, const QString& title, cons
     bool ok = false;
     const QString answer = QInputDialog::getText(parent_, title.isEmpty() ? kAppTitle : title,
                                                  prompt, QLineEdit::Normal, text, &ok);
+    return ok ? answer : QString();
+}
+
+QString QtUserDialogs::getPassword(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent_, title.isEmpty() ? kAppTitle : title,
+                                                 prompt, QLineEdit::Password, QString(), &ok);
     return ok ? answer : QString();
 }
 

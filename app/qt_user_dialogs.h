@@ -20,8 +20,10 @@ public:
     // Dialogs are centred on this window while it exists.
     void setParentWindow(QWidget* window) { parent_ = window; }
 
-    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+               const QString& details) override;
     QString getText(const QString& prompt, const QString& title, const QString& text) override;
+    QString getPassword(const QString& prompt, const QString& title) override;
     QString getOpenFileName(const QString& title, const QString& filter,
                             const QString& directory) override;
     QString getSaveFileName(const QString& title, const QString& filter,
@@ -35,6 +37,9 @@ public:
     void setClipboardImage(const QImage& image) override;
 
 private:
+    CheckedAnswer showBox(const QString& text, const QString& checkBoxText, Buttons buttons,
+                          Icon icon, const QString& title, const QString& details);
+
     QPointer<QWidget> parent_;
     int busy_ = 0;
 };

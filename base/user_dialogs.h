@@ -48,14 +48,17 @@ public:
     virtual ~UserDialogs() = default;
 
     // A message box. Closing it without a choice answers Abort, No or Ok, as Escape would.
+    // details, when given, is shown under the text in a smaller type: what Ghostscript said.
     virtual Answer ask(const QString& text, Buttons buttons, Icon icon,
-                       const QString& title = kAppTitle) = 0;
+                       const QString& title = kAppTitle, const QString& details = {}) = 0;
     void message(const QString& text, Icon icon = Icon::None, const QString& title = kAppTitle) {
         ask(text, Buttons::Ok, icon, title);
     }
     // The text typed, or the empty text on Cancel.
     virtual QString getText(const QString& prompt, const QString& title,
                             const QString& text = {}) = 0;
+    // A password typed with its characters hidden, or the empty text on Cancel.
+    virtual QString getPassword(const QString& prompt, const QString& title) = 0;
     // The chosen path, or the empty text on Cancel.
     virtual QString getOpenFileName(const QString& title, const QString& filter,
                                     const QString& directory = {}) = 0;

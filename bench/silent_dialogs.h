@@ -14,7 +14,8 @@ public:
     int questions = 0;
     QString lastQuestion;
 
-    Answer ask(const QString& text, Buttons buttons, Icon, const QString&) override {
+    Answer ask(const QString& text, Buttons buttons, Icon, const QString&,
+               const QString&) override {
         ++questions;
         lastQuestion = text;
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
@@ -29,13 +30,14 @@ public:
         return Answer::Ok;
     }
     QString getText(const QString&, const QString&, const QString&) override { return {}; }
+    QString getPassword(const QString&, const QString&) override { return {}; }
     QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     std::optional<PrintAnswer> printDialog(const PrintRequest&) override { return {}; }
     std::optional<QPageSize> pageSetupDialog(const PageSetupRequest&) override { return {}; }
     CheckedAnswer askWithCheckBox(const QString& text, const QString&, Buttons buttons, Icon icon,
                                   const QString& title) override {
-        return {ask(text, buttons, icon, title), false};
+        return {ask(text, buttons, icon, title, {}), false};
     }
     void setBusyCursor(bool) override {}
     void setClipboardText(const QString&) override {}

@@ -42,6 +42,19 @@ QString pageRangeFragment(qint32 page) {
            QStringLiteral(" -dLastPage=") + QString::number(page);
 }
 
+QString epsCropFragment(bool eps) {
+    return eps ? QStringLiteral(" -dEPSCrop") : QString();
+}
+
+QStringList orientationArguments(int orientation) {
+    if (orientation < 1 || orientation > 3)
+        return {};
+    // Set before the document runs, the page device keeps it for every page the document makes.
+    return {QStringLiteral("-c"),
+            QStringLiteral("<</Orientation %1>> setpagedevice").arg(orientation),
+            QStringLiteral("-f")};
+}
+
 namespace {
 QString plainFileName(const QString& path) {
     if (path.startsWith(u'-') || path.startsWith(u'@') || path.startsWith(u'%') ||

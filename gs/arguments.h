@@ -19,6 +19,13 @@ QString alphaFragments(int graphicsAlpha, int textAlpha);
 QString paperSizeFragment(int media);
 QString fixedMediaFragment(bool fixedMedia);
 QString pageRangeFragment(qint32 page);
+// " -dEPSCrop" for an EPS picture: the page is its bounding box.
+QString epsCropFragment(bool eps);
+
+// Elements that turn every page by an Orientation (0 portrait, 1 landscape: a quarter turn
+// counter-clockwise, 2 upside-down, 3 seascape: a quarter turn clockwise), to go just before the
+// input file; none for portrait or an unknown orientation.
+QStringList orientationArguments(int orientation);
 
 // Splits the line at every blank, then appends the output and input files as whole elements.
 // A file name that Ghostscript would read as something else (a switch "-x", an argument file

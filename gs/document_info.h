@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace quillorn::gs {
@@ -12,5 +13,28 @@ std::optional<int> cheapPageCount(const QString& path);
 
 // True for a PDF file (by its first bytes, not its name).
 bool isPdf(const QString& path);
+
+// True for a file compressed with gzip (by its first two bytes, not its name).
+bool isGzip(const QString& path);
+
+// True for an Encapsulated PostScript picture: a first line "%!PS-Adobe-3.0 EPSF-3.0", a DOS
+// EPS header, or a name ending in .eps, .epsi or .epi (.gz after it allowed). The header is
+// looked for through gzip compression. False for anything that is not a regular file.
+bool isEps(const QString& path);
+
+// The largest size a compressed document may have once decompressed.
+inline constexpr qint64 kDecompressedLimit = 2LL * 1024 * 1024 * 1024;
+
+// Decompresses a gzip file into target. Throws Failure (FileAccess) when the source cannot be
+// read or is damaged, when target cannot be written, or when the text grows past limitBytes;
+// nothing is left at target then.
+void decompressGzip(const QString& source, const QString& target,
+                    qint64 limitBytes = kDecompressedLimit);
+
+// The argument list of a run that prints a PDF's number of pages (the page tree's count) and
+// nothing else; the password goes with it when there is one. Allowed under -dSAFER.
+QStringList pdfPageCountArguments(const QString& path, const QString& password = {});
+// The number such a run printed; nothing when it printed none.
+std::optional<int> pageCountFromOutput(const QString& output);
 
 } // namespace quillorn::gs

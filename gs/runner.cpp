@@ -5,6 +5,7 @@
 #include "base/temp_files.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <unistd.h>
 
@@ -14,15 +15,14 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
     switch (result.end) {
     case RunResult::End::OutOfMemory: {
         const double gb = static_cast<double>(memoryLimitBytes) / (1024.0 * 1024 * 1024);
-        return memoryLimitBytes > 0
-                   ? QStringLiteral("Ghostscript ran out of memory (limit %1 GB)")
-                         .arg(QString::number(gb, 'g', 3))
-                   : QStringLiteral("Ghostscript ran out of memory");
+        return memoryLimitBytes > 0 ? QStringLiteral("Ghostscript ran out of memory (limit %1 GB)")
+                                          .arg(QString::number(gb, 'g', 3))
+                                    : QStringLiteral("Ghostscript ran out of memory");
     }
     case RunResult::End::Crashed:
-        return result.signal > 0
-                   ? QStringLiteral("Ghostscript stopped unexpectedly (signal %1)").arg(result.signal)
-                   : QStringLiteral("Ghostscript stopped unexpectedly");
+        return result.signal > 0 ? QStringLiteral("Ghostscript stopped unexpectedly (signal %1)")
+                                       .arg(result.signal)
+                                 : QStringLiteral("Ghostscript stopped unexpectedly");
     case RunResult::End::Refused:
         return result.reason;
     case RunResult::End::Stopped:
@@ -31,6 +31,28 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
         break;
     }
     return {};
+}
+
+QString firstErrorLine(const QString& output) {
+    static const QRegularExpression error(
+        QStringLiteral("(?:^|\\s)Error:\\s*(\\S.*?)\\.?\\s*$|^\\s*(Unknown device: \\S+)|"
+                       "(This file requires a password for access)"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = error.match(output);
+    if (!m.hasMatch())
+        return {};
+    for (int group = 1; group <= 3; ++group)
+        if (!m.captured(group).isEmpty())
+            return m.captured(group);
+    return {};
+}
+
+PasswordRequest passwordRequest(const QString& output) {
+    if (output.contains(QLatin1String("Password did not work")))
+        return PasswordRequest::Refused;
+    if (output.contains(QLatin1String("requires a password")))
+        return PasswordRequest::Required;
+    return PasswordRequest::None;
 }
 
 namespace {

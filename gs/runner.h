@@ -47,6 +47,19 @@ struct RunResult {
 // memory (limit 8 GB)", "Ghostscript stopped unexpectedly (signal 11)".
 QString describeEnd(const RunResult& result, qint64 memoryLimitBytes);
 
+// The first error a run's output reports, in Ghostscript's words: "/undefined in BP",
+// "Couldn't initialise file", "Unknown device: x", "This file requires a password for access".
+// The empty text when it reports none.
+QString firstErrorLine(const QString& output);
+
+// What a run's output says about a PDF's password.
+enum class PasswordRequest {
+    None,     // nothing: no password needed, or the one given worked
+    Required, // the document cannot be opened without one
+    Refused,  // the one given did not work
+};
+PasswordRequest passwordRequest(const QString& output);
+
 // Runs Ghostscript for the renderer and the conversion. Everything Ghostscript writes goes to
 // the sink, one message per piece of output, as the run goes.
 class Runner {

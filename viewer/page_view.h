@@ -37,6 +37,7 @@ public:
     void setPicture(const QImage& image) override;
     void setPictureVisible(bool visible) override;
     void setWaitingText(const QString& text) override;
+    double pixelRatio() const override { return devicePixelRatioF(); }
 
     // A zoom to this resolution has begun: until its page arrives or the render ends, the page
     // shown is drawn scaled to it, its middle kept in the middle of the view.

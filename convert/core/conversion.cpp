@@ -4,6 +4,7 @@
 #include "base/number_rule.h"
 #include "base/step_runner.h"
 #include "base/user_dialogs.h"
+#include "convert/core/document_input.h"
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
 #include "gs/arguments.h"
@@ -47,8 +48,11 @@ QString convertArgumentLine(const ConvertSettings& settings, const options::Opti
 }
 
 QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options) {
-    return gs::argumentList(convertArgumentLine(settings, options),
-                            OutputPattern(settings.output).forGhostscript(), settings.inputFile);
+    QStringList args = gs::argumentList(
+        convertArgumentLine(settings, options) + documentFragment(settings.inputFile),
+        OutputPattern(settings.output).forGhostscript(), settings.inputFile);
+    const QString input = args.takeLast();
+    return args << orientationArguments(settings.format, options.orientation) << input;
 }
 
 bool saysNoPages(const QString& output) {
@@ -107,9 +111,9 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
     }
     const QString first = firstOutputName(settings.output);
     if (QFileInfo::exists(first) &&
-        dialogs.ask(QStringLiteral("The file %1 already exists. Do you want to replace it?")
-                        .arg(first),
-                    Buttons::YesNo, Icon::Question) != Answer::Yes)
+        dialogs.ask(
+            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(first),
+            Buttons::YesNo, Icon::Question) != Answer::Yes)
         return RunOutcome::KeepOpen;
 
     const auto status = [&context](const QString& text) {
@@ -121,13 +125,14 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
     std::optional<BusyCursor> busy;
     std::optional<OutputStaging> staging;
     bool inputReadable = false;
+    std::optional<ConversionInput> readInput; // a compressed input decompressed
     gs::RunResult result;
     QString output; // what Ghostscript said, for the verdict
     QString line;   // the line Ghostscript is writing, for its "Page N"
 
     const StepRunner runner(dialogs, QStringLiteral("converting the file"), [&](const Failure&) {
         if (dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
-                        kConversionErrorTitle) == Answer::Yes)
+                        kConversionErrorTitle, gs::firstErrorLine(output)) == Answer::Yes)
             return StepRunner::NoOutputChoice::Stop;
         return StepRunner::NoOutputChoice::GoOn;
     });
@@ -146,6 +151,9 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
             if (!input.isFile() || !file.open(QIODevice::ReadOnly))
                 throw Failure{FailureKind::FileAccess,
                               QStringLiteral("Cannot read ") + settings.inputFile};
+            readInput.emplace(settings.inputFile);
+            if (readInput->path() != settings.inputFile)
+                args.back() = readInput->path();
             inputReadable = true;
         },
         [&] {

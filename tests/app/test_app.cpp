@@ -503,7 +503,7 @@ TEST_F(Window, RecentFilesAndTheOpenFolderSurviveARestart) {
         s.action("openAction")->trigger();
         EXPECT_EQ(s.dialogs.openFilters,
                   QStringList{QStringLiteral(
-                      "GhostScript files (*.ps *.eps *.epi *.pdf *.prn);;All files (*)")});
+                      "GhostScript files (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz *.pdf.gz);;All files (*)")});
         const QStringList later = docs.mid(1) << docs[1]; // the second again: back on top
         for (const QString& doc : later)
             s.window()->loadFile(doc);
@@ -594,6 +594,8 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     EXPECT_EQ(s.window()->filePath(), document());
     const QImage page = s.page();
     ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(s.window()->findChild<QLabel*>(QStringLiteral("positionText"))->text(),
+              QStringLiteral("Page 1 of 2"));
     s.action("copyAction")->trigger();
     ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
     EXPECT_EQ(s.dialogs.clipboardImages[0], page);

@@ -1,6 +1,6 @@
 // Documents that go wrong, through the real redraw and conversions to PDF and PNG pages: the user
-// gets the page or the "Error in conversion" question, nothing is left in the temporary directory
-// and no file but the chosen output changes.
+// gets the page or the "Error in conversion" question with what Ghostscript said, nothing is left
+// in the temporary directory and no file but the chosen output changes.
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace quillorn;
 using namespace quillorn::test;
@@ -18,7 +19,7 @@ using namespace quillorn::test;
 namespace {
 // Shows: the page (or the first output file) and no question. Prompts: the conversion question.
 // Either: the question or the result, whichever the library makes of the document. Refuses: the
-// conversion names the file as unreadable before Ghostscript runs, and the dialog stays open.
+// file is named as unreadable before Ghostscript runs, and a conversion's dialog stays open.
 enum class Expect { Shows, Prompts, Either, Refuses };
 using enum Expect;
 
@@ -28,11 +29,14 @@ struct Case {
     qint32 page;
     Expect render, pdf, png;
     const char* mustLog = nullptr;
+    // The first error Ghostscript reports: every question shows it, and a page drawn before it
+    // is "Redrawn with errors".
+    const char* said = nullptr;
 };
 
 // 200 inches square at 75 dpi: 15000 x 15000 pixels, 675 MB of bitmap.
 QString hugePdf(const QString& dir) {
-    const QString pdf = dir + QStringLiteral("/huge.pdf");
+    QString pdf = dir + QStringLiteral("/huge.pdf");
     gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite").split(u' ')
                           << QStringLiteral("-sOutputFile=") + pdf
                           << writeSizedPostScript(dir + QStringLiteral("/huge.ps"), 14400, 14400),
@@ -41,7 +45,7 @@ QString hugePdf(const QString& dir) {
 }
 
 QString cutPdf(const QString& dir) {
-    const QString pdf = writeTwoPagePdf(dir + QStringLiteral("/whole.pdf"));
+    QString pdf = writeTwoPagePdf(dir + QStringLiteral("/whole.pdf"));
     QFile::resize(pdf, QFileInfo(pdf).size() / 3);
     return pdf;
 }
@@ -73,15 +77,28 @@ const Case kCases[] = {
      },
      1, Prompts, Prompts, Prompts},
     {"PdfCutAtAThird", cutPdf, 1, Either, Either, Either},
-    {"ErrorOnPageTwoPageOne", errorOnPageTwo, 1, Shows, Prompts, Prompts},
-    {"ErrorOnPageTwoPageTwo", errorOnPageTwo, 2, Prompts, Prompts, Prompts},
+    {"ErrorOnPageTwoPageOne", errorOnPageTwo, 1, Shows, Prompts, Prompts, nullptr,
+     "/undefined in nosuchoperator"},
+    {"ErrorOnPageTwoPageTwo", errorOnPageTwo, 2, Prompts, Prompts, Prompts, nullptr,
+     "/undefined in nosuchoperator"},
     {"DirectoryNamedPs",
      [](const QString& d) {
          return QFileInfo(writeFile(d + QStringLiteral("/folder.ps/x"), {})).path();
      },
-     1, Prompts, Refuses, Refuses},
+     1, Refuses, Refuses, Refuses},
     {"MissingFile", [](const QString& d) { return d + QStringLiteral("/not there.ps"); }, 1,
-     Prompts, Refuses, Refuses},
+     Refuses, Refuses, Refuses},
+    // Reading would wait for a writer that never comes, or never end.
+    {"LinkToAPipe",
+     [](const QString& d) {
+         const QString pipe = d + QStringLiteral("/pipe");
+         ::mkfifo(QFile::encodeName(pipe).constData(), 0600);
+         QFile::link(pipe, d + QStringLiteral("/pipe.ps"));
+         return d + QStringLiteral("/pipe.ps");
+     },
+     1, Refuses, Refuses, Refuses},
+    {"Device", [](const QString&) { return QStringLiteral("/dev/zero"); }, 1, Refuses, Refuses,
+     Refuses},
     {"BlanksQuotesNonAscii",
      [](const QString& d) {
          return writeFile(d + QStringLiteral("/it's a \"quoted\" dïr/Ünïcödé ‘doc’ ü.ps"),
@@ -129,10 +146,20 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
         EXPECT_FALSE(asked && produced && (exclusive || expect == Shows));
         const QString box = expect != Refuses
                                 ? convert::kConversionErrorPrompt
-                                : QStringLiteral("An unexpected error occured while "
-                                                 "converting the file: Cannot read %1 (75)")
-                                      .arg(input);
+                                : QStringLiteral("An unexpected error occured while %1: Cannot "
+                                                 "read %2 (75)")
+                                      .arg(exclusive ? QStringLiteral("redrawing")
+                                                     : QStringLiteral("converting the file"),
+                                           input);
         EXPECT_EQ(host.dialogs.texts(), QStringList(asked ? 1 : 0, box));
+        if (asked && c.said) {
+            EXPECT_EQ(host.dialogs.boxes[0].details, QLatin1String(c.said));
+        }
+        if (exclusive && expect == Shows) {
+            EXPECT_EQ(host.statuses.last() == QLatin1String("Redrawn with errors, see File > Show "
+                                                            "Messages"),
+                      c.said != nullptr);
+        }
         host.dialogs.boxes.clear();
         EXPECT_EQ(host.dialogs.busy, 0);
         EXPECT_EQ(tempLeftovers(), QStringList());

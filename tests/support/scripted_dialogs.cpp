@@ -12,24 +12,34 @@ template <typename T> T next(std::deque<T>& queue, T otherwise = {}) {
 }
 } // namespace
 
-Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title) {
-    return askWithCheckBox(text, {}, buttons, icon, title).answer;
+Answer ScriptedDialogs::ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+                            const QString& details) {
+    return respond({text, buttons, icon, title, {}, details}).answer;
 }
 
 CheckedAnswer ScriptedDialogs::askWithCheckBox(const QString& text, const QString& checkBoxText,
                                                Buttons buttons, Icon icon, const QString& title) {
-    boxes.push_back({text, buttons, icon, title, checkBoxText});
+    return respond({text, buttons, icon, title, checkBoxText, {}});
+}
+
+CheckedAnswer ScriptedDialogs::respond(const Box& box) {
+    boxes.push_back(box);
     if (onBox)
         onBox(boxes.back());
-    const Answer answer = next(answers, buttons == Buttons::AbortRetryIgnore ? Answer::Abort
-                                        : buttons == Buttons::YesNo          ? Answer::No
-                                                                             : Answer::Ok);
-    return {answer, !checkBoxText.isEmpty() && next(checkAnswers)};
+    const Answer answer = next(answers, box.buttons == Buttons::AbortRetryIgnore ? Answer::Abort
+                                        : box.buttons == Buttons::YesNo          ? Answer::No
+                                                                                 : Answer::Ok);
+    return {answer, !box.checkBox.isEmpty() && next(checkAnswers)};
 }
 
 QString ScriptedDialogs::getText(const QString& prompt, const QString&, const QString&) {
     textPrompts << prompt;
     return next(textAnswers);
+}
+
+QString ScriptedDialogs::getPassword(const QString& prompt, const QString&) {
+    passwordPrompts << prompt;
+    return next(passwordAnswers);
 }
 
 QString ScriptedDialogs::getOpenFileName(const QString& title, const QString& filter,

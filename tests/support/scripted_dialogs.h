@@ -21,10 +21,12 @@ public:
         Icon icon = Icon::None;
         QString title;
         QString checkBox; // the check box's text; empty for a plain message box
+        QString details;
     };
 
     std::deque<Answer> answers;
     std::deque<QString> textAnswers;
+    std::deque<QString> passwordAnswers;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<bool> checkAnswers; // whether the check box of a box that has one is ticked
@@ -35,6 +37,7 @@ public:
 
     std::vector<Box> boxes;
     QStringList textPrompts;
+    QStringList passwordPrompts;
     QStringList fileDialogTitles;
     // The filter and the folder each open dialog was shown with.
     QStringList openFilters;
@@ -45,8 +48,10 @@ public:
     std::vector<QImage> clipboardImages;
     int busy = 0;
 
-    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    Answer ask(const QString& text, Buttons buttons, Icon icon, const QString& title,
+               const QString& details) override;
     QString getText(const QString& prompt, const QString& title, const QString& text) override;
+    QString getPassword(const QString& prompt, const QString& title) override;
     QString getOpenFileName(const QString& title, const QString& filter,
                             const QString& directory) override;
     QString getSaveFileName(const QString& title, const QString& filter,
@@ -58,6 +63,9 @@ public:
     void setBusyCursor(bool on) override { busy += on ? 1 : -1; }
     void setClipboardText(const QString& text) override { clipboardTexts << text; }
     void setClipboardImage(const QImage& image) override { clipboardImages.push_back(image); }
+
+    // Records a box and answers it from the queues.
+    CheckedAnswer respond(const Box& box);
 
     // The texts of every box shown so far, in order.
     QStringList texts() const;

@@ -1,11 +1,13 @@
 // The document controller over a real page view: real documents rendered by the real library,
 // the page commands, the waiting and status texts, the scroll bars and the failure questions.
+#include "gs/document_info.h"
 #include "tests/viewer/viewer_host.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace quillorn;
@@ -18,7 +20,7 @@ class RealDocument : public ::testing::TestWithParam<bool> {};
 
 // Blanks, non-ASCII letters and percent signs in the document's and the temporary paths. While
 // Ghostscript runs, the view waits with its text and the busy pointer.
-TEST_P(RealDocument, PagesShowWithThePredictedSizeAndAMissingPageAsksToSeeTheMessages) {
+TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
     ViewerHost host;
     const QString doc = GetParam()
                             ? writeTwoPagePdf(QStringLiteral("Meine Dokumente/Über ß.pdf"))
@@ -51,19 +53,11 @@ TEST_P(RealDocument, PagesShowWithThePredictedSizeAndAMissingPageAsksToSeeTheMes
     EXPECT_EQ(host.page(), kPage75);
     EXPECT_EQ(host.view->picture().pixelColor(156, 52), QColor(Qt::red));
 
-    host.dialogs.answers = {Answer::Yes};
+    // The number of pages is known from the file: Next ends on the last page.
     host.document.nextPage();
-    EXPECT_EQ(host.document.currentPage(), 3);
-    ASSERT_EQ(host.dialogs.texts(),
-              QStringList({QStringLiteral("It looks like an error occured within the PostScript "
-                                          "conversion program. Would you like to take a look at "
-                                          "the messages?")}));
-    EXPECT_EQ(host.dialogs.titles(), QStringList({QStringLiteral("Error in conversion")}));
-    EXPECT_EQ(host.dialogs.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(std::pair(host.messages.shown, host.messages.shownModal), std::pair(1, 0));
-    EXPECT_TRUE(host.view->picture().isNull());
-    EXPECT_FALSE(host.barsEnabled());
-    EXPECT_TRUE(kRedrawn.match(host.statuses.last()).hasMatch());
+    EXPECT_EQ(host.shown, (QList<std::pair<qint32, int>>{{0, 0}, {1, 2}, {2, 2}}));
+    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
+    EXPECT_TRUE(host.dialogs.boxes.empty());
     EXPECT_EQ(host.dialogs.busy, 0);
     EXPECT_EQ(tempLeftovers(), QStringList());
 }
@@ -109,14 +103,14 @@ TEST(Navigation, PageCommandsOpenCancelCloseAndDrop) {
     ViewerHost host;
     const QString second = writeTwoPagePdf(QStringLiteral("nav/second.pdf"));
     host.document.loadFile(writeTwoPagePostScript(QStringLiteral("nav/first.ps")));
-    host.document.previousPage();
-    EXPECT_EQ(host.document.currentPage(), 0);
-    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
+    host.document.previousPage(); // on page 1: nothing
+    EXPECT_EQ(host.document.currentPage(), 1);
+    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 1);
     // Each answer (the empty one is Cancel), the page it leads to and the redraws so far; the
-    // current page is offered.
+    // current page is offered. The document has two pages: others are refused with a message.
     const std::tuple<const char*, int, int> answers[] = {
-        {"2.9", 2, 3},  {"3.9", 3, 4},    {"-2", -2, 5}, {"0", -2, 5},
-        {"abc", -2, 5}, {"99999", -2, 5}, {"", -2, 5},   {"-2", -2, 6}};
+        {"2.9", 2, 2}, {"3.9", 2, 2},   {"-2", 2, 2}, {"0", 2, 2},
+        {"abc", 2, 2}, {"99999", 2, 2}, {"", 2, 2},   {"1", 1, 3}};
     for (const auto& [answer, page, count] : answers) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
@@ -125,6 +119,11 @@ TEST(Navigation, PageCommandsOpenCancelCloseAndDrop) {
         EXPECT_EQ(host.document.currentPage(), page) << answer;
         EXPECT_EQ(host.statuses.filter(kRedrawn).size(), count) << answer;
     }
+    EXPECT_EQ(
+        host.dialogs.texts(),
+        QStringList({QStringLiteral("There is no page 3 in this document; it has 2 pages."),
+                     QStringLiteral("There is no page -2 in this document; it has 2 pages."),
+                     QStringLiteral("There is no page 0 in this document; it has 2 pages.")}));
     EXPECT_EQ(host.dialogs.textPrompts.last(), QStringLiteral("What page do you want to go to?"));
     // Open closes the document first.
     host.captions.clear();
@@ -199,4 +198,172 @@ TEST(Scrolling, BarsFollowThePageAndCloseKeepsTheirOffsets) {
     host.window.resize(1200, 900);
     ViewerHost::settle();
     EXPECT_FALSE(host.barsEnabled());
+}
+
+namespace {
+// A PDF of 200 x 100 point pages, one for each letter of colourPages, written by hand. The root
+// of its page tree holds its resources ahead of its count, which a plain reading of the file
+// does not get past: only Ghostscript can tell the number of pages.
+QString writeHandMadePdf(const QString& relativePath, const QByteArray& letters) {
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    const auto object = [&](const QByteArray& body) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    QByteArray kids;
+    for (qsizetype i = 0; i < letters.size(); ++i)
+        kids += QByteArray::number(3 + 2 * i) + " 0 R ";
+    object("<< /Type /Catalog /Pages 2 0 R >>");
+    object("<< /Type /Pages /Resources << /ProcSet [/PDF] >> /Count " +
+           QByteArray::number(letters.size()) + " /Kids [" + kids + "] >>");
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const QByteArray content = (letters[i] == 'R'   ? "1 0 0"
+                                    : letters[i] == 'G' ? "0 1 0"
+                                                        : "0 0 1") +
+                                   QByteArray(" rg 0 0 200 100 re f");
+        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents " +
+               QByteArray::number(4 + 2 * i) + " 0 R >>");
+        object("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+               "\nendstream");
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return writeFile(relativePath, pdf);
+}
+} // namespace
+
+TEST(Pages, CountedWhereCheapOrByGhostscriptAndGoingPastTheEndSaysSo) {
+    ViewerHost host;
+    const QString pdf = writeHandMadePdf(QStringLiteral("count/hidden tree.pdf"), "RGB");
+    ASSERT_FALSE(gs::cheapPageCount(pdf));
+    host.document.loadFile(pdf);
+    EXPECT_EQ(host.shown.last(), std::pair(1, 3));
+    host.dialogs.textAnswers = {QStringLiteral("4")};
+    host.document.goToPage();
+    EXPECT_EQ(host.document.currentPage(), 1);
+    // No page comments: the end shows itself when a page is asked for that Ghostscript lacks.
+    host.document.loadFile(
+        writeFile(QStringLiteral("count/plain.ps"),
+                  "%!PS\n10 10 moveto 90 90 lineto stroke showpage\nshowpage\n"));
+    host.document.nextPage();
+    EXPECT_EQ(host.shown.last(), std::pair(2, 0));
+    host.document.nextPage();
+    EXPECT_EQ(host.document.currentPage(), 3);
+    EXPECT_EQ(host.dialogs.texts(),
+              QStringList({QStringLiteral("There is no page 4 in this document; it has 3 pages."),
+                           QStringLiteral("There is no page 3 in this document.")}));
+    EXPECT_EQ(tempLeftovers(), QStringList());
+}
+
+// Documents that decide for themselves which pages they make, so that Ghostscript's page range
+// misses: each page a run over the whole document makes is shown in turn, and no other.
+TEST(Pages, DocumentsThatChooseTheirOwnPagesShowEveryPageGhostscriptMakes) {
+    const QByteArray twoUp = colourPages(
+        "RGB",
+        "/NupDict 5 dict def NupDict begin /n 0 def /realshow systemdict /showpage get def end\n"
+        "/showpage { NupDict begin /n n 1 add def n 2 mod 0 eq { realshow } if end } bind def\n",
+        "NupDict /n get 2 mod 1 eq { NupDict /realshow get exec } if\n");
+    const QByteArray byPageCount =
+        "%!PS\n<< /PageSize [200 100] >> setpagedevice\n/cols [[1 0 0] [0 1 0] [0 0 1]] def\n"
+        "3 { currentpagedevice /PageCount get cols exch 3 mod get aload pop setrgbcolor\n"
+        "    0 0 200 100 rectfill showpage } repeat\n";
+    const struct {
+        const char* name;
+        QByteArray document;
+        QByteArray pages;
+        QStringList messages;
+    } documents[] = {
+        {"two-up",
+         twoUp,
+         "GB",
+         {QStringLiteral("There is no page 3 in this document; it has 2 pages.")}},
+        {"page count", byPageCount, "RGB", {}},
+        {"two copies", colourPages("RGB", "/#copies 2 def\n"), "RRGGBB", {}},
+    };
+    for (const auto& [name, document, pages, messages] : documents) {
+        SCOPED_TRACE(name);
+        ViewerHost host;
+        host.document.loadFile(writeFile(
+            QStringLiteral("own pages/") + QLatin1String(name) + QStringLiteral(".ps"), document));
+        QByteArray seen;
+        for (qint32 page = 0; page != host.document.currentPage() && seen.size() < 10;) {
+            page = host.document.currentPage();
+            seen += colourLetter(host.view->picture());
+            host.document.nextPage();
+        }
+        EXPECT_EQ(seen, pages);
+        EXPECT_EQ(host.document.pageCount(), pages.size());
+        EXPECT_EQ(host.dialogs.texts(), messages);
+        host.document.closeDocument(); // the pages kept for it go with it
+        EXPECT_EQ(tempLeftovers(), QStringList());
+    }
+}
+
+TEST(Redraw, AnEncryptedPdfAsksForItsPasswordUntilOneWorks) {
+    const QString source = writeTwoPagePostScript(QStringLiteral("locked/two.ps"));
+    const QString pdf = scratchDir() + QStringLiteral("/locked/two.pdf");
+    gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite "
+                                     "-sOwnerPassword=owner -sUserPassword=user")
+                              .split(u' ')
+                          << QStringLiteral("-sOutputFile=") + pdf << source,
+                      {});
+    ViewerHost host;
+    host.dialogs.passwordAnswers = {QStringLiteral("wrong"), QStringLiteral("user")};
+    host.document.loadFile(pdf);
+    ASSERT_EQ(host.dialogs.passwordPrompts.size(), 2);
+    EXPECT_TRUE(host.dialogs.passwordPrompts[1].startsWith(QLatin1String("The password did not")));
+    EXPECT_EQ(host.page(), kPage75);
+    host.document.nextPage(); // the password is kept for the document
+    EXPECT_EQ(host.view->picture().pixelColor(156, 52), QColor(Qt::red));
+    EXPECT_EQ(host.dialogs.passwordPrompts.size(), 2);
+    EXPECT_TRUE(host.dialogs.boxes.empty());
+    // Cancel: the usual question, with what Ghostscript said.
+    host.document.loadFile(pdf);
+    EXPECT_EQ(host.dialogs.passwordPrompts.size(), 3);
+    ASSERT_EQ(host.dialogs.titles(), QStringList({QStringLiteral("Error in conversion")}));
+    EXPECT_EQ(host.dialogs.boxes[0].details,
+              QStringLiteral("This file requires a password for access"));
+}
+
+// Next pressed twice while page 2 is drawn: page 4 is drawn in its place, and nothing between.
+TEST(Redraw, ANewerRequestTakesTheRunningOnesPlace) {
+    ViewerHost host;
+    host.document.loadFile(writeFile(QStringLiteral("newer/four.ps"), colourPages("RGBY")));
+    int pressed = 0;
+    host.messages.onMessage = [&] {
+        for (; pressed < 2; ++pressed)
+            host.document.nextPage();
+    };
+    host.document.nextPage();
+    EXPECT_EQ(host.shown.mid(2), (QList<std::pair<qint32, int>>{{4, 4}}));
+    EXPECT_EQ(colourLetter(host.view->picture()), 'Y');
+    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
+    EXPECT_FALSE(host.statuses.contains(QStringLiteral("Redraw stopped")));
+}
+
+// Written again in place, then replaced by a rename as editors save: the page is drawn anew on
+// the same page and scroll position, and the file is still watched after its replacement.
+TEST(Reload, AChangedFileIsRedrawnWhereItWas) {
+    ViewerHost host;
+    host.options.resolution = 600; // a page larger than the view
+    const QString doc = writeFile(QStringLiteral("reload/doc.ps"), colourPages("RG"));
+    host.document.loadFile(doc);
+    host.document.nextPage();
+    host.hor()->setValue(100);
+    writeFile(doc, colourPages("RB"));
+    EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'B'; }));
+    EXPECT_EQ(host.document.currentPage(), 2);
+    EXPECT_EQ(host.hor()->value(), 100);
+    const QString replacement = writeFile(QStringLiteral("reload/doc.ps.new"), colourPages("RYK"));
+    ASSERT_EQ(std::rename(QFile::encodeName(replacement), QFile::encodeName(doc)), 0);
+    EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'Y'; }));
+    EXPECT_EQ(host.document.pageCount(), 3);
+    writeFile(doc, colourPages("RK"));
+    EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'K'; }));
+    EXPECT_TRUE(host.dialogs.boxes.empty());
 }

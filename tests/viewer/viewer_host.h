@@ -10,10 +10,13 @@
 #include "viewer/page_view.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace quillorn::test {
 
@@ -52,6 +55,8 @@ struct ViewerHost {
                          [this](const QString& text) { statuses << text; });
         QObject::connect(&document, &viewer::DocumentController::captionChanged,
                          [this](const QString& text) { captions << text; });
+        QObject::connect(&document, &viewer::DocumentController::pageShown,
+                         [this](qint32 page, int count) { shown << std::pair(page, count); });
         window.resize(size);
         window.show();
         settle();
@@ -65,6 +70,7 @@ struct ViewerHost {
     viewer::PageView* view = new viewer::PageView(&window);
     viewer::DocumentController document{dialogs, options, messages, runner, *view};
     QStringList statuses, captions;
+    QList<std::pair<qint32, int>> shown; // page and count, as pageShown told them
 
     QSize page() const { return view->picture().size(); }
     QScrollBar* hor() const { return view->horizontalScrollBar(); }
@@ -72,6 +78,49 @@ struct ViewerHost {
     bool barsEnabled() const { return hor()->isEnabled() || ver()->isEnabled(); }
     static void settle() { QApplication::processEvents(); } // as between two commands
 };
+
+// Turns the event loop until the condition holds or 30 seconds have passed; false then.
+inline bool waitUntil(const std::function<bool()>& condition) {
+    for (QDeadlineTimer deadline(30000); !condition(); QApplication::processEvents())
+        if (deadline.hasExpired())
+            return false;
+    return true;
+}
+
+// A PostScript document with page comments, one 200 x 100 point page for each letter, filled
+// red, green, blue, yellow or black (R, G, B, Y, K); prolog and trailer go where their
+// comments are.
+inline QByteArray colourPages(const QByteArray& letters, const QByteArray& prolog = {},
+                              const QByteArray& trailer = {}) {
+    QByteArray doc = "%!PS-Adobe-3.0\n%%Pages: " + QByteArray::number(letters.size()) +
+                     "\n%%EndComments\n%%BeginProlog\n<< /PageSize [200 100] >> setpagedevice\n"
+                     "/pg { setrgbcolor 0 0 200 100 rectfill } bind def\n" +
+                     prolog + "%%EndProlog\n";
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const char* rgb = letters[i] == 'R'   ? "1 0 0"
+                          : letters[i] == 'G' ? "0 1 0"
+                          : letters[i] == 'B' ? "0 0 1"
+                          : letters[i] == 'Y' ? "1 1 0"
+                                              : "0 0 0";
+        doc += "%%Page: " + QByteArray::number(i + 1) + ' ' + QByteArray::number(i + 1) + '\n' +
+               rgb + " pg showpage\n";
+    }
+    return doc + "%%Trailer\n" + trailer + "%%EOF\n";
+}
+
+// The letter of colourPages for a pixel's colour ('?' for others), in the middle of the page
+// unless told.
+inline char colourLetter(const QImage& page, std::optional<QPoint> at = std::nullopt) {
+    const QColor c = page.pixelColor(at.value_or(QPoint(page.width() / 2, page.height() / 2)));
+    for (const auto& [letter, colour] : {std::pair('R', QColor(Qt::red)),
+                                         {'G', QColor(Qt::green)},
+                                         {'B', QColor(Qt::blue)},
+                                         {'Y', QColor(Qt::yellow)},
+                                         {'K', QColor(Qt::black)}})
+        if (c == colour)
+            return letter;
+    return '?';
+}
 
 // The time a redraw took is measured, so only the form of its text is known.
 inline const QRegularExpression kRedrawn(QStringLiteral("^Redrawn, took \\d+(\\.\\d+)? seconds$"));

@@ -11,7 +11,13 @@ namespace quillorn::viewer {
 QString openFilter();
 
 // The document in a drop: exactly one local PostScript, EPS or PDF file (by its extension, in
-// any case). Nothing for several files, a folder name, a remote address or another kind.
+// any case, also with ".gz" after it). Nothing for several files, a folder name, a remote
+// address or another kind.
 std::optional<QString> droppedDocument(const QList<QUrl>& urls);
+
+// True for a PostScript document whose pages depend on how many pages the device has shipped
+// (currentpagedevice /PageCount): Ghostscript's page range would show it other pages than a run
+// over all of them does.
+bool pagesFollowPageCount(const QString& path);
 
 } // namespace quillorn::viewer

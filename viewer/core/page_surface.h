@@ -14,6 +14,8 @@ public:
     virtual void setPictureVisible(bool visible) = 0;
     // Text on the viewport behind the picture; the empty text clears it.
     virtual void setWaitingText(const QString& text) = 0;
+    // Device pixels to a logical pixel where the view is shown: pages are drawn that much finer.
+    virtual double pixelRatio() const { return 1.0; }
 };
 
 } // namespace quillorn::viewer

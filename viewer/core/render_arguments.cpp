@@ -2,7 +2,9 @@
 
 #include "gs/arguments.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace quillorn::viewer {
 
@@ -14,13 +16,22 @@ QString displayDevice(int colourDepth) {
     return QStringLiteral("bmp16m");
 }
 
-QString renderArgumentLine(const options::Options& options, qint32 page) {
+int renderResolution(int resolution, double ratio) {
+    const double dots = std::round(resolution * (ratio > 0 ? ratio : 1.0));
+    return static_cast<int>(std::clamp(dots, 1.0, 32767.0));
+}
+
+QString documentArgumentLine(const options::Options& options, bool eps) {
     return gs::startFragment() + gs::saferFragment(options.safer) +
            gs::deviceFragment(displayDevice(options.colourDepth)) +
            gs::resolutionFragment(options.resolution) +
            gs::alphaFragments(options.graphicsAlpha, options.textAlpha) +
            gs::paperSizeFragment(options.media) +
-           gs::fixedMediaFragment(options.overrideDefaultMedia) + gs::pageRangeFragment(page);
+           gs::fixedMediaFragment(options.overrideDefaultMedia) + gs::epsCropFragment(eps);
+}
+
+QString renderArgumentLine(const options::Options& options, qint32 page, bool eps) {
+    return documentArgumentLine(options, eps) + gs::pageRangeFragment(page);
 }
 
 } // namespace quillorn::viewer

@@ -10,8 +10,14 @@ namespace quillorn::viewer {
 // any unknown depth).
 QString displayDevice(int colourDepth);
 
-// The renderer's argument line for one page: start, safer switch, device, resolution,
-// anti-aliasing, paper size, fixed media, page range.
-QString renderArgumentLine(const options::Options& options, qint32 page);
+// The dots per inch to render at for a page shown at resolution on a screen with ratio device
+// pixels to a logical one, so that the page stays as large and gets sharper (within 1..32767).
+int renderResolution(int resolution, double ratio);
+
+// The renderer's argument line for every page of a document: start, safer switch, device,
+// resolution, anti-aliasing, paper size, fixed media, and for an EPS picture its crop.
+QString documentArgumentLine(const options::Options& options, bool eps);
+// The same for one page: the page range follows.
+QString renderArgumentLine(const options::Options& options, qint32 page, bool eps = false);
 
 } // namespace quillorn::viewer

@@ -1,0 +1,45 @@
+#include "convert/core/document_input.h"
+
+#include "base/failure.h"
+#include "base/temp_files.h"
+#include "convert/core/formats.h"
+#include "gs/arguments.h"
+#include "gs/document_info.h"
+
+#include <QFileInfo>
+
+namespace quillorn::convert {
+
+QString documentFragment(const QString& inputFile) {
+    return gs::epsCropFragment(gs::isEps(inputFile));
+}
+
+QStringList orientationArguments(int format, int orientation) {
+    switch (format) {
+    case kFormatEps:
+    case kFormatPxl:
+    case kFormatPdf:
+    case kFormatPs:
+        return {};
+    default:
+        return gs::orientationArguments(orientation);
+    }
+}
+
+ConversionInput::ConversionInput(const QString& inputFile) : path_(inputFile) {
+    if (!gs::isGzip(inputFile))
+        return;
+    folder_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("KMW")));
+    if (tempDirectory().isEmpty() || !folder_->isValid())
+        throw Failure{FailureKind::FileAccess,
+                      QStringLiteral("Cannot create a temporary file in ") +
+                          qEnvironmentVariable("TMPDIR")};
+    // The copy keeps the name without ".gz", so an EPS stays recognisable by it.
+    QString name = QFileInfo(inputFile).fileName();
+    if (name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive))
+        name.chop(3);
+    path_ = folder_->filePath(name.isEmpty() ? QStringLiteral("document") : name);
+    gs::decompressGzip(inputFile, path_);
+}
+
+} // namespace quillorn::convert

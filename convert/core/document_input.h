@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace quillorn::convert {
+
+// " -dEPSCrop" for an EPS picture, so that a conversion crops it to its bounding box as the
+// viewer shows it; the empty text for other documents.
+QString documentFragment(const QString& inputFile);
+
+// The orientation's elements (before the input file) for the formats that write pictures; none
+// for those that write page descriptions (EPS, PCL-XL, PDF, PostScript), whose pages keep their
+// own orientation.
+QStringList orientationArguments(int format, int orientation);
+
+// The file Ghostscript reads for a conversion's input: the input itself, or for a
+// gzip-compressed one a decompressed copy in a private folder that goes when this goes.
+class ConversionInput {
+public:
+    // Throws Failure (FileAccess) when a compressed input cannot be decompressed or is too large.
+    explicit ConversionInput(const QString& inputFile);
+    const QString& path() const { return path_; }
+
+private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    QString path_;
+};
+
+} // namespace quillorn::convert
