@@ -1,6 +1,10 @@
 #include "gs/document_info.h"
 
+#include "base/message_log.h"
+#include "gs/runner.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -57,6 +61,35 @@ std::optional<int> cheapPageCount(const QString& path) {
     if (text.startsWith("%!"))
         return dscPageCount(text);
     return std::nullopt;
+}
+
+std::optional<int> ghostscriptPageCount(Runner& runner, const QString& pdfPath) {
+    // The file is named in a string parameter, so no PostScript quoting of the path; reading it
+    // is permitted for this run alone. With PDFSTOPONERROR an unreadable file ends in an error
+    // rather than a count of 0.
+    struct Said : MessageSink {
+        QString text;
+        void addMessage(const QString& piece) override { text += piece; }
+    } said;
+    const QString path = QFileInfo(pdfPath).absoluteFilePath();
+    const QStringList args = {QStringLiteral("gswin32c"),
+                              QStringLiteral("-q"),
+                              QStringLiteral("-dNODISPLAY"),
+                              QStringLiteral("-dSAFER"),
+                              QStringLiteral("-dNOPAUSE"),
+                              QStringLiteral("-dBATCH"),
+                              QStringLiteral("-dPDFSTOPONERROR"),
+                              QStringLiteral("-sFile=") + path,
+                              QStringLiteral("--permit-file-read=") + path,
+                              QStringLiteral("-c"),
+                              QStringLiteral("File (r) file runpdfbegin pdfpagecount = quit")};
+    const RunResult result = runner.run(args, said);
+    static const QRegularExpression count(QStringLiteral("^(\\d+)$"),
+                                          QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = count.match(said.text);
+    if (!result.succeeded() || !m.hasMatch())
+        return std::nullopt;
+    return m.captured(1).toInt();
 }
 
 } // namespace quillorn::gs

@@ -14,15 +14,14 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
     switch (result.end) {
     case RunResult::End::OutOfMemory: {
         const double gb = static_cast<double>(memoryLimitBytes) / (1024.0 * 1024 * 1024);
-        return memoryLimitBytes > 0
-                   ? QStringLiteral("Ghostscript ran out of memory (limit %1 GB)")
-                         .arg(QString::number(gb, 'g', 3))
-                   : QStringLiteral("Ghostscript ran out of memory");
+        return memoryLimitBytes > 0 ? QStringLiteral("Ghostscript ran out of memory (limit %1 GB)")
+                                          .arg(QString::number(gb, 'g', 3))
+                                    : QStringLiteral("Ghostscript ran out of memory");
     }
     case RunResult::End::Crashed:
-        return result.signal > 0
-                   ? QStringLiteral("Ghostscript stopped unexpectedly (signal %1)").arg(result.signal)
-                   : QStringLiteral("Ghostscript stopped unexpectedly");
+        return result.signal > 0 ? QStringLiteral("Ghostscript stopped unexpectedly (signal %1)")
+                                       .arg(result.signal)
+                                 : QStringLiteral("Ghostscript stopped unexpectedly");
     case RunResult::End::Refused:
         return result.reason;
     case RunResult::End::Stopped:
@@ -31,6 +30,14 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
         break;
     }
     return {};
+}
+
+std::vector<RunResult> Runner::runTogether(const std::vector<RunRequest>& requests,
+                                           const std::vector<MessageSink*>& sinks) {
+    std::vector<RunResult> results;
+    for (size_t i = 0; i < requests.size(); ++i)
+        results.push_back(run(requests[i], *sinks.at(i)));
+    return results;
 }
 
 namespace {
