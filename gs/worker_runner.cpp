@@ -208,6 +208,7 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
         jobs.push_back(std::move(job));
     }
 
+    const bool wasRunning = isRunning();
     QEventLoop loop;
     size_t ended = 0;
     const auto end = [&](Job& job) {
@@ -250,7 +251,8 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
         if (process->state() == QProcess::NotRunning)
             end(job);
     }
-    Q_EMIT runningChanged(true);
+    if (!wasRunning)
+        Q_EMIT runningChanged(true);
 
     QTimer watch;
     watch.setInterval(100);
@@ -275,9 +277,10 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
             job->process->waitForFinished(2000);
         }
         job->drain();
+        std::erase(running_, job.get());
     }
-    running_.clear();
-    Q_EMIT runningChanged(false);
+    if (!isRunning())
+        Q_EMIT runningChanged(false);
 
     std::vector<RunResult> results;
     for (const std::unique_ptr<Job>& job : jobs) {
