@@ -36,7 +36,7 @@ bool saysOutOfMemory(const QString& output) {
 
 QString WorkerRunner::defaultWorkerPath() {
     const QDir here(QCoreApplication::applicationDirPath());
-    const QString beside = here.filePath(QStringLiteral("quillorn-gs"));
+    QString beside = here.filePath(QStringLiteral("quillorn-gs"));
     if (QFileInfo(beside).isExecutable())
         return beside;
     return QDir::cleanPath(here.filePath(QStringLiteral(QUILLORN_WORKER_FROM_BINDIR)));

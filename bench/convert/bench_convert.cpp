@@ -61,10 +61,10 @@ QByteArray manualPages() {
     const QByteArray source = page.endsWith(QLatin1String(".gz"))
                                   ? outputOf(QStringLiteral("gzip"), {QStringLiteral("-dc"), page})
                                   : outputOf(QStringLiteral("cat"), {page});
-    const QByteArray ps = source.isEmpty()
-                              ? QByteArray()
-                              : outputOf(QStringLiteral("groff"),
-                                         {QStringLiteral("-man"), QStringLiteral("-Tps")}, source);
+    QByteArray ps = source.isEmpty()
+                        ? QByteArray()
+                        : outputOf(QStringLiteral("groff"),
+                                   {QStringLiteral("-man"), QStringLiteral("-Tps")}, source);
     if (ps.count("\n%%Page:") > 0)
         return ps;
     std::fprintf(stderr, "no bash(1) by groff: 87 pages of text instead\n");

@@ -168,7 +168,7 @@ TEST_F(SplitRun, CancelAndStopEndEveryWorkerAndLeaveTheFilesAsTheyWere) {
     const QStringList before = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden);
     for (const bool byProgress : {true, false}) {
         SCOPED_TRACE(byProgress ? "Cancel" : "the runner's stop");
-        progress.onStart = [&](std::function<void()> cancel) {
+        progress.onStart = [&](const std::function<void()>& cancel) {
             QTimer::singleShot(1000, [&, cancel] {
                 EXPECT_TRUE(runner.isRunning());
                 byProgress ? cancel() : runner.stop();
