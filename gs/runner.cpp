@@ -55,6 +55,14 @@ PasswordRequest passwordRequest(const QString& output) {
     return PasswordRequest::None;
 }
 
+std::vector<RunResult> Runner::runTogether(const std::vector<RunRequest>& requests,
+                                           const std::vector<MessageSink*>& sinks) {
+    std::vector<RunResult> results;
+    for (size_t i = 0; i < requests.size(); ++i)
+        results.push_back(run(requests[i], *sinks.at(i)));
+    return results;
+}
+
 namespace {
 
 // Under -dSAFER Ghostscript still lets a document create and delete files in its temporary

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace quillorn {
 class MessageSink;
@@ -73,7 +74,13 @@ public:
         request.args = args;
         return run(request, sink);
     }
-    // Ends the run in progress at once; nothing when none runs.
+    // Several runs at once, request i's output going to sinks[i]; returns when every one has
+    // ended, their results in the requests' order. stop() ends them all. This default runs them
+    // one after another; runsTogether() says whether a runner really runs them side by side.
+    virtual std::vector<RunResult> runTogether(const std::vector<RunRequest>& requests,
+                                               const std::vector<MessageSink*>& sinks);
+    virtual bool runsTogether() const { return false; }
+    // Ends the runs in progress at once; nothing when none runs.
     virtual void stop() {}
     // Gets ready for the next run ahead of need.
     virtual void prepare() {}

@@ -108,42 +108,12 @@ void WorkerRunner::killGroup(QProcess& process) {
     process.kill();
 }
 
-void WorkerRunner::stop() {
-    if (!running_)
-        return;
-    stopRequested_ = true;
-    killGroup(*running_);
-}
-
-RunResult WorkerRunner::run(const RunRequest& request, MessageSink& sink) {
-    // Ghostscript's temporary directory is a private one of the run's own: no private folder,
-    // no run, rather than one in the user's temporary directory.
-    const QString temp = tempDirectory();
-    const QString unusable = QStringLiteral("The temporary folder %1 cannot be used")
-                                 .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp);
-    if (temp.isEmpty())
-        throw Failure{FailureKind::FileAccess, unusable};
-    QTemporaryDir privateDir(temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
-    if (!privateDir.isValid())
-        throw Failure{FailureKind::FileAccess, unusable};
-
-    std::unique_ptr<QProcess> process = spare_ ? std::move(spare_) : startWorker();
-    QByteArray frames;
-    for (const QString& arg : request.args)
-        frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
-    frames.prepend(protocol::frame(Tag::TempDir, QFile::encodeName(privateDir.path())));
-    if (!request.output.isEmpty())
-        frames.prepend(protocol::frame(Tag::Output, QFile::encodeName(request.output)));
-    if (echo_)
-        frames.prepend(protocol::frame(Tag::Echo));
-    frames += protocol::frame(Tag::Run);
-    process->write(frames);
-    process->closeWriteChannel();
-
-    running_ = process.get();
-    stopRequested_ = false;
-    Q_EMIT runningChanged(true);
-
+// One request in its worker: the process and what it has said so far.
+struct WorkerRunner::Job {
+    const RunRequest& request;
+    MessageSink& sink;
+    std::unique_ptr<QTemporaryDir> privateDir;
+    std::unique_ptr<QProcess> process;
     RunResult result;
     OutputDecoder decoder;
     protocol::FrameReader reader;
@@ -151,8 +121,12 @@ RunResult WorkerRunner::run(const RunRequest& request, MessageSink& sink) {
     std::optional<int> code;
     std::optional<QString> missing;
     bool missingEntryPoint = false;
-    QEventLoop loop;
-    const auto drain = [&] {
+    bool ended = false;
+    bool stopped = false;
+
+    Job(const RunRequest& r, MessageSink& s) : request(r), sink(s) {}
+
+    void drain() {
         reader.feed(process->readAllStandardOutput());
         while (const std::optional<protocol::Frame> f = reader.next()) {
             switch (f->tag) {
@@ -183,63 +157,145 @@ RunResult WorkerRunner::run(const RunRequest& request, MessageSink& sink) {
                 break;
             }
         }
-    };
-    connect(process.get(), &QProcess::readyReadStandardOutput, &loop, drain);
-    // What the worker itself says on its standard error (a crash report of the C library, say)
-    // belongs to the run's messages too.
-    connect(process.get(), &QProcess::readyReadStandardError, &loop,
-            [&] { sink.addMessage(QString::fromLocal8Bit(process->readAllStandardError())); });
-    connect(process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
-    connect(process.get(), &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
+    }
+
+    // How the run ended, once its worker is gone.
+    void conclude() {
+        if (stopped) {
+            result.end = RunResult::End::Stopped;
+        } else if (!result.reason.isEmpty()) {
+            result.end = RunResult::End::Refused;
+        } else if (code) {
+            result.code = *code;
+            result.end = !succeeded(*code) && saysOutOfMemory(output) ? RunResult::End::OutOfMemory
+                                                                      : RunResult::End::Finished;
+        } else if (saysOutOfMemory(output)) {
+            result.end = RunResult::End::OutOfMemory;
+        } else {
+            result.end = RunResult::End::Crashed;
+            result.signal = process->exitStatus() == QProcess::CrashExit ? process->exitCode() : 0;
+        }
+    }
+};
+
+void WorkerRunner::stop() {
+    for (Job* job : running_) {
+        job->stopped = true;
+        killGroup(*job->process);
+    }
+}
+
+RunResult WorkerRunner::run(const RunRequest& request, MessageSink& sink) {
+    return runTogether({request}, {&sink}).front();
+}
+
+std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& requests,
+                                                 const std::vector<MessageSink*>& sinks) {
+    // Ghostscript's temporary directory is a private one of each run's own: no private folder,
+    // no run, rather than one in the user's temporary directory.
+    const QString temp = tempDirectory();
+    const QString unusable = QStringLiteral("The temporary folder %1 cannot be used")
+                                 .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp);
+    if (temp.isEmpty())
+        throw Failure{FailureKind::FileAccess, unusable};
+    std::vector<std::unique_ptr<Job>> jobs;
+    for (size_t i = 0; i < requests.size(); ++i) {
+        auto job = std::make_unique<Job>(requests[i], *sinks.at(i));
+        job->privateDir = std::make_unique<QTemporaryDir>(
+            temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
+        if (!job->privateDir->isValid())
+            throw Failure{FailureKind::FileAccess, unusable};
+        jobs.push_back(std::move(job));
+    }
+
+    const bool wasRunning = isRunning();
+    QEventLoop loop;
+    size_t ended = 0;
+    const auto end = [&](Job& job) {
+        if (job.ended)
+            return;
+        job.ended = true;
+        std::erase(running_, &job);
+        if (++ended == jobs.size())
             loop.quit();
-    });
+    };
+    for (const std::unique_ptr<Job>& owned : jobs) {
+        Job& job = *owned;
+        job.process = spare_ ? std::move(spare_) : startWorker();
+        QByteArray frames;
+        if (!job.request.output.isEmpty())
+            frames += protocol::frame(Tag::Output, QFile::encodeName(job.request.output));
+        if (echo_)
+            frames.prepend(protocol::frame(Tag::Echo));
+        frames += protocol::frame(Tag::TempDir, QFile::encodeName(job.privateDir->path()));
+        for (const QString& arg : job.request.args)
+            frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
+        frames += protocol::frame(Tag::Run);
+        job.process->write(frames);
+        job.process->closeWriteChannel();
+        running_.push_back(&job);
+
+        QProcess* process = job.process.get();
+        connect(process, &QProcess::readyReadStandardOutput, &loop, [&job] { job.drain(); });
+        // What the worker itself says on its standard error (a crash report of the C library,
+        // say) belongs to the run's messages too.
+        connect(process, &QProcess::readyReadStandardError, &loop, [&job] {
+            job.sink.addMessage(QString::fromLocal8Bit(job.process->readAllStandardError()));
+        });
+        connect(process, &QProcess::finished, &loop, [&job, end] { end(job); });
+        connect(process, &QProcess::errorOccurred, &loop,
+                [&job, end](QProcess::ProcessError error) {
+                    if (error == QProcess::FailedToStart)
+                        end(job);
+                });
+        if (process->state() == QProcess::NotRunning)
+            end(job);
+    }
+    if (!wasRunning)
+        Q_EMIT runningChanged(true);
+
     QTimer watch;
     watch.setInterval(100);
     connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (!request.watchdog || !result.reason.isEmpty())
-            return;
-        result.reason = request.watchdog();
-        if (!result.reason.isEmpty())
-            killGroup(*process);
+        for (const std::unique_ptr<Job>& job : jobs) {
+            if (job->ended || !job->request.watchdog || !job->result.reason.isEmpty())
+                continue;
+            job->result.reason = job->request.watchdog();
+            if (!job->result.reason.isEmpty())
+                killGroup(*job->process);
+        }
     });
     watch.start();
-    if (process->state() != QProcess::NotRunning)
+    if (ended < jobs.size())
         loop.exec();
     watch.stop();
-    // The program is ending (the loop was told to quit) or the run was stopped: the worker
-    // goes too.
-    if (process->state() != QProcess::NotRunning) {
-        killGroup(*process);
-        process->waitForFinished(2000);
+    // The program is ending (the loop was told to quit) or the runs were stopped: the workers
+    // go too.
+    for (const std::unique_ptr<Job>& job : jobs) {
+        if (job->process->state() != QProcess::NotRunning) {
+            killGroup(*job->process);
+            job->process->waitForFinished(2000);
+        }
+        job->drain();
+        std::erase(running_, job.get());
     }
-    drain();
-    running_ = nullptr;
-    Q_EMIT runningChanged(false);
+    if (!isRunning())
+        Q_EMIT runningChanged(false);
 
-    if (process->error() == QProcess::FailedToStart)
-        throw Failure{FailureKind::Internal,
-                      QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
-                          .arg(workerPath_, process->errorString())};
-    if (missing)
-        throw Failure{missingEntryPoint ? FailureKind::EntryPointMissing
-                                        : FailureKind::LibraryMissing,
-                      *missing};
-    if (stopRequested_) {
-        result.end = RunResult::End::Stopped;
-    } else if (!result.reason.isEmpty()) {
-        result.end = RunResult::End::Refused;
-    } else if (code) {
-        result.code = *code;
-        result.end = !succeeded(*code) && saysOutOfMemory(output) ? RunResult::End::OutOfMemory
-                                                                  : RunResult::End::Finished;
-    } else if (saysOutOfMemory(output)) {
-        result.end = RunResult::End::OutOfMemory;
-    } else {
-        result.end = RunResult::End::Crashed;
-        result.signal = process->exitStatus() == QProcess::CrashExit ? process->exitCode() : 0;
+    std::vector<RunResult> results;
+    for (const std::unique_ptr<Job>& job : jobs) {
+        if (job->process->error() == QProcess::FailedToStart)
+            throw Failure{FailureKind::Internal,
+                          QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
+                              .arg(workerPath_, job->process->errorString())};
+        if (job->missing)
+            throw Failure{job->missingEntryPoint ? FailureKind::EntryPointMissing
+                                                 : FailureKind::LibraryMissing,
+                          *job->missing};
+        job->conclude();
+        results.push_back(job->result);
     }
-    return result;
+    return results;
 }
 
 } // namespace quillorn::gs

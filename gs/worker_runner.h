@@ -6,13 +6,15 @@
 #include <QProcess>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 namespace quillorn::gs {
 
 // Runs every Ghostscript run in a worker process of its own (quillorn-gs), so that a run can be
 // stopped at once, a runaway document is bounded by an address-space limit, and a crash of the
 // library takes only the worker with it. The worker is in its own process group and dies with
-// the program. One worker is kept started ahead of need, with the library loaded.
+// the program. One worker is kept started ahead of need, with the library loaded. Several runs
+// can go at once, each in its worker; stop() ends all of them.
 class WorkerRunner final : public QObject, public Runner {
     Q_OBJECT
 public:
@@ -37,13 +39,17 @@ public:
 
     using Runner::run;
     RunResult run(const RunRequest& request, MessageSink& sink) override;
+    std::vector<RunResult> runTogether(const std::vector<RunRequest>& requests,
+                                       const std::vector<MessageSink*>& sinks) override;
+    bool runsTogether() const override { return true; }
     void stop() override;
-    bool isRunning() const override { return running_ != nullptr; }
+    bool isRunning() const override { return !running_.empty(); }
 
 Q_SIGNALS:
     void runningChanged(bool running);
 
 private:
+    struct Job;
     std::unique_ptr<QProcess> startWorker();
     static void killGroup(QProcess& process);
 
@@ -52,8 +58,7 @@ private:
     qint64 memoryLimit_;
     bool echo_ = false;
     std::unique_ptr<QProcess> spare_;
-    QProcess* running_ = nullptr;
-    bool stopRequested_ = false;
+    std::vector<Job*> running_;
 };
 
 } // namespace quillorn::gs

@@ -7,14 +7,13 @@
 #include "convert/core/document_input.h"
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
+#include "convert/core/split_conversion.h"
 #include "gs/arguments.h"
-#include "gs/document_info.h"
 #include "gs/runner.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -128,7 +127,6 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
     std::optional<ConversionInput> readInput; // a compressed input decompressed
     gs::RunResult result;
     QString output; // what Ghostscript said, for the verdict
-    QString line;   // the line Ghostscript is writing, for its "Page N"
 
     const StepRunner runner(dialogs, QStringLiteral("converting the file"), [&](const Failure&) {
         if (dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
@@ -163,46 +161,16 @@ RunOutcome runConversion(const ConvertSettings& settings, const options::Options
         [&] {
             if (!inputReadable || !staging)
                 throw noOutput();
-            gs::RunRequest request;
-            request.args = libraryArguments(args);
-            request.output = staging->ghostscriptOutput();
-            int reached = 0;
-            const auto reach = [&](int page) {
-                if (page > reached && context.progress)
-                    context.progress->pageReached(reached = page);
-            };
-            request.onOutput = [&](const QString& text) {
-                if (output.size() < 1 << 20)
-                    output += text;
-                line += text;
-                static const QRegularExpression pageLine(QStringLiteral("^Page (\\d+)$"));
-                for (qsizetype end; (end = line.indexOf(u'\n')) >= 0; line.remove(0, end + 1)) {
-                    const QRegularExpressionMatch m = pageLine.match(line.left(end));
-                    if (m.hasMatch())
-                        reach(m.captured(1).toInt());
-                }
-            };
-            // Pages written so far, for documents that do not say which page they are at.
-            request.watchdog = [&] {
-                reach(staging->filesWritten());
-                return QString();
-            };
-            if (context.progress)
-                context.progress->started(gs::cheapPageCount(settings.inputFile),
-                                          [&context] { context.runner.stop(); });
             try {
-                result = context.runner.run(request, context.messages);
+                result = SplitConversion(settings, libraryArguments(args), *staging, context)
+                             .run(output);
             } catch (const Failure& failure) {
-                if (context.progress)
-                    context.progress->finished();
                 // A library that cannot be loaded is reported like a missing file: the user
                 // gets the same question as for a run that wrote nothing.
                 if (failure.kind == FailureKind::LibraryMissing)
                     throw Failure{FailureKind::NoOutput, failure.description};
                 throw;
             }
-            if (context.progress)
-                context.progress->finished();
             switch (result.end) {
             case gs::RunResult::End::Stopped:
                 staging.reset();

@@ -82,8 +82,9 @@ bool saysNoPages(const QString& output);
 // a page placeholder, the pages after the first go to "name-2.ext", "name-3.ext", ...
 bool writesOnePagePerFile(int format);
 
-// One press of Convert: builds the line, runs Ghostscript once over all pages and puts what the
-// run wrote at the output's names; nothing there changes before the run has produced pages.
+// One press of Convert: builds the line, runs Ghostscript over all pages (shared among several
+// workers where SplitConversion can) and puts what the run wrote at the output's names; nothing
+// there changes before the run has produced pages.
 // Failures are put to the user.
 RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
                          const ConversionContext& context);

@@ -96,10 +96,9 @@ OutputPattern::OutputPattern(const QString& text) {
 QString OutputPattern::forGhostscript() const {
     QString out;
     for (const Piece& piece : pieces_)
-        out += piece.width < 0 ? literalOutputText(piece.literal)
-               : piece.width == 0
-                   ? QStringLiteral("%d")
-                   : QStringLiteral("%0") + QString::number(piece.width) + u'd';
+        out += piece.width < 0    ? literalOutputText(piece.literal)
+               : piece.width == 0 ? QStringLiteral("%d")
+                                  : QStringLiteral("%0") + QString::number(piece.width) + u'd';
     return out;
 }
 
@@ -165,9 +164,9 @@ bool wouldOverwriteInput(const QString& outputName, const QString& inputFile) {
 
 struct OutputStaging::Private {
     OutputPattern target;
-    bool pages = false;     // one file per page
+    bool pages = false;      // one file per page
     bool splitPages = false; // pages although the target has no placeholder
-    QString folder;         // the target's folder
+    QString folder;          // the target's folder
     std::optional<QTemporaryFile> file;
     std::optional<QTemporaryDir> dir;
     bool published = false;
@@ -179,8 +178,9 @@ struct OutputStaging::Private {
         QList<std::pair<int, QString>> out;
         if (!dir)
             return out;
-        const QStringList names = QDir(dir->path()).entryList(
-            {QStringLiteral("page-*")}, QDir::Files | QDir::Hidden | QDir::System);
+        const QStringList names =
+            QDir(dir->path())
+                .entryList({QStringLiteral("page-*")}, QDir::Files | QDir::Hidden | QDir::System);
         for (const QString& name : names) {
             bool ok = false;
             const int page = name.mid(5).toInt(&ok);
@@ -224,6 +224,19 @@ int OutputStaging::filesWritten() const {
     if (d_->file)
         return QFileInfo(d_->file->fileName()).size() > 0 ? 1 : 0;
     return static_cast<int>(d_->stagedPages().size());
+}
+
+QStringList OutputStaging::takePages(OutputStaging& from, int firstPage) {
+    QStringList taken;
+    if (!d_->dir)
+        return taken;
+    for (const auto& [page, staged] : from.d_->stagedPages()) {
+        const QString to = d_->dir->filePath(QStringLiteral("page-%1").arg(firstPage + page - 1));
+        if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(to).constData()) != 0)
+            throw Failure{FailureKind::FileAccess, QStringLiteral("Cannot write ") + to};
+        taken << to;
+    }
+    return taken;
 }
 
 QStringList OutputStaging::publish() {

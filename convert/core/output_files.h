@@ -61,6 +61,11 @@ public:
     QString ghostscriptOutput() const;
     // Files the run has written so far.
     int filesWritten() const;
+    // For a run shared among several workers, each with a staging of its own: moves the pages
+    // another staging of one file per page holds into this one, its page 1 becoming page
+    // firstPage; returns their staged files in page order. Throws Failure (FileAccess) when a
+    // file cannot be moved.
+    QStringList takePages(OutputStaging& from, int firstPage);
     // Moves what the run wrote to its final names; returns them, page 1's first. Throws
     // Failure (FileAccess) when a file cannot be moved.
     QStringList publish();

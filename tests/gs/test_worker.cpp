@@ -4,6 +4,7 @@
 #include "base/message_log.h"
 #include "base/temp_files.h"
 #include "gs/arguments.h"
+#include "gs/document_info.h"
 #include "gs/worker_runner.h"
 #include "tests/support/test_env.h"
 
@@ -50,19 +51,24 @@ TEST(Worker, RelaysExactlyWhatTheLibrarySaysAndTheVectorItWasGiven) {
     EXPECT_TRUE(here.log.text().contains(QLatin1String("Ghostscript")));
 
     // The conversion's worked example reaches the worker as the same 13 elements.
-    const QStringList example = {
-        QStringLiteral("gswin32c"),        QStringLiteral("-dNOPAUSE"),
-        QStringLiteral("-dBATCH"),         QStringLiteral("-dSAFER"),
-        QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-dCompatibilityLevel=1.3"),
-        QStringLiteral("-dPDFSETTINGS=/prepress"), QStringLiteral("-r72"),
-        QStringLiteral("-dGraphicsAlphaBits=4"), QStringLiteral("-dTextAlphaBits=4"),
-        QStringLiteral("-sPAPERSIZE=a4"), QStringLiteral("-sOutputFile=/docs/a b.pdf"),
-        QStringLiteral("/docs/a b.ps")};
+    const QStringList example = {QStringLiteral("gswin32c"),
+                                 QStringLiteral("-dNOPAUSE"),
+                                 QStringLiteral("-dBATCH"),
+                                 QStringLiteral("-dSAFER"),
+                                 QStringLiteral("-sDEVICE=pdfwrite"),
+                                 QStringLiteral("-dCompatibilityLevel=1.3"),
+                                 QStringLiteral("-dPDFSETTINGS=/prepress"),
+                                 QStringLiteral("-r72"),
+                                 QStringLiteral("-dGraphicsAlphaBits=4"),
+                                 QStringLiteral("-dTextAlphaBits=4"),
+                                 QStringLiteral("-sPAPERSIZE=a4"),
+                                 QStringLiteral("-sOutputFile=/docs/a b.pdf"),
+                                 QStringLiteral("/docs/a b.ps")};
     worker.setEcho(true);
     Log echo;
     worker.run(example, echo);
-    EXPECT_TRUE(echo.log.text().startsWith(example.join(QStringLiteral("\r\n")) +
-                                           QStringLiteral("\r\n")));
+    EXPECT_TRUE(
+        echo.log.text().startsWith(example.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
     EXPECT_TRUE(runFolders().isEmpty());
 }
 
@@ -85,9 +91,39 @@ TEST(Worker, StopEndsARunawayDocumentWhileTheEventLoopTurns) {
     EXPECT_TRUE(runFolders().isEmpty());
 }
 
+TEST(Worker, SeveralRunsGoAtOnceEachToItsSinkAndOneStopEndsThemAll) {
+    const QString loop = test::writeFile(QStringLiteral("worker/loop.ps"), "%!PS\n{} loop\n");
+    const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/together.ps"));
+    gs::WorkerRunner worker;
+    std::vector<gs::RunRequest> requests(3);
+    requests[0].args = renderArgs(loop, QStringLiteral("/dev/null"));
+    requests[1].args = renderArgs(doc, test::scratchDir() + QStringLiteral("/worker/t-%d.bmp"));
+    requests[2].args = requests[0].args;
+    Log logs[3];
+    // Both endless runs must be going for one stop() to end them.
+    QTimer::singleShot(1500, [&] { worker.stop(); });
+    const std::vector<gs::RunResult> results =
+        worker.runTogether(requests, {&logs[0], &logs[1], &logs[2]});
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].end, gs::RunResult::End::Stopped);
+    EXPECT_TRUE(results[1].succeeded());
+    EXPECT_EQ(results[1].pages, 2);
+    EXPECT_EQ(results[2].end, gs::RunResult::End::Stopped);
+    for (const Log& log : logs)
+        EXPECT_EQ(log.log.text().count(QLatin1String("GPL Ghostscript")), 1);
+    EXPECT_FALSE(worker.isRunning());
+    EXPECT_TRUE(runFolders().isEmpty());
+
+    // A PDF's pages as Ghostscript counts them; nothing for a file it cannot read as one.
+    const QString pdf = test::writeTwoPagePdf(QStringLiteral("worker/two (pages).pdf"));
+    EXPECT_EQ(gs::ghostscriptPageCount(worker, pdf), 2);
+    EXPECT_EQ(gs::ghostscriptPageCount(worker, doc), std::nullopt);
+}
+
 TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
-    const QString bomb = test::writeFile(
-        QStringLiteral("worker/alloc.ps"), "%!PS\n/a null def { /a [ a 1048576 string ] def } loop\n");
+    const QString bomb =
+        test::writeFile(QStringLiteral("worker/alloc.ps"),
+                        "%!PS\n/a null def { /a [ a 1048576 string ] def } loop\n");
     const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/fine.ps"));
     const QString page = test::scratchDir() + QStringLiteral("/worker/fine.bmp");
     gs::WorkerRunner worker;
