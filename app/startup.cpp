@@ -56,7 +56,7 @@ std::optional<int> Startup::run() {
         return 0;
     if (!job.error.isEmpty()) {
         dialogs_.message(
-            QStringLiteral("An unexpected error occured while saving the print job: ") + job.error,
+            QStringLiteral("An unexpected error occurred while saving the print job: ") + job.error,
             Icon::Critical, QStringLiteral("Error (please report)"));
         return 1;
     }

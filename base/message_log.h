@@ -5,7 +5,8 @@
 namespace quillorn {
 
 // The text of the message log. Line breaks are CR LF; a message that begins with one of the
-// block markers ("AFPL", or the loaded Ghostscript's product name) starts on a new line.
+// block markers ("AFPL", or the loaded Ghostscript's banner: its product name, version and date)
+// starts on a new line.
 // Appending costs in proportion to the appended text.
 class MessageLog {
 public:

@@ -35,7 +35,7 @@ StepRunner::StepRunner(UserDialogs& dialogs, QString action,
     : dialogs_(dialogs), action_(std::move(action)), noOutput_(std::move(noOutput)) {}
 
 QString StepRunner::unexpectedText(const Failure& failure) const {
-    return QStringLiteral("An unexpected error occured while %1: %2 (%3)")
+    return QStringLiteral("An unexpected error occurred while %1: %2 (%3)")
         .arg(action_, failure.description)
         .arg(failureNumber(failure.kind));
 }

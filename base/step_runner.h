@@ -20,7 +20,7 @@ public:
     enum class Outcome { Completed, Aborted, Stopped, Cancelled };
     enum class NoOutputChoice { GoOn, Stop };
 
-    // action completes "An unexpected error occured while ...": "redrawing",
+    // action completes "An unexpected error occurred while ...": "redrawing",
     // "converting the file".
     StepRunner(UserDialogs& dialogs, QString action,
                std::function<NoOutputChoice(const Failure&)> noOutput);

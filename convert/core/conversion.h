@@ -42,7 +42,7 @@ QStringList convertArgumentList(const ConvertSettings& settings, const options::
 QStringList libraryArguments(const QStringList& args);
 
 inline const QString kConversionErrorPrompt =
-    QStringLiteral("It looks like an error occured within the PostScript conversion program. "
+    QStringLiteral("It looks like an error occurred within the PostScript conversion program. "
                    "Would you like to take a look at the messages?");
 inline const QString kConversionErrorTitle = QStringLiteral("Error in conversion");
 

@@ -5,7 +5,6 @@
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
 #include "gs/document_info.h"
-#include "gs/worker_runner.h"
 
 #include <QFile>
 #include <QRegularExpression>

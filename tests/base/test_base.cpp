@@ -45,15 +45,18 @@ TEST(NumberRule, ReadsTheLeadingNumberAndWholeNumbersThatFit) {
 }
 
 // Each row: the messages in order, separated by "|", and the log text they make. The loaded
-// library's product name opens a block as "AFPL" does.
+// library's banner (its name, version and date) opens a block as "AFPL" does; the trailer of a
+// failed run, which names the library too, does not.
 TEST(MessageLog, JoinsMessagesByTheLogRule) {
     const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"abc|def|", u"abcdef"},
         {u"AFPL Ghostscript 8.0", u"\r\nAFPL Ghostscript 8.0"},
         {u"x|afpl lower case|AFP", u"xafpl lower caseAFP"},
         {u"one\ntwo\n|three\r\n", u"one\r\ntwo\r\nthree\r\r\n"},
-        {u"Quillorn 0.1\r\n\r\n|GPL Ghostscript 10.00.0\n|GPL is not a block",
-         u"Quillorn 0.1\r\r\n\r\r\n\r\nGPL Ghostscript 10.00.0\r\nGPL is not a block"}};
+        {u"Quillorn 0.1\r\n\r\n|GPL Ghostscript 10.0.0 (2022-09-21)\nCopyright|GPL is not",
+         u"Quillorn 0.1\r\r\n\r\r\n\r\nGPL Ghostscript 10.0.0 (2022-09-21)\r\nCopyrightGPL is not"},
+        {u"Error: /undefined\n|GPL Ghostscript 10.00.0: Unrecoverable error, exit code 1\n",
+         u"Error: /undefined\r\nGPL Ghostscript 10.00.0: Unrecoverable error, exit code 1\r\n"}};
     for (const auto& [messages, text] : cases) {
         MessageLog log;
         log.setProductName(QStringLiteral("GPL Ghostscript"));
@@ -89,7 +92,7 @@ TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
         EXPECT_EQ(runner.run(steps), outcome);
         EXPECT_EQ(ran, QStringView(expected).toString());
         const QString box =
-            QStringLiteral("An unexpected error occured while redrawing: Disk full (75)");
+            QStringLiteral("An unexpected error occurred while redrawing: Disk full (75)");
         EXPECT_EQ(dialogs.texts(),
                   kind == FailureKind::NoOutput ? QStringList() : QStringList{box});
         for (const test::ScriptedDialogs::Box& shown : dialogs.boxes)

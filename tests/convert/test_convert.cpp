@@ -194,7 +194,7 @@ TEST_F(ConversionRun, BrokenLibraryIsAnUnexpectedError) {
               RunOutcome::KeepOpen);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(dialogs.boxes[0].text.contains(QRegularExpression(
-        QStringLiteral("^An unexpected error occured while converting the file: .+ \\(453\\)$"))));
+        QStringLiteral("^An unexpected error occurred while converting the file: .+ \\(453\\)$"))));
     EXPECT_EQ(statusTexts, QStringList{QStringLiteral("Converting...")});
     EXPECT_EQ(dialogs.busy, 0);
 }

@@ -1,5 +1,6 @@
 // Any sequence of messages: the log must equal the plain concatenation of the converted
-// messages, each block marker preceded by CR LF, and never hold a bare LF.
+// messages, each block's start preceded by CR LF, and never hold a bare LF; a piece that does not
+// begin with the product's name never starts a block.
 #include "base/message_log.h"
 
 #include <QByteArrayList>
@@ -17,10 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString message = QString::fromUtf8(part);
         QString converted = message;
         converted.replace(u'\n', QStringLiteral("\r\n"));
-        if (converted.startsWith(QLatin1String("AFPL")) ||
-            converted.startsWith(QLatin1String("GPL Ghostscript")))
+        if (converted.startsWith(QLatin1String("AFPL")) || log.startsBlock(converted))
             expected += QStringLiteral("\r\n");
         expected += converted;
+        if (log.startsBlock(converted) && !converted.startsWith(QLatin1String("AFPL")) &&
+            !converted.startsWith(QLatin1String("GPL Ghostscript ")))
+            std::abort();
         log.append(message);
     }
     if (log.text() != expected)

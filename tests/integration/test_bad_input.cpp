@@ -146,7 +146,7 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
         EXPECT_FALSE(asked && produced && (exclusive || expect == Shows));
         const QString box = expect != Refuses
                                 ? convert::kConversionErrorPrompt
-                                : QStringLiteral("An unexpected error occured while %1: Cannot "
+                                : QStringLiteral("An unexpected error occurred while %1: Cannot "
                                                  "read %2 (75)")
                                       .arg(exclusive ? QStringLiteral("redrawing")
                                                      : QStringLiteral("converting the file"),

@@ -147,7 +147,7 @@ TEST(CompressedDocument, OneTooLargeOnceDecompressedIsRefused) {
                                   gzipped(twoPagePostScript() + '%' + QByteArray(2 << 20, 'x')));
     host.document.loadFile(doc);
     EXPECT_EQ(host.dialogs.texts(),
-              QStringList({QStringLiteral("An unexpected error occured while redrawing: The "
+              QStringList({QStringLiteral("An unexpected error occurred while redrawing: The "
                                           "compressed document %1 is larger than 1 MB once "
                                           "decompressed (75)")
                                .arg(doc)}));

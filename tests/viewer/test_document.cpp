@@ -92,7 +92,7 @@ TEST(Redraw, AMissingLibraryReachesTheUnexpectedErrorBox) {
     host.document.loadFile(writeTwoPagePostScript(QStringLiteral("missing/two.ps")));
     EXPECT_EQ(host.dialogs.titles(), QStringList({QStringLiteral("Error (please report)")}));
     const QString text = host.dialogs.texts().value(0);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("An unexpected error occured while redrawing: ")) &&
+    EXPECT_TRUE(text.startsWith(QStringLiteral("An unexpected error occurred while redrawing: ")) &&
                 text.contains(QStringLiteral("libgs-gone.so.10")))
         << text.toStdString();
     EXPECT_EQ(host.dialogs.busy, 0);

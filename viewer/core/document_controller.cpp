@@ -401,7 +401,7 @@ void DocumentController::render() {
             dialogs_.message(missingPage, Icon::Information);
             return StepRunner::NoOutputChoice::GoOn;
         }
-        if (dialogs_.ask(QStringLiteral("It looks like an error occured within the PostScript "
+        if (dialogs_.ask(QStringLiteral("It looks like an error occurred within the PostScript "
                                         "conversion program. Would you like to take a look at "
                                         "the messages?"),
                          Buttons::YesNo, Icon::Information, QStringLiteral("Error in conversion"),
