@@ -136,8 +136,7 @@ TEST(Runaway, StopEndsEveryRunawayRenderAndConversion) {
         const convert::RunOutcome outcome = convert::runConversion(
             settings, host.options, {host.dialogs, host.runner, host.messages, {}, &progress});
         EXPECT_EQ(QFile::remove(pdf), outcome == convert::RunOutcome::CloseDialog);
-        if (runaway.convertible)
-            EXPECT_EQ(outcome, convert::RunOutcome::CloseDialog);
+        EXPECT_TRUE(!runaway.convertible || outcome == convert::RunOutcome::CloseDialog);
         EXPECT_EQ(workersRunning(), 0);
 
         host.document.loadFile(good);
