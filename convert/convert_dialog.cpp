@@ -119,7 +119,8 @@ ConvertDialog::ConvertDialog(const QString& inputFile, const ConvertContext& con
     : QDialog(context.parent), context_(context), inputFile_(inputFile),
       formatCombo_(new QComboBox(this)), resolutionEdit_(new QLineEdit(QStringLiteral("72"), this)),
       textAlphaCombo_(alphaCombo("textAlphaCombo", this)),
-      graphicsAlphaCombo_(alphaCombo("graphicsAlphaCombo", this)), outputEdit_(new QLineEdit(this)) {
+      graphicsAlphaCombo_(alphaCombo("graphicsAlphaCombo", this)),
+      outputEdit_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("convertDialog"));
     setWindowTitle(QStringLiteral("Convert"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -178,8 +179,9 @@ ConvertDialog::ConvertDialog(const QString& inputFile, const ConvertContext& con
     buttons->addStretch();
     buttons->addWidget(cancel);
     buttons->addWidget(convertButton);
-    auto* hint = label("If you want to export more than one page, then put a %d in the output "
-                       "file name, eg. MYFILE-%d.bmp would output MYFILE-1.bmp, MYFILE-2.bmp, etc.");
+    auto* hint =
+        label("If you want to export more than one page, then put a %d in the output "
+              "file name, eg. MYFILE-%d.bmp would output MYFILE-1.bmp, MYFILE-2.bmp, etc.");
     hint->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);

@@ -127,8 +127,8 @@ std::optional<Revision> Binding::revision() {
         RevisionRecord record{};
         lib.revision(&record, static_cast<int>(sizeof record));
         return Revision{static_cast<qint32>(record.revision),
-                        static_cast<qint32>(record.revisionDate),
-                        stringFromPointer(record.product), stringFromPointer(record.copyright)};
+                        static_cast<qint32>(record.revisionDate), stringFromPointer(record.product),
+                        stringFromPointer(record.copyright)};
     } catch (const Failure&) {
         return std::nullopt;
     }

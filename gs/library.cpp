@@ -32,10 +32,10 @@ Library::Library(const QStringList& candidates) {
         reasons << QString::fromLocal8Bit(dlerror());
     }
     if (!handle_)
-        throw Failure{FailureKind::LibraryMissing,
-                      QStringLiteral("Error in loading the Ghostscript library %1 (%2)")
-                          .arg(candidates.join(QStringLiteral(", ")),
-                               reasons.join(QStringLiteral("; ")))};
+        throw Failure{
+            FailureKind::LibraryMissing,
+            QStringLiteral("Error in loading the Ghostscript library %1 (%2)")
+                .arg(candidates.join(QStringLiteral(", ")), reasons.join(QStringLiteral("; ")))};
     try {
         revision = resolve<RevisionFn>(handle_, "gsapi_revision", name_);
         newInstance = resolve<NewInstanceFn>(handle_, "gsapi_new_instance", name_);

@@ -138,8 +138,7 @@ QString proposeOutputName(const QString& inputFile, int format) {
     // keeps its folder's dot. A "%" of the input's name stays a "%" in the output's.
     const qsizetype dot = inputFile.lastIndexOf(u'.');
     const qsizetype slash = inputFile.lastIndexOf(u'/');
-    const QString base =
-        literalOutputText(dot > slash + 1 ? inputFile.left(dot) : inputFile);
+    const QString base = literalOutputText(dot > slash + 1 ? inputFile.left(dot) : inputFile);
     return f ? base + QLatin1String(f->nameEnding) : base;
 }
 

@@ -27,9 +27,9 @@ struct Options {
     bool boundingBox = false;
     std::int32_t media = 0; // 11x17, A3, A4, A5, B4, B5, Ledger, Legal, Letter, Custom
     CustomMediaSize customMedia;
-    std::int16_t resolution = 0;   // dots per inch of the page on screen
-    std::int32_t colourDepth = 0;  // black and white, grey, 16, 256, true colour
-    std::int16_t textAlpha = 0;    // anti-aliasing bits: 1, 2 or 4
+    std::int16_t resolution = 0;  // dots per inch of the page on screen
+    std::int32_t colourDepth = 0; // black and white, grey, 16, 256, true colour
+    std::int16_t textAlpha = 0;   // anti-aliasing bits: 1, 2 or 4
     std::int16_t graphicsAlpha = 0;
     bool overrideDefaultMedia = false; // keep the paper size whatever the document asks for
     friend bool operator==(const Options&, const Options&) = default;

@@ -502,8 +502,8 @@ TEST_F(Window, RecentFilesAndTheOpenFolderSurviveARestart) {
         s.dialogs.openAnswers = {docs[0]};
         s.action("openAction")->trigger();
         EXPECT_EQ(s.dialogs.openFilters,
-                  QStringList{QStringLiteral(
-                      "GhostScript files (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz *.pdf.gz);;All files (*)")});
+                  QStringList{QStringLiteral("GhostScript files (*.ps *.eps *.epi *.pdf *.prn "
+                                             "*.ps.gz *.eps.gz *.pdf.gz);;All files (*)")});
         const QStringList later = docs.mid(1) << docs[1]; // the second again: back on top
         for (const QString& doc : later)
             s.window()->loadFile(doc);
