@@ -55,6 +55,11 @@ PasswordRequest passwordRequest(const QString& output) {
     return PasswordRequest::None;
 }
 
+bool Runner::startInBackground(const RunRequest&, MessageSink&,
+                               std::function<void(const RunResult&)>) {
+    return false;
+}
+
 std::vector<RunResult> Runner::runTogether(const std::vector<RunRequest>& requests,
                                            const std::vector<MessageSink*>& sinks) {
     std::vector<RunResult> results;

@@ -80,6 +80,14 @@ public:
     virtual std::vector<RunResult> runTogether(const std::vector<RunRequest>& requests,
                                                const std::vector<MessageSink*>& sinks);
     virtual bool runsTogether() const { return false; }
+    // Starts one run in the background and returns at once; done is called from the event loop
+    // once it has ended. False when this runner cannot run in the background, and then nothing
+    // starts. A background run ends by itself, by stopBackground(), by a newer background run or
+    // with the runner; stop() leaves it alone.
+    virtual bool startInBackground(const RunRequest& request, MessageSink& sink,
+                                   std::function<void(const RunResult&)> done);
+    virtual void stopBackground() {}
+    virtual bool isRunningInBackground() const { return false; }
     // Ends the runs in progress at once; nothing when none runs.
     virtual void stop() {}
     // Gets ready for the next run ahead of need.

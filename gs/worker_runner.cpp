@@ -59,6 +59,7 @@ WorkerRunner::WorkerRunner(QString workerPath, QObject* parent)
 
 WorkerRunner::~WorkerRunner() {
     stop();
+    stopBackground();
     if (spare_) {
         killGroup(*spare_);
         spare_->waitForFinished(1000);
@@ -178,6 +179,85 @@ struct WorkerRunner::Job {
     }
 };
 
+bool WorkerRunner::launch(Job& job) {
+    job.process = spare_ ? std::move(spare_) : startWorker();
+    QByteArray frames;
+    if (!job.request.output.isEmpty())
+        frames += protocol::frame(Tag::Output, QFile::encodeName(job.request.output));
+    if (echo_)
+        frames.prepend(protocol::frame(Tag::Echo));
+    frames += protocol::frame(Tag::TempDir, QFile::encodeName(job.privateDir->path()));
+    for (const QString& arg : job.request.args)
+        frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
+    frames += protocol::frame(Tag::Run);
+    job.process->write(frames);
+    job.process->closeWriteChannel();
+    return true;
+}
+
+// A run in the background: its request kept here, its end reported by a callback.
+struct WorkerRunner::Background {
+    RunRequest request;
+    std::unique_ptr<Job> job;
+    std::function<void(const RunResult&)> done;
+};
+
+bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sink,
+                                     std::function<void(const RunResult&)> done) {
+    stopBackground();
+    const QString temp = tempDirectory();
+    if (temp.isEmpty())
+        return false;
+    auto background = std::make_unique<Background>();
+    background->request = request;
+    background->done = std::move(done);
+    background->job = std::make_unique<Job>(background->request, sink);
+    Job& job = *background->job;
+    job.privateDir = std::make_unique<QTemporaryDir>(
+        temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
+    if (!job.privateDir->isValid())
+        return false;
+    launch(job);
+    QProcess* process = job.process.get();
+    connect(process, &QProcess::readyReadStandardOutput, this, [&job] { job.drain(); });
+    connect(process, &QProcess::readyReadStandardError, this, [&job] {
+        job.sink.addMessage(QString::fromLocal8Bit(job.process->readAllStandardError()));
+    });
+    const auto finish = [this] {
+        // Taken out first: done may start the next background run.
+        std::unique_ptr<Background> ended = std::move(background_);
+        if (!ended)
+            return;
+        ended->job->drain();
+        if (ended->job->missing || ended->job->process->error() == QProcess::FailedToStart) {
+            ended->job->result.end = RunResult::End::Crashed;
+        } else {
+            ended->job->conclude();
+        }
+        ended->job->process->disconnect(this);
+        if (ended->done)
+            ended->done(ended->job->result);
+        // Not inside its own process's signal: the run goes once the event loop is back.
+        QTimer::singleShot(0, this, [gone = std::shared_ptr<Background>(std::move(ended))] {});
+    };
+    connect(process, &QProcess::finished, this, finish);
+    connect(process, &QProcess::errorOccurred, this, [finish](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish();
+    });
+    background_ = std::move(background);
+    return true;
+}
+
+void WorkerRunner::stopBackground() {
+    std::unique_ptr<Background> stopped = std::move(background_);
+    if (!stopped)
+        return;
+    stopped->job->process->disconnect(this);
+    killGroup(*stopped->job->process);
+    stopped->job->process->waitForFinished(2000);
+}
+
 void WorkerRunner::stop() {
     for (Job* job : running_) {
         job->stopped = true;
@@ -221,18 +301,7 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
     };
     for (const std::unique_ptr<Job>& owned : jobs) {
         Job& job = *owned;
-        job.process = spare_ ? std::move(spare_) : startWorker();
-        QByteArray frames;
-        if (!job.request.output.isEmpty())
-            frames += protocol::frame(Tag::Output, QFile::encodeName(job.request.output));
-        if (echo_)
-            frames.prepend(protocol::frame(Tag::Echo));
-        frames += protocol::frame(Tag::TempDir, QFile::encodeName(job.privateDir->path()));
-        for (const QString& arg : job.request.args)
-            frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
-        frames += protocol::frame(Tag::Run);
-        job.process->write(frames);
-        job.process->closeWriteChannel();
+        launch(job);
         running_.push_back(&job);
 
         QProcess* process = job.process.get();

@@ -42,6 +42,10 @@ public:
     std::vector<RunResult> runTogether(const std::vector<RunRequest>& requests,
                                        const std::vector<MessageSink*>& sinks) override;
     bool runsTogether() const override { return true; }
+    bool startInBackground(const RunRequest& request, MessageSink& sink,
+                           std::function<void(const RunResult&)> done) override;
+    void stopBackground() override;
+    bool isRunningInBackground() const override { return background_ != nullptr; }
     void stop() override;
     bool isRunning() const override { return !running_.empty(); }
 
@@ -50,7 +54,10 @@ Q_SIGNALS:
 
 private:
     struct Job;
+    struct Background;
     std::unique_ptr<QProcess> startWorker();
+    // Hands the job's request to a worker; false when no private folder can be had.
+    bool launch(Job& job);
     static void killGroup(QProcess& process);
 
     QString workerPath_;
@@ -59,6 +66,7 @@ private:
     bool echo_ = false;
     std::unique_ptr<QProcess> spare_;
     std::vector<Job*> running_;
+    std::unique_ptr<Background> background_;
 };
 
 } // namespace quillorn::gs

@@ -60,6 +60,15 @@ struct Unheard : MessageSink {
     void addMessage(const QString&) override {}
 };
 
+// What a run in the background says is kept, piece by piece, for the log.
+struct Kept : MessageSink {
+    explicit Kept(QStringList& pieces) : pieces_(pieces) {}
+    void addMessage(const QString& text) override { pieces_ << text; }
+
+private:
+    QStringList& pieces_;
+};
+
 } // namespace
 
 DocumentController::DocumentController(UserDialogs& dialogs, const options::Options& options,
@@ -76,6 +85,9 @@ DocumentController::DocumentController(UserDialogs& dialogs, const options::Opti
             qOverload<>(&QTimer::start));
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, &reloadTimer_,
             qOverload<>(&QTimer::start));
+    prefetchTimer_.setSingleShot(true);
+    prefetchTimer_.setInterval(0);
+    connect(&prefetchTimer_, &QTimer::timeout, this, &DocumentController::prefetch);
 }
 
 DocumentController::~DocumentController() = default;
@@ -100,6 +112,7 @@ void DocumentController::openDocument() {
 
 void DocumentController::closeDocument() {
     stop();
+    forgetPrefetched();
     open_ = false;
     filePath_.clear();
     currentPage_ = 0;
@@ -170,6 +183,9 @@ void DocumentController::redraw() {
     }
     rendering_ = true;
     Q_EMIT renderingChanged(true);
+    // The page asked for comes first: a page being rendered ahead gives way.
+    prefetchTimer_.stop();
+    runner_.stopBackground();
     do {
         superseded_ = false;
         render();
@@ -178,6 +194,88 @@ void DocumentController::redraw() {
     Q_EMIT renderingChanged(false);
     // The next render finds a worker with the library loaded.
     runner_.prepare();
+    if (open_ && prefetchOn_)
+        prefetchTimer_.start();
+}
+
+// ---- pages ahead of need ----
+
+void DocumentController::setPrefetch(bool on) {
+    prefetchOn_ = on;
+    if (!on)
+        forgetPrefetched();
+}
+
+void DocumentController::forgetPrefetched() {
+    prefetchTimer_.stop();
+    runner_.stopBackground();
+    cache_.clear();
+    cachedBase_.clear();
+    tried_.clear();
+}
+
+QString DocumentController::cacheBase() const {
+    return QString::fromLatin1(document_.stamp) + u'\n' + document_.input + u'\n' +
+           arguments(renderArgumentLine(renderOptions(), 0, document_.eps), QString()).join(u'\n');
+}
+
+void DocumentController::prefetch() {
+    if (!open_ || rendering_ || runner_.isRunning() || runner_.isRunningInBackground() ||
+        document_.input.isEmpty() || document_.allPages || document_.stamp != fileStamp(filePath_))
+        return;
+    const QString base = cacheBase();
+    if (base != cachedBase_)
+        return; // the settings changed since the page shown was drawn
+    for (const qint32 page : {currentPage_ + 1, currentPage_ - 1}) {
+        if (page < 1 || (document_.pageCount && page > *document_.pageCount))
+            continue;
+        const QString key = base + QStringLiteral("\n#%1").arg(page);
+        if (cache_.contains(key) || tried_.contains(key))
+            continue;
+        QString folder;
+        try {
+            folder = privateFolder().filePath(QStringLiteral("ahead"));
+        } catch (const Failure&) {
+            return;
+        }
+        QDir(folder).removeRecursively();
+        if (!QDir().mkpath(folder))
+            return;
+        gs::RunRequest request;
+        request.args = arguments(renderArgumentLine(renderOptions(), page, document_.eps),
+                                 pagePattern(folder));
+        // A page too large to show is no page to keep either.
+        request.watchdog = [folder, limit = qint64(bitmapLimitMb_) * 1024 * 1024] {
+            const std::optional<BitmapHeader> header = readBitmapHeader(pageFile(folder, 1));
+            return header && header->decodedBytes() > limit ? QStringLiteral("too large")
+                                                            : QString();
+        };
+        prefetchMessages_.clear();
+        auto sink = std::make_shared<Kept>(prefetchMessages_);
+        const qreal ratio = surface_.pixelRatio();
+        const bool started = runner_.startInBackground(
+            request, *sink, [this, sink, key, folder, ratio](const gs::RunResult& result) {
+                std::optional<QImage> picture;
+                if (result.end == gs::RunResult::End::Finished && pagesWritten(folder) == 1 &&
+                    gs::passwordRequest(prefetchMessages_.join(QString())) ==
+                        gs::PasswordRequest::None)
+                    picture = loadPageBitmap(pageFile(folder, 1), bitmapLimitMb_);
+                QDir(folder).removeRecursively();
+                if (!picture) {
+                    // Silent: the error shows when the user asks for that page.
+                    tried_ << key;
+                } else {
+                    picture->setDevicePixelRatio(ratio);
+                    cache_.insert(
+                        {key, *picture, prefetchMessages_.join(QString()), !result.succeeded()});
+                }
+                prefetchMessages_.clear();
+                prefetchTimer_.start(); // the next one, if any
+            });
+        if (!started)
+            prefetchOn_ = false; // this runner cannot work in the background
+        return;
+    }
 }
 
 void DocumentController::stop() {
@@ -210,6 +308,7 @@ void DocumentController::reloadIfChanged() {
     const QByteArray stamp = fileStamp(filePath_);
     if (stamp.isEmpty() || stamp == document_.stamp || !QFileInfo(filePath_).isFile())
         return;
+    forgetPrefetched();
     document_ = {}; // the page, the scroll position and the password stay
     redraw();
 }
@@ -395,6 +494,7 @@ void DocumentController::render() {
     bool withErrors = false;
     QString missingPage; // the document has no such page
     const std::int16_t resolution = options_.resolution;
+    std::optional<QImage> cached; // the page, rendered ahead of need
 
     const StepRunner runner(dialogs_, QStringLiteral("redrawing"), [&](const Failure&) {
         if (!missingPage.isEmpty()) {
@@ -451,6 +551,22 @@ void DocumentController::render() {
             // Page 1 of a document that counts its pages comes out right all the same.
             if (document_.followsPageCount && page > 1)
                 document_.allPages = true;
+            // Pages rendered ahead for other settings or another state of the file are of no use.
+            const QString base = cacheBase();
+            if (base != cachedBase_) {
+                cache_.clear();
+                tried_.clear();
+                cachedBase_ = base;
+            }
+            if (!document_.allPages && document_.stamp == fileStamp(filePath_)) {
+                if (const CachedPage* hit = cache_.find(base + QStringLiteral("\n#%1").arg(page))) {
+                    cached = hit->picture;
+                    withErrors = hit->withErrors;
+                    // What Ghostscript said about the page reaches the log now that it is shown.
+                    messages_.addMessage(hit->messages);
+                    return;
+                }
+            }
             if (!document_.allPages) {
                 const gs::RunResult result =
                     runGhostscript(renderArgumentLine(renderOptions(), page, document_.eps),
@@ -486,8 +602,8 @@ void DocumentController::render() {
         },
         [&] { surface_.setWaitingText(QString()); },
         [&] {
-            std::optional<QImage> picture;
-            if (!picturePath.isEmpty())
+            std::optional<QImage> picture = cached;
+            if (!picture && !picturePath.isEmpty())
                 picture = loadPageBitmap(picturePath, bitmapLimitMb_);
             if (!picture)
                 throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
@@ -508,7 +624,8 @@ void DocumentController::render() {
         [&] {
             Q_EMIT statusChanged(
                 withErrors ? QStringLiteral("Redrawn with errors, see File > Show Messages")
-                           : QStringLiteral("Redrawn, took ") +
+                           : (cached ? QStringLiteral("Redrawn from the cache, took ")
+                                     : QStringLiteral("Redrawn, took ")) +
                                  secondsText(static_cast<double>(timer.elapsed()) / 1000.0) +
                                  QStringLiteral(" seconds"));
         },

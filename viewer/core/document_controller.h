@@ -3,6 +3,7 @@
 #include "gs/document_info.h"
 #include "options/core/options.h"
 #include "viewer/core/page_bitmap.h"
+#include "viewer/core/page_cache.h"
 
 #include <QByteArray>
 #include <QFileSystemWatcher>
@@ -70,6 +71,10 @@ public:
     void setBitmapLimitMb(int mb) { bitmapLimitMb_ = mb; }
     // Largest size a compressed document may have once decompressed.
     void setDecompressedLimit(qint64 bytes) { decompressedLimit_ = bytes; }
+    // Whether the pages next to the one shown are rendered ahead of need while the program is
+    // idle (on by default, where the runner can run in the background).
+    void setPrefetch(bool on);
+    const PageCache& cache() const { return cache_; }
 
 Q_SIGNALS:
     // The first panel of the status bar.
@@ -125,6 +130,14 @@ private:
     void watchFile();
     void reloadIfChanged();
 
+    // What the cache's keys of the document as it stands begin with: the file as it was looked
+    // at and every switch of a render but the page.
+    QString cacheBase() const;
+    // Renders the next page not yet cached (the following one, then the previous one) in the
+    // background; nothing while a render runs or there is none to do.
+    void prefetch();
+    void forgetPrefetched();
+
     UserDialogs& dialogs_;
     const options::Options& options_;
     Messages& messages_;
@@ -142,6 +155,12 @@ private:
     bool rendering_ = false;
     bool superseded_ = false; // a newer request waits for the running render to end
     QFileSystemWatcher watcher_;
+    PageCache cache_;
+    QString cachedBase_;           // the base the cached pages were rendered for
+    QStringList tried_;            // pages rendered ahead that failed: not tried again
+    QStringList prefetchMessages_; // what the running prefetch said, for when its page is shown
+    QTimer prefetchTimer_;         // the program is idle once the event loop has nothing else to do
+    bool prefetchOn_ = true;
     QTimer reloadTimer_; // writers save in steps: the reload waits until they are done
 };
 
