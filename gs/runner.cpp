@@ -55,8 +55,9 @@ PasswordRequest passwordRequest(const QString& output) {
     return PasswordRequest::None;
 }
 
+// By value: runners that can run in the background keep the callback.
 bool Runner::startInBackground(const RunRequest&, MessageSink&,
-                               std::function<void(const RunResult&)>) {
+                               std::function<void(const RunResult&)>) { // NOLINT(*-value-param)
     return false;
 }
 
