@@ -154,24 +154,35 @@ using Window = Start;
 
 } // namespace
 
-TEST_F(Start, PrintJobShowsOnlyTheDialogForItsBytes) {
+// Only the conversion dialog shows, for exactly the job's bytes, and proposes the output among
+// the user's documents (else at home) under the job's title, never in the folder the program
+// was started from.
+TEST_F(Start, PrintJobShowsOnlyTheDialogForItsBytesUnderItsTitle) {
+    const QString home = QDir::homePath(), documents = home + QStringLiteral("/Documents");
     const QStringList before = test::tempLeftovers();
-    QByteArray job(5 * 1024 * 1024 + 3, '\0');
-    for (qsizetype i = 0; i < job.size(); ++i)
-        job[i] = char((i * 131) ^ (i >> 9)); // binary, NUL bytes and line ends included
-    Session s;
-    QString jobFile;
-    s.atConvert = [&](QDialog&) {
-        EXPECT_EQ(test::tempLeftovers().size(), before.size() + 1);
-        for (const QString& name : test::tempLeftovers())
-            if (!before.contains(name))
-                jobFile = QDir::temp().filePath(name);
-        EXPECT_TRUE(test::readFile(jobFile) == job);
-    };
-    // A command line does not matter when a job arrives.
-    EXPECT_EQ(s.run({QStringLiteral("/VIEW:whatever.ps")}, Input(job)), 0);
-    EXPECT_EQ(s.joined(), QStringLiteral("modal: Convert"));
-    EXPECT_TRUE(s.window() == nullptr && !anyWindowVisible());
+    QByteArray job = "%!PS-Adobe-3.0\n%%Title: (Annual/Report)\n";
+    for (int i = 0; i < 5 * 1024 * 1024; ++i)
+        job += char((i * 131) ^ (i >> 9)); // binary, NUL bytes and line ends included
+    for (const bool hasDocuments : {false, true}) {
+        if (hasDocuments)
+            QDir().mkpath(documents);
+        Session s;
+        QByteArray seen;
+        s.atConvert = [&](QDialog&) {
+            EXPECT_EQ(test::tempLeftovers().size(), before.size() + 1);
+            for (const QString& name : test::tempLeftovers())
+                if (!before.contains(name))
+                    seen = test::readFile(QDir::temp().filePath(name));
+        };
+        // A command line does not matter when a job arrives.
+        EXPECT_EQ(s.run({QStringLiteral("/VIEW:whatever.ps")}, Input(job)), 0);
+        EXPECT_EQ(s.joined(), QStringLiteral("modal: Convert"));
+        EXPECT_TRUE(seen == job);
+        EXPECT_EQ(s.output,
+                  (hasDocuments ? documents : home) + QStringLiteral("/Annual-Report.pdf"));
+        EXPECT_TRUE(s.window() == nullptr && !anyWindowVisible());
+    }
+    QDir(documents).removeRecursively();
     EXPECT_EQ(test::tempLeftovers(), before);
 }
 
@@ -197,21 +208,6 @@ TEST_F(Start, PrintJobConvertsToPdfWithTheStoredSaferChoice) {
         EXPECT_TRUE(test::readFile(pdf).startsWith("%PDF")) << log.toStdString();
         EXPECT_EQ(log.contains(QLatin1String("LEAKED:TOPSECRET42")), !safer) << log.toStdString();
     }
-}
-
-// Proposed among the user's documents (else at home) under the job's title, never in the
-// folder the program was started from.
-TEST_F(Start, PrintJobOutputIsProposedUnderItsTitleInTheDocumentsFolder) {
-    const QString home = QDir::homePath(), documents = home + QStringLiteral("/Documents");
-    for (const bool hasDocuments : {false, true}) {
-        if (hasDocuments)
-            QDir().mkpath(documents);
-        Session s;
-        EXPECT_EQ(s.run({}, Input("%!PS-Adobe-3.0\n%%Title: (Annual/Report)\nshowpage\n")), 0);
-        EXPECT_EQ(s.output,
-                  (hasDocuments ? documents : home) + QStringLiteral("/Annual-Report.pdf"));
-    }
-    QDir(documents).removeRecursively();
 }
 
 TEST_F(Start, ConvertSwitchShowsOnlyTheDialogAndLeavesTheStore) {
@@ -478,56 +474,35 @@ TEST_F(Window, NoTwoCommandsShareAKey) {
     }
 }
 
+// A dropped document opens and Copy takes the page shown, nothing after a failed render. At
+// 75 dpi 75 pixels are an inch: the second panel follows the pointer over the page and shows the
+// page indicator again when it leaves; a measure shows in the first panel until the next click.
+// The page is 199.68 points wide; Fit Width takes the highest resolution at which it fits the
+// view, showing the old page scaled while it draws; the zoom keys and Ctrl with the wheel step
+// as the toolbar does; Ctrl+0 goes back to the stored 75 dpi.
 TEST_F(Window, CommandsWithADroppedDocument) {
-    Session s;
-    s.run({});
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(document())});
-    QDragEnterEvent enter({20, 20}, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QDropEvent drop({20, 20}, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(s.view()->viewport(), &enter);
-    QApplication::sendEvent(s.view()->viewport(), &drop);
-    EXPECT_EQ(s.window()->filePath(), document());
-    const QImage page = s.page();
-    ASSERT_FALSE(page.isNull());
-    EXPECT_EQ(s.window()->findChild<QLabel*>(QStringLiteral("positionText"))->text(),
-              QStringLiteral("Page 1 of 2"));
-    s.action("copyAction")->trigger();
-    ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
-    EXPECT_EQ(s.dialogs.clipboardImages[0], page);
-    // The paper chosen in Page Setup is where the next Page Setup starts.
-    s.dialogs.pageSetupAnswers = {QPageSize(QPageSize::Legal)};
-    s.action("pageSetupAction")->trigger();
-    s.action("pageSetupAction")->trigger();
-    ASSERT_EQ(s.dialogs.pageSetupRequests.size(), 2u);
-    EXPECT_EQ(s.dialogs.pageSetupRequests[1].paper.id(), QPageSize::Legal);
-    const int base = s.redraws;
-    s.action("displaySettingsAction")->trigger(); // left with Cancel, still redraws
-    for (int i = 0; i < 3; ++i)
-        s.action("zoomInAction")->trigger();
-    EXPECT_EQ(s.startup->options().resolution, 102);
-    EXPECT_EQ(s.redraws - base, 4);
-    EXPECT_GT(s.page().width(), page.width());
-    s.action("convertAction")->trigger();
-    EXPECT_TRUE(s.events.contains(QStringLiteral("modal: Convert")));
-    // After a failed render there is no picture, and Copy puts nothing on the clipboard.
-    s.window()->loadFile(test::scratchDir() + QStringLiteral("/missing.ps"));
-    ASSERT_TRUE(s.page().isNull());
-    s.action("copyAction")->trigger();
-    EXPECT_EQ(s.dialogs.clipboardImages.size(), 1u);
-}
-
-// The page's width at 75 dpi is 199.68 points; Fit Width takes the highest resolution at which
-// it fits the view, showing the old page scaled while it draws. The zoom keys and Ctrl with
-// the wheel step as the toolbar does; Ctrl+0 goes back to the stored 75 dpi.
-TEST_F(Window, FitWidthZoomKeysAndBackToTheStoredResolution) {
+    const QLocale locale;
+    QLocale::setDefault(QLocale::c());
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(locale); });
     Session s;
     s.run({});
     MainWindow* w = s.window();
     viewer::PageView* view = s.view();
-    w->loadFile(document());
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(document())});
+    QDragEnterEvent enter({20, 20}, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QDropEvent drop({20, 20}, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(view->viewport(), &enter);
+    QApplication::sendEvent(view->viewport(), &drop);
+    EXPECT_EQ(w->filePath(), document());
+    const QImage page = s.page();
+    ASSERT_FALSE(page.isNull());
+    s.action("copyAction")->trigger();
+    ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
+    EXPECT_EQ(s.dialogs.clipboardImages[0], page);
+
     bool previewShown = false;
     s.onStatus = [&](const QString& text) {
         previewShown |=
@@ -557,27 +532,15 @@ TEST_F(Window, FitWidthZoomKeysAndBackToTheStoredResolution) {
         EXPECT_EQ(s.startup->options().resolution, resolution);
     }
     EXPECT_EQ(s.page().width(), 208);
-}
 
-// At 75 dpi, 75 pixels are an inch. The second panel follows the pointer over the page and
-// shows the page indicator again when it leaves; a measure shows in the first panel until the
-// next click.
-TEST_F(Window, PointerPlaceAndMeasureInTheChosenUnits) {
-    const QLocale locale;
-    QLocale::setDefault(QLocale::c());
-    const auto restore = qScopeGuard([&] { QLocale::setDefault(locale); });
-    Session s;
-    s.run({});
-    MainWindow* w = s.window();
-    w->loadFile(document());
     s.action("units2")->trigger(); // mm
-    QWidget* picture = s.view()->widget();
+    QWidget* picture = view->widget();
     const auto* position = w->findChild<QLabel*>(QStringLiteral("positionText"));
-    const QString indicator = position->text();
+    EXPECT_EQ(position->text(), QStringLiteral("Page 1 of 2"));
     QTest::mouseMove(picture, QPoint(75, 30));
     EXPECT_EQ(position->text(), QStringLiteral("x 25.4, y 10.2 mm"));
-    QTest::mouseMove(s.view()->viewport(), QPoint(300, 200)); // beside the page
-    EXPECT_EQ(position->text(), indicator);
+    QTest::mouseMove(view->viewport(), QPoint(300, 200)); // beside the page
+    EXPECT_EQ(position->text(), QStringLiteral("Page 1 of 2"));
     const QString before = w->statusText();
     s.action("measureAction")->trigger();
     QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(10, 10));
@@ -586,6 +549,27 @@ TEST_F(Window, PointerPlaceAndMeasureInTheChosenUnits) {
     EXPECT_EQ(w->statusText(), QStringLiteral("Distance: 25.4 mm (dx 15.2, dy 20.3)"));
     QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 50));
     EXPECT_EQ(w->statusText(), before);
+
+    // The paper chosen in Page Setup is where the next Page Setup starts.
+    s.dialogs.pageSetupAnswers = {QPageSize(QPageSize::Legal)};
+    s.action("pageSetupAction")->trigger();
+    s.action("pageSetupAction")->trigger();
+    ASSERT_EQ(s.dialogs.pageSetupRequests.size(), 2u);
+    EXPECT_EQ(s.dialogs.pageSetupRequests[1].paper.id(), QPageSize::Legal);
+    const int base = s.redraws;
+    s.action("displaySettingsAction")->trigger(); // left with Cancel, still redraws
+    for (int i = 0; i < 3; ++i)
+        s.action("zoomInAction")->trigger();
+    EXPECT_EQ(s.startup->options().resolution, 102);
+    EXPECT_EQ(s.redraws - base, 4);
+    EXPECT_GT(s.page().width(), page.width());
+
+    s.action("convertAction")->trigger();
+    EXPECT_TRUE(s.events.contains(QStringLiteral("modal: Convert")));
+    w->loadFile(test::scratchDir() + QStringLiteral("/missing.ps"));
+    ASSERT_TRUE(s.page().isNull());
+    s.action("copyAction")->trigger();
+    EXPECT_EQ(s.dialogs.clipboardImages.size(), 1u);
 }
 
 // F2 shows the page view alone on the screen and F2 or Escape leave. While a page is drawn
