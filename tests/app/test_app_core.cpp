@@ -158,6 +158,9 @@ TEST(PrintJob, OutputNamedAfterTheTitleInTheHeader) {
 
 TEST(Placement, StoreTextsAndOnlyChangedValuesWritten) {
     const QString path = test::scratchDir() + QStringLiteral("/placement.ini");
+    const auto set = [](SettingsStore& to, const char* key, const char* text) {
+        to.setValue(QStringLiteral("Settings"), QLatin1String(key), QLatin1String(text));
+    };
     SettingsStore store(path);
     EXPECT_EQ(readPlacement(store), std::nullopt);
     writePlacement(store, Placement{1005.0f, -300.0f, 1234.5f, 7000.0f, true}, std::nullopt);
@@ -166,18 +169,15 @@ TEST(Placement, StoreTextsAndOnlyChangedValuesWritten) {
     EXPECT_EQ(store.value(QStringLiteral("Settings"), QStringLiteral("MainMaximized")),
               QStringLiteral("True"));
     EXPECT_EQ(readPlacement(store), (Placement{1005.0f, -300.0f, 1234.5f, 7000.0f, true}));
-    // What is no number in the store gives the default.
-    store.setValue(QStringLiteral("Settings"), QStringLiteral("MainHeight"),
-                   QStringLiteral("tall"));
-    store.setValue(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("1e300"));
-    EXPECT_EQ(readPlacement(store)->height, 6500.0f);
-    EXPECT_EQ(readPlacement(store)->left, 1000.0f);
+    set(store, "MainHeight", "tall"); // what is no number in the store gives the default
+    set(store, "MainLeft", "1e300");
+    const Placement read{1000.0f, -300.0f, 1234.5f, 6500.0f, true};
+    EXPECT_EQ(readPlacement(store), read);
     ASSERT_TRUE(store.sync());
     // Only the values that changed are set: the others stay as another instance wrote them.
     SettingsStore other(path);
-    other.setValue(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("42"));
+    set(other, "MainTop", "42");
     ASSERT_TRUE(other.sync());
-    const Placement read{1000.0f, -300.0f, 1234.5f, 6500.0f, true};
     writePlacement(store, Placement{1000.0f, -300.0f, 999.0f, 6500.0f, false}, read);
     ASSERT_TRUE(store.sync());
     EXPECT_EQ(readPlacement(SettingsStore(path)),
@@ -265,24 +265,14 @@ TEST(Zoom, FitTakesTheHighestWholeResolutionThatFits) {
     using enum Fit;
     const QSizeF page = pageSizeInPoints(QSizeF(208, 104), 75);
     EXPECT_NEAR(page.width(), 199.68, 1e-9); // as the 75 dpi render reports it
-    const struct {
-        QSizeF points;
-        QSize view;
-        Fit fit;
-        std::optional<std::int16_t> resolution;
-    } rows[] = {
-        {{200, 100}, {416, 300}, Width, 149},
-        {{200, 100}, {416, 300}, Page, 149},
-        {{200, 100}, {400, 100}, Width, 144},
-        {{200, 100}, {400, 100}, Page, 72},
-        {{1, 1}, {100000, 100000}, Page, 32767},
-        {{20000, 100}, {100, 100}, Width, {}},
-        {{}, {400, 100}, Page, {}},
-        {{200, 100}, {}, Width, {}},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(fitResolution(row.points, row.view, row.fit), row.resolution)
-            << row.view.width() << "x" << row.view.height() << " " << int(row.fit);
+    using Row = std::tuple<QSizeF, QSize, Fit, std::optional<std::int16_t>>;
+    for (const auto& [points, view, fit, resolution] :
+         {Row{{200, 100}, {416, 300}, Width, 149}, Row{{200, 100}, {416, 300}, Page, 149},
+          Row{{200, 100}, {400, 100}, Width, 144}, Row{{200, 100}, {400, 100}, Page, 72},
+          Row{{1, 1}, {100000, 100000}, Page, 32767}, Row{{20000, 100}, {100, 100}, Width, {}},
+          Row{{}, {400, 100}, Page, {}}, Row{{200, 100}, {}, Width, {}}})
+        EXPECT_EQ(fitResolution(points, view, fit), resolution)
+            << view.width() << "x" << view.height() << " " << int(fit);
 }
 
 // At 144 dpi: a point 2 x 1 inches from the top-left corner, and a distance of 2.5 inches

@@ -13,21 +13,25 @@
 #include <csignal>
 
 namespace {
-// A program run in its own scratch home, configuration and temporary folders.
+// The program started in its own scratch home, configuration and temporary folders, without a
+// display, on Qt's platform `platform` and with `input` as its standard input.
 struct Program {
     QTemporaryDir root{quillorn::test::scratchDir() + QStringLiteral("/smoke-XXXXXX")};
     QProcess process;
 
-    Program() {
+    Program(const QStringList& arguments, const char* platform, const QString& input) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* var :
              {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
             QDir(root.path()).mkpath(QLatin1String(var));
             env.insert(QLatin1String(var), root.filePath(QLatin1String(var)));
         }
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         process.setProcessEnvironment(env);
-        process.setStandardInputFile(QProcess::nullDevice());
+        process.setStandardInputFile(input);
+        process.start(QStringLiteral(QUILLORN_BINARY), arguments);
     }
     ~Program() {
         if (process.state() != QProcess::NotRunning) {
@@ -35,34 +39,25 @@ struct Program {
             process.waitForFinished(10000);
         }
     }
-    QDir temp() const { return QDir(root.filePath(QStringLiteral("TMPDIR"))); }
 };
 } // namespace
 
 TEST(Smoke, TheBuiltProgramStartsAndKeepsRunning) {
-    Program program;
-    program.process.setProcessChannelMode(QProcess::MergedChannels);
-    program.process.start(QStringLiteral(QUILLORN_BINARY), {});
+    Program program({}, "offscreen", QProcess::nullDevice());
     ASSERT_TRUE(program.process.waitForStarted(10000))
         << program.process.errorString().toStdString();
     EXPECT_FALSE(program.process.waitForFinished(5000))
         << "ended with " << program.process.exitCode() << ": "
-        << program.process.readAll().toStdString();
+        << program.process.readAllStandardError().toStdString();
 }
 
-// Without a display: any window, or Qt's look for a display, would end the program otherwise.
+// On a platform that needs a display: any window, or Qt's look for one, would end the program.
 TEST(Smoke, HelpAndVersionPrintOnStandardOutputWithoutAWindow) {
     const std::pair<const char*, QString> cases[] = {
         {"--help", QStringLiteral("Usage: quillorn [FILE]\n")},
         {"--version", QStringLiteral("Quillorn ") + quillorn::versionText() + u'\n'}};
     for (const auto& [argument, begins] : cases) {
-        Program program;
-        QProcessEnvironment env = program.process.processEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        program.process.setProcessEnvironment(env);
-        program.process.start(QStringLiteral(QUILLORN_BINARY), {QLatin1String(argument)});
+        Program program({QLatin1String(argument)}, "xcb", QProcess::nullDevice());
         ASSERT_TRUE(program.process.waitForFinished(10000));
         EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.process.exitCode(), 0)
@@ -77,13 +72,10 @@ TEST(Smoke, HelpAndVersionPrintOnStandardOutputWithoutAWindow) {
 // closes the conversion dialog (or ends the saving), the program ends normally and leaves
 // nothing in the temporary folder.
 TEST(Smoke, ATerminationSignalEndsAPrintJobAndLeavesNothing) {
+    const QString job = quillorn::test::writeTwoPagePostScript(QStringLiteral("smoke-job.ps"));
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        Program program;
-        program.process.setStandardInputFile(
-            quillorn::test::writeTwoPagePostScript(QStringLiteral("smoke-job.ps")));
-        program.process.start(QStringLiteral(QUILLORN_BINARY), {});
-        ASSERT_TRUE(program.process.waitForStarted(10000));
-        const QDir temp = program.temp();
+        Program program({}, "offscreen", job);
+        const QDir temp(program.root.filePath(QStringLiteral("TMPDIR")));
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return !temp.entryList({QStringLiteral("KMW*")}, QDir::Files).isEmpty(); },
             30000));
