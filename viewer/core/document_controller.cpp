@@ -90,7 +90,10 @@ DocumentController::DocumentController(UserDialogs& dialogs, const options::Opti
     connect(&prefetchTimer_, &QTimer::timeout, this, &DocumentController::prefetch);
 }
 
-DocumentController::~DocumentController() = default;
+DocumentController::~DocumentController() {
+    // A page being rendered ahead reports to this controller: it must not outlive it.
+    runner_.stopBackground();
+}
 
 void DocumentController::loadFile(QString path) {
     // Taken by value: the caller may pass our own path, which closing empties.
