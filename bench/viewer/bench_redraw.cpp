@@ -1,7 +1,10 @@
 // Redraw of page 1 of a real document at 75 and 300 dpi, from the start of the redraw to the
 // page painted, against the gs executable rendering the same page with the same switches to a
-// BMP, alternating in one run. Then the peak memory while showing a 600 dpi page, as a multiple
-// of the bitmap's size. Runs in a scratch home and temporary directory, offscreen.
+// BMP, alternating in one run. F9 (next page) on a 60-page document the same way, once onto a
+// page rendered ahead of need and once onto one that is not. Then the peak memory while showing
+// a 600 dpi page, as a multiple of the bitmap's size, and while browsing 50 pages at 300 dpi with
+// pages rendered ahead, against the cache's limit. Runs in a scratch home and temporary
+// directory, offscreen.
 #include "bench/process_status.h"
 #include "bench/result_row.h"
 #include "bench/silent_dialogs.h"
@@ -16,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -24,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 using namespace quillorn;
@@ -45,6 +50,44 @@ QByteArray documentText() {
     return ps;
 }
 
+// Pages like the one above, each numbered, for paging through.
+QByteArray bookText(int pages) {
+    QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: " + QByteArray::number(pages) +
+                    "\n/Helvetica findfont 9 scalefont setfont\n";
+    for (int page = 1; page <= pages; ++page) {
+        ps += "%%Page: " + QByteArray::number(page) + ' ' + QByteArray::number(page) + '\n';
+        for (int line = 0; line < 70; ++line)
+            ps += "40 " + QByteArray::number(740 - line * 10) + " moveto (Page " +
+                  QByteArray::number(page) + ", line " + QByteArray::number(line) +
+                  ": The quick brown fox jumps over the lazy dog, 0123456789.) show\n";
+        ps += QByteArray::number(page % 5 * 0.2) + " 0.4 0.8 setrgbcolor 400 600 " +
+              QByteArray::number(60 + page) + " 0 360 arc fill showpage\n";
+    }
+    return ps + "%%EOF\n";
+}
+
+// Answers the page number box with the page set here; every other question as SilentDialogs.
+class PageDialogs : public bench::SilentDialogs {
+public:
+    qint32 page = 1;
+    QString getText(const QString&, const QString&, const QString&) override {
+        return QString::number(page);
+    }
+};
+
+// Turns the event loop until the program is idle: no page is being rendered ahead, and none
+// started for a few turns.
+void settleAhead(const gs::Runner& runner) {
+    QElapsedTimer limit;
+    limit.start();
+    for (int quiet = 0; quiet < 3 && limit.elapsed() < 60000;) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+        quiet = runner.isRunningInBackground() ? 0 : quiet + 1;
+    }
+}
+
 // Notes the moment the page view has finished painting a page, once armed.
 class PaintClock : public QObject {
 public:
@@ -59,6 +102,14 @@ public:
         armed = false;
         return true;
     }
+    // Turns the event loop until the page was painted, for at most ten seconds: the window
+    // paints when its update request comes round, as it does for the user.
+    void waitUntilPainted() const {
+        QElapsedTimer limit;
+        limit.start();
+        while (armed && limit.elapsed() < 10000)
+            QApplication::processEvents();
+    }
 
 private:
     const QElapsedTimer& timer_;
@@ -67,6 +118,19 @@ private:
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Runs a command and waits until the page picture is painted; the milliseconds it took.
+double untilPainted(QWidget* picture, const std::function<void()>& command) {
+    QElapsedTimer t;
+    PaintClock clock(t);
+    picture->installEventFilter(&clock);
+    clock.armed = true;
+    t.start();
+    command();
+    clock.waitUntilPainted();
+    picture->removeEventFilter(&clock);
+    return clock.shownMs;
 }
 
 } // namespace
@@ -93,8 +157,16 @@ int main(int argc, char** argv) {
             return 2;
         f.write(documentText());
     }
+    const int bookPages = 60;
+    const QString book = scratch.path() + QStringLiteral("/book.ps");
+    {
+        QFile f(book);
+        if (!f.open(QIODevice::WriteOnly))
+            return 2;
+        f.write(bookText(bookPages));
+    }
 
-    bench::SilentDialogs dialogs;
+    PageDialogs dialogs;
     bench::DroppedMessages messages;
     gs::Binding binding;
     gs::WorkerRunner runner(QStringLiteral(QUILLORN_WORKER));
@@ -131,13 +203,14 @@ int main(int argc, char** argv) {
             QElapsedTimer t;
             PaintClock clock(t);
             picture->installEventFilter(&clock);
-            clock.armed = true;
             // Between redraws the program is idle, and its worker is started ahead of need.
+            // Armed after that: a paint left over from the last round is not this redraw's.
             QApplication::processEvents();
+            clock.armed = true;
             t.start();
             document.redraw();
-            view.repaint();
             complete.push_back(t.nsecsElapsed() / 1e6);
+            clock.waitUntilPainted();
             shown.push_back(clock.shownMs);
             picture->removeEventFilter(&clock);
 
@@ -212,6 +285,70 @@ int main(int argc, char** argv) {
         document.loadFile(doc);
     }
 
+    // F9 on a document of many pages, from the key to the page painted, against the gs
+    // executable rendering that page with the same switches: once onto the next page after it
+    // was rendered ahead of need, once onto a next page whose render ahead has only just started
+    // (it gives way, and the page is rendered as the user asks for it).
+    QString lastStatus;
+    QObject::connect(&document, &viewer::DocumentController::statusChanged,
+                     [&lastStatus](const QString& text) { lastStatus = text; });
+    const auto executableMs = [&](const QString& file, qint32 page) {
+        const QString bmp = scratch.path() + QStringLiteral("/tmp/gs-out.bmp");
+        QProcess gs;
+        QElapsedTimer t;
+        t.start();
+        gs.start(QStringLiteral("gs"),
+                 gs::argumentList(viewer::renderArgumentLine(options, page), bmp, file).mid(1));
+        gs.waitForFinished(-1);
+        const double ms = t.nsecsElapsed() / 1e6;
+        QFile::remove(bmp);
+        return ms;
+    };
+    for (int dpi : {75, 300}) {
+        options.resolution = static_cast<qint16>(dpi);
+        document.loadFile(book);
+        std::vector<double> ahead, aheadExe, notAhead, notAheadExe;
+        int misses = 0, prefetchesRunning = 0;
+        // Each gs executable runs once the renders ahead are done: the machine is as quiet for
+        // it as for the press, and the cache then holds the next page.
+        settleAhead(runner);
+        for (int i = 0; i < rounds; ++i) {
+            ahead.push_back(untilPainted(picture, [&] { document.nextPage(); }));
+            if (!lastStatus.startsWith(QLatin1String("Redrawn from the cache")))
+                ++misses;
+            settleAhead(runner);
+            aheadExe.push_back(executableMs(book, document.currentPage()));
+        }
+        for (int i = 0; i < rounds; ++i) {
+            // Three pages on, where nothing was rendered ahead; the last page has no next one.
+            const qint32 from = document.currentPage() + 3;
+            dialogs.page = from < bookPages ? from : 1;
+            document.goToPage();
+            // The program turns idle once and starts rendering the next page ahead.
+            QApplication::processEvents();
+            if (runner.isRunningInBackground())
+                ++prefetchesRunning;
+            notAhead.push_back(untilPainted(picture, [&] { document.nextPage(); }));
+            if (!lastStatus.startsWith(QLatin1String("Redrawn, took")))
+                ++misses;
+            settleAhead(runner);
+            notAheadExe.push_back(executableMs(book, document.currentPage()));
+        }
+        std::printf("%4d dpi  F9 onto a page rendered ahead %.1f ms, gs executable %.1f ms; onto "
+                    "a page not rendered ahead %.1f ms (its render ahead running %d of %d times), "
+                    "gs executable %.1f ms; %d presses found the cache not as expected\n",
+                    dpi, median(ahead), median(aheadExe), median(notAhead), prefetchesRunning,
+                    rounds, median(notAheadExe), misses);
+        const QByteArray at = " at " + QByteArray::number(dpi) + " dpi";
+        quillorn::bench::resultRow(("F9 onto a prefetched page" + at).constData(),
+                                   median(ahead) / 1000, "gs executable, same switches",
+                                   median(aheadExe) / 1000, "s");
+        quillorn::bench::resultRow(
+            ("F9 onto a page not cached, its prefetch just started" + at).constData(),
+            median(notAhead) / 1000, "gs executable, same switches", median(notAheadExe) / 1000,
+            "s");
+    }
+
     // Peak memory while a 600 dpi page is rendered, loaded and shown.
     options.resolution = 600;
     document.closeDocument();
@@ -222,8 +359,7 @@ int main(int argc, char** argv) {
         if (clear.open(QIODevice::WriteOnly))
             clear.write("5");
     }
-    document.loadFile(doc);
-    view.repaint();
+    untilPainted(picture, [&] { document.loadFile(doc); });
     const qint64 peak = bench::statusKb("VmHWM:");
     const QImage page = view.picture();
     const qint64 bmpBytes =
@@ -238,6 +374,43 @@ int main(int argc, char** argv) {
     quillorn::bench::resultRow("peak memory growth showing a 600 dpi page",
                                (peak - rssBefore) / 1024.0, "the page's BMP size",
                                bmpBytes / 1048576.0, "MB");
+
+    // Peak memory while browsing 50 pages at 300 dpi with pages rendered ahead: F9 each time the
+    // next page is ready. The workers that render are processes of their own; the bitmaps live
+    // in this one, the viewer's, which is what is measured: growth of its peak over the resident
+    // size before. The bound is what the cache may hold (three pages, at most 256 MB) and one
+    // and a half pages more: the page being loaded and the one shown.
+    options.resolution = 300;
+    document.closeDocument();
+    QApplication::processEvents();
+    const qint64 browseBefore = bench::statusKb("VmRSS:");
+    {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+    }
+    untilPainted(picture, [&] { document.loadFile(book); });
+    qint64 cacheMost = 0;
+    int browseMisses = 0;
+    for (int i = 1; i < 50; ++i) {
+        settleAhead(runner);
+        cacheMost = std::max(cacheMost, document.cache().bytes());
+        untilPainted(picture, [&] { document.nextPage(); });
+        if (!lastStatus.startsWith(QLatin1String("Redrawn from the cache")))
+            ++browseMisses;
+    }
+    const qint64 browsePeak = bench::statusKb("VmHWM:");
+    const double pageMb = view.picture().sizeInBytes() / 1048576.0;
+    const double cacheLimitMb = std::min(3 * pageMb, 256.0);
+    const double growthMb = (browsePeak - browseBefore) / 1024.0;
+    std::printf("browsing 50 pages at 300 dpi, page %dx%d (%.1f MB): peak growth %.1f MB, cache "
+                "held at most %.1f MB, limit %.1f MB; %d pages were not in the cache\n",
+                view.picture().width(), view.picture().height(), pageMb, growthMb,
+                cacheMost / 1048576.0, cacheLimitMb, browseMisses);
+    quillorn::bench::resultRow("peak memory growth of the viewer process (workers apart) browsing "
+                               "50 pages at 300 dpi, prefetch on",
+                               growthMb, "cache limit + 1.5 x one page's bitmap",
+                               cacheLimitMb + 1.5 * pageMb, "MB");
     if (dialogs.questions != 0) {
         std::printf("unexpected: the redraw asked %d questions\n", dialogs.questions);
         return 1;
