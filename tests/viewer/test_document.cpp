@@ -80,7 +80,8 @@ TEST(Redraw, PaperSizesAndLargePages) {
     host.document.setBitmapLimitMb(8);
     host.document.redraw();
     EXPECT_TRUE(host.dialogs.texts().last().contains(
-        QLatin1String("The page is too large to show at 600 dots per inch (4958 x 7017 pixels)")));
+        QLatin1String("The page is too large to show at 600 dots per inch (4958 x 7017 pixels)")))
+        << host.dialogs.texts().join(u'|').toStdString() << host.statuses.last().toStdString();
     EXPECT_TRUE(host.view->picture().isNull());
     EXPECT_EQ(tempLeftovers(), QStringList());
 }
