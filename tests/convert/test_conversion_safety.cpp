@@ -1,6 +1,6 @@
 // What a conversion may and may not do to the user's files: a stopped run leaves them as they
-// were, a run that made no page leaves nothing, names are read one way, links are replaced
-// rather than followed, and inputs that are no readable file are refused before Ghostscript.
+// were, a run that made no page leaves nothing, names are read one way, and links are replaced
+// rather than followed.
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
 
@@ -48,44 +48,49 @@ TEST_F(ConversionSafety, AStoppedRunLeavesEveryFileAsItWas) {
     EXPECT_EQ(entries(), before); // no new page, no temporary file
 }
 
+// A run that made no page leaves nothing, and a file an earlier run left at the output name,
+// replaced with Yes, is no success either: the conversion question, and the file as it was.
 TEST_F(ConversionSafety, ARunThatMadeNoPageLeavesNothing) {
-    const auto pdf = [this](const char* name, const QByteArray& body) {
+    const auto file = [this](const char* name, const QByteArray& body) {
         return writeFile(dir + u'/' + QLatin1String(name), body);
     };
-    const QString good =
-        writeTwoPagePdf(dir.mid(scratchDir().size() + 1) + QStringLiteral("/g.pdf"));
-    QByteArray cut = readFile(good);
+    QByteArray cut = readFile(writeTwoPagePdf(dir + QStringLiteral("/g.pdf")));
     cut.truncate(400); // before the first page's objects
-
     const QString cases[] = {
-        pdf("zero.ps", "%!PS\n"),
-        pdf("empty.ps", {}),
-        pdf("cut.pdf", cut),
-        pdf("zero.pdf", "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
-                        "2 0 obj << /Type /Pages /Kids [] /Count 0 >> endobj\ntrailer\n"
-                        "<< /Root 1 0 R >>\n%%EOF\n"),
+        file("zero.ps", "%!PS\n"), // to pages under a pattern; the others to PDF
+        file("empty.ps", {}),
+        file("cut.pdf", cut),
+        file("zero.pdf", "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+                         "2 0 obj << /Type /Pages /Kids [] /Count 0 >> endobj\ntrailer\n"
+                         "<< /Root 1 0 R >>\n%%EOF\n"),
     };
     for (const QString& input : cases) {
+        const bool pages = input == cases[0];
+        const QString output = input + (pages ? QStringLiteral("-%d.png") : QStringLiteral(".pdf"));
+        const QString stale = writeFile(firstOutputName(output), "stale bytes");
         const QStringList before = entries();
         dialogs.boxes.clear();
-        EXPECT_EQ(convert(input, kFormatPdf, -1, input + QStringLiteral(".out.pdf")),
+        dialogs.answers = {Answer::Yes}; // replace it
+        EXPECT_EQ(convert(input, pages ? kFormatPng : kFormatPdf, pages ? 4 : -1, output),
                   RunOutcome::CloseDialog); // the question, answered No
-        EXPECT_EQ(dialogs.texts(), QStringList{kConversionErrorPrompt}) << input.toStdString();
+        EXPECT_EQ(dialogs.texts().value(1), kConversionErrorPrompt) << input.toStdString();
+        EXPECT_EQ(dialogs.boxes.back().buttons, Buttons::YesNo);
+        EXPECT_EQ(readFile(stale), QByteArray("stale bytes"));
         EXPECT_EQ(entries(), before) << input.toStdString();
     }
-    // A document that ends with `quit` made its page: that is a success.
-    const QString quits = pdf("quits.ps", "%!PS\n20 20 60 60 rectfill showpage quit\n");
+    // A document that ends with `quit` made its page, over an earlier file: that is a success.
+    const QString quits = file("quits.ps", "%!PS\n20 20 60 60 rectfill showpage quit\n");
     dialogs.boxes.clear();
-    EXPECT_EQ(convert(quits, kFormatPdf, -1, dir + QStringLiteral("/quits.pdf")),
+    dialogs.answers = {Answer::Yes};
+    EXPECT_EQ(convert(quits, kFormatPdf, -1, cases[1] + QStringLiteral(".pdf")),
               RunOutcome::CloseDialog);
-    EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_TRUE(readFile(dir + QStringLiteral("/quits.pdf")).startsWith("%PDF"));
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(readFile(cases[1] + QStringLiteral(".pdf")).startsWith("%PDF"));
 }
 
 TEST_F(ConversionSafety, NamesLinksAndPagesWithoutAPlaceholder) {
     // Only %d and %0Nd number pages: "doc-%x.pdf" is a file of that name, not the input.
-    const QString doc2 =
-        writeTwoPagePostScript(dir.mid(scratchDir().size() + 1) + QStringLiteral("/doc-2.ps"));
+    const QString doc2 = writeTwoPagePostScript(dir + QStringLiteral("/doc-2.ps"));
     const QByteArray original = readFile(doc2);
     EXPECT_EQ(convert(doc2, kFormatPs, -1, dir + QStringLiteral("/doc-%x.ps")),
               RunOutcome::CloseDialog);
@@ -115,22 +120,4 @@ TEST_F(ConversionSafety, NamesLinksAndPagesWithoutAPlaceholder) {
     EXPECT_TRUE(readFile(dir + QStringLiteral("/pic.png")).startsWith("\x89PNG"));
     EXPECT_TRUE(readFile(dir + QStringLiteral("/pic-2.png")).startsWith("\x89PNG"));
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/pic-3.png")));
-}
-
-TEST_F(ConversionSafety, InputsThatAreNoReadableFileAreRefusedBeforeGhostscript) {
-    const QString fifo = dir + QStringLiteral("/pipe.ps");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString loop = dir + QStringLiteral("/loop.ps");
-    QFile::link(loop, loop);
-    for (const QString& bad : {dir + QStringLiteral("/missing.ps"), dir, fifo, loop}) {
-        const QStringList before = entries();
-        dialogs.boxes.clear();
-        EXPECT_EQ(convert(bad, kFormatPdf, -1, dir + QStringLiteral("/bad.pdf")),
-                  RunOutcome::KeepOpen); // Abort
-        ASSERT_EQ(dialogs.boxes.size(), 1u) << bad.toStdString();
-        EXPECT_TRUE(dialogs.boxes[0].text.endsWith(QStringLiteral("Cannot read ") + bad +
-                                                   QStringLiteral(" (75)")));
-        EXPECT_EQ(entries(), before);
-    }
-    EXPECT_TRUE(messages.log.isEmpty()); // Ghostscript never ran
 }

@@ -1,13 +1,11 @@
 #include "base/failure.h"
 #include "base/message_log.h"
 #include "gs/api.h"
-#include "gs/arguments.h"
 #include "gs/runner.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -91,42 +89,4 @@ TEST(MissingLibrary, RevisionIsNothingAndARunFailsNamingTheLibrary) {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(later).path()));
     ASSERT_TRUE(QFile::copy(QStringLiteral(STAND_IN_GS), later));
     EXPECT_TRUE(binding.revision());
-}
-
-TEST(RealGhostscript, RendersAPageToBmpAndLogsTheBannerAsABlock) {
-    gs::Binding binding;
-    const std::optional<gs::Revision> revision = binding.revision();
-    ASSERT_TRUE(revision) << "libgs not installed";
-    RunMessages messages;
-    messages.log.setProductName(revision->product);
-    const QString ps = test::writeTwoPagePostScript(QStringLiteral("real/page one.ps"));
-    const QString bmp = QDir(test::scratchDir()).filePath(QStringLiteral("real/out put.bmp"));
-    const QString line = QStringLiteral("gs -dNOPAUSE -dBATCH -sDEVICE=bmp16m -r75 -dLastPage=1");
-    EXPECT_TRUE(
-        gs::InProcessRunner(binding).run(gs::argumentList(line, bmp, ps), messages).succeeded());
-    EXPECT_EQ(QImage(bmp).size(), QSize(208, 104)); // 200 x 100 points at 75 dpi
-    const QString& log = messages.log.text();
-    EXPECT_TRUE(log.startsWith(QStringLiteral("\r\n") + revision->product)) << log.toStdString();
-    EXPECT_EQ(log.count(u'\n'), log.count(QStringLiteral("\r\n"))) << log.toStdString();
-}
-
-TEST(RealGhostscript, ADocumentCannotTouchTheUsersTemporaryFiles) {
-    const QString tmp = QDir::tempPath();
-    const QByteArray dir = QFile::encodeName(tmp);
-    test::writeFile(tmp + QStringLiteral("/victim.txt"), "precious");
-    const QString ps = test::writeFile(
-        QStringLiteral("hostile.ps"),
-        "%!PS\n{ (" + dir + "/victim.txt) deletefile } stopped pop\n{ (" + dir +
-            "/planted.txt) (w) file dup (x) writestring closefile } stopped pop\nshowpage quit\n");
-    const QString line = QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmpmono -r10");
-    gs::Binding binding;
-    RunMessages messages;
-    const gs::RunResult result = gs::InProcessRunner(binding).run(
-        gs::argumentList(line, tmp + QStringLiteral("/hostile.bmp"), ps), messages);
-    EXPECT_TRUE(result.succeeded()) << result.code; // it ends with quit, which is no failure
-    EXPECT_EQ(test::readFile(tmp + QStringLiteral("/victim.txt")), QByteArray("precious"));
-    EXPECT_FALSE(QFile::exists(tmp + QStringLiteral("/planted.txt")));
-    EXPECT_TRUE(QFile::exists(tmp + QStringLiteral("/hostile.bmp")));
-    EXPECT_EQ(QDir::tempPath(), tmp);             // TMPDIR is the caller's again
-    EXPECT_TRUE(test::tempLeftovers().isEmpty()); // and the run's private folder is gone
 }

@@ -1,10 +1,7 @@
 // Documents that go wrong, through the real redraw and conversions to PDF and PNG pages: the user
 // gets the page or the "Error in conversion" question with what Ghostscript said, nothing is left
 // in the temporary directory and no file but the chosen output changes.
-#include "convert/core/conversion.h"
-#include "convert/core/formats.h"
-#include "convert/core/output_files.h"
-#include "tests/viewer/viewer_host.h"
+#include "tests/integration/integration_host.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -36,12 +33,8 @@ struct Case {
 
 // 200 inches square at 75 dpi: 15000 x 15000 pixels, 675 MB of bitmap.
 QString hugePdf(const QString& dir) {
-    QString pdf = dir + QStringLiteral("/huge.pdf");
-    gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite").split(u' ')
-                          << QStringLiteral("-sOutputFile=") + pdf
-                          << writeSizedPostScript(dir + QStringLiteral("/huge.ps"), 14400, 14400),
-                      {});
-    return pdf;
+    return writePdfOf(writeSizedPostScript(dir + QStringLiteral("/huge.ps"), 14400, 14400),
+                      dir + QStringLiteral("/huge.pdf"));
 }
 
 QString cutPdf(const QString& dir) {
@@ -55,14 +48,18 @@ QString errorOnPageTwo(const QString& dir) {
                      twoPagePostScript().replace("%%Page: 2 2\n", "%%Page: 2 2\nnosuchoperator\n"));
 }
 
-// Reads the password file (caught, so the delete is tried too), then deletes a file in the
-// user's temporary directory, which Ghostscript's own temporary directory would allow.
+// Reads the password file and plants a file in the user's temporary directory (both caught, so
+// the rest is tried too), then deletes a file there, which Ghostscript's own temporary directory
+// would allow.
 QString snooper(const QString& dir) {
-    const QString victim = writeFile(QDir::temp().filePath(QStringLiteral("victim.txt")), "keep");
+    const QByteArray temp = QFile::encodeName(QDir::tempPath());
+    writeFile(QDir::temp().filePath(QStringLiteral("victim.txt")), "keep");
     return writeFile(dir + QStringLiteral("/snoop.ps"),
                      "%!PS\n{ (/etc/passwd) (r) file 64 string readstring pop print } stopped\n"
-                     "{ (passwd refused\\n) print } { (passwd read\\n) print } ifelse flush\n(" +
-                         QFile::encodeName(victim) + ") deletefile (victim deleted\\n) print\n" +
+                     "{ (passwd refused\\n) print } { (passwd read\\n) print } ifelse flush\n{ (" +
+                         temp +
+                         "/planted.txt) (w) file dup (x) writestring closefile } stopped pop\n(" +
+                         temp + "/victim.txt) deletefile (victim deleted\\n) print\n" +
                          "0 0 moveto 10 10 lineto stroke showpage\n");
 }
 
@@ -95,6 +92,12 @@ const Case kCases[] = {
          ::mkfifo(QFile::encodeName(pipe).constData(), 0600);
          QFile::link(pipe, d + QStringLiteral("/pipe.ps"));
          return d + QStringLiteral("/pipe.ps");
+     },
+     1, Refuses, Refuses, Refuses},
+    {"LinkToItself",
+     [](const QString& d) {
+         QFile::link(d + QStringLiteral("/loop.ps"), d + QStringLiteral("/loop.ps"));
+         return d + QStringLiteral("/loop.ps");
      },
      1, Refuses, Refuses, Refuses},
     {"Device", [](const QString&) { return QStringLiteral("/dev/zero"); }, 1, Refuses, Refuses,
@@ -166,11 +169,8 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
     };
     const auto convertTo = [&](int format, int choice, const QString& output, Expect expect) {
         SCOPED_TRACE(output.toStdString());
-        const convert::ConvertSettings settings{
-            input, format, choice, QString(), QStringLiteral("72"), 2, 2, output};
         // The question's default answer (No) lets the dialog close like a success.
-        EXPECT_EQ(convert::runConversion(settings, host.options,
-                                         {host.dialogs, host.runner, host.messages, {}}),
+        EXPECT_EQ(convertWith(host, input, format, choice, output),
                   expect == Refuses ? convert::RunOutcome::KeepOpen
                                     : convert::RunOutcome::CloseDialog);
         const QFileInfo first(convert::firstOutputName(output));
@@ -190,6 +190,7 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
     for (const QString& entry : before + after)
         EXPECT_TRUE(before.contains(entry) && after.contains(entry)) << entry.toStdString();
     EXPECT_FALSE(host.messages.log.contains(QStringLiteral("root:"))) << "the password was read";
+    EXPECT_TRUE(c.render != Refuses || host.messages.log.isEmpty()) << "Ghostscript ran";
     EXPECT_TRUE(!c.mustLog || host.messages.log.contains(QLatin1String(c.mustLog)))
         << host.messages.log.toStdString();
     // Still running, and the library still works for the next document.

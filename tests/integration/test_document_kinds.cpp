@@ -2,54 +2,27 @@
 // alike, through the real library: an EPS picture is cropped to its bounding box, a compressed
 // document (known by its bytes) is read decompressed, and each orientation turns the page the
 // way Ghostscript's Orientation does.
-#include "convert/core/conversion.h"
-#include "convert/core/formats.h"
-#include "convert/core/output_files.h"
-#include "tests/viewer/viewer_host.h"
+#include "tests/integration/integration_host.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using namespace quillorn;
 using namespace quillorn::test;
 
 namespace {
 
-QByteArray gzipped(const QByteArray& bytes) {
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY); // 16: a gzip wrapper
-    QByteArray out(static_cast<qsizetype>(deflateBound(&z, bytes.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = static_cast<uInt>(bytes.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.truncate(static_cast<qsizetype>(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
-
 // 200 x 100 points in quadrants: bottom left red, bottom right green, top left blue, top right
 // black.
-const QByteArray kQuadrants = "%!PS\n<< /PageSize [200 100] >> setpagedevice\n"
-                              "1 0 0 setrgbcolor 0 0 100 50 rectfill\n"
-                              "0 1 0 setrgbcolor 100 0 100 50 rectfill\n"
-                              "0 0 1 setrgbcolor 0 50 100 50 rectfill\n"
-                              "0 0 0 setrgbcolor 100 50 100 50 rectfill showpage\n";
+const char* const kQuadrants = "%!PS\n<< /PageSize [200 100] >> setpagedevice\n"
+                               "1 0 0 setrgbcolor 0 0 100 50 rectfill\n"
+                               "0 1 0 setrgbcolor 100 0 100 50 rectfill\n"
+                               "0 0 1 setrgbcolor 0 50 100 50 rectfill\n"
+                               "0 0 0 setrgbcolor 100 50 100 50 rectfill showpage\n";
 // A picture of 100 x 50 points, red on its left, blue on its right, on a larger page.
-const QByteArray kPicture = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
-                            "1 0 0 setrgbcolor 10 20 50 50 rectfill\n"
-                            "0 0 1 setrgbcolor 60 20 50 50 rectfill showpage\n";
-
-QByteArray pdfOf(const QByteArray& postScript, const QString& dir) {
-    const QString ps = writeFile(dir + QStringLiteral("/source.ps"), postScript);
-    const QString pdf = dir + QStringLiteral("/source.pdf");
-    gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite").split(u' ')
-                          << QStringLiteral("-sOutputFile=") + pdf << ps,
-                      {});
-    return readFile(pdf);
-}
+const char* const kPicture = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
+                             "1 0 0 setrgbcolor 10 20 50 50 rectfill\n"
+                             "0 0 1 setrgbcolor 60 20 50 50 rectfill showpage\n";
 
 // The colours at the corners: top left, top right, bottom left, bottom right.
 QByteArray corners(const QImage& page) {
@@ -64,46 +37,22 @@ QByteArray corners(const QImage& page) {
 struct Kind {
     const char* name;
     const char* file;
-    std::function<QByteArray(const QString& dir)> bytes;
+    const char* postScript;
+    bool pdf, gzip; // written as a PDF by the real library, compressed
     int orientation;
     QSize size; // at 72 dots per inch
     const char* corners;
 };
 
 const Kind kKinds[] = {
-    {"Portrait", "page.ps", [](const QString&) { return kQuadrants; }, 0, {200, 100}, "BKRG"},
-    {"LandscapeTurnsCounterClockwise",
-     "page.ps",
-     [](const QString&) { return kQuadrants; },
-     1,
-     {100, 200},
-     "KGBR"},
-    {"UpsideDown", "page.ps", [](const QString&) { return kQuadrants; }, 2, {200, 100}, "GRKB"},
-    {"Seascape", "page.ps", [](const QString&) { return kQuadrants; }, 3, {100, 200}, "RBGK"},
-    {"PdfTurnedLikePostScript",
-     "page.pdf",
-     [](const QString& d) { return pdfOf(kQuadrants, d); },
-     1,
-     {100, 200},
-     "KGBR"},
-    {"EpsCroppedToItsBoundingBox",
-     "picture.ps",
-     [](const QString&) { return kPicture; },
-     0,
-     {100, 50},
-     "RBRB"},
-    {"CompressedEpsKnownByItsBytes",
-     "packed",
-     [](const QString&) { return gzipped(kPicture); },
-     0,
-     {100, 50},
-     "RBRB"},
-    {"CompressedPdf",
-     "page.pdf.gz",
-     [](const QString& d) { return gzipped(pdfOf(kQuadrants, d)); },
-     2,
-     {200, 100},
-     "GRKB"},
+    {"Portrait", "page.ps", kQuadrants, false, false, 0, {200, 100}, "BKRG"},
+    {"LandscapeTurnsCounterClockwise", "page.ps", kQuadrants, false, false, 1, {100, 200}, "KGBR"},
+    {"UpsideDown", "page.ps", kQuadrants, false, false, 2, {200, 100}, "GRKB"},
+    {"Seascape", "page.ps", kQuadrants, false, false, 3, {100, 200}, "RBGK"},
+    {"PdfTurnedLikePostScript", "page.pdf", kQuadrants, true, false, 1, {100, 200}, "KGBR"},
+    {"EpsCroppedToItsBoundingBox", "picture.ps", kPicture, false, false, 0, {100, 50}, "RBRB"},
+    {"CompressedEpsKnownByItsBytes", "packed", kPicture, false, true, 0, {100, 50}, "RBRB"},
+    {"CompressedPdf", "page.pdf.gz", kQuadrants, true, true, 2, {200, 100}, "GRKB"},
 };
 
 class DocumentKind : public ::testing::TestWithParam<Kind> {};
@@ -113,21 +62,20 @@ class DocumentKind : public ::testing::TestWithParam<Kind> {};
 TEST_P(DocumentKind, ViewAndPictureConversionShowTheSamePage) {
     const Kind& k = GetParam();
     ViewerHost host;
-    host.options.resolution = 72;
-    host.options.orientation = k.orientation;
+    host.options.resolution = 72, host.options.orientation = k.orientation;
     const QString dir = scratchDir() + QStringLiteral("/kinds/") + QLatin1String(k.name);
     QDir().mkpath(dir + QStringLiteral("/out"));
-    const QString doc = writeFile(dir + u'/' + QLatin1String(k.file), k.bytes(dir));
+    const QString ps = writeFile(dir + QStringLiteral("/source.ps"), k.postScript);
+    const QByteArray bytes =
+        readFile(k.pdf ? writePdfOf(ps, dir + QStringLiteral("/source.pdf")) : ps);
+    const QString doc =
+        writeFile(dir + u'/' + QLatin1String(k.file), k.gzip ? deflated(bytes, 1, true) : bytes);
     host.document.loadFile(doc);
-    EXPECT_EQ(host.captions.last(), QStringLiteral("Quillorn - ") + doc);
     EXPECT_EQ(host.page(), k.size);
     EXPECT_EQ(corners(host.view->picture()), k.corners);
 
     const QString output = dir + QStringLiteral("/out/page-%d.png");
-    const convert::ConvertSettings settings{
-        doc, convert::kFormatPng, 4, QString(), QStringLiteral("72"), 2, 2, output};
-    EXPECT_EQ(convert::runConversion(settings, host.options,
-                                     {host.dialogs, host.runner, host.messages, {}}),
+    EXPECT_EQ(convertWith(host, doc, convert::kFormatPng, 4, output),
               convert::RunOutcome::CloseDialog);
     const QImage picture(convert::firstOutputName(output));
     EXPECT_EQ(picture.size(), k.size);
@@ -143,8 +91,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DocumentKind, ::testing::ValuesIn(kKinds),
 TEST(CompressedDocument, OneTooLargeOnceDecompressedIsRefused) {
     ViewerHost host;
     host.document.setDecompressedLimit(1 << 20);
-    const QString doc = writeFile(QStringLiteral("kinds/large.ps.gz"),
-                                  gzipped(twoPagePostScript() + '%' + QByteArray(2 << 20, 'x')));
+    const QString doc =
+        writeFile(QStringLiteral("kinds/large.ps.gz"),
+                  deflated(twoPagePostScript() + '%' + QByteArray(2 << 20, 'x'), 1, true));
     host.document.loadFile(doc);
     EXPECT_EQ(host.dialogs.texts(),
               QStringList({QStringLiteral("An unexpected error occurred while redrawing: The "

@@ -76,9 +76,7 @@ TEST(OptionsStore, WritesOnlyWhatChangedSinceItWasRead) {
     SettingsStore first(path), second(path);
     const Options firstRead = readOptions(first), secondRead = readOptions(second);
     Options firstNow = firstRead, secondNow = secondRead;
-    firstNow.media = 8;
-    firstNow.safer = false;
-    secondNow.textAlpha = 4;
+    firstNow.media = 8, firstNow.safer = false, secondNow.textAlpha = 4;
     writeOptions(secondNow, secondRead, second);
     ASSERT_TRUE(second.sync());
     writeOptions(firstNow, firstRead, first);

@@ -81,27 +81,38 @@ protected:
     QString mimeApps;
 };
 
-TEST_F(AssociationTest, AcceptedOfferWritesAValidEntryAndMakesItTheDefault) {
-    dialogs.answers = {Answer::Yes};
-    checkAssociation(dialogs, setup, store);
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(dialogs.boxes[1].text, QStringLiteral("All done!"));
-
-    const QByteArray written = test::readFile(entry());
-    for (const char* part :
-         {"\nIcon=quillorn\n", "\nMimeType=application/postscript;image/x-eps;application/pdf;"
-                               "application/x-gzpostscript;image/x-gzeps;application/x-gzpdf;\n"})
-        EXPECT_TRUE(written.contains(part)) << part;
-    EXPECT_TRUE(defaultBecomes(kPostScriptType, kDesktopId));
-    EXPECT_TRUE(defaultBecomes(kEpsType, kDesktopId));
-    // PDF and the gzipped types are offered, not taken.
-    EXPECT_FALSE(test::readFile(mimeApps).contains("pdf"));
-
-    // The next start finds its own entry and says nothing.
-    dialogs.boxes.clear();
-    checkAssociation(dialogs, setup, store);
-    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
+// Yes writes a valid entry and makes it the default; with the package installed the program
+// writes none and recognises the package's as its own. The next start says nothing.
+TEST_F(AssociationTest, AcceptedOfferMakesTheEntryTheDefault) {
+    for (const bool packaged : {false, true}) {
+        SCOPED_TRACE(packaged ? "packaged" : "own entry");
+        if (packaged) {
+            QFile::remove(entry());
+            QFile::remove(mimeApps);
+            ASSERT_TRUE(defaultBecomes(kPostScriptType, QString()) && entryGone());
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PACKAGED_DESKTOP_ENTRY),
+                                    systemApplications + QLatin1Char('/') + kDesktopId));
+        }
+        dialogs.boxes.clear();
+        dialogs.answers = {Answer::Yes};
+        checkAssociation(dialogs, setup, store);
+        ASSERT_EQ(dialogs.boxes.size(), 2u);
+        EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::YesNo);
+        EXPECT_EQ(dialogs.boxes[1].text, QStringLiteral("All done!"));
+        const QByteArray written = test::readFile(entry());
+        EXPECT_EQ(written.isEmpty(), packaged);
+        EXPECT_TRUE(packaged || (written.contains("\nIcon=quillorn\n") &&
+                                 written.contains("\nMimeType=application/postscript;image/x-eps;"
+                                                  "application/pdf;application/x-gzpostscript;"
+                                                  "image/x-gzeps;application/x-gzpdf;\n")));
+        EXPECT_TRUE(defaultBecomes(kPostScriptType, kDesktopId));
+        EXPECT_TRUE(defaultBecomes(kEpsType, kDesktopId));
+        // PDF and the gzipped types are offered, not taken.
+        EXPECT_FALSE(test::readFile(mimeApps).contains("pdf"));
+        dialogs.boxes.clear();
+        checkAssociation(dialogs, setup, store);
+        EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
+    }
 }
 
 // Started from an application menu the entry gives the program no arguments at all; with a file,
@@ -130,26 +141,9 @@ TEST_F(AssociationTest, WrittenEntryStartsPlainWithoutAFile) {
     }
 }
 
-// With the package installed the program writes no entry of its own and recognises the
-// package's as its own.
-TEST_F(AssociationTest, PackagedEntryBecomesTheDefault) {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PACKAGED_DESKTOP_ENTRY),
-                            systemApplications + QLatin1Char('/') + kDesktopId));
-    dialogs.answers = {Answer::Yes};
-    checkAssociation(dialogs, setup, store);
-    EXPECT_EQ(dialogs.texts().value(1), QStringLiteral("All done!"));
-    EXPECT_FALSE(QFile::exists(entry()));
-    EXPECT_TRUE(defaultBecomes(kPostScriptType, kDesktopId));
-    EXPECT_TRUE(defaultBecomes(kEpsType, kDesktopId));
-    dialogs.boxes.clear();
-    checkAssociation(dialogs, setup, store);
-    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
-}
-
 // No with the box ticked is for good; No alone asks again at the next start.
 TEST_F(AssociationTest, DeclinedForGoodIsNeverAskedAgain) {
-    dialogs.answers = {Answer::No, Answer::No};
-    dialogs.checkAnswers = {false, true};
+    dialogs.answers = {Answer::No, Answer::No}, dialogs.checkAnswers = {false, true};
     for (int start = 0; start < 3; ++start)
         checkAssociation(dialogs, setup, store);
     ASSERT_EQ(dialogs.boxes.size(), 2u);

@@ -98,8 +98,7 @@ TEST_F(DownloadTest, OnlyACompleteTransferReplacesTheFileAtTheTarget) {
               nullptr}}) {
         SCOPED_TRACE(std::string(address) + ' ' + button);
         const QString url = QLatin1String(address);
-        user.button = QLatin1String(button);
-        user.cancelProgress = cancel;
+        user.button = QLatin1String(button), user.cancelProgress = cancel;
         user.progressText.clear();
         log.clear();
         const int before = server.requests;

@@ -24,33 +24,19 @@ namespace {
 // A PostScript printer with A4 and Letter paper. Without *cupsFilter lines CUPS sends it
 // PostScript through pstops, which applies the copies and the page ranges itself.
 const QByteArray kPpd = R"ppd(*PPD-Adobe: "4.3"
-*FormatVersion: "4.3"
-*FileVersion: "1.0"
-*LanguageVersion: English
-*LanguageEncoding: ISOLatin1
-*PCFileName: "QTESTPS.PPD"
 *Manufacturer: "Test"
 *Product: "(Test PostScript)"
 *ModelName: "Test PostScript File Printer"
-*ShortNickName: "Test PostScript"
 *NickName: "Test PostScript File Printer"
 *PSVersion: "(3010.000) 0"
 *LanguageLevel: "3"
 *ColorDevice: True
-*DefaultColorSpace: RGB
 *cupsManualCopies: True
 *OpenUI *PageSize/Page Size: PickOne
-*OrderDependency: 10 AnySetup *PageSize
 *DefaultPageSize: A4
 *PageSize A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
 *PageSize Letter/Letter: "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"
 *CloseUI: *PageSize
-*OpenUI *PageRegion/Page Region: PickOne
-*OrderDependency: 10 AnySetup *PageRegion
-*DefaultPageRegion: A4
-*PageRegion A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
-*PageRegion Letter/Letter: "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"
-*CloseUI: *PageRegion
 *DefaultImageableArea: A4
 *ImageableArea A4/A4: "12 12 583 830"
 *ImageableArea Letter/Letter: "12 12 600 780"
@@ -94,7 +80,6 @@ public:
                         QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\n"
                                        "TempDir %1/spool/tmp\nCacheDir %1/cache\n"
                                        "StateDir %1/state\nErrorLog %1/log/error_log\n"
-                                       "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n"
                                        "FileDevice Yes\n")
                             .arg(dir_)
                             .toUtf8());
@@ -208,20 +193,26 @@ QStringList pagesShown(const QString& file) {
     return pages;
 }
 
-TEST(Printing, PageTwiceOnThePaperOfPageSetupForPostScriptAndPdf) {
+// No queue at all is said before the print dialog would offer nothing; with one, page 2 twice on
+// the paper of Page Setup for PostScript and PDF; a job the scheduler refuses is said clearly.
+TEST(Printing, PageTwiceOnThePaperOfPageSetupAndNoPrinterOrARefusedJobSaidClearly) {
     PrivateCups cups;
     const QString started = cups.start();
     ASSERT_TRUE(started.isEmpty()) << started.toStdString();
+    test::ScriptedDialogs dialogs;
+    PrintSettings settings;
+    const QString ps = test::writeTwoPagePostScript(QStringLiteral("two.ps"));
+    EXPECT_TRUE(printDocument(ps, dialogs, settings).isEmpty());
+    EXPECT_TRUE(dialogs.printRequests.empty());
+    EXPECT_TRUE(dialogs.texts().value(0).startsWith(QLatin1String("There is no printer")));
+    dialogs.boxes.clear();
+
     const QString out = test::scratchDir() + QStringLiteral("/cups/printed.ps");
     const QString added = cups.addQueue(QStringLiteral("quillorn-test"), out);
     ASSERT_TRUE(added.isEmpty()) << added.toStdString();
-
-    test::ScriptedDialogs dialogs;
-    PrintSettings settings;
     dialogs.pageSetupAnswers = {QPageSize(QPageSize::Letter)};
     setUpPage(dialogs, settings);
-    for (const QString& document : {test::writeTwoPagePostScript(QStringLiteral("two.ps")),
-                                    test::writeTwoPagePdf(QStringLiteral("two.pdf"))}) {
+    for (const QString& document : {ps, test::writeTwoPagePdf(QStringLiteral("two.pdf"))}) {
         SCOPED_TRACE(document.toStdString());
         QFile::remove(out);
         dialogs.printRequests.clear();
@@ -238,30 +229,14 @@ TEST(Printing, PageTwiceOnThePaperOfPageSetupForPostScriptAndPdf) {
         EXPECT_TRUE(test::readFile(out).contains("*PageSize Letter"));
     }
     EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
-}
 
-TEST(Printing, NoPrinterAndARefusedJobAreSaidClearly) {
-    PrivateCups cups;
-    const QString started = cups.start();
-    ASSERT_TRUE(started.isEmpty()) << started.toStdString();
-    const QString document = test::writeTwoPagePostScript(QStringLiteral("two.ps"));
-    test::ScriptedDialogs dialogs;
-    PrintSettings settings;
-    // No queue at all: said before the print dialog would offer nothing.
-    EXPECT_TRUE(printDocument(document, dialogs, settings).isEmpty());
-    EXPECT_TRUE(dialogs.printRequests.empty());
-    EXPECT_TRUE(dialogs.texts().value(0).startsWith(QLatin1String("There is no printer")));
-
-    ASSERT_TRUE(cups.addQueue(QStringLiteral("quillorn-test"),
-                              test::scratchDir() + QStringLiteral("/cups/out.ps"))
-                    .isEmpty());
     dialogs.printAnswers = {PrintAnswer{QStringLiteral("no-such-queue"), 1, {}, {}}};
-    EXPECT_TRUE(printDocument(document, dialogs, settings).isEmpty());
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(printDocument(ps, dialogs, settings).isEmpty());
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(
-        dialogs.texts()[1].startsWith(QLatin1String("Could not print two.ps on no-such-queue: ")))
-        << dialogs.texts()[1].toStdString();
-    EXPECT_EQ(dialogs.boxes[1].icon, Icon::Critical);
+        dialogs.texts()[0].startsWith(QLatin1String("Could not print two.ps on no-such-queue: ")))
+        << dialogs.texts()[0].toStdString();
+    EXPECT_EQ(dialogs.boxes[0].icon, Icon::Critical);
 }
 
 } // namespace

@@ -4,9 +4,8 @@
 #include "tests/viewer/viewer_host.h"
 
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QMimeData>
 #include <QScopeGuard>
+#include <QTest>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -81,25 +80,13 @@ TEST(Redraw, PaperSizesAndLargePages) {
     host.document.setBitmapLimitMb(8);
     host.document.redraw();
     EXPECT_TRUE(host.dialogs.texts().last().contains(
-        QLatin1String("The page is too large to show at 600 dots per inch (4958 x 7017 pixels)")));
+        QLatin1String("The page is too large to show at 600 dots per inch (4958 x 7017 pixels)")))
+        << host.dialogs.texts().join(u'|').toStdString() << host.statuses.last().toStdString();
     EXPECT_TRUE(host.view->picture().isNull());
     EXPECT_EQ(tempLeftovers(), QStringList());
 }
 
-// A library that is not there: the redraw's one failure that is not the document's.
-TEST(Redraw, AMissingLibraryReachesTheUnexpectedErrorBox) {
-    ViewerHost host(QSize(800, 600), {scratchDir() + QStringLiteral("/nowhere/libgs-gone.so.10")});
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("missing/two.ps")));
-    EXPECT_EQ(host.dialogs.titles(), QStringList({QStringLiteral("Error (please report)")}));
-    const QString text = host.dialogs.texts().value(0);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("An unexpected error occurred while redrawing: ")) &&
-                text.contains(QStringLiteral("libgs-gone.so.10")))
-        << text.toStdString();
-    EXPECT_EQ(host.dialogs.busy, 0);
-    EXPECT_EQ(tempLeftovers(), QStringList());
-}
-
-TEST(Navigation, PageCommandsOpenCancelCloseAndDrop) {
+TEST(Navigation, PageCommandsOpenCancelAndClose) {
     ViewerHost host;
     const QString second = writeTwoPagePdf(QStringLiteral("nav/second.pdf"));
     host.document.loadFile(writeTwoPagePostScript(QStringLiteral("nav/first.ps")));
@@ -109,8 +96,7 @@ TEST(Navigation, PageCommandsOpenCancelCloseAndDrop) {
     // Each answer (the empty one is Cancel), the page it leads to and the redraws so far; the
     // current page is offered. The document has two pages: others are refused with a message.
     const std::tuple<const char*, int, int> answers[] = {
-        {"2.9", 2, 2}, {"3.9", 2, 2},   {"-2", 2, 2}, {"0", 2, 2},
-        {"abc", 2, 2}, {"99999", 2, 2}, {"", 2, 2},   {"1", 1, 3}};
+        {"2.9", 2, 2}, {"-2", 2, 2}, {"abc", 2, 2}, {"", 2, 2}, {"1", 1, 3}};
     for (const auto& [answer, page, count] : answers) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
@@ -119,11 +105,8 @@ TEST(Navigation, PageCommandsOpenCancelCloseAndDrop) {
         EXPECT_EQ(host.document.currentPage(), page) << answer;
         EXPECT_EQ(host.statuses.filter(kRedrawn).size(), count) << answer;
     }
-    EXPECT_EQ(
-        host.dialogs.texts(),
-        QStringList({QStringLiteral("There is no page 3 in this document; it has 2 pages."),
-                     QStringLiteral("There is no page -2 in this document; it has 2 pages."),
-                     QStringLiteral("There is no page 0 in this document; it has 2 pages.")}));
+    EXPECT_EQ(host.dialogs.texts(),
+              QStringList{QStringLiteral("There is no page -2 in this document; it has 2 pages.")});
     EXPECT_EQ(host.dialogs.textPrompts.last(), QStringLiteral("What page do you want to go to?"));
     // Open closes the document first.
     host.captions.clear();
@@ -154,29 +137,16 @@ TEST(Navigation, PageCommandsOpenCancelCloseAndDrop) {
           &viewer::DocumentController::goToPage, &viewer::DocumentController::redraw})
         (host.document.*command)();
     EXPECT_EQ(host.document.currentPage(), 0);
-    EXPECT_EQ(host.dialogs.textPrompts.size(), 8);
+    EXPECT_EQ(host.dialogs.textPrompts.size(), 5);
     EXPECT_EQ(host.statuses.last(), QStringLiteral("Closed file"));
-    // One document dropped on the view is handed on to be opened.
-    QStringList dropped;
-    QObject::connect(host.view, &viewer::PageView::fileDropped,
-                     [&](const QString& path) { dropped << path; });
-    for (const QList<QUrl>& urls : {QList{QUrl::fromLocalFile(second), QUrl::fromLocalFile(second)},
-                                    QList{QUrl::fromLocalFile(second)}}) {
-        QMimeData mime;
-        mime.setUrls(urls);
-        QDragEnterEvent enter({20, 20}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(host.view->viewport(), &enter);
-        EXPECT_EQ(enter.isAccepted(), urls.size() == 1);
-        QDropEvent drop({20, 20}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(host.view->viewport(), &drop);
-    }
-    EXPECT_EQ(dropped, QStringList({second}));
 }
 
 TEST(Scrolling, BarsFollowThePageAndCloseKeepsTheirOffsets) {
     ViewerHost host(QSize(600, 600));
     host.document.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/small.ps")));
     EXPECT_FALSE(host.barsEnabled());
+    QTest::keyClick(host.view, Qt::Key_PageDown); // a page that fits is at its bottom
+    EXPECT_EQ(host.document.currentPage(), 2);
     // 40000 points tall at 75 dpi: more pixels than 16 bits count.
     host.document.loadFile(writeSizedPostScript(QStringLiteral("scroll/tall.ps"), 72, 40000));
     ASSERT_EQ(host.page(), QSize(75, 41667));
@@ -201,39 +171,26 @@ TEST(Scrolling, BarsFollowThePageAndCloseKeepsTheirOffsets) {
 }
 
 namespace {
-// A PDF of 200 x 100 point pages, one for each letter of colourPages, written by hand. The root
-// of its page tree holds its resources ahead of its count, which a plain reading of the file
-// does not get past: only Ghostscript can tell the number of pages.
+// A PDF of 200 x 100 point pages, one for each letter of colourPages. The root of its page tree
+// holds its resources ahead of its count, which a plain reading of the file does not get past:
+// only Ghostscript can tell the number of pages.
 QString writeHandMadePdf(const QString& relativePath, const QByteArray& letters) {
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    const auto object = [&](const QByteArray& body) {
-        offsets << pdf.size();
-        pdf += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-    };
+    QByteArrayList objects = {"<< /Type /Catalog /Pages 2 0 R >>", {}};
     QByteArray kids;
-    for (qsizetype i = 0; i < letters.size(); ++i)
-        kids += QByteArray::number(3 + 2 * i) + " 0 R ";
-    object("<< /Type /Catalog /Pages 2 0 R >>");
-    object("<< /Type /Pages /Resources << /ProcSet [/PDF] >> /Count " +
-           QByteArray::number(letters.size()) + " /Kids [" + kids + "] >>");
-    for (qsizetype i = 0; i < letters.size(); ++i) {
-        const QByteArray content = (letters[i] == 'R'   ? "1 0 0"
-                                    : letters[i] == 'G' ? "0 1 0"
-                                                        : "0 0 1") +
+    for (const char letter : letters) {
+        kids += QByteArray::number(objects.size() + 1) + " 0 R ";
+        const QByteArray content = (letter == 'R'   ? "1 0 0"
+                                    : letter == 'G' ? "0 1 0"
+                                                    : "0 0 1") +
                                    QByteArray(" rg 0 0 200 100 re f");
-        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents " +
-               QByteArray::number(4 + 2 * i) + " 0 R >>");
-        object("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
-               "\nendstream");
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents " +
+                       QByteArray::number(objects.size() + 2) + " 0 R >>"
+                << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                       "\nendstream";
     }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
-    for (const qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return writeFile(relativePath, pdf);
+    objects[1] = "<< /Type /Pages /Resources << /ProcSet [/PDF] >> /Count " +
+                 QByteArray::number(letters.size()) + " /Kids [" + kids + "] >>";
+    return writeFile(relativePath, pdfOfObjects(objects));
 }
 } // namespace
 

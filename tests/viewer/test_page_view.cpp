@@ -39,6 +39,7 @@ TEST(PageKeys, KeysAndWheelScrollAndTurnPagesAtTheEdges) {
         {Key, Qt::Key_Down, {}, 1, 20},
         {Key, Qt::Key_PageDown, {}, 1, 20 + step},
         {Key, Qt::Key_End, {}, 1, bottom},
+        {Key, Qt::Key_Down, {}, 1, bottom}, // only a page's worth past the edge turns it
         {Key, Qt::Key_PageDown, {}, 2, top},
         {Key, Qt::Key_Space, Qt::ShiftModifier, 1, bottom},
         {Key, Qt::Key_Space, {}, 2, top},

@@ -8,33 +8,16 @@
 using namespace quillorn;
 using namespace quillorn::test;
 
-namespace {
-
-// Three pages of 200 x 100 points: blue, red and green squares.
-QByteArray threePages(const char* thirdPage = "0 1 0 setrgbcolor 20 20 60 60 rectfill showpage\n") {
-    return QByteArray("%!PS-Adobe-3.0\n%%Pages: 3\n<< /PageSize [200 100] >> setpagedevice\n"
-                      "%%Page: 1 1\n0 0 1 setrgbcolor 20 20 60 60 rectfill showpage\n"
-                      "%%Page: 2 2\n1 0 0 setrgbcolor 20 20 60 60 rectfill showpage\n"
-                      "%%Page: 3 3\n") +
-           thirdPage;
-}
-
-QColor middle(const ViewerHost& host) {
-    return host.view->picture().pixelColor(52, 52);
-}
-
-} // namespace
-
 TEST(Prefetch, TheNextPageIsReadyAndOnlyForTheSettingsAndFileItWasMadeFor) {
     ViewerHost host;
-    const QString doc = writeFile(QStringLiteral("ahead/three.ps"), threePages());
+    const QString doc = writeFile(QStringLiteral("ahead/three.ps"), colourPages("BRG"));
     host.document.loadFile(doc);
     // Idle: page 2 is rendered in the background, and nothing of it is in the log yet.
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.cache().size() == 1; }));
     const qsizetype blocks = host.messages.log.count(QLatin1String("GPL Ghostscript 10"));
     host.document.nextPage();
     EXPECT_TRUE(host.statuses.last().startsWith(QLatin1String("Redrawn from the cache, took ")));
-    EXPECT_EQ(middle(host), QColor(Qt::red));
+    EXPECT_EQ(colourLetter(host.view->picture()), 'R');
     EXPECT_EQ(host.messages.log.count(QLatin1String("GPL Ghostscript 10")), blocks + 1);
 
     // Pages 3 and 1 come next; a new resolution makes them useless.
@@ -46,24 +29,25 @@ TEST(Prefetch, TheNextPageIsReadyAndOnlyForTheSettingsAndFileItWasMadeFor) {
 
     // A file rewritten on disk: page 2 is drawn from the new file, not from the old one.
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.cache().size() == 1; }));
-    writeFile(doc, threePages().replace("1 0 0 setrgbcolor", "0 0 0 setrgbcolor"));
+    writeFile(doc, colourPages("BKG"));
     host.document.previousPage();
     EXPECT_TRUE(host.statuses.last().startsWith(QLatin1String("Redrawn, took ")));
-    EXPECT_EQ(middle(host), QColor(Qt::black));
+    EXPECT_EQ(colourLetter(host.view->picture()), 'K');
 }
 
 TEST(Prefetch, ThePageAskedForDoesNotWaitForAPageAhead) {
     ViewerHost host;
-    // Page 3 never ends when it is the page asked for (the rest of the document is read all the
-    // same): a render of it ahead must give way to the page the user asks for.
-    host.document.loadFile(writeFile(QStringLiteral("ahead/endless.ps"),
-                                     threePages("/LastPage where { /LastPage get 3 eq { {} loop } "
-                                                "if } if showpage\n")));
+    // A run that is to end on page 3 never ends: a render of it ahead must give way to the page
+    // the user asks for.
+    host.document.loadFile(writeFile(
+        QStringLiteral("ahead/endless.ps"),
+        colourPages("BRG",
+                    "/LastPage where { /LastPage get 3 eq { /pg { {} loop } def } if } if\n")));
     host.document.nextPage();
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.runner.isRunningInBackground(); }));
     QTest::qWait(200);
     host.document.previousPage();
-    EXPECT_EQ(middle(host), QColor(Qt::blue));
+    EXPECT_EQ(colourLetter(host.view->picture()), 'B');
     EXPECT_TRUE(host.dialogs.boxes.empty());
     host.document.closeDocument();
     EXPECT_FALSE(host.runner.isRunningInBackground());

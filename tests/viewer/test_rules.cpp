@@ -7,7 +7,6 @@
 #include "viewer/core/dsc_bounding_box.h"
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_number.h"
-#include "viewer/core/page_scroll.h"
 #include "viewer/core/render_arguments.h"
 
 #include <QFileInfo>
@@ -19,21 +18,16 @@ using namespace quillorn;
 using namespace quillorn::viewer;
 
 // Blanks and non-ASCII letters in both paths stay inside one element each; a name Ghostscript
-// would read as an argument file is passed as a path.
-TEST(RenderArguments, FirstStartGivesThirteenElements) {
+// would read as an argument file is passed as a path. Then every option in its place.
+TEST(RenderArguments, FirstStartGivesThirteenElementsAndEveryOptionTakesItsPlace) {
     const QString temp = QStringLiteral("/scratch/my temp dir/KMW 1/page.bmp");
     const QString doc = QStringLiteral("@Meine Dokumente/Übersicht größe.ps");
-    const QStringList args =
-        gs::argumentList(renderArgumentLine(test::firstStartOptions(), 1), temp, doc);
-    ASSERT_EQ(args.size(), 13);
-    EXPECT_EQ(args, QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m -r75 "
-                                   "-dGraphicsAlphaBits=2 -dTextAlphaBits=2 -sPAPERSIZE=11x17 "
-                                   "-dFirstPage=1 -dLastPage=1")
-                            .split(u' ')
-                        << QStringLiteral("-sOutputFile=") + temp << QStringLiteral("./") + doc);
-}
-
-TEST(RenderArguments, EveryOptionTakesItsPlace) {
+    EXPECT_EQ(gs::argumentList(renderArgumentLine(test::firstStartOptions(), 1), temp, doc),
+              QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m -r75 "
+                             "-dGraphicsAlphaBits=2 -dTextAlphaBits=2 -sPAPERSIZE=11x17 "
+                             "-dFirstPage=1 -dLastPage=1")
+                      .split(u' ')
+                  << QStringLiteral("-sOutputFile=") + temp << QStringLiteral("./") + doc);
     options::Options o = test::firstStartOptions();
     o.safer = false, o.colourDepth = 1, o.resolution = 300, o.graphicsAlpha = 4, o.textAlpha = 1;
     o.media = 8, o.overrideDefaultMedia = true;
@@ -69,28 +63,6 @@ TEST(DroppedDocument, OneLocalDocumentByItsExtensionInAnyCase) {
         {QUrl(QStringLiteral("http://127.0.0.1/a.ps"))}};
     for (const QList<QUrl>& urls : refused)
         EXPECT_FALSE(droppedDocument(urls)) << urls.value(0).toString().toStdString();
-}
-
-// A page of 100 pixels in a view of 40: at the top (0), in the middle and at the bottom (60). A
-// page that fits the view is at its top and bottom at once.
-TEST(PageScroll, OnlyPageAndWheelMovesPastAnEdgeTurnThePage) {
-    using enum ScrollMotion;
-    const struct {
-        int value, maximum;
-        ScrollMotion motion;
-        PageTurn turn;
-    } rows[] = {
-        {60, 60, PageDown, PageTurn::Next},  {60, 60, WheelDown, PageTurn::Next},
-        {0, 60, PageUp, PageTurn::Previous}, {0, 60, WheelUp, PageTurn::Previous},
-        {59, 60, PageDown, PageTurn::None},  {1, 60, WheelUp, PageTurn::None},
-        {0, 60, PageDown, PageTurn::None},   {60, 60, PageUp, PageTurn::None},
-        {60, 60, LineDown, PageTurn::None},  {0, 60, LineUp, PageTurn::None},
-        {60, 60, Bottom, PageTurn::None},    {0, 60, Top, PageTurn::None},
-        {0, 0, PageDown, PageTurn::Next},    {0, 0, PageUp, PageTurn::Previous},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(pageTurn(row.value, 0, row.maximum, row.motion), row.turn)
-            << row.value << " " << int(row.motion);
 }
 
 // The header's box, or with "(atend)" the trailer's last one; reals and any line ends read.

@@ -122,6 +122,19 @@ inline char colourLetter(const QImage& page, std::optional<QPoint> at = std::nul
     return '?';
 }
 
+// A PDF of the given objects, numbered from 1 (the first the catalog), with its cross-reference
+// table written by hand.
+inline QByteArray pdfOfObjects(const QByteArrayList& bodies) {
+    QByteArray pdf = "%PDF-1.4\n", xref = "xref\n0 " + QByteArray::number(bodies.size() + 1) +
+                                          "\n0000000000 65535 f \n";
+    for (qsizetype i = 0; i < bodies.size(); ++i) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
+    }
+    return pdf + xref + "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
+}
+
 // The time a redraw took is measured, so only the form of its text is known.
 inline const QRegularExpression kRedrawn(QStringLiteral("^Redrawn, took \\d+(\\.\\d+)? seconds$"));
 
