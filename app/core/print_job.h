@@ -4,8 +4,9 @@
 
 namespace quillorn::app {
 
-// Standard input is read in pieces of this size.
-inline constexpr qint64 kPrintJobReadSize = 10240;
+// Standard input is read in pieces of this size: a pipe's whole capacity, so a large job costs
+// few reads and few wake-ups of the program that prints.
+inline constexpr qint64 kPrintJobReadSize = 65536;
 
 // True when fd is a terminal: an interactive start, never a print job.
 bool isTerminal(int fd);
