@@ -179,8 +179,8 @@ struct WorkerRunner::Job {
     }
 };
 
-bool WorkerRunner::launch(Job& job) {
-    job.process = spare_ ? std::move(spare_) : startWorker();
+void WorkerRunner::launch(Job& job, bool takeSpare) {
+    job.process = takeSpare && spare_ ? std::move(spare_) : startWorker();
     QByteArray frames;
     if (!job.request.output.isEmpty())
         frames += protocol::frame(Tag::Output, QFile::encodeName(job.request.output));
@@ -192,7 +192,6 @@ bool WorkerRunner::launch(Job& job) {
     frames += protocol::frame(Tag::Run);
     job.process->write(frames);
     job.process->closeWriteChannel();
-    return true;
 }
 
 // A run in the background: its request kept here, its end reported by a callback.
@@ -200,6 +199,7 @@ struct WorkerRunner::Background {
     RunRequest request;
     std::unique_ptr<Job> job;
     std::function<void(const RunResult&)> done;
+    QTimer watch; // the request's watchdog, looked at as in a run in the foreground
 };
 
 bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sink,
@@ -217,7 +217,8 @@ bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sin
         temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
     if (!job.privateDir->isValid())
         return false;
-    launch(job);
+    // The spare worker, library loaded, stays for the page the user asks for next.
+    launch(job, false);
     QProcess* process = job.process.get();
     connect(process, &QProcess::readyReadStandardOutput, this, [&job] { job.drain(); });
     connect(process, &QProcess::readyReadStandardError, this, [&job] {
@@ -228,7 +229,10 @@ bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sin
         std::unique_ptr<Background> ended = std::move(background_);
         if (!ended)
             return;
+        ended->watch.stop();
         ended->job->drain();
+        if (ended->job->request.watchdog && ended->job->result.reason.isEmpty())
+            ended->job->result.reason = ended->job->request.watchdog();
         if (ended->job->missing || ended->job->process->error() == QProcess::FailedToStart) {
             ended->job->result.end = RunResult::End::Crashed;
         } else {
@@ -245,6 +249,16 @@ bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sin
         if (error == QProcess::FailedToStart)
             finish();
     });
+    if (request.watchdog) {
+        connect(&background->watch, &QTimer::timeout, this, [&job] {
+            if (!job.result.reason.isEmpty())
+                return;
+            job.result.reason = job.request.watchdog();
+            if (!job.result.reason.isEmpty())
+                killGroup(*job.process);
+        });
+        background->watch.start(100);
+    }
     background_ = std::move(background);
     return true;
 }
@@ -301,7 +315,7 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
     };
     for (const std::unique_ptr<Job>& owned : jobs) {
         Job& job = *owned;
-        launch(job);
+        launch(job, true);
         running_.push_back(&job);
 
         QProcess* process = job.process.get();
@@ -361,6 +375,9 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
             throw Failure{job->missingEntryPoint ? FailureKind::EntryPointMissing
                                                  : FailureKind::LibraryMissing,
                           *job->missing};
+        // A run may end between two looks of its watchdog: it has the last word all the same.
+        if (!job->stopped && job->request.watchdog && job->result.reason.isEmpty())
+            job->result.reason = job->request.watchdog();
         job->conclude();
         results.push_back(job->result);
     }

@@ -56,8 +56,8 @@ private:
     struct Job;
     struct Background;
     std::unique_ptr<QProcess> startWorker();
-    // Hands the job's request to a worker; false when no private folder can be had.
-    bool launch(Job& job);
+    // Hands the job's request to a worker, the spare one if takeSpare and there is one.
+    void launch(Job& job, bool takeSpare);
     static void killGroup(QProcess& process);
 
     QString workerPath_;
