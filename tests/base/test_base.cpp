@@ -77,7 +77,10 @@ TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
         {FailureKind::FileAccess, Answer::Ignore, Choice::GoOn, u"abc", Completed},
         {FailureKind::NoOutput, Answer::Abort, Choice::Stop, u"ab", Stopped},
         {FailureKind::NoOutput, Answer::Abort, Choice::GoOn, u"abc", Completed}};
-    for (const auto& [kind, answer, choice, expected, outcome] : cases) {
+    for (const auto& [kindOfCase, answer, choiceOfCase, expected, outcome] : cases) {
+        // clang-tidy (clang 14) cannot capture structured bindings in lambdas.
+        const FailureKind kind = kindOfCase;
+        const Choice choice = choiceOfCase;
         test::ScriptedDialogs dialogs;
         dialogs.answers = {answer};
         const StepRunner runner(dialogs, QStringLiteral("redrawing"),

@@ -19,7 +19,7 @@ QString scratchDir() {
 }
 
 QString writeFile(const QString& relativeOrAbsolute, const QByteArray& bytes) {
-    const QString path = QDir(scratchRoot).filePath(relativeOrAbsolute);
+    QString path = QDir(scratchRoot).filePath(relativeOrAbsolute);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
