@@ -39,7 +39,7 @@ TEST_F(ConversionSafety, AStoppedRunLeavesEveryFileAsItWas) {
     for (const auto& [format, output] :
          {std::pair{kFormatPdf, pdf}, {kFormatPng, dir + QStringLiteral("/endless-%d.png")}}) {
         dialogs.answers = {Answer::Yes}; // replace what stands there
-        QTimer::singleShot(700, [this] { runner.stop(); });
+        QTimer::singleShot(700, &runner, [this] { runner.stop(); });
         EXPECT_EQ(convert(job, format, 4, output), RunOutcome::KeepOpen);
         EXPECT_EQ(statusTexts.last(), QStringLiteral("Conversion stopped"));
     }

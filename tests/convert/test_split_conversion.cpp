@@ -65,8 +65,10 @@ protected:
         const ConvertSettings s = settings(from, format, choice, output);
         OutputStaging staging(output, writesOnePagePerFile(format));
         progress = {};
+        // The run keeps a reference to its context: it must outlive the run.
+        const ConversionContext runContext{dialogs, runner, messages, {}, &progress};
         SplitConversion run(s, libraryArguments(convertArgumentList(s, options)), staging,
-                            {dialogs, runner, messages, {}, &progress});
+                            runContext);
         run.setWorkers(workers);
         QString said;
         result = run.run(said);
@@ -169,7 +171,7 @@ TEST_F(SplitRun, CancelAndStopEndEveryWorkerAndLeaveTheFilesAsTheyWere) {
     for (const bool byProgress : {true, false}) {
         SCOPED_TRACE(byProgress ? "Cancel" : "the runner's stop");
         progress.onStart = [&](const std::function<void()>& cancel) {
-            QTimer::singleShot(1000, [&, cancel] {
+            QTimer::singleShot(1000, &runner, [&, cancel] {
                 EXPECT_TRUE(runner.isRunning());
                 byProgress ? cancel() : runner.stop();
             });
