@@ -69,7 +69,7 @@ private:
     const ConvertSettings& settings_;
     QStringList args_;
     OutputStaging& staging_;
-    const ConversionContext& context_;
+    const ConversionContext context_; // a copy: callers may pass a temporary
     int workers_ = 0;
 };
 

@@ -65,10 +65,8 @@ protected:
         const ConvertSettings s = settings(from, format, choice, output);
         OutputStaging staging(output, writesOnePagePerFile(format));
         progress = {};
-        // The run keeps a reference to its context: it must outlive the run.
-        const ConversionContext runContext{dialogs, runner, messages, {}, &progress};
         SplitConversion run(s, libraryArguments(convertArgumentList(s, options)), staging,
-                            runContext);
+                            {dialogs, runner, messages, {}, &progress});
         run.setWorkers(workers);
         QString said;
         result = run.run(said);

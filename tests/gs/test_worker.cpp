@@ -116,6 +116,10 @@ TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
         worker.setLibraryCandidates({QLatin1String(library)});
         result = worker.run(renderArgs(doc, page), log);
         EXPECT_EQ(result.end, gs::RunResult::End::Crashed) << library;
+#ifdef __SANITIZE_ADDRESS__ // the sanitizer reports a crash and aborts instead
+        if (signal != 0)
+            continue;
+#endif
         EXPECT_EQ(result.signal, signal);
         EXPECT_TRUE(log.log.text().endsWith(QLatin1String("half a page\r\n")));
     }
