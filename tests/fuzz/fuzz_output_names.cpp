@@ -1,6 +1,5 @@
 // Any input path and format index: the proposed output name keeps the input's folder and ends in
-// the format's ending; the first output name holds no page placeholder that Ghostscript would
-// number.
+// the format's ending, and any text made literal names itself and nothing else.
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
 
@@ -25,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
 
-    const QString first = quillorn::convert::firstOutputName(input);
-    for (const char* placeholder : {"%d", "%02d", "%03d"})
-        if (first.contains(QLatin1String(placeholder)))
-            std::abort();
+    // Text made literal names exactly one file: itself, whatever "%" forms it holds.
+    if (quillorn::convert::firstOutputName(quillorn::convert::literalOutputText(input)) != input)
+        std::abort();
     return 0;
 }
