@@ -164,6 +164,16 @@ struct WorkerRunner::Job {
         }
     }
 
+    // Asks the request's watchdog once, unless it has refused the run already; a refusal ends
+    // the worker.
+    void watch() {
+        if (!request.watchdog || !result.reason.isEmpty())
+            return;
+        result.reason = request.watchdog();
+        if (!result.reason.isEmpty())
+            killGroup(*process);
+    }
+
     // How the run ended, once its worker is gone.
     void conclude() {
         if (stopped) {
@@ -183,7 +193,7 @@ struct WorkerRunner::Job {
     }
 };
 
-void WorkerRunner::launch(Job& job, bool takeSpare) {
+void WorkerRunner::launch(Job& job, bool takeSpare, QObject* context) {
     job.process = takeSpare && spare_ ? std::move(spare_) : startWorker();
     QByteArray frames;
     if (!job.request.output.isEmpty())
@@ -196,6 +206,20 @@ void WorkerRunner::launch(Job& job, bool takeSpare) {
     frames += protocol::frame(Tag::Run);
     job.process->write(frames);
     job.process->closeWriteChannel();
+
+    QProcess* process = job.process.get();
+    connect(process, &QProcess::readyReadStandardOutput, context, [&job] { job.drain(); });
+    // What the worker itself says on its standard error (a crash report of the C library, say)
+    // belongs to the run's messages too.
+    connect(process, &QProcess::readyReadStandardError, context, [&job] {
+        job.sink.addMessage(QString::fromLocal8Bit(job.process->readAllStandardError()));
+    });
+}
+
+std::unique_ptr<QTemporaryDir> WorkerRunner::privateFolder(const QString& temp) {
+    auto folder = std::make_unique<QTemporaryDir>(
+        temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
+    return folder->isValid() ? std::move(folder) : nullptr;
 }
 
 // A run in the background: its request kept here, its end reported by a callback.
@@ -217,17 +241,12 @@ bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sin
     background->done = std::move(done);
     background->job = std::make_unique<Job>(background->request, sink);
     Job& job = *background->job;
-    job.privateDir = std::make_unique<QTemporaryDir>(
-        temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
-    if (!job.privateDir->isValid())
+    job.privateDir = privateFolder(temp);
+    if (!job.privateDir)
         return false;
     // The spare worker, library loaded, stays for the page the user asks for next.
-    launch(job, false);
+    launch(job, false, this);
     QProcess* process = job.process.get();
-    connect(process, &QProcess::readyReadStandardOutput, this, [&job] { job.drain(); });
-    connect(process, &QProcess::readyReadStandardError, this, [&job] {
-        job.sink.addMessage(QString::fromLocal8Bit(job.process->readAllStandardError()));
-    });
     const auto finish = [this] {
         // Taken out first: done may start the next background run.
         std::unique_ptr<Background> ended = std::move(background_);
@@ -235,8 +254,7 @@ bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sin
             return;
         ended->watch.stop();
         ended->job->drain();
-        if (ended->job->request.watchdog && ended->job->result.reason.isEmpty())
-            ended->job->result.reason = ended->job->request.watchdog();
+        ended->job->watch(); // a run may end between two looks: the watchdog has the last word
         if (ended->job->missing || ended->job->process->error() == QProcess::FailedToStart) {
             ended->job->result.end = RunResult::End::Crashed;
         } else {
@@ -254,13 +272,7 @@ bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sin
             finish();
     });
     if (request.watchdog) {
-        connect(&background->watch, &QTimer::timeout, this, [&job] {
-            if (!job.result.reason.isEmpty())
-                return;
-            job.result.reason = job.request.watchdog();
-            if (!job.result.reason.isEmpty())
-                killGroup(*job.process);
-        });
+        connect(&background->watch, &QTimer::timeout, this, [&job] { job.watch(); });
         background->watch.start(100);
     }
     background_ = std::move(background);
@@ -299,9 +311,8 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
     std::vector<std::unique_ptr<Job>> jobs;
     for (size_t i = 0; i < requests.size(); ++i) {
         auto job = std::make_unique<Job>(requests[i], *sinks.at(i));
-        job->privateDir = std::make_unique<QTemporaryDir>(
-            temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
-        if (!job->privateDir->isValid())
+        job->privateDir = privateFolder(temp);
+        if (!job->privateDir)
             throw Failure{FailureKind::FileAccess, unusable};
         jobs.push_back(std::move(job));
     }
@@ -319,16 +330,10 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
     };
     for (const std::unique_ptr<Job>& owned : jobs) {
         Job& job = *owned;
-        launch(job, true);
+        launch(job, true, &loop);
         running_.push_back(&job);
 
         QProcess* process = job.process.get();
-        connect(process, &QProcess::readyReadStandardOutput, &loop, [&job] { job.drain(); });
-        // What the worker itself says on its standard error (a crash report of the C library,
-        // say) belongs to the run's messages too.
-        connect(process, &QProcess::readyReadStandardError, &loop, [&job] {
-            job.sink.addMessage(QString::fromLocal8Bit(job.process->readAllStandardError()));
-        });
         connect(process, &QProcess::finished, &loop, [&job, end] { end(job); });
         connect(process, &QProcess::errorOccurred, &loop,
                 [&job, end](QProcess::ProcessError error) {
@@ -344,13 +349,9 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
     QTimer watch;
     watch.setInterval(100);
     connect(&watch, &QTimer::timeout, &loop, [&] {
-        for (const std::unique_ptr<Job>& job : jobs) {
-            if (job->ended || !job->request.watchdog || !job->result.reason.isEmpty())
-                continue;
-            job->result.reason = job->request.watchdog();
-            if (!job->result.reason.isEmpty())
-                killGroup(*job->process);
-        }
+        for (const std::unique_ptr<Job>& job : jobs)
+            if (!job->ended)
+                job->watch();
     });
     watch.start();
     if (ended < jobs.size())
@@ -380,8 +381,8 @@ std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& 
                                                  : FailureKind::LibraryMissing,
                           *job->missing};
         // A run may end between two looks of its watchdog: it has the last word all the same.
-        if (!job->stopped && job->request.watchdog && job->result.reason.isEmpty())
-            job->result.reason = job->request.watchdog();
+        if (!job->stopped)
+            job->watch();
         job->conclude();
         results.push_back(job->result);
     }

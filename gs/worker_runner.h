@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
@@ -56,8 +57,11 @@ private:
     struct Job;
     struct Background;
     std::unique_ptr<QProcess> startWorker();
-    // Hands the job's request to a worker, the spare one if takeSpare and there is one.
-    void launch(Job& job, bool takeSpare);
+    // Hands the job's request to a worker, the spare one if takeSpare and there is one, and
+    // relays what the worker says for as long as context lives.
+    void launch(Job& job, bool takeSpare, QObject* context);
+    // A private folder for one run in temp; null when none can be made.
+    static std::unique_ptr<QTemporaryDir> privateFolder(const QString& temp);
     static void killGroup(QProcess& process);
 
     QString workerPath_;
