@@ -33,6 +33,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quillorn::app {
@@ -299,10 +300,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             // Neither a minimised nor a full-screen window is a placement to keep.
             if (!isMinimized() && !isFullScreen())
                 savePlacement();
-            if (!store_.sync())
-                dialogs_.message(QStringLiteral("The settings could not be saved to %1: %2.")
-                                     .arg(store_.fileName(), store_.writeProblem()),
-                                 Icon::Warning);
+            if (!store_.sync()) {
+                const QString problem = QStringLiteral("The settings could not be saved to %1: %2.")
+                                            .arg(store_.fileName(), store_.writeProblem());
+                if (endingBySignal_)
+                    std::fputs(qPrintable(problem + u'\n'), stderr);
+                else
+                    dialogs_.message(problem, Icon::Warning);
+            }
         }
     }
     event->accept();
@@ -455,6 +460,10 @@ void MainWindow::showRecentFiles() {
 
 QString MainWindow::filePath() const {
     return document_->filePath();
+}
+
+bool MainWindow::isRendering() const {
+    return document_->isRendering();
 }
 
 bool MainWindow::isDocumentOpen() const {

@@ -48,12 +48,16 @@ public:
 
     // False when the Ghostscript check ended the program: nothing is saved then.
     bool start();
+    // The close that follows is a termination signal's: it asks nothing.
+    void setEndingBySignal() { endingBySignal_ = true; }
 
     // outputBase: the name output files are proposed from, when it is not the path's own (the
     // path is a private link to a file whose name is no text); such a path is no recent file.
     void loadFile(const QString& path, const QString& outputBase = {});
     QString filePath() const;
     bool isDocumentOpen() const;
+    // True while a page of the document is being rendered.
+    bool isRendering() const;
     // The first panel of the status bar.
     QString statusText() const;
 
@@ -157,6 +161,7 @@ private:
     bool framed_ = false;
     bool loaded_ = false; // the options were read: closing saves
     bool closed_ = false;
+    bool endingBySignal_ = false;          // nobody may be there to answer a box
     std::optional<std::int16_t> zoomBase_; // the resolution before the first zoom
     QSizeF pagePoints_;                    // the last page shown, in points
     QString pageIndicator_;

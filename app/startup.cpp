@@ -11,7 +11,6 @@
 #include "options/core/paper.h"
 
 #include <QApplication>
-#include <QThread>
 #include <cstdio>
 
 namespace quillorn::app {
@@ -128,10 +127,12 @@ void Startup::endStep() {
         modal->close();
         return;
     }
-    // The main window closes once nothing runs inside it any more (no run, no nested loop).
-    if (window_ && window_->isVisible() && !runner_.isRunning() &&
-        QThread::currentThread()->loopLevel() <= 1)
+    // Nothing waits inside the main window: it closes at once, and its runs end with it. What
+    // it cannot save is said on standard error, since nobody may be there to answer a box.
+    if (window_ && window_->isVisible()) {
+        window_->setEndingBySignal();
         window_->close();
+    }
 }
 
 } // namespace quillorn::app

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 namespace quillorn {
 
@@ -40,15 +41,43 @@ QString StepRunner::unexpectedText(const Failure& failure) const {
         .arg(failureNumber(failure.kind));
 }
 
-StepRunner::Outcome StepRunner::run(std::span<const Step> steps) const {
-    for (std::size_t i = 0; i < steps.size();) {
+void StepRunner::start(std::vector<Step> steps, std::function<void(Outcome)> done) {
+    steps_ = std::move(steps);
+    done_ = std::move(done);
+    current_ = 0;
+    advance(nullptr);
+}
+
+void StepRunner::resume(const std::function<void()>& rest) {
+    if (!suspended_)
+        return;
+    advance(rest);
+}
+
+void StepRunner::end(Outcome outcome) {
+    // The owner may go with its action: nothing of this runner is touched after done.
+    const std::function<void(Outcome)> done = std::move(done_);
+    steps_.clear();
+    if (done)
+        done(outcome);
+}
+
+void StepRunner::advance(std::function<void()> body) {
+    while (current_ < steps_.size()) {
+        suspended_ = false;
         Failure failure;
         try {
-            steps[i]();
-            ++i;
+            if (body)
+                std::exchange(body, nullptr)();
+            else
+                steps_[current_]();
+            if (suspended_)
+                return;
+            ++current_;
             continue;
         } catch (const Cancelled&) {
-            return Outcome::Cancelled;
+            suspended_ = false;
+            return end(Outcome::Cancelled);
         } catch (const Failure& f) {
             failure = f;
         } catch (const std::bad_alloc&) {
@@ -56,10 +85,11 @@ StepRunner::Outcome StepRunner::run(std::span<const Step> steps) const {
         } catch (const std::exception& e) {
             failure = {FailureKind::Internal, QString::fromLocal8Bit(e.what())};
         }
+        suspended_ = false;
         if (failure.kind == FailureKind::NoOutput) {
             if (noOutput_ && noOutput_(failure) == NoOutputChoice::Stop)
-                return Outcome::Stopped;
-            ++i;
+                return end(Outcome::Stopped);
+            ++current_;
             continue;
         }
         switch (dialogs_.ask(unexpectedText(failure), Buttons::AbortRetryIgnore, Icon::Warning,
@@ -67,13 +97,13 @@ StepRunner::Outcome StepRunner::run(std::span<const Step> steps) const {
         case Answer::Retry:
             break;
         case Answer::Ignore:
-            ++i;
+            ++current_;
             break;
         default:
-            return Outcome::Aborted;
+            return end(Outcome::Aborted);
         }
     }
-    return Outcome::Completed;
+    end(Outcome::Completed);
 }
 
 } // namespace quillorn

@@ -280,10 +280,29 @@ void ConvertDialog::browseForOutput() {
 }
 
 void ConvertDialog::convert() {
-    ProgressWindow progress(this);
-    const RunOutcome outcome = runConversion(
-        settings(), context_.options,
-        {context_.dialogs, context_.runner, context_.messages, context_.status, &progress});
+    if (conversion_)
+        return;
+    if (!progress_)
+        progress_ = std::make_unique<ProgressWindow>(this);
+    conversion_ = std::make_unique<Conversion>(settings(), context_.options,
+                                               ConversionContext{context_.dialogs, context_.runner,
+                                                                 context_.messages, context_.status,
+                                                                 progress_.get()});
+    connect(conversion_.get(), &Conversion::finished, this, &ConvertDialog::converted);
+    conversion_->start();
+}
+
+void ConvertDialog::reject() {
+    // Escape or the close button stop a conversion under way; the dialog stays for another try.
+    if (conversion_) {
+        conversion_->stop();
+        return;
+    }
+    QDialog::reject();
+}
+
+void ConvertDialog::converted(RunOutcome outcome) {
+    conversion_.reset();
     if (outcome == RunOutcome::KeepOpen)
         return;
     accept();

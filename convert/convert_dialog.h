@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <memory>
 
 class QButtonGroup;
 class QComboBox;
@@ -46,17 +47,23 @@ public:
 
     // What the controls say, as the conversion run reads it.
     ConvertSettings settings() const;
+    // True from Convert until the conversion has ended.
+    bool isConverting() const { return conversion_ != nullptr; }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void reject() override;
 
 private:
     QGroupBox* makeFrame(int format);
     void chooseFormat(int index);
     void browseForOutput();
     void convert();
+    void converted(RunOutcome outcome);
 
     ConvertContext context_;
+    std::unique_ptr<ConversionProgress> progress_;
+    std::unique_ptr<Conversion> conversion_; // the conversion under way
     QString inputFile_;
     QString filter_; // the file dialog's filter, of the last format chosen
     QComboBox* formatCombo_;

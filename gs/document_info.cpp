@@ -1,8 +1,6 @@
 #include "gs/document_info.h"
 
 #include "base/failure.h"
-#include "base/message_log.h"
-#include "gs/runner.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -174,18 +172,6 @@ std::optional<int> cheapPageCount(const QString& path) {
     if (text.startsWith("%!"))
         return dscPageCount(text);
     return std::nullopt;
-}
-
-std::optional<int> ghostscriptPageCount(Runner& runner, const QString& pdfPath) {
-    struct Said : MessageSink {
-        QString text;
-        void addMessage(const QString& piece) override { text += piece; }
-    } said;
-    const RunResult result =
-        runner.run(pdfPageCountArguments(QFileInfo(pdfPath).absoluteFilePath()), said);
-    if (!result.succeeded())
-        return std::nullopt;
-    return pageCountFromOutput(said.text);
 }
 
 } // namespace quillorn::gs

@@ -1,13 +1,8 @@
 #include "gs/runner.h"
 
 #include "base/failure.h"
-#include "base/message_log.h"
-#include "base/temp_files.h"
 
-#include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <unistd.h>
 
 namespace quillorn::gs {
 
@@ -25,6 +20,8 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
                                  : QStringLiteral("Ghostscript stopped unexpectedly");
     case RunResult::End::Refused:
         return result.reason;
+    case RunResult::End::NotStarted:
+        return result.failure.description;
     case RunResult::End::Stopped:
         return QStringLiteral("Ghostscript was stopped");
     case RunResult::End::Finished:
@@ -55,74 +52,23 @@ PasswordRequest passwordRequest(const QString& output) {
     return PasswordRequest::None;
 }
 
-// By value: runners that can run in the background keep the callback.
-bool Runner::startInBackground(const RunRequest&, MessageSink&,
-                               std::function<void(const RunResult&)>) { // NOLINT(*-value-param)
-    return false;
-}
-
-std::vector<RunResult> Runner::runTogether(const std::vector<RunRequest>& requests,
-                                           const std::vector<MessageSink*>& sinks) {
-    std::vector<RunResult> results;
-    for (size_t i = 0; i < requests.size(); ++i)
-        results.push_back(run(requests[i], *sinks.at(i)));
-    return results;
-}
-
-namespace {
-
-// Under -dSAFER Ghostscript still lets a document create and delete files in its temporary
-// directory, which it reads from TMPDIR when the instance starts. The run gets an empty private
-// one, removed with everything in it when the run ends; the caller's TMPDIR comes back.
-class PrivateTmpDir {
-public:
-    PrivateTmpDir()
-        : hadOld_(qEnvironmentVariableIsSet("TMPDIR")), old_(qgetenv("TMPDIR")),
-          dir_(tempDirectory() + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid())) {
-        if (tempDirectory().isEmpty() || !dir_.isValid())
-            throw Failure{FailureKind::FileAccess,
-                          QStringLiteral("The temporary folder %1 cannot be used")
-                              .arg(qEnvironmentVariable("TMPDIR"))};
-        qputenv("TMPDIR", QFile::encodeName(dir_.path()));
-    }
-    ~PrivateTmpDir() {
-        if (hadOld_)
-            qputenv("TMPDIR", old_);
-        else
-            qunsetenv("TMPDIR");
-    }
-    PrivateTmpDir(const PrivateTmpDir&) = delete;
-    PrivateTmpDir& operator=(const PrivateTmpDir&) = delete;
-
-private:
-    bool hadOld_;
-    QByteArray old_;
-    QTemporaryDir dir_;
-};
-
-} // namespace
-
-RunResult InProcessRunner::run(const RunRequest& request, MessageSink& sink) {
-    const PrivateTmpDir privateDir;
-    QStringList args = request.args;
-    if (!request.output.isEmpty())
-        for (auto it = args.rbegin(); it != args.rend(); ++it)
-            if (it->startsWith(QLatin1String("-sOutputFile="))) {
-                *it = QStringLiteral("-sOutputFile=") + request.output;
-                break;
-            }
-    OutputDecoder decoder;
-    RunResult result;
-    result.code = binding_.run(
-        args,
-        [&](Stream, QByteArrayView bytes) {
-            const QString text = decoder.decode(bytes);
-            sink.addMessage(text);
-            if (request.onOutput)
-                request.onOutput(text);
+void RunJob::finish(std::vector<RunResult> results) {
+    results_ = std::move(results);
+    // From the event loop, so that whoever started the job has it in hand before it answers,
+    // and may let it go while it answers.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            finished_ = true;
+            Q_EMIT finished();
         },
-        &result.pages);
-    return result;
+        Qt::QueuedConnection);
+}
+
+std::unique_ptr<RunJob> Runner::start(RunRequest request, MessageSink& sink, Urgency urgency) {
+    std::vector<RunRequest> requests;
+    requests.push_back(std::move(request));
+    return start(std::move(requests), {&sink}, urgency);
 }
 
 } // namespace quillorn::gs

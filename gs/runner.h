@@ -1,10 +1,14 @@
 #pragma once
 
+#include "base/failure.h"
 #include "gs/api.h"
+
+#include <QObject>
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace quillorn {
@@ -34,12 +38,14 @@ struct RunResult {
         Refused,     // the watchdog ended it; reason says why
         Crashed,     // the run died; signal holds the signal (0: it exited mid-run)
         OutOfMemory, // it ran out of memory
+        NotStarted,  // Ghostscript could not be started at all; failure says why
     };
     End end = End::Finished;
     int code = 0;
     int signal = 0;
     int pages = -1; // pages the output device shipped; -1 when not known
     QString reason;
+    Failure failure; // for NotStarted: no library, no entry point, no private folder
 
     bool succeeded() const { return end == End::Finished && gs::succeeded(code); }
 };
@@ -61,52 +67,57 @@ enum class PasswordRequest {
 };
 PasswordRequest passwordRequest(const QString& output);
 
-// Runs Ghostscript for the renderer and the conversion. Everything Ghostscript writes goes to
-// the sink, one message per piece of output, as the run goes.
+// One or more Ghostscript runs under way together. It answers with finished() from the event
+// loop, once every run has ended, never from within the call that started it; results() then
+// holds them in the requests' order. Destroying a job ends its runs at once.
+class RunJob : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Ends the runs at once; they end as Stopped. Nothing once the job has finished.
+    virtual void stop() = 0;
+    bool isFinished() const { return finished_; }
+    const std::vector<RunResult>& results() const { return results_; }
+    // The first run's result, for a job of one run.
+    const RunResult& result() const { return results_.front(); }
+
+Q_SIGNALS:
+    void finished();
+
+protected:
+    // Called once, with every run's result: the job answers from the event loop.
+    void finish(std::vector<RunResult> results);
+
+private:
+    std::vector<RunResult> results_;
+    bool finished_ = false;
+};
+
+// Whether a run is for what the user waits for, or ahead of need.
+enum class Urgency {
+    Now,      // the user waits: it takes the worker kept ready
+    Whenever, // ahead of need: it leaves that worker to the next run the user waits for
+};
+
+// Starts Ghostscript runs for the renderer and the conversion. Everything a run's Ghostscript
+// writes goes to its sink, one message per piece of output, as the run goes.
 class Runner {
 public:
     virtual ~Runner() = default;
-    // One complete run. Returns when it has ended; the event loop keeps turning meanwhile.
-    // Throws Failure when Ghostscript cannot be started at all (no library, no private folder).
-    virtual RunResult run(const RunRequest& request, MessageSink& sink) = 0;
-    RunResult run(const QStringList& args, MessageSink& sink) {
-        RunRequest request;
-        request.args = args;
-        return run(request, sink);
-    }
-    // Several runs at once, request i's output going to sinks[i]; returns when every one has
-    // ended, their results in the requests' order. stop() ends them all. This default runs them
-    // one after another; runsTogether() says whether a runner really runs them side by side.
-    virtual std::vector<RunResult> runTogether(const std::vector<RunRequest>& requests,
-                                               const std::vector<MessageSink*>& sinks);
+    // Starts the runs, request i's output going to sinks[i], side by side where
+    // runsTogether(); the job reports when all have ended.
+    virtual std::unique_ptr<RunJob> start(std::vector<RunRequest> requests,
+                                          std::vector<MessageSink*> sinks,
+                                          Urgency urgency = Urgency::Now) = 0;
+    std::unique_ptr<RunJob> start(RunRequest request, MessageSink& sink,
+                                  Urgency urgency = Urgency::Now);
     virtual bool runsTogether() const { return false; }
-    // Starts one run in the background and returns at once; done is called from the event loop
-    // once it has ended. False when this runner cannot run in the background, and then nothing
-    // starts. A background run ends by itself, by stopBackground(), by a newer background run or
-    // with the runner; stop() leaves it alone.
-    virtual bool startInBackground(const RunRequest& request, MessageSink& sink,
-                                   std::function<void(const RunResult&)> done);
-    virtual void stopBackground() {}
-    virtual bool isRunningInBackground() const { return false; }
-    // Ends the runs in progress at once; nothing when none runs.
-    virtual void stop() {}
-    // Gets ready for the next run ahead of need.
-    virtual void prepare() {}
-    virtual bool isRunning() const { return false; }
+    // Ends every run the user waits for (runs ahead of need are their owners' to stop).
+    virtual void stop() = 0;
+    // True while a run the user waits for goes on.
+    virtual bool isRunning() const = 0;
     // The address-space limit of a run, in bytes; 0 for none.
     virtual qint64 memoryLimit() const { return 0; }
-};
-
-// Runs Ghostscript inside the program, through the binding. It cannot be stopped and takes the
-// program down with it; kept to compare what a worker relays with what the library says.
-class InProcessRunner final : public Runner {
-public:
-    explicit InProcessRunner(Binding& binding) : binding_(binding) {}
-    using Runner::run;
-    RunResult run(const RunRequest& request, MessageSink& sink) override;
-
-private:
-    Binding& binding_;
 };
 
 } // namespace quillorn::gs

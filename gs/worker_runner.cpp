@@ -7,13 +7,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
+#include <memory>
 #include <optional>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -26,6 +26,14 @@ using protocol::Tag;
 namespace {
 
 constexpr qint64 kGiB = 1024LL * 1024 * 1024;
+
+// The worker and whatever it started.
+void killGroup(QProcess& process) {
+    const qint64 pid = process.processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    process.kill();
+}
 
 // Ghostscript's own words when an allocation failed.
 bool saysOutOfMemory(const QString& output) {
@@ -59,7 +67,6 @@ WorkerRunner::WorkerRunner(QString workerPath, QObject* parent)
 
 WorkerRunner::~WorkerRunner() {
     stop();
-    stopBackground();
     if (spare_) {
         killGroup(*spare_);
         spare_->waitForFinished(1000);
@@ -106,30 +113,31 @@ void WorkerRunner::prepare() {
         spare_ = startWorker();
 }
 
-void WorkerRunner::killGroup(QProcess& process) {
-    const qint64 pid = process.processId();
-    if (pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
-    process.kill();
+std::unique_ptr<QProcess> WorkerRunner::takeWorker(bool spare) {
+    if (spare && spare_)
+        return std::move(spare_);
+    return startWorker();
 }
 
+namespace {
+
 // One request in its worker: the process and what it has said so far.
-struct WorkerRunner::Job {
-    const RunRequest& request;
+struct Run {
+    RunRequest request;
     MessageSink& sink;
     std::unique_ptr<QTemporaryDir> privateDir;
     std::unique_ptr<QProcess> process;
     RunResult result;
     OutputDecoder decoder;
     protocol::FrameReader reader;
-    QString output;
+    QString output; // the start of what Ghostscript said, to tell an allocation failure
     std::optional<int> code;
     std::optional<QString> missing;
     bool missingEntryPoint = false;
     bool ended = false;
     bool stopped = false;
 
-    Job(const RunRequest& r, MessageSink& s) : request(r), sink(s) {}
+    Run(RunRequest r, MessageSink& s) : request(std::move(r)), sink(s) {}
 
     void drain() {
         reader.feed(process->readAllStandardOutput());
@@ -167,7 +175,7 @@ struct WorkerRunner::Job {
     // Asks the request's watchdog once, unless it has refused the run already; a refusal ends
     // the worker.
     void watch() {
-        if (!request.watchdog || !result.reason.isEmpty())
+        if (!request.watchdog || !result.reason.isEmpty() || stopped)
             return;
         result.reason = request.watchdog();
         if (!result.reason.isEmpty())
@@ -175,8 +183,18 @@ struct WorkerRunner::Job {
     }
 
     // How the run ended, once its worker is gone.
-    void conclude() {
-        if (stopped) {
+    void conclude(const QString& workerPath) {
+        if (process->error() == QProcess::FailedToStart) {
+            result.end = RunResult::End::NotStarted;
+            result.failure = {FailureKind::Internal,
+                              QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
+                                  .arg(workerPath, process->errorString())};
+        } else if (missing) {
+            result.end = RunResult::End::NotStarted;
+            result.failure = {missingEntryPoint ? FailureKind::EntryPointMissing
+                                                : FailureKind::LibraryMissing,
+                              *missing};
+        } else if (stopped) {
             result.end = RunResult::End::Stopped;
         } else if (!result.reason.isEmpty()) {
             result.end = RunResult::End::Refused;
@@ -193,200 +211,168 @@ struct WorkerRunner::Job {
     }
 };
 
-void WorkerRunner::launch(Job& job, bool takeSpare, QObject* context) {
-    job.process = takeSpare && spare_ ? std::move(spare_) : startWorker();
-    QByteArray frames;
-    if (!job.request.output.isEmpty())
-        frames += protocol::frame(Tag::Output, QFile::encodeName(job.request.output));
-    if (echo_)
-        frames.prepend(protocol::frame(Tag::Echo));
-    frames += protocol::frame(Tag::TempDir, QFile::encodeName(job.privateDir->path()));
-    for (const QString& arg : job.request.args)
-        frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
-    frames += protocol::frame(Tag::Run);
-    job.process->write(frames);
-    job.process->closeWriteChannel();
+} // namespace
 
-    QProcess* process = job.process.get();
-    connect(process, &QProcess::readyReadStandardOutput, context, [&job] { job.drain(); });
-    // What the worker itself says on its standard error (a crash report of the C library, say)
-    // belongs to the run's messages too.
-    connect(process, &QProcess::readyReadStandardError, context, [&job] {
-        job.sink.addMessage(QString::fromLocal8Bit(job.process->readAllStandardError()));
-    });
-}
+// The runs of one start(), each in its worker, reported together once the last has ended.
+class WorkerJob final : public RunJob {
+public:
+    WorkerJob(WorkerRunner& runner, Urgency urgency) : runner_(&runner), urgency_(urgency) {}
+    ~WorkerJob() override {
+        for (const std::unique_ptr<Run>& run : runs_)
+            if (run->process && run->process->state() != QProcess::NotRunning) {
+                run->process->disconnect(this);
+                killGroup(*run->process);
+                run->process->waitForFinished(2000);
+            }
+        if (runner_ && !ended_)
+            runner_->jobEnded(this, false);
+    }
+    WorkerJob(const WorkerJob&) = delete;
+    WorkerJob& operator=(const WorkerJob&) = delete;
 
-std::unique_ptr<QTemporaryDir> WorkerRunner::privateFolder(const QString& temp) {
-    auto folder = std::make_unique<QTemporaryDir>(
-        temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
-    return folder->isValid() ? std::move(folder) : nullptr;
-}
+    Urgency urgency() const { return urgency_; }
+    bool hasEnded() const { return ended_; }
 
-// A run in the background: its request kept here, its end reported by a callback.
-struct WorkerRunner::Background {
-    RunRequest request;
-    std::unique_ptr<Job> job;
-    std::function<void(const RunResult&)> done;
-    QTimer watch; // the request's watchdog, looked at as in a run in the foreground
+    void begin(std::vector<RunRequest> requests, const std::vector<MessageSink*>& sinks) {
+        // Ghostscript's temporary directory is a private one of each run's own: no private
+        // folder, no run, rather than one in the user's temporary directory.
+        const QString temp = tempDirectory();
+        for (size_t i = 0; i < requests.size(); ++i) {
+            auto& run =
+                *runs_.emplace_back(std::make_unique<Run>(std::move(requests[i]), *sinks.at(i)));
+            if (!temp.isEmpty()) {
+                run.privateDir = std::make_unique<QTemporaryDir>(
+                    temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
+                if (!run.privateDir->isValid())
+                    run.privateDir.reset();
+            }
+        }
+        if (std::any_of(runs_.begin(), runs_.end(),
+                        [](const auto& run) { return !run->privateDir; })) {
+            const Failure unusable{
+                FailureKind::FileAccess,
+                QStringLiteral("The temporary folder %1 cannot be used")
+                    .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp)};
+            std::vector<RunResult> results(runs_.size());
+            for (RunResult& result : results) {
+                result.end = RunResult::End::NotStarted;
+                result.failure = unusable;
+            }
+            runs_.clear();
+            end(std::move(results));
+            return;
+        }
+        for (const std::unique_ptr<Run>& run : runs_)
+            launch(*run);
+        watch_.setInterval(100);
+        connect(&watch_, &QTimer::timeout, this, [this] {
+            for (const std::unique_ptr<Run>& run : runs_)
+                if (!run->ended)
+                    run->watch();
+        });
+        watch_.start();
+    }
+
+    void stop() override {
+        for (const std::unique_ptr<Run>& run : runs_)
+            if (!run->ended) {
+                run->stopped = true;
+                killGroup(*run->process);
+            }
+    }
+
+private:
+    void launch(Run& run) {
+        // The worker kept ready goes to the run the user waits for; a run ahead of need leaves
+        // it for the next one.
+        run.process = runner_->takeWorker(urgency_ == Urgency::Now);
+        QByteArray frames;
+        if (!run.request.output.isEmpty())
+            frames += protocol::frame(Tag::Output, QFile::encodeName(run.request.output));
+        if (runner_->echo_)
+            frames.prepend(protocol::frame(Tag::Echo));
+        frames += protocol::frame(Tag::TempDir, QFile::encodeName(run.privateDir->path()));
+        for (const QString& arg : run.request.args)
+            frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
+        frames += protocol::frame(Tag::Run);
+        run.process->write(frames);
+        run.process->closeWriteChannel();
+
+        QProcess* process = run.process.get();
+        connect(process, &QProcess::readyReadStandardOutput, this, [&run] { run.drain(); });
+        // What the worker itself says on its standard error (a crash report of the C library,
+        // say) belongs to the run's messages too.
+        connect(process, &QProcess::readyReadStandardError, this, [&run] {
+            run.sink.addMessage(QString::fromLocal8Bit(run.process->readAllStandardError()));
+        });
+        connect(process, &QProcess::finished, this, [this, &run] { runEnded(run); });
+        connect(process, &QProcess::errorOccurred, this,
+                [this, &run](QProcess::ProcessError error) {
+                    if (error == QProcess::FailedToStart)
+                        runEnded(run);
+                });
+        if (process->state() == QProcess::NotRunning)
+            QMetaObject::invokeMethod(
+                this, [this, &run] { runEnded(run); }, Qt::QueuedConnection);
+    }
+
+    void runEnded(Run& run) {
+        if (run.ended)
+            return;
+        run.ended = true;
+        run.drain();
+        // A run may end between two looks of its watchdog: it has the last word all the same.
+        run.watch();
+        run.conclude(runner_ ? runner_->workerPath_ : QString());
+        run.privateDir.reset();
+        if (std::all_of(runs_.begin(), runs_.end(), [](const auto& r) { return r->ended; })) {
+            watch_.stop();
+            std::vector<RunResult> results;
+            for (const std::unique_ptr<Run>& r : runs_)
+                results.push_back(r->result);
+            end(std::move(results));
+        }
+    }
+
+    void end(std::vector<RunResult> results) {
+        ended_ = true;
+        if (runner_)
+            runner_->jobEnded(this, true);
+        finish(std::move(results));
+    }
+
+    QPointer<WorkerRunner> runner_;
+    Urgency urgency_;
+    std::vector<std::unique_ptr<Run>> runs_;
+    QTimer watch_; // the requests' watchdogs, looked at every tenth of a second
+    bool ended_ = false;
 };
 
-bool WorkerRunner::startInBackground(const RunRequest& request, MessageSink& sink,
-                                     std::function<void(const RunResult&)> done) {
-    stopBackground();
-    const QString temp = tempDirectory();
-    if (temp.isEmpty())
-        return false;
-    auto background = std::make_unique<Background>();
-    background->request = request;
-    background->done = std::move(done);
-    background->job = std::make_unique<Job>(background->request, sink);
-    Job& job = *background->job;
-    job.privateDir = privateFolder(temp);
-    if (!job.privateDir)
-        return false;
-    // The spare worker, library loaded, stays for the page the user asks for next.
-    launch(job, false, this);
-    QProcess* process = job.process.get();
-    const auto finish = [this] {
-        // Taken out first: done may start the next background run.
-        std::unique_ptr<Background> ended = std::move(background_);
-        if (!ended)
-            return;
-        ended->watch.stop();
-        ended->job->drain();
-        ended->job->watch(); // a run may end between two looks: the watchdog has the last word
-        if (ended->job->missing || ended->job->process->error() == QProcess::FailedToStart) {
-            ended->job->result.end = RunResult::End::Crashed;
-        } else {
-            ended->job->conclude();
-        }
-        ended->job->process->disconnect(this);
-        if (ended->done)
-            ended->done(ended->job->result);
-        // Not inside its own process's signal: the run goes once the event loop is back.
-        QTimer::singleShot(0, this, [gone = std::shared_ptr<Background>(std::move(ended))] {});
-    };
-    connect(process, &QProcess::finished, this, finish);
-    connect(process, &QProcess::errorOccurred, this, [finish](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            finish();
-    });
-    if (request.watchdog) {
-        connect(&background->watch, &QTimer::timeout, this, [&job] { job.watch(); });
-        background->watch.start(100);
-    }
-    background_ = std::move(background);
-    return true;
+std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
+                                            std::vector<MessageSink*> sinks, Urgency urgency) {
+    auto job = std::make_unique<WorkerJob>(*this, urgency);
+    if (urgency == Urgency::Now)
+        urgent_.emplace_back(job.get());
+    job->begin(std::move(requests), sinks);
+    return job;
 }
 
-void WorkerRunner::stopBackground() {
-    std::unique_ptr<Background> stopped = std::move(background_);
-    if (!stopped)
-        return;
-    stopped->job->process->disconnect(this);
-    killGroup(*stopped->job->process);
-    stopped->job->process->waitForFinished(2000);
+void WorkerRunner::jobEnded(const WorkerJob* job, bool prepareNext) {
+    std::erase_if(urgent_, [job](const QPointer<WorkerJob>& j) { return !j || j == job; });
+    // The next run the user waits for finds a worker with the library loaded.
+    if (prepareNext && job->urgency() == Urgency::Now)
+        prepare();
 }
 
 void WorkerRunner::stop() {
-    for (Job* job : running_) {
-        job->stopped = true;
-        killGroup(*job->process);
-    }
+    for (const QPointer<WorkerJob>& job : std::vector(urgent_))
+        if (job)
+            job->stop();
 }
 
-RunResult WorkerRunner::run(const RunRequest& request, MessageSink& sink) {
-    return runTogether({request}, {&sink}).front();
-}
-
-std::vector<RunResult> WorkerRunner::runTogether(const std::vector<RunRequest>& requests,
-                                                 const std::vector<MessageSink*>& sinks) {
-    // Ghostscript's temporary directory is a private one of each run's own: no private folder,
-    // no run, rather than one in the user's temporary directory.
-    const QString temp = tempDirectory();
-    const QString unusable = QStringLiteral("The temporary folder %1 cannot be used")
-                                 .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp);
-    if (temp.isEmpty())
-        throw Failure{FailureKind::FileAccess, unusable};
-    std::vector<std::unique_ptr<Job>> jobs;
-    for (size_t i = 0; i < requests.size(); ++i) {
-        auto job = std::make_unique<Job>(requests[i], *sinks.at(i));
-        job->privateDir = privateFolder(temp);
-        if (!job->privateDir)
-            throw Failure{FailureKind::FileAccess, unusable};
-        jobs.push_back(std::move(job));
-    }
-
-    const bool wasRunning = isRunning();
-    QEventLoop loop;
-    size_t ended = 0;
-    const auto end = [&](Job& job) {
-        if (job.ended)
-            return;
-        job.ended = true;
-        std::erase(running_, &job);
-        if (++ended == jobs.size())
-            loop.quit();
-    };
-    for (const std::unique_ptr<Job>& owned : jobs) {
-        Job& job = *owned;
-        launch(job, true, &loop);
-        running_.push_back(&job);
-
-        QProcess* process = job.process.get();
-        connect(process, &QProcess::finished, &loop, [&job, end] { end(job); });
-        connect(process, &QProcess::errorOccurred, &loop,
-                [&job, end](QProcess::ProcessError error) {
-                    if (error == QProcess::FailedToStart)
-                        end(job);
-                });
-        if (process->state() == QProcess::NotRunning)
-            end(job);
-    }
-    if (!wasRunning)
-        Q_EMIT runningChanged(true);
-
-    QTimer watch;
-    watch.setInterval(100);
-    connect(&watch, &QTimer::timeout, &loop, [&] {
-        for (const std::unique_ptr<Job>& job : jobs)
-            if (!job->ended)
-                job->watch();
-    });
-    watch.start();
-    if (ended < jobs.size())
-        loop.exec();
-    watch.stop();
-    // The program is ending (the loop was told to quit) or the runs were stopped: the workers
-    // go too.
-    for (const std::unique_ptr<Job>& job : jobs) {
-        if (job->process->state() != QProcess::NotRunning) {
-            killGroup(*job->process);
-            job->process->waitForFinished(2000);
-        }
-        job->drain();
-        std::erase(running_, job.get());
-    }
-    if (!isRunning())
-        Q_EMIT runningChanged(false);
-
-    std::vector<RunResult> results;
-    for (const std::unique_ptr<Job>& job : jobs) {
-        if (job->process->error() == QProcess::FailedToStart)
-            throw Failure{FailureKind::Internal,
-                          QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
-                              .arg(workerPath_, job->process->errorString())};
-        if (job->missing)
-            throw Failure{job->missingEntryPoint ? FailureKind::EntryPointMissing
-                                                 : FailureKind::LibraryMissing,
-                          *job->missing};
-        // A run may end between two looks of its watchdog: it has the last word all the same.
-        if (!job->stopped)
-            job->watch();
-        job->conclude();
-        results.push_back(job->result);
-    }
-    return results;
+bool WorkerRunner::isRunning() const {
+    return std::any_of(urgent_.begin(), urgent_.end(),
+                       [](const QPointer<WorkerJob>& job) { return job && !job->hasEnded(); });
 }
 
 } // namespace quillorn::gs

@@ -3,19 +3,21 @@
 #include "gs/runner.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
 namespace quillorn::gs {
 
+class WorkerJob;
+
 // Runs every Ghostscript run in a worker process of its own (quillorn-gs), so that a run can be
 // stopped at once, a runaway document is bounded by an address-space limit, and a crash of the
 // library takes only the worker with it. The worker is in its own process group and dies with
-// the program. One worker is kept started ahead of need, with the library loaded. Several runs
-// can go at once, each in its worker; stop() ends all of them.
+// the program. One worker is kept started ahead of need, with the library loaded, for the next
+// run the user waits for.
 class WorkerRunner final : public QObject, public Runner {
     Q_OBJECT
 public:
@@ -36,41 +38,28 @@ public:
     void setEcho(bool echo) { echo_ = echo; }
 
     // Starts a worker now, so that the next run finds the library loaded.
-    void prepare() override;
+    void prepare();
 
-    using Runner::run;
-    RunResult run(const RunRequest& request, MessageSink& sink) override;
-    std::vector<RunResult> runTogether(const std::vector<RunRequest>& requests,
-                                       const std::vector<MessageSink*>& sinks) override;
+    using Runner::start;
+    std::unique_ptr<RunJob> start(std::vector<RunRequest> requests, std::vector<MessageSink*> sinks,
+                                  Urgency urgency) override;
     bool runsTogether() const override { return true; }
-    bool startInBackground(const RunRequest& request, MessageSink& sink,
-                           std::function<void(const RunResult&)> done) override;
-    void stopBackground() override;
-    bool isRunningInBackground() const override { return background_ != nullptr; }
     void stop() override;
-    bool isRunning() const override { return !running_.empty(); }
-
-Q_SIGNALS:
-    void runningChanged(bool running);
+    bool isRunning() const override;
 
 private:
-    struct Job;
-    struct Background;
+    friend class WorkerJob;
     std::unique_ptr<QProcess> startWorker();
-    // Hands the job's request to a worker, the spare one if takeSpare and there is one, and
-    // relays what the worker says for as long as context lives.
-    void launch(Job& job, bool takeSpare, QObject* context);
-    // A private folder for one run in temp; null when none can be made.
-    static std::unique_ptr<QTemporaryDir> privateFolder(const QString& temp);
-    static void killGroup(QProcess& process);
+    // The worker kept ready, when there is one; a new one otherwise.
+    std::unique_ptr<QProcess> takeWorker(bool spare);
+    void jobEnded(const WorkerJob* job, bool prepareNext);
 
     QString workerPath_;
     QStringList candidates_;
     qint64 memoryLimit_;
     bool echo_ = false;
     std::unique_ptr<QProcess> spare_;
-    std::vector<Job*> running_;
-    std::unique_ptr<Background> background_;
+    std::vector<QPointer<WorkerJob>> urgent_; // the jobs the user waits for
 };
 
 } // namespace quillorn::gs

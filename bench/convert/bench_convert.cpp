@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -21,6 +22,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 using namespace quillorn;
@@ -84,6 +86,20 @@ QByteArray manualPages() {
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// One press of Convert, waited for.
+convert::RunOutcome convertAndWait(const convert::ConvertSettings& settings,
+                                   const options::Options& options,
+                                   const convert::ConversionContext& context) {
+    convert::Conversion conversion(settings, options, context);
+    std::optional<convert::RunOutcome> outcome;
+    QObject::connect(&conversion, &convert::Conversion::finished,
+                     [&outcome](convert::RunOutcome ended) { outcome = ended; });
+    conversion.start();
+    while (!outcome)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return *outcome;
 }
 
 } // namespace
@@ -172,7 +188,7 @@ int main(int argc, char** argv) {
             empty();
             QElapsedTimer timer;
             timer.start();
-            const convert::RunOutcome outcome = convert::runConversion(s, options, context);
+            const convert::RunOutcome outcome = convertAndWait(s, options, context);
             library.push_back(timer.nsecsElapsed() / 1e9);
             failed = failed || outcome != convert::RunOutcome::CloseDialog;
             const qsizetype written = out.entryList(QDir::Files).size();

@@ -8,6 +8,7 @@
 // RUNAWAY_LIMIT_MB (default 2048) so that a run cannot take the machine down.
 #include "bench/process_status.h"
 #include "bench/silent_dialogs.h"
+#include "bench/until_drawn.h"
 #include "gs/worker_runner.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/page_view.h"
@@ -159,7 +160,7 @@ int main(int argc, char** argv) {
         gap.start();
         run.start();
         stopper.start(seconds * 1000);
-        document.loadFile(path);
+        bench::untilDrawn(document, [&] { document.loadFile(path); });
         ticker.stop();
         stopper.stop();
         QObject::disconnect(connection);

@@ -8,6 +8,7 @@
 #include "bench/process_status.h"
 #include "bench/result_row.h"
 #include "bench/silent_dialogs.h"
+#include "bench/until_drawn.h"
 #include "gs/api.h"
 #include "gs/arguments.h"
 #include "gs/runner.h"
@@ -77,14 +78,14 @@ public:
 
 // Turns the event loop until the program is idle: no page is being rendered ahead, and none
 // started for a few turns.
-void settleAhead(const gs::Runner& runner) {
+void settleAhead(const viewer::DocumentController& document) {
     QElapsedTimer limit;
     limit.start();
     for (int quiet = 0; quiet < 3 && limit.elapsed() < 60000;) {
         QEventLoop loop;
         QTimer::singleShot(10, &loop, &QEventLoop::quit);
         loop.exec();
-        quiet = runner.isRunningInBackground() ? 0 : quiet + 1;
+        quiet = document.isRenderingAhead() ? 0 : quiet + 1;
     }
 }
 
@@ -183,7 +184,8 @@ int main(int argc, char** argv) {
     view.resize(1000, 800);
     view.show();
     QApplication::processEvents();
-    document.loadFile(doc); // loads the library once, as the program does at start-up
+    // Loads the library once, as the program does at start-up.
+    bench::untilDrawn(document, [&] { document.loadFile(doc); });
     QWidget* picture = view.findChild<QWidget*>(QStringLiteral("pagePicture"));
     if (!picture || view.picture().isNull()) {
         std::fprintf(stderr, "the page view shows no page\n");
@@ -208,7 +210,7 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             clock.armed = true;
             t.start();
-            document.redraw();
+            bench::untilDrawn(document, [&] { document.redraw(); });
             complete.push_back(t.nsecsElapsed() / 1e6);
             clock.waitUntilPainted();
             shown.push_back(clock.shownMs);
@@ -249,7 +251,7 @@ int main(int argc, char** argv) {
                          [&] { longest = std::max(longest, gapClock.restart()); });
         ticker.start(10);
         gapClock.start();
-        document.redraw();
+        bench::untilDrawn(document, [&] { document.redraw(); });
         ticker.stop();
         std::printf("longest gap between 10 ms ticks during a 300 dpi redraw: %lld ms\n",
                     static_cast<long long>(longest));
@@ -272,7 +274,7 @@ int main(int argc, char** argv) {
                 t.start();
                 document.stop();
             });
-            document.loadFile(loop);
+            bench::untilDrawn(document, [&] { document.loadFile(loop); });
             stops.push_back(t.nsecsElapsed() / 1e6);
         }
         std::sort(stops.begin(), stops.end());
@@ -282,7 +284,7 @@ int main(int argc, char** argv) {
                                    "the 200 ms Ghostscript ran", 200.0, "ms");
         quillorn::bench::resultRow("stop to worker gone, worst of 20", stops.back(),
                                    "the 200 ms Ghostscript ran", 200.0, "ms");
-        document.loadFile(doc);
+        bench::untilDrawn(document, [&] { document.loadFile(doc); });
     }
 
     // F9 on a document of many pages, from the key to the page painted, against the gs
@@ -306,32 +308,32 @@ int main(int argc, char** argv) {
     };
     for (int dpi : {75, 300}) {
         options.resolution = static_cast<qint16>(dpi);
-        document.loadFile(book);
+        bench::untilDrawn(document, [&] { document.loadFile(book); });
         std::vector<double> ahead, aheadExe, notAhead, notAheadExe;
         int misses = 0, prefetchesRunning = 0;
         // Each gs executable runs once the renders ahead are done: the machine is as quiet for
         // it as for the press, and the cache then holds the next page.
-        settleAhead(runner);
+        settleAhead(document);
         for (int i = 0; i < rounds; ++i) {
             ahead.push_back(untilPainted(picture, [&] { document.nextPage(); }));
             if (!lastStatus.startsWith(QLatin1String("Redrawn from the cache")))
                 ++misses;
-            settleAhead(runner);
+            settleAhead(document);
             aheadExe.push_back(executableMs(book, document.currentPage()));
         }
         for (int i = 0; i < rounds; ++i) {
             // Three pages on, where nothing was rendered ahead; the last page has no next one.
             const qint32 from = document.currentPage() + 3;
             dialogs.page = from < bookPages ? from : 1;
-            document.goToPage();
+            bench::untilDrawn(document, [&] { document.goToPage(); });
             // The program turns idle once and starts rendering the next page ahead.
             QApplication::processEvents();
-            if (runner.isRunningInBackground())
+            if (document.isRenderingAhead())
                 ++prefetchesRunning;
             notAhead.push_back(untilPainted(picture, [&] { document.nextPage(); }));
             if (!lastStatus.startsWith(QLatin1String("Redrawn, took")))
                 ++misses;
-            settleAhead(runner);
+            settleAhead(document);
             notAheadExe.push_back(executableMs(book, document.currentPage()));
         }
         std::printf("%4d dpi  F9 onto a page rendered ahead %.1f ms, gs executable %.1f ms; onto "
@@ -393,7 +395,7 @@ int main(int argc, char** argv) {
     qint64 cacheMost = 0;
     int browseMisses = 0;
     for (int i = 1; i < 50; ++i) {
-        settleAhead(runner);
+        settleAhead(document);
         cacheMost = std::max(cacheMost, document.cache().bytes());
         untilPainted(picture, [&] { document.nextPage(); });
         if (!lastStatus.startsWith(QLatin1String("Redrawn from the cache")))

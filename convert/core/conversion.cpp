@@ -11,7 +11,6 @@
 #include "gs/arguments.h"
 #include "gs/runner.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -98,129 +97,155 @@ QStringList libraryArguments(const QStringList& args) {
     return out;
 }
 
-RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
-                         const ConversionContext& context) {
-    UserDialogs& dialogs = context.dialogs;
-    if (wouldOverwriteInput(settings.output, settings.inputFile)) {
+Conversion::Conversion(ConvertSettings settings, options::Options options,
+                       ConversionContext context, QObject* parent)
+    : QObject(parent), settings_(std::move(settings)), options_(std::move(options)),
+      context_(std::move(context)),
+      steps_(context_.dialogs, QStringLiteral("converting the file"), [this](const Failure&) {
+          if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
+                                   kConversionErrorTitle,
+                                   gs::firstErrorLine(output_)) == Answer::Yes)
+              return StepRunner::NoOutputChoice::Stop;
+          return StepRunner::NoOutputChoice::GoOn;
+      }) {}
+
+Conversion::~Conversion() = default;
+
+void Conversion::status(const QString& text) const {
+    if (context_.status)
+        context_.status(text);
+}
+
+void Conversion::start() {
+    UserDialogs& dialogs = context_.dialogs;
+    if (wouldOverwriteInput(settings_.output, settings_.inputFile)) {
         dialogs.message(QStringLiteral("The output file would overwrite the document being "
                                        "converted:\n\n%1\n\nPlease choose another output name.")
-                            .arg(firstOutputName(settings.output)),
+                            .arg(firstOutputName(settings_.output)),
                         Icon::Warning);
-        return RunOutcome::KeepOpen;
+        return end(RunOutcome::KeepOpen);
     }
-    const QString first = firstOutputName(settings.output);
+    const QString first = firstOutputName(settings_.output);
     if (QFileInfo::exists(first) &&
         dialogs.ask(
             QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(first),
             Buttons::YesNo, Icon::Question) != Answer::Yes)
-        return RunOutcome::KeepOpen;
+        return end(RunOutcome::KeepOpen);
 
-    const auto status = [&context](const QString& text) {
-        if (context.status)
-            context.status(text);
-    };
-    QStringList args;
-    QElapsedTimer timer;
-    std::optional<BusyCursor> busy;
-    std::optional<OutputStaging> staging;
-    bool inputReadable = false;
-    std::optional<ConversionInput> readInput; // a compressed input decompressed
-    gs::RunResult result;
-    QString output; // what Ghostscript said, for the verdict
-
-    const StepRunner runner(dialogs, QStringLiteral("converting the file"), [&](const Failure&) {
-        if (dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
-                        kConversionErrorTitle, gs::firstErrorLine(output)) == Answer::Yes)
-            return StepRunner::NoOutputChoice::Stop;
-        return StepRunner::NoOutputChoice::GoOn;
-    });
-    const StepRunner::Step steps[] = {
-        [&] { busy.emplace(dialogs); },
-        [&] { status(QStringLiteral("Converting...")); },
-        [&] {
-            if (options.media == options::kCustomMedia)
-                dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
-            args = convertArgumentList(settings, options);
+    std::vector<StepRunner::Step> steps = {
+        [this] { busy_.emplace(context_.dialogs); },
+        [this] { status(QStringLiteral("Converting...")); },
+        [this] {
+            if (options_.media == options::kCustomMedia)
+                context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
+            args_ = convertArgumentList(settings_, options_);
         },
-        [&] {
-            // A folder, a pipe, a device or a missing file is no document.
-            const QFileInfo input(settings.inputFile);
-            QFile file(settings.inputFile);
-            if (!input.isFile() || !file.open(QIODevice::ReadOnly))
-                throw Failure{FailureKind::FileAccess,
-                              QStringLiteral("Cannot read ") + settings.inputFile};
-            readInput.emplace(settings.inputFile);
-            if (readInput->path() != settings.inputFile)
-                args.back() = readInput->path();
-            inputReadable = true;
+        [this] { readInput(); },
+        [this] {
+            staging_ = std::make_unique<OutputStaging>(settings_.output,
+                                                       writesOnePagePerFile(settings_.format));
+            timer_.start();
         },
-        [&] {
-            staging.emplace(settings.output, writesOnePagePerFile(settings.format));
-            timer.start();
-        },
-        [&] {
-            if (!inputReadable || !staging)
-                throw noOutput();
-            try {
-                result = SplitConversion(settings, libraryArguments(args), *staging, context)
-                             .run(output);
-            } catch (const Failure& failure) {
-                // A library that cannot be loaded is reported like a missing file: the user
-                // gets the same question as for a run that wrote nothing.
-                if (failure.kind == FailureKind::LibraryMissing)
-                    throw Failure{FailureKind::NoOutput, failure.description};
-                throw;
-            }
-            switch (result.end) {
-            case gs::RunResult::End::Stopped:
-                staging.reset();
-                status(QStringLiteral("Conversion stopped"));
-                throw Cancelled{};
-            case gs::RunResult::End::Finished:
-                break;
-            default:
-                staging.reset();
-                throw Failure{result.end == gs::RunResult::End::OutOfMemory
-                                  ? FailureKind::OutOfMemory
-                                  : FailureKind::Internal,
-                              gs::describeEnd(result, context.runner.memoryLimit())};
-            }
-        },
-        [&] {
+        [this] { runGhostscript(); },
+        [this] {
             status(QStringLiteral("Converted, took ") +
-                   secondsText(static_cast<double>(timer.elapsed()) / 1000.0) +
+                   secondsText(static_cast<double>(timer_.elapsed()) / 1000.0) +
                    QStringLiteral(" seconds"));
         },
-        [&] { busy.reset(); },
-        [&] {
-            // A run that made no page of the document leaves nothing behind; one that made pages
-            // and then failed keeps them, and the user is asked all the same.
-            if (!staging || result.pages == 0 || saysNoPages(output) ||
-                staging->filesWritten() == 0) {
-                staging.reset();
-                throw noOutput();
-            }
-            const QStringList written = staging->publish();
-            staging.reset();
-            if (!result.succeeded() || written.isEmpty())
-                throw noOutput();
-            QFile file(written.front());
-            if (!file.open(QIODevice::ReadOnly))
-                throw Failure{FailureKind::FileAccess, QStringLiteral("Path/File access error")};
-        },
+        [this] { busy_.reset(); },
+        [this] { publish(); },
     };
-    const StepRunner::Outcome outcome = runner.run(steps);
-    busy.reset();
-    switch (outcome) {
-    case StepRunner::Outcome::Completed:
-        return RunOutcome::CloseDialog;
-    case StepRunner::Outcome::Stopped:
-        return RunOutcome::CloseAndShowMessages;
-    case StepRunner::Outcome::Aborted:
-    case StepRunner::Outcome::Cancelled:
-        break;
+    steps_.start(std::move(steps), [this](StepRunner::Outcome outcome) {
+        busy_.reset();
+        switch (outcome) {
+        case StepRunner::Outcome::Completed:
+            return end(RunOutcome::CloseDialog);
+        case StepRunner::Outcome::Stopped:
+            return end(RunOutcome::CloseAndShowMessages);
+        case StepRunner::Outcome::Aborted:
+        case StepRunner::Outcome::Cancelled:
+            break;
+        }
+        end(RunOutcome::KeepOpen);
+    });
+}
+
+void Conversion::stop() {
+    if (split_)
+        split_->stop();
+}
+
+void Conversion::end(RunOutcome outcome) {
+    // From the event loop: whoever started the conversion has it in hand, and may let it go.
+    QMetaObject::invokeMethod(
+        this, [this, outcome] { Q_EMIT finished(outcome); }, Qt::QueuedConnection);
+}
+
+void Conversion::readInput() {
+    // A folder, a pipe, a device or a missing file is no document.
+    const QFileInfo input(settings_.inputFile);
+    QFile file(settings_.inputFile);
+    if (!input.isFile() || !file.open(QIODevice::ReadOnly))
+        throw Failure{FailureKind::FileAccess,
+                      QStringLiteral("Cannot read ") + settings_.inputFile};
+    input_.emplace(settings_.inputFile);
+    if (input_->path() != settings_.inputFile)
+        args_.back() = input_->path();
+}
+
+void Conversion::runGhostscript() {
+    if (!input_ || !staging_)
+        throw noOutput();
+    output_.clear();
+    split_ =
+        std::make_unique<SplitConversion>(settings_, libraryArguments(args_), *staging_, context_);
+    connect(split_.get(), &SplitConversion::finished, this, [this] {
+        const gs::RunResult result = split_->result();
+        output_ = split_->output();
+        steps_.resume([this, &result] { ranGhostscript(result); });
+    });
+    steps_.suspend();
+    split_->start();
+}
+
+void Conversion::ranGhostscript(const gs::RunResult& result) {
+    result_ = result;
+    switch (result.end) {
+    case gs::RunResult::End::Stopped:
+        staging_.reset();
+        status(QStringLiteral("Conversion stopped"));
+        throw Cancelled{};
+    case gs::RunResult::End::Finished:
+        return;
+    case gs::RunResult::End::NotStarted:
+        staging_.reset();
+        // A library that cannot be loaded is reported like a missing file: the user gets the
+        // same question as for a run that wrote nothing.
+        if (result.failure.kind == FailureKind::LibraryMissing)
+            throw Failure{FailureKind::NoOutput, result.failure.description};
+        throw result.failure;
+    default:
+        staging_.reset();
+        throw Failure{result.end == gs::RunResult::End::OutOfMemory ? FailureKind::OutOfMemory
+                                                                    : FailureKind::Internal,
+                      gs::describeEnd(result, context_.runner.memoryLimit())};
     }
-    return RunOutcome::KeepOpen;
+}
+
+void Conversion::publish() {
+    // A run that made no page of the document leaves nothing behind; one that made pages and
+    // then failed keeps them, and the user is asked all the same.
+    if (!staging_ || result_.pages == 0 || saysNoPages(output_) || staging_->filesWritten() == 0) {
+        staging_.reset();
+        throw noOutput();
+    }
+    const QStringList written = staging_->publish();
+    staging_.reset();
+    if (!result_.succeeded() || written.isEmpty())
+        throw noOutput();
+    QFile file(written.front());
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure{FailureKind::FileAccess, QStringLiteral("Path/File access error")};
 }
 
 } // namespace quillorn::convert

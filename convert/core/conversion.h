@@ -1,10 +1,17 @@
 #pragma once
 
+#include "base/step_runner.h"
+#include "base/user_dialogs.h"
+#include "convert/core/document_input.h"
+#include "gs/runner.h"
 #include "options/core/options.h"
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace quillorn {
@@ -16,6 +23,9 @@ class Runner;
 } // namespace quillorn
 
 namespace quillorn::convert {
+
+class OutputStaging;
+class SplitConversion;
 
 // What the conversion dialog shows when Convert is pressed.
 struct ConvertSettings {
@@ -84,9 +94,44 @@ bool writesOnePagePerFile(int format);
 
 // One press of Convert: builds the line, runs Ghostscript over all pages (shared among several
 // workers where SplitConversion can) and puts what the run wrote at the output's names; nothing
-// there changes before the run has produced pages.
-// Failures are put to the user.
-RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
-                         const ConversionContext& context);
+// there changes before the run has produced pages. Failures are put to the user. The conversion
+// answers with finished() from the event loop; destroying it first stops it and leaves the
+// output's names as they were.
+class Conversion : public QObject {
+    Q_OBJECT
+public:
+    Conversion(ConvertSettings settings, options::Options options, ConversionContext context,
+               QObject* parent = nullptr);
+    ~Conversion() override;
+
+    void start();
+    // Stops the run under way; the conversion ends as stopped.
+    void stop();
+
+Q_SIGNALS:
+    void finished(quillorn::convert::RunOutcome outcome);
+
+private:
+    // The steps, in order.
+    void readInput();
+    void runGhostscript();
+    void ranGhostscript(const gs::RunResult& result);
+    void publish();
+    void end(RunOutcome outcome);
+    void status(const QString& text) const;
+
+    ConvertSettings settings_;
+    options::Options options_;
+    ConversionContext context_;
+    StepRunner steps_;
+    QStringList args_;
+    QElapsedTimer timer_;
+    std::optional<BusyCursor> busy_;
+    std::optional<ConversionInput> input_; // a compressed input decompressed
+    std::unique_ptr<OutputStaging> staging_;
+    std::unique_ptr<SplitConversion> split_;
+    gs::RunResult result_;
+    QString output_; // what Ghostscript said, for the verdict
+};
 
 } // namespace quillorn::convert

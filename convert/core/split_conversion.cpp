@@ -7,6 +7,7 @@
 #include "gs/document_info.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
 #include <QtEndian>
@@ -91,32 +92,6 @@ void setTiffPageIndex(const QString& path, int index) {
     }
 }
 
-// Ends the progress whichever way the run ends.
-class ProgressEnd {
-public:
-    explicit ProgressEnd(ConversionProgress* progress) : progress_(progress) {}
-    ~ProgressEnd() {
-        if (progress_)
-            progress_->finished();
-    }
-    ProgressEnd(const ProgressEnd&) = delete;
-    ProgressEnd& operator=(const ProgressEnd&) = delete;
-
-private:
-    ConversionProgress* progress_;
-};
-
-// One worker of a split run: its pages, its private folder and what it said.
-struct Worker final : MessageSink {
-    PageRange pages;
-    std::unique_ptr<OutputStaging> staging;
-    QStringList said; // piece by piece, for the log once all have ended
-    int reached = 0;  // pages of its range reached
-    std::unique_ptr<PageLines> lines;
-
-    void addMessage(const QString& text) override { said << text; }
-};
-
 } // namespace
 
 qint64 workerMemory(double resolution) {
@@ -170,24 +145,51 @@ qint64 availableMemory() {
     return pages > 0 && pageSize > 0 ? static_cast<qint64>(pages) * pageSize : 0;
 }
 
-SplitConversion::SplitConversion(const ConvertSettings& settings, QStringList args,
-                                 OutputStaging& staging, const ConversionContext& context)
-    : settings_(settings), args_(std::move(args)), staging_(staging), context_(context) {}
+// One worker of a split run: its pages, its private folder and what it said.
+struct SplitConversion::Worker final : MessageSink {
+    PageRange pages;
+    std::unique_ptr<OutputStaging> staging;
+    QStringList said; // piece by piece, for the log once all have ended
+    int reached = 0;  // pages of its range reached
+    std::unique_ptr<PageLines> lines;
 
-gs::RunResult SplitConversion::run(QString& output) {
-    std::optional<int> pageCount = gs::cheapPageCount(settings_.inputFile);
-    const int workers = workersFor(pageCount);
-    if (context_.progress)
-        context_.progress->started(pageCount, [this] { context_.runner.stop(); });
-    const ProgressEnd end(context_.progress);
-    if (workers > 1)
-        if (std::optional<gs::RunResult> result =
-                runSplit(splitRanges(*pageCount, workers), output))
-            return *result;
-    return runWhole(output);
+    void addMessage(const QString& text) override { said << text; }
+};
+
+SplitConversion::SplitConversion(const ConvertSettings& settings, QStringList args,
+                                 OutputStaging& staging, ConversionContext context)
+    : settings_(settings), args_(std::move(args)), staging_(staging), context_(std::move(context)) {
 }
 
-int SplitConversion::workersFor(std::optional<int>& pageCount) const {
+SplitConversion::~SplitConversion() {
+    if (progressShown_ && context_.progress)
+        context_.progress->finished();
+}
+
+void SplitConversion::start() {
+    pageCount_ = gs::cheapPageCount(settings_.inputFile);
+    if (!pageCount_ && workersFor() > 1 && gs::isPdf(settings_.inputFile)) {
+        countPages();
+        return;
+    }
+    const int workers = workersFor();
+    if (context_.progress) {
+        context_.progress->started(pageCount_, [this] { stop(); });
+        progressShown_ = true;
+    }
+    if (workers > 1)
+        runSplit(splitRanges(*pageCount_, workers));
+    else
+        runWhole();
+}
+
+void SplitConversion::stop() {
+    stopped_ = true;
+    if (job_)
+        job_->stop();
+}
+
+int SplitConversion::workersFor() const {
     gs::Runner& runner = context_.runner;
     if (!canSplit(settings_) || !runner.runsTogether())
         return 1;
@@ -198,52 +200,104 @@ int SplitConversion::workersFor(std::optional<int>& pageCount) const {
                                         QThread::idealThreadCount(), availableMemory(), perWorker);
     if (most < 2)
         return 1;
-    if (!pageCount && gs::isPdf(settings_.inputFile))
-        pageCount = gs::ghostscriptPageCount(runner, settings_.inputFile);
-    return pageCount ? splitWorkers(*pageCount, most, 0, 0) : 1;
+    // Before a PDF's pages are counted: whether counting them is worth it.
+    if (!pageCount_)
+        return gs::isPdf(settings_.inputFile) ? most : 1;
+    return splitWorkers(*pageCount_, most, 0, 0);
 }
 
-gs::RunResult SplitConversion::runWhole(QString& output) {
-    int reached = 0;
-    const auto reach = [&](int page) {
-        if (page > reached && context_.progress)
-            context_.progress->pageReached(reached = page);
+// A PDF's pages as Ghostscript counts them (its page tree), in one short run.
+void SplitConversion::countPages() {
+    struct Said : MessageSink {
+        void addMessage(const QString&) override {}
     };
-    PageLines lines(reach);
+    auto said = std::make_shared<QString>();
+    auto unheard = std::make_shared<Said>();
+    gs::RunRequest request;
+    request.args = gs::pdfPageCountArguments(QFileInfo(settings_.inputFile).absoluteFilePath());
+    request.onOutput = [said](const QString& text) { *said += text; };
+    job_ = context_.runner.start(std::move(request), *unheard);
+    connect(job_.get(), &gs::RunJob::finished, this, [this, said, unheard] {
+        const gs::RunResult result = job_->result();
+        if (stopped_) {
+            gs::RunResult stopped;
+            stopped.end = gs::RunResult::End::Stopped;
+            return end(stopped);
+        }
+        if (result.succeeded())
+            pageCount_ = gs::pageCountFromOutput(*said);
+        const int workers = pageCount_ ? workersFor() : 1;
+        if (context_.progress) {
+            context_.progress->started(pageCount_, [this] { stop(); });
+            progressShown_ = true;
+        }
+        if (workers > 1)
+            runSplit(splitRanges(*pageCount_, workers));
+        else
+            runWhole();
+    });
+}
+
+void SplitConversion::end(gs::RunResult result) {
+    result_ = std::move(result);
+    if (progressShown_ && context_.progress)
+        context_.progress->finished();
+    progressShown_ = false;
+    Q_EMIT finished();
+}
+
+void SplitConversion::runWhole() {
+    struct Pages {
+        std::function<void(int)> reach;
+        std::unique_ptr<PageLines> lines;
+    };
+    auto pages = std::make_shared<Pages>();
+    pages->reach = [this](int page) {
+        if (page > reached_ && context_.progress)
+            context_.progress->pageReached(reached_ = page);
+    };
+    pages->lines = std::make_unique<PageLines>(pages->reach);
     gs::RunRequest request;
     request.args = args_;
     request.output = staging_.ghostscriptOutput();
-    request.onOutput = [&](const QString& text) {
-        keep(output, text);
-        lines.feed(text);
+    request.onOutput = [this, pages](const QString& text) {
+        keep(output_, text);
+        pages->lines->feed(text);
     };
     // Pages written so far, for documents that do not say which page they are at.
-    request.watchdog = [&] {
-        reach(staging_.filesWritten());
+    request.watchdog = [this, pages] {
+        pages->reach(staging_.filesWritten());
         return QString();
     };
-    return context_.runner.run(request, context_.messages);
+    job_ = context_.runner.start(std::move(request), context_.messages);
+    connect(job_.get(), &gs::RunJob::finished, this, [this] {
+        const gs::RunResult result = job_->result();
+        if (stopped_ && result.end != gs::RunResult::End::Stopped) {
+            gs::RunResult stopped;
+            stopped.end = gs::RunResult::End::Stopped;
+            return end(stopped);
+        }
+        end(result);
+    });
 }
 
-std::optional<gs::RunResult> SplitConversion::runSplit(const std::vector<PageRange>& ranges,
-                                                       QString& output) {
-    std::vector<std::unique_ptr<Worker>> workers;
-    int total = 0;
-    const auto update = [&] {
+void SplitConversion::runSplit(const std::vector<PageRange>& ranges) {
+    split_.clear();
+    astray_ = false;
+    const auto update = [this] {
         int sum = 0;
-        for (const std::unique_ptr<Worker>& worker : workers)
+        for (const std::unique_ptr<Worker>& worker : split_)
             sum += worker->reached;
-        if (sum > total && context_.progress)
-            context_.progress->pageReached(total = sum);
+        if (sum > reached_ && context_.progress)
+            context_.progress->pageReached(reached_ = sum);
     };
-    bool astray = false; // a worker wrote more pages than its range holds
     std::vector<gs::RunRequest> requests;
     std::vector<MessageSink*> sinks;
     for (const PageRange& range : ranges) {
-        auto& w = *workers.emplace_back(std::make_unique<Worker>());
+        auto& w = *split_.emplace_back(std::make_unique<Worker>());
         w.pages = range;
         w.staging = std::make_unique<OutputStaging>(settings_.output, true);
-        w.lines = std::make_unique<PageLines>([&w, &update](int page) {
+        w.lines = std::make_unique<PageLines>([&w, update](int page) {
             w.reached = std::clamp(page - w.pages.first + 1, w.reached, w.pages.size());
             update();
         });
@@ -259,43 +313,53 @@ std::optional<gs::RunResult> SplitConversion::runSplit(const std::vector<PageRan
                                 QStringLiteral("-dLastPage=%1").arg(range.last));
         request.output = w.staging->ghostscriptOutput();
         request.onOutput = [&w](const QString& text) { w.lines->feed(text); };
-        request.watchdog = [&w, &update, &astray] {
+        request.watchdog = [this, &w, update] {
             const int written = w.staging->filesWritten();
             w.reached = std::clamp(written, w.reached, w.pages.size());
             update();
-            astray = astray || written > w.pages.size();
-            return astray ? QStringLiteral("The document does not keep to page ranges") : QString();
+            astray_ = astray_ || written > w.pages.size();
+            return astray_ ? QStringLiteral("The document does not keep to page ranges")
+                           : QString();
         };
         requests.push_back(std::move(request));
         sinks.push_back(&w);
     }
+    job_ = context_.runner.start(std::move(requests), std::move(sinks));
+    connect(job_.get(), &gs::RunJob::finished, this, &SplitConversion::splitEnded);
+}
 
-    const std::vector<gs::RunResult> results = context_.runner.runTogether(requests, sinks);
-    bool stopped = false;
-    bool asAsked = !astray;
+void SplitConversion::splitEnded() {
+    const std::vector<gs::RunResult> results = job_->results();
+    bool stopped = stopped_;
+    bool asAsked = !astray_;
     for (size_t i = 0; i < results.size(); ++i) {
         stopped = stopped || results[i].end == gs::RunResult::End::Stopped;
         asAsked = asAsked && results[i].succeeded() &&
-                  workers[i]->staging->filesWritten() == workers[i]->pages.size();
+                  split_[i]->staging->filesWritten() == split_[i]->pages.size();
     }
     // What went wrong is for one run to say; the workers' pages and words go.
-    if (!stopped && !asAsked)
-        return std::nullopt;
-    for (const std::unique_ptr<Worker>& worker : workers)
+    if (!stopped && !asAsked) {
+        split_.clear();
+        reached_ = 0;
+        runWhole();
+        return;
+    }
+    for (const std::unique_ptr<Worker>& worker : split_)
         for (const QString& piece : worker->said) {
             context_.messages.addMessage(piece);
-            keep(output, piece);
+            keep(output_, piece);
         }
     if (stopped) {
+        split_.clear();
         gs::RunResult result;
         result.end = gs::RunResult::End::Stopped;
-        return result;
+        return end(result);
     }
     // The last worker ran the document's end: its code is the one a single run ends with.
     gs::RunResult result = results.back();
     result.pages = 0;
-    for (size_t i = 0; i < workers.size(); ++i) {
-        const Worker& worker = *workers[i];
+    for (size_t i = 0; i < split_.size(); ++i) {
+        const Worker& worker = *split_[i];
         const QStringList taken = staging_.takePages(*worker.staging, worker.pages.first);
         if (settings_.format == kFormatTiff)
             for (qsizetype page = 0; page < taken.size(); ++page)
@@ -303,9 +367,11 @@ std::optional<gs::RunResult> SplitConversion::runSplit(const std::vector<PageRan
         result.pages =
             result.pages < 0 || results[i].pages < 0 ? -1 : result.pages + results[i].pages;
     }
-    if (context_.progress && ranges.back().last > total)
-        context_.progress->pageReached(ranges.back().last);
-    return result;
+    const int last = split_.back()->pages.last;
+    split_.clear();
+    if (context_.progress && last > reached_)
+        context_.progress->pageReached(last);
+    end(result);
 }
 
 } // namespace quillorn::convert

@@ -3,8 +3,10 @@
 #include "convert/core/conversion.h"
 #include "gs/runner.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -45,32 +47,55 @@ qint64 availableMemory();
 // their final numbers, the same files one run writes. A document that does not keep to page
 // ranges (shows no page or several for one asked for), and a split run that fails, are converted
 // again in one run, which is also what every other conversion gets. The progress counts the pages
-// of all workers, its Cancel and the runner's stop() end them all, and the message log gets each
-// worker's output together, in page order, once all have ended.
-class SplitConversion {
+// of all workers, its Cancel and stop() end them all, and the message log gets each worker's
+// output together, in page order, once all have ended. It answers with finished() from the
+// event loop.
+class SplitConversion : public QObject {
+    Q_OBJECT
 public:
     // args: the whole argument list as the library takes it, ending in the output and the input.
     SplitConversion(const ConvertSettings& settings, QStringList args, OutputStaging& staging,
-                    const ConversionContext& context);
+                    ConversionContext context);
+    ~SplitConversion() override;
 
     // The workers for a document that can be split; by default as many as splitWorkers allows
     // on this machine for the runner's memory limit.
     void setWorkers(int workers) { workers_ = workers; }
 
-    // Runs Ghostscript and leaves the pages it wrote in the staging; what it said is appended to
-    // output (up to 1 MB). Throws Failure as Runner::run does.
-    gs::RunResult run(QString& output);
+    // Runs Ghostscript and leaves the pages it wrote in the staging.
+    void start();
+    void stop();
+    // Once finished: how the run ended, and what it said (up to 1 MB).
+    const gs::RunResult& result() const { return result_; }
+    const QString& output() const { return output_; }
+
+Q_SIGNALS:
+    void finished();
 
 private:
-    int workersFor(std::optional<int>& pageCount) const;
-    std::optional<gs::RunResult> runSplit(const std::vector<PageRange>& ranges, QString& output);
-    gs::RunResult runWhole(QString& output);
+    struct Worker;
+    // The workers this document gets, its pages once known.
+    int workersFor() const;
+    void countPages();
+    void runSplit(const std::vector<PageRange>& ranges);
+    void splitEnded();
+    void runWhole();
+    void end(gs::RunResult result);
 
-    const ConvertSettings& settings_;
+    ConvertSettings settings_;
     QStringList args_;
     OutputStaging& staging_;
-    const ConversionContext context_; // a copy: callers may pass a temporary
+    ConversionContext context_;
     int workers_ = 0;
+    std::optional<int> pageCount_;
+    std::unique_ptr<gs::RunJob> job_;
+    std::vector<std::unique_ptr<Worker>> split_; // the workers of a split run
+    int reached_ = 0;                            // pages reached, for the progress
+    bool astray_ = false;                        // a worker wrote more pages than its range holds
+    bool stopped_ = false;
+    bool progressShown_ = false;
+    QString output_;
+    gs::RunResult result_;
 };
 
 } // namespace quillorn::convert

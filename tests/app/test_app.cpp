@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "base/settings_store.h"
 #include "base/version.h"
+#include "convert/convert_dialog.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
 #include "viewer/page_view.h"
@@ -113,6 +114,11 @@ struct Session {
         return startup->run();
     }
     MainWindow* window() const { return startup ? startup->mainWindow() : nullptr; }
+    // Turns the event loop until the page asked for is drawn (or its failure told).
+    void drawn() const {
+        EXPECT_TRUE(
+            QTest::qWaitFor([this] { return !window() || !window()->isRendering(); }, 60000));
+    }
     QAction* action(const char* name) const {
         return window()->findChild<QAction*>(QLatin1String(name));
     }
@@ -207,6 +213,12 @@ TEST_F(Start, PrintJobConvertsToPdfWithTheStoredSaferChoice) {
             QFile::remove(pdf);
             dialog.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->setText(pdf);
             dialog.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&dialog] {
+                    const auto* convert = qobject_cast<convert::ConvertDialog*>(&dialog);
+                    return convert && !convert->isConverting();
+                },
+                60000));
             log = s.startup->messages().log();
         };
         EXPECT_EQ(s.run({}, Input(job)), 0);
@@ -247,6 +259,7 @@ TEST_F(Start, EveryOtherCommandLineOpensTheMainWindow) {
         const QString line = arguments.join(u' ');
         Session s;
         EXPECT_EQ(s.run(arguments), std::nullopt);
+        s.drawn();
         ASSERT_NE(s.window(), nullptr);
         EXPECT_TRUE(s.window()->isVisible());
         EXPECT_EQ(s.window()->isDocumentOpen(), opened.has_value()) << line.toStdString();
@@ -277,6 +290,7 @@ TEST_F(Start, ADocumentNamedByBytesThatAreNoTextOpens) {
     for (const QByteArrayList& arguments : {QByteArrayList{name}, ("/view:" + name).split(' ')}) {
         Session s;
         EXPECT_EQ(s.runBytes(arguments), std::nullopt);
+        s.drawn();
         const QImage page = s.page();
         ASSERT_EQ(page.size(), QSize(208, 104)) << arguments.join(' ').toStdString();
         EXPECT_EQ(page.pixelColor(52, 52), QColor(Qt::blue));
@@ -501,6 +515,7 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     QDropEvent drop({20, 20}, Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(view->viewport(), &enter);
     QApplication::sendEvent(view->viewport(), &drop);
+    s.drawn();
     EXPECT_EQ(w->filePath(), document());
     const QImage page = s.page();
     ASSERT_FALSE(page.isNull());
@@ -515,6 +530,7 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     };
     const int width = view->viewport()->width();
     s.action("fitWidthAction")->trigger();
+    s.drawn();
     EXPECT_TRUE(previewShown);
     const int fitted = s.startup->options().resolution;
     EXPECT_EQ(fitted, int(width * 72 / 199.68));
@@ -534,6 +550,7 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     };
     for (const auto& [zoom, resolution] : zooms) {
         zoom();
+        s.drawn();
         EXPECT_EQ(s.startup->options().resolution, resolution);
     }
     EXPECT_EQ(s.page().width(), 208);
@@ -563,8 +580,11 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     EXPECT_EQ(s.dialogs.pageSetupRequests[1].paper.id(), QPageSize::Legal);
     const int base = s.redraws;
     s.action("displaySettingsAction")->trigger(); // left with Cancel, still redraws
-    for (int i = 0; i < 3; ++i)
+    s.drawn();
+    for (int i = 0; i < 3; ++i) {
         s.action("zoomInAction")->trigger();
+        s.drawn();
+    }
     EXPECT_EQ(s.startup->options().resolution, 102);
     EXPECT_EQ(s.redraws - base, 4);
     EXPECT_GT(s.page().width(), page.width());
@@ -572,6 +592,7 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     s.action("convertAction")->trigger();
     EXPECT_TRUE(s.events.contains(QStringLiteral("modal: Convert")));
     w->loadFile(test::scratchDir() + QStringLiteral("/missing.ps"));
+    s.drawn();
     ASSERT_TRUE(s.page().isNull());
     s.action("copyAction")->trigger();
     EXPECT_EQ(s.dialogs.clipboardImages.size(), 1u);
@@ -590,6 +611,7 @@ TEST_F(Window, FullScreenOnAndOffEscapeStopsADrawingFirst) {
     QTest::keyClick(view, Qt::Key_F2);            // nothing without a document
     EXPECT_FALSE(w->isFullScreen());
     w->loadFile(document());
+    s.drawn();
     const auto bars = [w] {
         return QStringLiteral("%1%2%3")
             .arg(w->menuBar()->isVisible())
@@ -609,9 +631,11 @@ TEST_F(Window, FullScreenOnAndOffEscapeStopsADrawingFirst) {
     }
     QTest::keyClick(view, Qt::Key_F2);
     QTest::keyClick(view, Qt::Key_F9); // the page keys still work
+    s.drawn();
     EXPECT_EQ(view->picture().pixelColor(156, 52), QColor(Qt::red));
     QTimer::singleShot(500, w, [view] { QTest::keyClick(view, Qt::Key_Escape); });
     w->loadFile(test::writeFile(QStringLiteral("docs/endless.ps"), "%!PS\n{} loop\n"));
+    s.drawn();
     EXPECT_EQ(w->statusText(), QStringLiteral("Redraw stopped"));
     EXPECT_TRUE(w->isFullScreen());
     QTest::keyClick(view, Qt::Key_Escape);

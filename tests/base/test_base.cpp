@@ -8,10 +8,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 
 using namespace quillorn;
@@ -66,8 +69,9 @@ TEST(MessageLog, JoinsMessagesByTheLogRule) {
     }
 }
 
-// Three steps a, b, c; b fails once. The user's answer, or for a missing output the action's
-// own handler, decides which steps run and how the action ends.
+// Three steps a, b, c; b waits for work that ends later, and fails once. The user's answer, or
+// for a missing output the action's own handler, decides which steps run and how the action
+// ends; a retried step starts its work again.
 TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
     using enum StepRunner::Outcome;
     using Choice = StepRunner::NoOutputChoice;
@@ -83,16 +87,26 @@ TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
         const Choice choice = choiceOfCase;
         test::ScriptedDialogs dialogs;
         dialogs.answers = {answer};
-        const StepRunner runner(dialogs, QStringLiteral("redrawing"),
-                                [&](const Failure&) { return choice; });
+        StepRunner runner(dialogs, QStringLiteral("redrawing"),
+                          [&](const Failure&) { return choice; });
         QString ran;
         int failures = 1;
-        const auto fails = [&] {
-            if (ran += u'b'; failures-- > 0)
-                throw Failure{kind, QStringLiteral("Disk full")};
+        std::optional<StepRunner::Outcome> ended;
+        const auto waits = [&] {
+            ran += u'b';
+            runner.suspend();
+            QTimer::singleShot(0, [&] {
+                runner.resume([&] {
+                    if (failures-- > 0)
+                        throw Failure{kind, QStringLiteral("Disk full")};
+                });
+            });
         };
-        const StepRunner::Step steps[] = {[&] { ran += u'a'; }, fails, [&] { ran += u'c'; }};
-        EXPECT_EQ(runner.run(steps), outcome);
+        runner.start({[&] { ran += u'a'; }, waits, [&] { ran += u'c'; }},
+                     [&](StepRunner::Outcome o) { ended = o; });
+        EXPECT_FALSE(ended); // b waits
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended.has_value(); }, 10000));
+        EXPECT_EQ(*ended, outcome);
         EXPECT_EQ(ran, QStringView(expected).toString());
         const QString box =
             QStringLiteral("An unexpected error occurred while redrawing: Disk full (75)");

@@ -3,6 +3,7 @@
 // rather than followed.
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
+#include "tests/convert/convert_and_wait.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,7 @@ protected:
         return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
     RunOutcome convert(const QString& from, int format, int choice, const QString& to) {
-        return runConversion(settings(from, format, choice, to), options, context());
+        return test::convertAndWait(settings(from, format, choice, to), options, context());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "convert/convert_dialog.h"
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
+#include "tests/convert/convert_and_wait.h"
 #include "tests/support/test_env.h"
 
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <array>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -146,7 +148,7 @@ TEST_F(ConversionRun, EveryDeviceWritesItsFormatOneFilePerPage) {
             const ConvertSettings s = settings(input, format, choice, output);
             EXPECT_TRUE(
                 convertArgumentList(s, options).contains(QStringLiteral("-sDEVICE=") + device));
-            ASSERT_EQ(runConversion(s, options, context()), RunOutcome::CloseDialog);
+            ASSERT_EQ(test::convertAndWait(s, options, context()), RunOutcome::CloseDialog);
             EXPECT_TRUE(test::readFile(page("1")).startsWith(magic));
             EXPECT_TRUE(test::readFile(page("2")).startsWith(magic));
             // The PCL-XL devices open one more file for the end of the job.
@@ -159,11 +161,11 @@ TEST_F(ConversionRun, EveryDeviceWritesItsFormatOneFilePerPage) {
 
 TEST_F(ConversionRun, BrokenLibraryIsAnUnexpectedError) {
     // A library that lacks an entry point is unexpected; "Abort" keeps the dialog open.
-    gs::Binding broken({QStringLiteral(BROKEN_GS)});
-    gs::InProcessRunner withBrokenLibrary(broken);
-    EXPECT_EQ(runConversion(settings(input, kFormatPdf, -1, dir + QStringLiteral("/out.pdf")),
-                            options, {dialogs, withBrokenLibrary, messages, status}),
-              RunOutcome::KeepOpen);
+    runner.setLibraryCandidates({QStringLiteral(BROKEN_GS)});
+    EXPECT_EQ(
+        test::convertAndWait(settings(input, kFormatPdf, -1, dir + QStringLiteral("/out.pdf")),
+                             options, context()),
+        RunOutcome::KeepOpen);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(dialogs.boxes[0].text.contains(QRegularExpression(
         QStringLiteral("^An unexpected error occurred while converting the file: .+ \\(453\\)$"))));
@@ -187,6 +189,7 @@ protected:
     void convertTo(const QString& output) {
         child<QLineEdit>("outputEdit")->setText(output);
         child<QPushButton>("convertButton")->click();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !dialog->isConverting(); }, 60000));
     }
     std::vector<int> visibleFrames() const {
         std::vector<int> visible;

@@ -4,9 +4,11 @@
 #include "convert/core/output_files.h"
 #include "convert/core/split_conversion.h"
 #include "tests/convert/conversion_fixture.h"
+#include "tests/convert/convert_and_wait.h"
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace quillorn;
@@ -53,6 +55,14 @@ QByteArray withoutTime(const QByteArray& file) {
     return QString::fromLatin1(file).remove(time).toLatin1();
 }
 
+// Starts the run and waits for its end.
+gs::RunResult runSplit(SplitConversion& run) {
+    QSignalSpy finished(&run, &SplitConversion::finished);
+    run.start();
+    EXPECT_TRUE(finished.wait(300000));
+    return run.result();
+}
+
 class SplitRun : public ConversionRun {
 protected:
     // Converts with the given workers (1: one run) to files named after the tag; returns the
@@ -68,8 +78,7 @@ protected:
         SplitConversion run(s, libraryArguments(convertArgumentList(s, options)), staging,
                             {dialogs, runner, messages, {}, &progress});
         run.setWorkers(workers);
-        QString said;
-        result = run.run(said);
+        result = runSplit(run);
         QList<QByteArray> files;
         for (const QString& file : staging.publish())
             files << withoutTime(readFile(file));
@@ -101,7 +110,7 @@ TEST(SplitPlan, WorkersByCoresMemoryAndPagesAndEvenRanges) {
 TEST_F(SplitRun, SharedPagesAreTheFilesOneRunWrites) {
     const QString ps = writeFile(dir + QStringLiteral("/eight.ps"), eightPages());
     const QString pdf = dir + QStringLiteral("/eight.pdf");
-    ASSERT_EQ(runConversion(settings(ps, kFormatPdf, -1, pdf), options, context()),
+    ASSERT_EQ(test::convertAndWait(settings(ps, kFormatPdf, -1, pdf), options, context()),
               RunOutcome::CloseDialog);
     struct Row {
         const char* name;
@@ -180,8 +189,7 @@ TEST_F(SplitRun, CancelAndStopEndEveryWorkerAndLeaveTheFilesAsTheyWere) {
         SplitConversion run(s, libraryArguments(convertArgumentList(s, options)), staging,
                             {dialogs, runner, messages, {}, &progress});
         run.setWorkers(2);
-        QString said;
-        EXPECT_EQ(run.run(said).end, gs::RunResult::End::Stopped);
+        EXPECT_EQ(runSplit(run).end, gs::RunResult::End::Stopped);
         EXPECT_FALSE(runner.isRunning());
         EXPECT_EQ(staging.filesWritten(), 0);
     }

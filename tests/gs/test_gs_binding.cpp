@@ -2,6 +2,7 @@
 #include "base/message_log.h"
 #include "gs/api.h"
 #include "gs/runner.h"
+#include "tests/support/runs.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
@@ -52,7 +53,7 @@ TEST(StandInLibrary, CallsInOrderAndMakesEveryPieceOfOutputAMessage) {
     for (const auto& [newRc, stdioRc, initRc, calls] : runs) {
         standIn.call<void>("standin_configure", newRc, stdioRc, initRc);
         messages.pieces.clear();
-        EXPECT_EQ(gs::InProcessRunner(binding).run(args, messages).code, newRc + stdioRc + initRc);
+        EXPECT_EQ(test::runInProcess(binding, args, messages).code, newRc + stdioRc + initRc);
         EXPECT_EQ(standIn.text("standin_calls"), QLatin1String(calls));
     }
     EXPECT_EQ(standIn.text("standin_argv"), args.join(u'|') + u'|');

@@ -6,6 +6,7 @@
 #include "gs/arguments.h"
 #include "gs/document_info.h"
 #include "gs/worker_runner.h"
+#include "tests/support/runs.h"
 #include "tests/support/test_env.h"
 
 #include <QCoreApplication>
@@ -41,13 +42,12 @@ TEST(Worker, RelaysExactlyWhatTheLibrarySaysAndTheVectorItWasGiven) {
     const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/two pages.ps"));
     const QString page = test::scratchDir() + QStringLiteral("/worker/page.bmp");
     gs::Binding binding;
-    gs::InProcessRunner inProcess(binding);
     gs::WorkerRunner worker;
     Log here, there;
     const QString product = binding.revision().value_or(gs::Revision{}).product;
     here.log.setProductName(product), there.log.setProductName(product);
-    ASSERT_TRUE(inProcess.run(renderArgs(doc, page), here).succeeded());
-    const gs::RunResult result = worker.run(renderArgs(doc, page), there);
+    ASSERT_TRUE(test::runInProcess(binding, renderArgs(doc, page), here).succeeded());
+    const gs::RunResult result = test::runAndWait(worker, renderArgs(doc, page), there);
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.pages, 2);
     const QString& log = there.log.text();
@@ -59,7 +59,7 @@ TEST(Worker, RelaysExactlyWhatTheLibrarySaysAndTheVectorItWasGiven) {
     // The vector reaches the worker element by element, blanks and all.
     worker.setEcho(true);
     Log echo;
-    worker.run(renderArgs(doc, page), echo);
+    test::runAndWait(worker, renderArgs(doc, page), echo);
     EXPECT_TRUE(echo.log.text().startsWith(renderArgs(doc, page).join(QStringLiteral("\r\n")) +
                                            QStringLiteral("\r\n")));
     EXPECT_TRUE(runFolders().isEmpty());
@@ -77,7 +77,7 @@ TEST(Worker, SeveralRunsGoAtOnceEachToItsSinkAndOneStopEndsThemAll) {
     // Both endless runs must be going for one stop() to end them.
     QTimer::singleShot(1500, &worker, [&] { worker.stop(); });
     const std::vector<gs::RunResult> results =
-        worker.runTogether(requests, {&logs[0], &logs[1], &logs[2]});
+        test::runAndWait(worker, requests, {&logs[0], &logs[1], &logs[2]});
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(results[0].end, gs::RunResult::End::Stopped);
     EXPECT_TRUE(results[1].succeeded());
@@ -90,8 +90,17 @@ TEST(Worker, SeveralRunsGoAtOnceEachToItsSinkAndOneStopEndsThemAll) {
 
     // A PDF's pages as Ghostscript counts them; nothing for a file it cannot read as one.
     const QString pdf = test::writeTwoPagePdf(QStringLiteral("worker/two (pages).pdf"));
-    EXPECT_EQ(gs::ghostscriptPageCount(worker, pdf), 2);
-    EXPECT_EQ(gs::ghostscriptPageCount(worker, doc), std::nullopt);
+    const auto count = [&](const QString& path) {
+        struct Said : MessageSink {
+            QString text;
+            void addMessage(const QString& piece) override { text += piece; }
+        } said;
+        return test::runAndWait(worker, gs::pdfPageCountArguments(path), said).succeeded()
+                   ? gs::pageCountFromOutput(said.text)
+                   : std::nullopt;
+    };
+    EXPECT_EQ(count(pdf), 2);
+    EXPECT_EQ(count(doc), std::nullopt);
 }
 
 TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
@@ -105,7 +114,7 @@ TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
     Log log;
     gs::RunResult result;
 #ifndef __SANITIZE_ADDRESS__ // a sanitized worker runs without the address-space limit
-    result = worker.run(renderArgs(bomb, page), log);
+    result = test::runAndWait(worker, renderArgs(bomb, page), log);
     EXPECT_EQ(result.end, gs::RunResult::End::OutOfMemory);
     EXPECT_EQ(gs::describeEnd(result, worker.memoryLimit()),
               QStringLiteral("Ghostscript ran out of memory (limit 0.293 GB)"));
@@ -114,7 +123,7 @@ TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
     // Stand-ins for a library that crashes, and one that ends the process, in the middle.
     for (const auto& [library, signal] : {std::pair{CRASHING_GS, 11}, {EXITING_GS, 0}}) {
         worker.setLibraryCandidates({QLatin1String(library)});
-        result = worker.run(renderArgs(doc, page), log);
+        result = test::runAndWait(worker, renderArgs(doc, page), log);
         EXPECT_EQ(result.end, gs::RunResult::End::Crashed) << library;
 #ifdef __SANITIZE_ADDRESS__ // the sanitizer reports a crash and aborts instead
         if (signal != 0)
@@ -124,9 +133,11 @@ TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
         EXPECT_TRUE(log.log.text().endsWith(QLatin1String("half a page\r\n")));
     }
     worker.setLibraryCandidates({QStringLiteral("/nonexistent/libgs.so")});
-    EXPECT_THROW(worker.run(renderArgs(doc, page), log), Failure);
+    result = test::runAndWait(worker, renderArgs(doc, page), log);
+    EXPECT_EQ(result.end, gs::RunResult::End::NotStarted);
+    EXPECT_EQ(result.failure.kind, FailureKind::LibraryMissing);
     worker.setLibraryCandidates({});
-    EXPECT_TRUE(worker.run(renderArgs(doc, page), log).succeeded());
+    EXPECT_TRUE(test::runAndWait(worker, renderArgs(doc, page), log).succeeded());
     EXPECT_TRUE(runFolders().isEmpty());
 }
 
@@ -136,7 +147,10 @@ TEST(Worker, NoPrivateFolderNoRunAndStaleFoldersOfDeadProcessesGo) {
     Log log;
     const QByteArray tmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(test::scratchDir() + QStringLiteral("/no such dir")));
-    EXPECT_THROW(worker.run(renderArgs(doc, QStringLiteral("/dev/null")), log), Failure);
+    const gs::RunResult result =
+        test::runAndWait(worker, renderArgs(doc, QStringLiteral("/dev/null")), log);
+    EXPECT_EQ(result.end, gs::RunResult::End::NotStarted);
+    EXPECT_EQ(result.failure.kind, FailureKind::FileAccess);
     qputenv("TMPDIR", tmp);
     EXPECT_TRUE(log.log.text().isEmpty());
 

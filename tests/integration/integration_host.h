@@ -5,6 +5,7 @@
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
+#include "tests/convert/convert_and_wait.h"
 #include "tests/viewer/viewer_host.h"
 
 #include <array>
@@ -16,7 +17,7 @@ namespace quillorn::test {
 inline convert::RunOutcome convertWith(ViewerHost& host, const QString& input, int format,
                                        int choice, const QString& output,
                                        convert::ConversionProgress* progress = nullptr) {
-    return convert::runConversion(
+    return convertAndWait(
         {input, format, choice, QStringLiteral("90"), QStringLiteral("72"), 2, 2, output},
         host.options, {host.dialogs, host.runner, host.messages, {}, progress});
 }

@@ -178,10 +178,10 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
     };
 
     const QStringList before = snap();
-    host.document.loadFile(input);
+    host.loadFile(input);
     while (host.document.currentPage() < c.page) {
         host.dialogs.boxes.clear(); // the pages before it were fine
-        host.document.nextPage();
+        host.nextPage();
     }
     expectOutcome(c.render, !host.view->picture().isNull(), true);
     convertTo(convert::kFormatPdf, -1, dir + QStringLiteral("/out/converted.pdf"), c.pdf);
@@ -194,7 +194,7 @@ TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
     EXPECT_TRUE(!c.mustLog || host.messages.log.contains(QLatin1String(c.mustLog)))
         << host.messages.log.toStdString();
     // Still running, and the library still works for the next document.
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("afterwards.ps")));
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("afterwards.ps")));
     EXPECT_FALSE(host.view->picture().isNull());
     EXPECT_TRUE(host.dialogs.boxes.empty());
 }

@@ -70,7 +70,7 @@ TEST_P(DocumentKind, ViewAndPictureConversionShowTheSamePage) {
         readFile(k.pdf ? writePdfOf(ps, dir + QStringLiteral("/source.pdf")) : ps);
     const QString doc =
         writeFile(dir + u'/' + QLatin1String(k.file), k.gzip ? deflated(bytes, 1, true) : bytes);
-    host.document.loadFile(doc);
+    host.loadFile(doc);
     EXPECT_EQ(host.page(), k.size);
     EXPECT_EQ(corners(host.view->picture()), k.corners);
 
@@ -94,7 +94,7 @@ TEST(CompressedDocument, OneTooLargeOnceDecompressedIsRefused) {
     const QString doc =
         writeFile(QStringLiteral("kinds/large.ps.gz"),
                   deflated(twoPagePostScript() + '%' + QByteArray(2 << 20, 'x'), 1, true));
-    host.document.loadFile(doc);
+    host.loadFile(doc);
     EXPECT_EQ(host.dialogs.texts(),
               QStringList({QStringLiteral("An unexpected error occurred while redrawing: The "
                                           "compressed document %1 is larger than 1 MB once "

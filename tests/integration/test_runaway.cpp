@@ -57,7 +57,7 @@ TEST(Runaway, StopEndsEveryRunawayRenderAndConversion) {
                          &viewer::DocumentController::stop);
         stop.start(1500);
         host.dialogs.boxes.clear();
-        host.document.loadFile(doc); // Abort, for whatever box the run ends in
+        host.loadFile(doc); // Abort, for whatever box the run ends in
         stop.stop();
         EXPECT_FALSE(host.document.isRendering());
         EXPECT_GT(ticks, 2); // the window was served while Ghostscript ran
@@ -82,7 +82,7 @@ TEST(Runaway, StopEndsEveryRunawayRenderAndConversion) {
         EXPECT_EQ(QFile::remove(pdf), outcome == convert::RunOutcome::CloseDialog);
         EXPECT_EQ(workersRunning(), 0);
 
-        host.document.loadFile(good);
+        host.loadFile(good);
         EXPECT_EQ(host.page(), QSize(833, 417)) << host.dialogs.texts().join(u'|').toStdString();
     }
     EXPECT_EQ(tempLeftovers(), QStringList());

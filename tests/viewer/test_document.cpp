@@ -38,7 +38,7 @@ TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
                        .arg(host.view->widget()->isVisible())
                        .arg(host.view->viewport()->grab().toImage() != empty);
     };
-    host.document.loadFile(doc);
+    host.loadFile(doc);
     EXPECT_EQ(seen, viewer::kWaitingText + QStringLiteral("|1|0|1"));
     ASSERT_EQ(host.statuses.size(), 4);
     EXPECT_EQ(host.statuses.first(3),
@@ -48,12 +48,12 @@ TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
     ASSERT_EQ(host.page(), kPage75);
     // The blue square of page 1 as the view paints it, the red circle of page 2.
     EXPECT_EQ(host.view->widget()->grab().toImage().pixelColor(52, 52), QColor(Qt::blue));
-    host.document.nextPage();
+    host.nextPage();
     EXPECT_EQ(host.page(), kPage75);
     EXPECT_EQ(host.view->picture().pixelColor(156, 52), QColor(Qt::red));
 
     // The number of pages is known from the file: Next ends on the last page.
-    host.document.nextPage();
+    host.nextPage();
     EXPECT_EQ(host.shown, (QList<std::pair<qint32, int>>{{0, 0}, {1, 2}, {2, 2}}));
     EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
     EXPECT_TRUE(host.dialogs.boxes.empty());
@@ -66,19 +66,19 @@ INSTANTIATE_TEST_SUITE_P(PostScriptAndPdf, RealDocument, ::testing::Bool());
 TEST(Redraw, PaperSizesAndLargePages) {
     ViewerHost host;
     host.options.media = options::kCustomMedia; // a warning every redraw, the document's own size
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("paper/two.ps")));
-    host.document.redraw();
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("paper/two.ps")));
+    host.redraw();
     EXPECT_EQ(host.dialogs.texts(),
               QStringList(2, QStringLiteral("Custom paper sizes not done yet!")));
     EXPECT_EQ(host.page(), kPage75);
     // A fixed A4 page at 600 dpi: more than Qt lets an image be by default.
     host.options.media = 2, host.options.overrideDefaultMedia = true, host.options.resolution = 600;
-    host.document.redraw();
+    host.redraw();
     EXPECT_EQ(host.dialogs.texts().size(), 2); // no warning for a paper size
     EXPECT_EQ(host.page(), QSize(4958, 7017)); // 595 x 842 points
     // A page too large to show is refused as soon as Ghostscript starts writing it.
     host.document.setBitmapLimitMb(8);
-    host.document.redraw();
+    host.redraw();
     EXPECT_TRUE(host.dialogs.texts().last().contains(
         QLatin1String("The page is too large to show at 600 dots per inch (4958 x 7017 pixels)")))
         << host.dialogs.texts().join(u'|').toStdString() << host.statuses.last().toStdString();
@@ -86,11 +86,11 @@ TEST(Redraw, PaperSizesAndLargePages) {
     EXPECT_EQ(tempLeftovers(), QStringList());
 }
 
-TEST(Navigation, PageCommandsOpenCancelAndClose) {
+TEST(Navigation, PageCommandsReloadAndClose) {
     ViewerHost host;
     const QString second = writeTwoPagePdf(QStringLiteral("nav/second.pdf"));
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("nav/first.ps")));
-    host.document.previousPage(); // on page 1: nothing
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("nav/first.ps")));
+    host.previousPage(); // on page 1: nothing
     EXPECT_EQ(host.document.currentPage(), 1);
     EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 1);
     // Each answer (the empty one is Cancel), the page it leads to and the redraws so far; the
@@ -100,7 +100,7 @@ TEST(Navigation, PageCommandsOpenCancelAndClose) {
     for (const auto& [answer, page, count] : answers) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
-        host.document.goToPage();
+        host.goToPage();
         EXPECT_EQ(host.dialogs.offered.last(), offered) << answer;
         EXPECT_EQ(host.document.currentPage(), page) << answer;
         EXPECT_EQ(host.statuses.filter(kRedrawn).size(), count) << answer;
@@ -108,24 +108,9 @@ TEST(Navigation, PageCommandsOpenCancelAndClose) {
     EXPECT_EQ(host.dialogs.texts(),
               QStringList{QStringLiteral("There is no page -2 in this document; it has 2 pages.")});
     EXPECT_EQ(host.dialogs.textPrompts.last(), QStringLiteral("What page do you want to go to?"));
-    // Open closes the document first.
-    host.captions.clear();
-    host.dialogs.openAnswers = {second};
-    host.document.openDocument();
-    EXPECT_EQ(host.document.filePath(), second);
-    EXPECT_EQ(host.document.currentPage(), 1);
-    EXPECT_EQ(host.captions, QStringList({kAppTitle, QStringLiteral("Quillorn - ") + second}));
-    // Cancel in the open dialog changes nothing.
-    host.document.nextPage();
-    const QImage shown = host.view->picture();
-    const QStringList statuses = host.statuses;
-    host.document.openDocument();
-    EXPECT_EQ(host.dialogs.fileDialogTitles, QStringList(2, QStringLiteral("Open")));
-    EXPECT_EQ(host.document.currentPage(), 2);
-    EXPECT_EQ(host.view->picture(), shown);
-    EXPECT_EQ(host.statuses, statuses);
     // Reloading by the document's own path, which closing empties on the way.
-    host.document.loadFile(host.document.filePath());
+    host.loadFile(second);
+    host.loadFile(host.document.filePath());
     EXPECT_EQ(host.document.filePath(), second);
     host.document.closeDocument();
     EXPECT_TRUE(!host.document.isOpen() && host.document.filePath().isEmpty());
@@ -143,18 +128,18 @@ TEST(Navigation, PageCommandsOpenCancelAndClose) {
 
 TEST(Scrolling, BarsFollowThePageAndCloseKeepsTheirOffsets) {
     ViewerHost host(QSize(600, 600));
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/small.ps")));
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/small.ps")));
     EXPECT_FALSE(host.barsEnabled());
     QTest::keyClick(host.view, Qt::Key_PageDown); // a page that fits is at its bottom
     EXPECT_EQ(host.document.currentPage(), 2);
     // 40000 points tall at 75 dpi: more pixels than 16 bits count.
-    host.document.loadFile(writeSizedPostScript(QStringLiteral("scroll/tall.ps"), 72, 40000));
+    host.loadFile(writeSizedPostScript(QStringLiteral("scroll/tall.ps"), 72, 40000));
     ASSERT_EQ(host.page(), QSize(75, 41667));
     EXPECT_TRUE(!host.hor()->isEnabled() && host.ver()->isEnabled());
     EXPECT_EQ(host.ver()->maximum(), 41667 - host.view->viewport()->height());
     // A wider page at 300 dpi, 833 x 417 pixels: the horizontal bar over the part not shown.
     host.options.resolution = 300;
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/wide.ps")));
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/wide.ps")));
     ASSERT_EQ(host.page(), QSize(833, 417));
     EXPECT_TRUE(host.hor()->isEnabled() && !host.ver()->isEnabled());
     EXPECT_EQ(host.hor()->maximum(), 833 - host.view->viewport()->width());
@@ -162,8 +147,8 @@ TEST(Scrolling, BarsFollowThePageAndCloseKeepsTheirOffsets) {
     host.document.closeDocument();
     EXPECT_FALSE(host.barsEnabled());
     EXPECT_EQ(host.hor()->value(), 100);
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/next.ps")));
-    host.document.nextPage();
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("scroll/next.ps")));
+    host.nextPage();
     EXPECT_EQ(host.view->widget()->pos(), QPoint(-100, 0));
     host.window.resize(1200, 900);
     ViewerHost::settle();
@@ -198,18 +183,17 @@ TEST(Pages, CountedWhereCheapOrByGhostscriptAndGoingPastTheEndSaysSo) {
     ViewerHost host;
     const QString pdf = writeHandMadePdf(QStringLiteral("count/hidden tree.pdf"), "RGB");
     ASSERT_FALSE(gs::cheapPageCount(pdf));
-    host.document.loadFile(pdf);
+    host.loadFile(pdf);
     EXPECT_EQ(host.shown.last(), std::pair(1, 3));
     host.dialogs.textAnswers = {QStringLiteral("4")};
-    host.document.goToPage();
+    host.goToPage();
     EXPECT_EQ(host.document.currentPage(), 1);
     // No page comments: the end shows itself when a page is asked for that Ghostscript lacks.
-    host.document.loadFile(
-        writeFile(QStringLiteral("count/plain.ps"),
-                  "%!PS\n10 10 moveto 90 90 lineto stroke showpage\nshowpage\n"));
-    host.document.nextPage();
+    host.loadFile(writeFile(QStringLiteral("count/plain.ps"),
+                            "%!PS\n10 10 moveto 90 90 lineto stroke showpage\nshowpage\n"));
+    host.nextPage();
     EXPECT_EQ(host.shown.last(), std::pair(2, 0));
-    host.document.nextPage();
+    host.nextPage();
     EXPECT_EQ(host.document.currentPage(), 3);
     EXPECT_EQ(host.dialogs.texts(),
               QStringList({QStringLiteral("There is no page 4 in this document; it has 3 pages."),
@@ -245,13 +229,13 @@ TEST(Pages, DocumentsThatChooseTheirOwnPagesShowEveryPageGhostscriptMakes) {
     for (const auto& [name, document, pages, messages] : documents) {
         SCOPED_TRACE(name);
         ViewerHost host;
-        host.document.loadFile(writeFile(
+        host.loadFile(writeFile(
             QStringLiteral("own pages/") + QLatin1String(name) + QStringLiteral(".ps"), document));
         QByteArray seen;
         for (qint32 page = 0; page != host.document.currentPage() && seen.size() < 10;) {
             page = host.document.currentPage();
             seen += colourLetter(host.view->picture());
-            host.document.nextPage();
+            host.nextPage();
         }
         EXPECT_EQ(seen, pages);
         EXPECT_EQ(host.document.pageCount(), pages.size());
@@ -271,16 +255,16 @@ TEST(Redraw, AnEncryptedPdfAsksForItsPasswordUntilOneWorks) {
                       {});
     ViewerHost host;
     host.dialogs.passwordAnswers = {QStringLiteral("wrong"), QStringLiteral("user")};
-    host.document.loadFile(pdf);
+    host.loadFile(pdf);
     ASSERT_EQ(host.dialogs.passwordPrompts.size(), 2);
     EXPECT_TRUE(host.dialogs.passwordPrompts[1].startsWith(QLatin1String("The password did not")));
     EXPECT_EQ(host.page(), kPage75);
-    host.document.nextPage(); // the password is kept for the document
+    host.nextPage(); // the password is kept for the document
     EXPECT_EQ(host.view->picture().pixelColor(156, 52), QColor(Qt::red));
     EXPECT_EQ(host.dialogs.passwordPrompts.size(), 2);
     EXPECT_TRUE(host.dialogs.boxes.empty());
     // Cancel: the usual question, with what Ghostscript said.
-    host.document.loadFile(pdf);
+    host.loadFile(pdf);
     EXPECT_EQ(host.dialogs.passwordPrompts.size(), 3);
     ASSERT_EQ(host.dialogs.titles(), QStringList({QStringLiteral("Error in conversion")}));
     EXPECT_EQ(host.dialogs.boxes[0].details,
@@ -290,13 +274,13 @@ TEST(Redraw, AnEncryptedPdfAsksForItsPasswordUntilOneWorks) {
 // Next pressed twice while page 2 is drawn: page 4 is drawn in its place, and nothing between.
 TEST(Redraw, ANewerRequestTakesTheRunningOnesPlace) {
     ViewerHost host;
-    host.document.loadFile(writeFile(QStringLiteral("newer/four.ps"), colourPages("RGBY")));
+    host.loadFile(writeFile(QStringLiteral("newer/four.ps"), colourPages("RGBY")));
     int pressed = 0;
     host.messages.onMessage = [&] {
         for (; pressed < 2; ++pressed)
-            host.document.nextPage();
+            host.nextPage();
     };
-    host.document.nextPage();
+    host.nextPage();
     EXPECT_EQ(host.shown.mid(2), (QList<std::pair<qint32, int>>{{4, 4}}));
     EXPECT_EQ(colourLetter(host.view->picture()), 'Y');
     EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
@@ -309,8 +293,8 @@ TEST(Reload, AChangedFileIsRedrawnWhereItWas) {
     ViewerHost host;
     host.options.resolution = 600; // a page larger than the view
     const QString doc = writeFile(QStringLiteral("reload/doc.ps"), colourPages("RG"));
-    host.document.loadFile(doc);
-    host.document.nextPage();
+    host.loadFile(doc);
+    host.nextPage();
     host.hor()->setValue(100);
     writeFile(doc, colourPages("RB"));
     EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'B'; }));

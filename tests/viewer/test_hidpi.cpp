@@ -16,7 +16,7 @@ TEST(HighDpi, PagesAreDrawnForTheDevicePixelsAndShownAtTheirLogicalSize) {
     ASSERT_TRUE(kScaled);
     ViewerHost host;
     ASSERT_EQ(host.view->devicePixelRatioF(), 2.0);
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("hidpi/two.ps")));
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("hidpi/two.ps")));
     const QImage page = host.view->picture();
     EXPECT_EQ(page.size(), QSize(417, 208)); // 200 x 100 points at 150 dpi
     EXPECT_EQ(page.devicePixelRatio(), 2.0);

@@ -24,7 +24,7 @@ bool hasColour(const QImage& image, const QColor& colour) {
 TEST(PageKeys, KeysAndWheelScrollAndTurnPagesAtTheEdges) {
     ViewerHost host(QSize(500, 200));
     host.options.resolution = 300;
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("keys/two.ps")));
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("keys/two.ps")));
     QScrollBar* bar = host.ver();
     const int bottom = bar->maximum(), step = bar->pageStep();
     ASSERT_GT(bottom, step);
@@ -55,14 +55,16 @@ TEST(PageKeys, KeysAndWheelScrollAndTurnPagesAtTheEdges) {
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << (row.input == Key ? "key " : "wheel ") << row.key);
         const qint32 page = host.document.currentPage();
-        if (row.input == Key) {
-            QTest::keyClick(host.view, Qt::Key(row.key), row.modifiers);
-        } else {
-            const QPointF at = host.view->viewport()->rect().center();
-            QWheelEvent wheel(at, host.view->viewport()->mapToGlobal(at), {}, {0, row.key},
-                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(host.view->viewport(), &wheel);
-        }
+        host.drawn([&] {
+            if (row.input == Key) {
+                QTest::keyClick(host.view, Qt::Key(row.key), row.modifiers);
+            } else {
+                const QPointF at = host.view->viewport()->rect().center();
+                QWheelEvent wheel(at, host.view->viewport()->mapToGlobal(at), {}, {0, row.key},
+                                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(host.view->viewport(), &wheel);
+            }
+        });
         turns += host.document.currentPage() != page;
         EXPECT_EQ(host.document.currentPage(), row.page);
         EXPECT_EQ(bar->value(), row.value);
@@ -77,8 +79,8 @@ TEST(PageOverlay, TheBoundingBoxIsDrawnWhereTheCommentSays) {
     host.options.resolution = 144;
     const QByteArray page = "<< /PageSize [200 100] >> setpagedevice showpage\n";
     host.view->setBoundingBoxShown(true);
-    host.document.loadFile(writeFile(QStringLiteral("box/boxed.ps"),
-                                     "%!PS-Adobe-3.0\n%%BoundingBox: 20 10 180 80\n" + page));
+    host.loadFile(writeFile(QStringLiteral("box/boxed.ps"),
+                            "%!PS-Adobe-3.0\n%%BoundingBox: 20 10 180 80\n" + page));
     ASSERT_EQ(host.page(), QSize(400, 200));
     const QImage shot = host.view->widget()->grab().toImage();
     for (const QPoint edge : {QPoint(40, 110), QPoint(360, 110), QPoint(200, 40), QPoint(200, 180)})
@@ -89,7 +91,7 @@ TEST(PageOverlay, TheBoundingBoxIsDrawnWhereTheCommentSays) {
     host.view->setBoundingBoxShown(false);
     EXPECT_FALSE(hasColour(host.view->widget()->grab().toImage(), Qt::red));
     host.view->setBoundingBoxShown(true);
-    host.document.loadFile(writeFile(QStringLiteral("box/plain.ps"), "%!PS\n" + page));
+    host.loadFile(writeFile(QStringLiteral("box/plain.ps"), "%!PS\n" + page));
     ASSERT_EQ(host.page(), QSize(400, 200));
     EXPECT_FALSE(hasColour(host.view->widget()->grab().toImage(), Qt::red));
 }
@@ -98,7 +100,7 @@ TEST(PageOverlay, TheBoundingBoxIsDrawnWhereTheCommentSays) {
 // instead of the waiting text; a zoom that is stopped leaves the view empty.
 TEST(ZoomPreview, TheOldPageScaledUntilTheNewOneArrives) {
     ViewerHost host;
-    host.document.loadFile(writeTwoPagePostScript(QStringLiteral("preview/two.ps")));
+    host.loadFile(writeTwoPagePostScript(QStringLiteral("preview/two.ps")));
     ASSERT_EQ(host.page(), QSize(208, 104));
     QString seen; // picture shown, its size, the blue square at twice its place
     host.messages.onMessage = [&] {
@@ -113,14 +115,14 @@ TEST(ZoomPreview, TheOldPageScaledUntilTheNewOneArrives) {
     };
     host.options.resolution = 150;
     host.view->showZoomPreview(150);
-    host.document.redraw();
+    host.redraw();
     EXPECT_EQ(seen, QStringLiteral("1|416x208|#0000ff"));
     EXPECT_EQ(host.page(), QSize(417, 208));
 
     host.messages.onMessage = [&] { host.document.stop(); };
     host.options.resolution = 300;
     host.view->showZoomPreview(300);
-    host.document.redraw();
+    host.redraw();
     EXPECT_EQ(host.statuses.last(), QStringLiteral("Redraw stopped"));
     EXPECT_TRUE(host.view->picture().isNull());
     EXPECT_FALSE(hasColour(host.view->widget()->grab().toImage(), Qt::blue));

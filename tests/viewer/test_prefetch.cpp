@@ -3,6 +3,7 @@
 #include "tests/viewer/viewer_host.h"
 
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace quillorn;
@@ -11,11 +12,11 @@ using namespace quillorn::test;
 TEST(Prefetch, TheNextPageIsReadyAndOnlyForTheSettingsAndFileItWasMadeFor) {
     ViewerHost host;
     const QString doc = writeFile(QStringLiteral("ahead/three.ps"), colourPages("BRG"));
-    host.document.loadFile(doc);
+    host.loadFile(doc);
     // Idle: page 2 is rendered in the background, and nothing of it is in the log yet.
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.cache().size() == 1; }));
     const qsizetype blocks = host.messages.log.count(QLatin1String("GPL Ghostscript 10"));
-    host.document.nextPage();
+    host.nextPage();
     EXPECT_TRUE(host.statuses.last().startsWith(QLatin1String("Redrawn from the cache, took ")));
     EXPECT_EQ(colourLetter(host.view->picture()), 'R');
     EXPECT_EQ(host.messages.log.count(QLatin1String("GPL Ghostscript 10")), blocks + 1);
@@ -23,14 +24,14 @@ TEST(Prefetch, TheNextPageIsReadyAndOnlyForTheSettingsAndFileItWasMadeFor) {
     // Pages 3 and 1 come next; a new resolution makes them useless.
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.cache().size() == 3; }));
     host.options.resolution = 150;
-    host.document.nextPage();
+    host.nextPage();
     EXPECT_TRUE(host.statuses.last().startsWith(QLatin1String("Redrawn, took ")));
     EXPECT_EQ(host.page(), QSize(417, 208));
 
     // A file rewritten on disk: page 2 is drawn from the new file, not from the old one.
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.cache().size() == 1; }));
     writeFile(doc, colourPages("BKG"));
-    host.document.previousPage();
+    host.previousPage();
     EXPECT_TRUE(host.statuses.last().startsWith(QLatin1String("Redrawn, took ")));
     EXPECT_EQ(colourLetter(host.view->picture()), 'K');
 }
@@ -39,16 +40,28 @@ TEST(Prefetch, ThePageAskedForDoesNotWaitForAPageAhead) {
     ViewerHost host;
     // A run that is to end on page 3 never ends: a render of it ahead must give way to the page
     // the user asks for.
-    host.document.loadFile(writeFile(
+    host.loadFile(writeFile(
         QStringLiteral("ahead/endless.ps"),
         colourPages("BRG",
                     "/LastPage where { /LastPage get 3 eq { /pg { {} loop } def } if } if\n")));
-    host.document.nextPage();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return host.runner.isRunningInBackground(); }));
+    host.nextPage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.isRenderingAhead(); }));
     QTest::qWait(200);
-    host.document.previousPage();
+    host.previousPage();
     EXPECT_EQ(colourLetter(host.view->picture()), 'B');
     EXPECT_TRUE(host.dialogs.boxes.empty());
     host.document.closeDocument();
-    EXPECT_FALSE(host.runner.isRunningInBackground());
+    EXPECT_FALSE(host.document.isRenderingAhead());
+}
+
+TEST(Prefetch, NothingRunsAheadAfterAStoppedOrFailedPage) {
+    ViewerHost host;
+    // Page 1 never ends: after the user's Stop the document is not run again in the background.
+    const QByteArray endless = colourPages("BRG", "/pg { {} loop } def\n");
+    QTimer::singleShot(500, &host.window, [&] { host.document.stop(); });
+    host.loadFile(writeFile(QStringLiteral("ahead/stopped.ps"), endless));
+    EXPECT_EQ(host.statuses.last(), QStringLiteral("Redraw stopped"));
+    QTest::qWait(300); // the idle moment in which a page ahead would start
+    EXPECT_FALSE(host.document.isRenderingAhead());
+    EXPECT_FALSE(host.runner.isRunning());
 }

@@ -72,6 +72,25 @@ struct ViewerHost {
     QStringList statuses, captions;
     QList<std::pair<qint32, int>> shown; // page and count, as pageShown told them
 
+    // The document's commands, each followed until its redraw has ended: the page shown, or the
+    // failure put to the user.
+    void loadFile(const QString& path) {
+        drawn([&] { document.loadFile(path); });
+    }
+    void nextPage() {
+        drawn([&] { document.nextPage(); });
+    }
+    void previousPage() {
+        drawn([&] { document.previousPage(); });
+    }
+    void goToPage() {
+        drawn([&] { document.goToPage(); });
+    }
+    void redraw() {
+        drawn([&] { document.redraw(); });
+    }
+    void drawn(const std::function<void()>& command);
+
     QSize page() const { return view->picture().size(); }
     QScrollBar* hor() const { return view->horizontalScrollBar(); }
     QScrollBar* ver() const { return view->verticalScrollBar(); }
@@ -85,6 +104,11 @@ inline bool waitUntil(const std::function<bool()>& condition) {
         if (deadline.hasExpired())
             return false;
     return true;
+}
+
+inline void ViewerHost::drawn(const std::function<void()>& command) {
+    command();
+    waitUntil([this] { return !document.isRendering(); });
 }
 
 // A PostScript document with page comments, one 200 x 100 point page for each letter, filled

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <sys/stat.h>
@@ -62,14 +63,81 @@ struct Unheard : MessageSink {
 
 // What a run in the background says is kept, piece by piece, for the log.
 struct Kept : MessageSink {
-    explicit Kept(QStringList& pieces) : pieces_(pieces) {}
-    void addMessage(const QString& text) override { pieces_ << text; }
-
-private:
-    QStringList& pieces_;
+    QStringList pieces;
+    void addMessage(const QString& text) override { pieces << text; }
 };
 
+Failure stoppedUnexpectedly(const gs::RunResult& result, qint64 memoryLimit, qint32 page) {
+    switch (result.end) {
+    case gs::RunResult::End::NotStarted:
+        return result.failure;
+    case gs::RunResult::End::Refused:
+        return {FailureKind::Internal, result.reason};
+    case gs::RunResult::End::OutOfMemory:
+        return {FailureKind::OutOfMemory, gs::describeEnd(result, memoryLimit) +
+                                              QStringLiteral(" while drawing page %1").arg(page)};
+    default:
+        return {FailureKind::Internal, gs::describeEnd(result, memoryLimit)};
+    }
+}
+
+// A page ahead may take this long at most: a few times what the page shown took.
+qint64 aheadBudgetMs(qint64 lastRenderMs) {
+    return std::max<qint64>(2000, 4 * lastRenderMs);
+}
+
 } // namespace
+
+PageSource pageSource(bool allPages, bool cached) {
+    if (allPages)
+        return PageSource::AllPages;
+    return cached ? PageSource::Cache : PageSource::OneRun;
+}
+
+OneRunVerdict judgeOneRun(int shipped, bool clean, std::optional<int> pageCount, qint32 page) {
+    if (shipped == 1)
+        return OneRunVerdict::Shown;
+    // Several pages for one, or none for a page the document has: the document decides itself
+    // which pages it makes, and the range missed.
+    if (shipped > 1 || (shipped == 0 && clean && pageCount && page <= *pageCount))
+        return OneRunVerdict::AllPages;
+    return shipped == 0 && clean && page != 1 ? OneRunVerdict::Missing : OneRunVerdict::Nothing;
+}
+
+// One redraw under way: its steps and what they hand on to each other.
+struct DocumentController::Redraw {
+    Redraw(UserDialogs& dialogs, std::function<StepRunner::NoOutputChoice(const Failure&)> noOutput,
+           qint32 page, std::int16_t resolution)
+        : steps(dialogs, QStringLiteral("redrawing"), std::move(noOutput)), busy(dialogs),
+          page(page), resolution(resolution) {}
+
+    StepRunner steps;
+    BusyCursor busy;
+    std::unique_ptr<gs::RunJob> job; // the Ghostscript run the redraw waits for
+    // The page goes into a new file in a private folder, removed however the redraw ends. A
+    // new file, since Ghostscript overwriting an existing one (even an empty one) makes the file
+    // system write it back to disk at once, which costs more than the whole load.
+    std::optional<QTemporaryDir> folder;
+    QElapsedTimer timer;
+    qint32 page;
+    std::int16_t resolution;
+    bool documentReady = false;
+    QString said;        // what Ghostscript said in this render
+    QString picturePath; // the file that holds the page
+    bool withErrors = false;
+    QString missingPage;          // the document has no such page
+    std::optional<QImage> cached; // the page, rendered ahead of need
+    bool shown = false;
+    Unheard unheard;
+};
+
+// The page being rendered ahead of need, and what it says meanwhile.
+struct DocumentController::Ahead {
+    std::unique_ptr<gs::RunJob> job;
+    Kept said;
+    QString key;
+    QString folder;
+};
 
 DocumentController::DocumentController(UserDialogs& dialogs, const options::Options& options,
                                        Messages& messages, gs::Runner& runner, PageSurface& surface,
@@ -90,10 +158,7 @@ DocumentController::DocumentController(UserDialogs& dialogs, const options::Opti
     connect(&prefetchTimer_, &QTimer::timeout, this, &DocumentController::prefetch);
 }
 
-DocumentController::~DocumentController() {
-    // A page being rendered ahead reports to this controller: it must not outlive it.
-    runner_.stopBackground();
-}
+DocumentController::~DocumentController() = default;
 
 void DocumentController::loadFile(QString path) {
     // Taken by value: the caller may pass our own path, which closing empties.
@@ -107,14 +172,12 @@ void DocumentController::loadFile(QString path) {
     redraw();
 }
 
-void DocumentController::openDocument() {
-    const QString path = dialogs_.getOpenFileName(QStringLiteral("Open"), openFilter());
-    if (!path.isEmpty())
-        loadFile(path);
-}
-
 void DocumentController::closeDocument() {
-    stop();
+    if (redraw_ && redraw_->steps.isSuspended())
+        abandonRedraw();
+    else
+        stop();
+    redrawAgain_ = false;
     forgetPrefetched();
     open_ = false;
     filePath_.clear();
@@ -175,30 +238,351 @@ QString DocumentController::noPageText(qint32 page) const {
                        : QStringLiteral("; it has %1 pages.").arg(*document_.pageCount));
 }
 
+// ---- the redraw ----
+
 void DocumentController::redraw() {
     if (!open_)
         return;
-    if (rendering_) {
-        // Called from the event loop of the running render: that one ends, this one follows.
-        superseded_ = true;
-        runner_.stop();
-        return;
+    if (redraw_) {
+        // One waiting for Ghostscript goes at once; one asking the user a question ends first.
+        if (!redraw_->steps.isSuspended()) {
+            redrawAgain_ = true;
+            return;
+        }
+        abandonRedraw();
     }
+    startRedraw();
+}
+
+void DocumentController::startRedraw() {
     rendering_ = true;
     Q_EMIT renderingChanged(true);
     // The page asked for comes first: a page being rendered ahead gives way.
     prefetchTimer_.stop();
-    runner_.stopBackground();
-    do {
-        superseded_ = false;
-        render();
-    } while (superseded_ && open_);
+    ahead_.reset();
+    aheadAllowed_ = true; // the user asked for a page again
+    redraw_ = std::make_unique<Redraw>(
+        dialogs_,
+        [this](const Failure&) {
+            if (!redraw_->missingPage.isEmpty()) {
+                dialogs_.message(redraw_->missingPage, Icon::Information);
+                return StepRunner::NoOutputChoice::GoOn;
+            }
+            if (dialogs_.ask(QStringLiteral("It looks like an error occurred within the "
+                                            "PostScript conversion program. Would you like to "
+                                            "take a look at the messages?"),
+                             Buttons::YesNo, Icon::Information,
+                             QStringLiteral("Error in conversion"),
+                             gs::firstErrorLine(redraw_->said)) == Answer::Yes)
+                messages_.showMessages();
+            return StepRunner::NoOutputChoice::GoOn;
+        },
+        currentPage_, options_.resolution);
+    std::vector<StepRunner::Step> steps = {
+        [this] { clearPage(); },
+        [this] { checkRegularFile(); },
+        [this] { surface_.setWaitingText(kWaitingText); },
+        [this] { Q_EMIT statusChanged(kWaitingText); },
+        [this] { readDocument(); },
+        [this] { makePageFolder(); },
+        [this] {
+            if (options_.media == options::kCustomMedia)
+                dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
+        },
+        [this] { redraw_->timer.start(); },
+        [this] { renderPage(); },
+        [this] { surface_.setWaitingText(QString()); },
+        [this] { showPicture(); },
+        [this] { surface_.setPictureVisible(true); },
+        [this] { removePageFiles(); },
+        [this] { reportRedrawn(); },
+    };
+    redraw_->steps.start(std::move(steps), [this](StepRunner::Outcome outcome) {
+        const bool shown = outcome == StepRunner::Outcome::Completed && redraw_->shown;
+        // Not inside the redraw's own steps: it goes once the event loop is back.
+        QMetaObject::invokeMethod(
+            this, [this, shown] { redrawEnded(shown); }, Qt::QueuedConnection);
+    });
+}
+
+void DocumentController::redrawEnded(bool pageShown) {
+    if (redraw_ && pageShown && !redraw_->withErrors && !redraw_->cached)
+        lastRenderMs_ = redraw_->timer.elapsed();
+    aheadAllowed_ = pageShown && redraw_ && !redraw_->withErrors;
+    redraw_.reset();
     rendering_ = false;
     Q_EMIT renderingChanged(false);
-    // The next render finds a worker with the library loaded.
-    runner_.prepare();
-    if (open_ && prefetchOn_)
+    if (!open_)
+        return;
+    if (std::exchange(redrawAgain_, false)) {
+        startRedraw();
+        return;
+    }
+    if (prefetchOn_ && aheadAllowed_)
         prefetchTimer_.start();
+}
+
+void DocumentController::abandonRedraw() {
+    redraw_.reset(); // its run ends with it
+    surface_.setWaitingText(QString());
+    rendering_ = false;
+    Q_EMIT renderingChanged(false);
+}
+
+void DocumentController::stop() {
+    if (redraw_ && redraw_->job && !redraw_->job->isFinished())
+        redraw_->job->stop();
+}
+
+void DocumentController::clearPage() {
+    surface_.setPicture(QImage());
+    surface_.setPictureVisible(false);
+}
+
+void DocumentController::readDocument() {
+    const auto ready = [this] {
+        redraw_->documentReady = true;
+        // A document rewritten with fewer pages shows its last one.
+        if (document_.pageCount && redraw_->page > *document_.pageCount)
+            redraw_->page = currentPage_ = *document_.pageCount;
+    };
+    try {
+        prepareDocument();
+    } catch (const Failure&) {
+        surface_.setWaitingText(QString()); // the box says why nothing is drawn
+        throw;
+    }
+    if (document_.pageCount || document_.pageCountAsked || !gs::isPdf(document_.input)) {
+        ready();
+        return;
+    }
+    // Ghostscript counts a PDF's pages when nothing cheaper told.
+    document_.pageCountAsked = true;
+    gs::RunRequest request;
+    request.args = gs::pdfPageCountArguments(document_.input, password_);
+    auto said = std::make_shared<QString>();
+    request.onOutput = [said](const QString& text) { *said += text; };
+    runForRedraw(std::move(request), redraw_->unheard,
+                 [this, said, ready](const gs::RunResult& result) {
+                     // Anything but a count the page's own run says.
+                     const std::optional<int> count =
+                         result.succeeded() ? gs::pageCountFromOutput(*said) : std::nullopt;
+                     if (count && *count > 0)
+                         document_.pageCount = count;
+                     ready();
+                 });
+}
+
+void DocumentController::makePageFolder() {
+    if (tempDirectory().isEmpty())
+        throw noTemporaryFile();
+    redraw_->folder.emplace(privateTempTemplate(QStringLiteral("KMW")));
+    if (!redraw_->folder->isValid())
+        throw noTemporaryFile();
+}
+
+void DocumentController::renderPage() {
+    Redraw& r = *redraw_;
+    // Nothing for Ghostscript to read, or nowhere for it to put the page.
+    if (!r.documentReady)
+        throw Failure{FailureKind::NoOutput, QStringLiteral("Cannot read ") + filePath_};
+    if (!r.folder || !r.folder->isValid())
+        throw noTemporaryFile();
+    // Page 1 of a document that counts its pages comes out right all the same.
+    if (document_.followsPageCount && r.page > 1)
+        document_.allPages = true;
+    // Pages rendered ahead for other settings or another state of the file are of no use.
+    const QString base = cacheBase();
+    if (base != cachedBase_) {
+        cache_.clear();
+        tried_.clear();
+        cachedBase_ = base;
+    }
+    const CachedPage* hit = nullptr;
+    if (!document_.allPages && document_.stamp == fileStamp(filePath_))
+        hit = cache_.find(base + QStringLiteral("\n#%1").arg(r.page));
+    switch (pageSource(document_.allPages, hit != nullptr)) {
+    case PageSource::Cache:
+        r.cached = hit->picture;
+        r.withErrors = hit->withErrors;
+        // What Ghostscript said about the page reaches the log now that it is shown.
+        messages_.addMessage(hit->messages);
+        return;
+    case PageSource::OneRun:
+        renderOnePage();
+        return;
+    case PageSource::AllPages:
+        renderAllPages();
+        return;
+    }
+}
+
+void DocumentController::renderOnePage() {
+    const QString folder = redraw_->folder->path();
+    runGhostscript(renderArgumentLine(renderOptions(), redraw_->page, document_.eps),
+                   pagePattern(folder), pageFile(folder, 1), [this](const gs::RunResult& result) {
+                       Redraw& r = *redraw_;
+                       const QString path = r.folder->path();
+                       const int shipped = pagesWritten(path);
+                       const bool clean =
+                           result.succeeded() && gs::firstErrorLine(r.said).isEmpty();
+                       switch (judgeOneRun(shipped, clean, document_.pageCount, r.page)) {
+                       case OneRunVerdict::Shown:
+                           r.picturePath = pageFile(path, 1);
+                           r.withErrors = !result.succeeded();
+                           return;
+                       case OneRunVerdict::Missing:
+                           r.missingPage = noPageText(r.page);
+                           return;
+                       case OneRunVerdict::Nothing:
+                           return;
+                       case OneRunVerdict::AllPages:
+                           document_.allPages = true;
+                           renderAllPages();
+                           return;
+                       }
+                   });
+}
+
+void DocumentController::renderAllPages() {
+    const QString folder = privateFolder().filePath(QStringLiteral("pages"));
+    const QString line = documentArgumentLine(renderOptions(), document_.eps);
+    const QStringList args = arguments(line, pagePattern(folder));
+    const auto pick = [this, folder] {
+        Redraw& r = *redraw_;
+        const int kept = document_.keptPages.pages();
+        if (kept == 0)
+            return;
+        if (r.page > kept) {
+            // Fewer pages than the document claimed: the last one is shown.
+            dialogs_.message(noPageText(r.page), Icon::Information);
+            r.page = currentPage_ = kept;
+        }
+        r.picturePath = pageFile(folder, r.page);
+        r.withErrors = document_.keptPages.failed();
+    };
+    if (document_.keptPages.keptFor(args)) {
+        pick();
+        return;
+    }
+    document_.keptPages.forget();
+    QDir(folder).removeRecursively();
+    if (!QDir().mkpath(folder))
+        throw noTemporaryFile();
+    runGhostscript(line, pagePattern(folder), pageFile(folder, 1),
+                   [this, folder, args, pick](const gs::RunResult& result) {
+                       const int kept = pagesWritten(folder);
+                       document_.keptPages.kept(args, kept, !result.succeeded());
+                       // What a run over all pages writes is the document's true number of
+                       // pages.
+                       if (kept > 0)
+                           document_.pageCount = kept;
+                       pick();
+                   });
+}
+
+void DocumentController::showPicture() {
+    Redraw& r = *redraw_;
+    std::optional<QImage> picture = r.cached;
+    if (!picture && !r.picturePath.isEmpty())
+        picture = loadPageBitmap(r.picturePath, bitmapLimitMb_);
+    if (!picture)
+        throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
+    shownResolution_ = r.resolution;
+    picture->setDevicePixelRatio(surface_.pixelRatio());
+    surface_.setPicture(*picture);
+    r.shown = true;
+    Q_EMIT pageShown(r.page, document_.pageCount.value_or(0));
+}
+
+void DocumentController::removePageFiles() {
+    if (!redraw_->folder)
+        return;
+    const QString folder = redraw_->folder->path();
+    for (int n = pagesWritten(folder); n > 0; --n)
+        if (!QFile::remove(pageFile(folder, n)))
+            throw Failure{FailureKind::FileAccess,
+                          QStringLiteral("Cannot delete ") + pageFile(folder, n)};
+}
+
+void DocumentController::reportRedrawn() {
+    const Redraw& r = *redraw_;
+    Q_EMIT statusChanged(r.withErrors
+                             ? QStringLiteral("Redrawn with errors, see File > Show Messages")
+                             : (r.cached ? QStringLiteral("Redrawn from the cache, took ")
+                                         : QStringLiteral("Redrawn, took ")) +
+                                   secondsText(static_cast<double>(r.timer.elapsed()) / 1000.0) +
+                                   QStringLiteral(" seconds"));
+}
+
+void DocumentController::runForRedraw(gs::RunRequest request, MessageSink& sink,
+                                      std::function<void(const gs::RunResult&)> then) {
+    Redraw& r = *redraw_;
+    r.job = runner_.start(std::move(request), sink);
+    connect(r.job.get(), &gs::RunJob::finished, this, [this, then = std::move(then)] {
+        // Copies: the rest of the step may start the next run, which takes the job's place.
+        const gs::RunResult result = redraw_->job->result();
+        const std::function<void(const gs::RunResult&)> rest = then;
+        redraw_->steps.resume([&] {
+            if (result.end == gs::RunResult::End::Stopped) {
+                surface_.setWaitingText(QString());
+                if (!redrawAgain_)
+                    Q_EMIT statusChanged(QStringLiteral("Redraw stopped"));
+                throw Cancelled{};
+            }
+            rest(result);
+        });
+    });
+    r.steps.suspend();
+}
+
+void DocumentController::runGhostscript(const QString& line, const QString& output,
+                                        const QString& firstPage,
+                                        std::function<void(const gs::RunResult&)> then) {
+    redraw_->said.clear();
+    gs::RunRequest request;
+    request.args = arguments(line, output);
+    request.onOutput = [this](const QString& text) {
+        if (redraw_ && redraw_->said.size() < (1 << 20))
+            redraw_->said += text;
+    };
+    // The header comes first: a page too large to show is refused before Ghostscript has written
+    // gigabytes of it.
+    request.watchdog = [this, firstPage] {
+        const std::optional<BitmapHeader> header = readBitmapHeader(firstPage);
+        if (!header || header->decodedBytes() <= qint64(bitmapLimitMb_) * 1024 * 1024)
+            return QString();
+        return QStringLiteral("The page is too large to show at %1 dots per inch "
+                              "(%2 x %3 pixels); choose a lower resolution")
+            .arg(options_.resolution)
+            .arg(header->width)
+            .arg(header->height);
+    };
+    runForRedraw(
+        std::move(request), messages_,
+        [this, line, output, firstPage, then](const gs::RunResult& result) {
+            if (result.end != gs::RunResult::End::Finished)
+                throw stoppedUnexpectedly(result, runner_.memoryLimit(), currentPage_);
+            const gs::PasswordRequest asked = gs::passwordRequest(redraw_->said);
+            if (asked == gs::PasswordRequest::None || redrawAgain_) {
+                then(result);
+                return;
+            }
+            const QString name = QFileInfo(filePath_).fileName();
+            const QString password = dialogs_.getPassword(
+                asked == gs::PasswordRequest::Refused
+                    ? QStringLiteral("The password did not work. Please type the password of %1:")
+                          .arg(name)
+                    : QStringLiteral("%1 is protected by a password. Please type it:").arg(name),
+                QStringLiteral("Password"));
+            if (password.isEmpty()) {
+                then(result); // the usual question follows
+                return;
+            }
+            password_ = password;
+            document_.pageCountAsked = false; // the count can be had now
+            runGhostscript(line, output, firstPage, then);
+        });
 }
 
 // ---- pages ahead of need ----
@@ -211,7 +595,7 @@ void DocumentController::setPrefetch(bool on) {
 
 void DocumentController::forgetPrefetched() {
     prefetchTimer_.stop();
-    runner_.stopBackground();
+    ahead_.reset();
     cache_.clear();
     cachedBase_.clear();
     tried_.clear();
@@ -223,7 +607,7 @@ QString DocumentController::cacheBase() const {
 }
 
 void DocumentController::prefetch() {
-    if (!open_ || rendering_ || runner_.isRunning() || runner_.isRunningInBackground() ||
+    if (!open_ || !aheadAllowed_ || rendering_ || ahead_ || runner_.isRunning() ||
         document_.input.isEmpty() || document_.allPages || document_.stamp != fileStamp(filePath_))
         return;
     const QString base = cacheBase();
@@ -247,43 +631,43 @@ void DocumentController::prefetch() {
         gs::RunRequest request;
         request.args = arguments(renderArgumentLine(renderOptions(), page, document_.eps),
                                  pagePattern(folder));
-        // A page too large to show is no page to keep either.
-        request.watchdog = [folder, limit = qint64(bitmapLimitMb_) * 1024 * 1024] {
+        // A page too large to show is no page to keep either, and one that takes far longer
+        // than the page shown is no page the user is about to read.
+        QElapsedTimer clock;
+        clock.start();
+        request.watchdog = [folder, limit = qint64(bitmapLimitMb_) * 1024 * 1024, clock,
+                            budget = aheadBudgetMs(lastRenderMs_)] {
             const std::optional<BitmapHeader> header = readBitmapHeader(pageFile(folder, 1));
-            return header && header->decodedBytes() > limit ? QStringLiteral("too large")
-                                                            : QString();
+            if (header && header->decodedBytes() > limit)
+                return QStringLiteral("too large");
+            return clock.elapsed() > budget ? QStringLiteral("too long") : QString();
         };
-        prefetchMessages_.clear();
-        auto sink = std::make_shared<Kept>(prefetchMessages_);
-        const qreal ratio = surface_.pixelRatio();
-        const bool started = runner_.startInBackground(
-            request, *sink, [this, sink, key, folder, ratio](const gs::RunResult& result) {
-                std::optional<QImage> picture;
-                if (result.end == gs::RunResult::End::Finished && pagesWritten(folder) == 1 &&
-                    gs::passwordRequest(prefetchMessages_.join(QString())) ==
-                        gs::PasswordRequest::None)
-                    picture = loadPageBitmap(pageFile(folder, 1), bitmapLimitMb_);
-                QDir(folder).removeRecursively();
-                if (!picture) {
-                    // Silent: the error shows when the user asks for that page.
-                    tried_ << key;
-                } else {
-                    picture->setDevicePixelRatio(ratio);
-                    cache_.insert(
-                        {key, *picture, prefetchMessages_.join(QString()), !result.succeeded()});
-                }
-                prefetchMessages_.clear();
-                prefetchTimer_.start(); // the next one, if any
-            });
-        if (!started)
-            prefetchOn_ = false; // this runner cannot work in the background
+        ahead_ = std::make_unique<Ahead>();
+        ahead_->key = key;
+        ahead_->folder = folder;
+        ahead_->job = runner_.start(std::move(request), ahead_->said, gs::Urgency::Whenever);
+        connect(ahead_->job.get(), &gs::RunJob::finished, this, &DocumentController::aheadEnded);
         return;
     }
 }
 
-void DocumentController::stop() {
-    if (rendering_)
-        runner_.stop();
+void DocumentController::aheadEnded() {
+    const std::unique_ptr<Ahead> ahead = std::move(ahead_);
+    const gs::RunResult& result = ahead->job->result();
+    const QString said = ahead->said.pieces.join(QString());
+    std::optional<QImage> picture;
+    if (result.end == gs::RunResult::End::Finished && pagesWritten(ahead->folder) == 1 &&
+        gs::passwordRequest(said) == gs::PasswordRequest::None)
+        picture = loadPageBitmap(pageFile(ahead->folder, 1), bitmapLimitMb_);
+    QDir(ahead->folder).removeRecursively();
+    if (!picture) {
+        // Silent: the error shows when the user asks for that page.
+        tried_ << ahead->key;
+    } else {
+        picture->setDevicePixelRatio(surface_.pixelRatio());
+        cache_.insert({ahead->key, *picture, said, !result.succeeded()});
+    }
+    prefetchTimer_.start(); // the next one, if any
 }
 
 // ---- the file ----
@@ -301,7 +685,7 @@ void DocumentController::reloadIfChanged() {
     if (!open_)
         return;
     if (rendering_ || runner_.isRunning()) {
-        // A render reads what would be thrown away, or a conversion has the runner: the reload
+        // A render reads what would be thrown away, or a conversion reads the file: the reload
         // waits for it.
         reloadTimer_.start();
         return;
@@ -346,33 +730,6 @@ void DocumentController::prepareDocument() {
     document_.input = input;
 }
 
-void DocumentController::countPdfPages() {
-    if (document_.pageCount || document_.pageCountAsked || !gs::isPdf(document_.input))
-        return;
-    document_.pageCountAsked = true;
-    gs::RunRequest request;
-    request.args = gs::pdfPageCountArguments(document_.input, password_);
-    QString said;
-    request.onOutput = [&said](const QString& text) { said += text; };
-    Unheard unheard;
-    gs::RunResult result;
-    try {
-        result = runner_.run(request, unheard);
-    } catch (const Failure&) {
-        return; // the page's own run says what is wrong
-    }
-    if (result.end == gs::RunResult::End::Stopped) {
-        surface_.setWaitingText(QString());
-        if (!superseded_)
-            Q_EMIT statusChanged(QStringLiteral("Redraw stopped"));
-        throw Cancelled{};
-    }
-    const std::optional<int> count =
-        result.succeeded() ? gs::pageCountFromOutput(said) : std::nullopt;
-    if (count && *count > 0)
-        document_.pageCount = count;
-}
-
 QTemporaryDir& DocumentController::privateFolder() {
     if (!document_.folder) {
         if (tempDirectory().isEmpty())
@@ -386,8 +743,6 @@ QTemporaryDir& DocumentController::privateFolder() {
     }
     return *document_.folder;
 }
-
-// ---- the render ----
 
 options::Options DocumentController::renderOptions() const {
     options::Options options = options_;
@@ -403,237 +758,6 @@ QStringList DocumentController::arguments(const QString& line, const QString& ou
     if (!password_.isEmpty())
         args << QStringLiteral("-sPDFPassword=") + password_;
     return args << gs::orientationArguments(options_.orientation) << input;
-}
-
-gs::RunResult DocumentController::runGhostscript(const QString& line, const QString& output,
-                                                 const QString& firstPage, QString& said) {
-    for (;;) {
-        said.clear();
-        gs::RunRequest request;
-        request.args = arguments(line, output);
-        request.onOutput = [&said](const QString& text) {
-            if (said.size() < (1 << 20))
-                said += text;
-        };
-        // The header comes first: a page too large to show is refused before Ghostscript
-        // has written gigabytes of it.
-        request.watchdog = [&] {
-            const std::optional<BitmapHeader> header = readBitmapHeader(firstPage);
-            if (!header || header->decodedBytes() <= qint64(bitmapLimitMb_) * 1024 * 1024)
-                return QString();
-            return QStringLiteral("The page is too large to show at %1 dots per inch "
-                                  "(%2 x %3 pixels); choose a lower resolution")
-                .arg(options_.resolution)
-                .arg(header->width)
-                .arg(header->height);
-        };
-        gs::RunResult result = runner_.run(request, messages_);
-        switch (result.end) {
-        case gs::RunResult::End::Finished:
-            break;
-        case gs::RunResult::End::Stopped:
-            surface_.setWaitingText(QString());
-            if (!superseded_)
-                Q_EMIT statusChanged(QStringLiteral("Redraw stopped"));
-            throw Cancelled{};
-        case gs::RunResult::End::Refused:
-            throw Failure{FailureKind::Internal, result.reason};
-        case gs::RunResult::End::OutOfMemory:
-            throw Failure{FailureKind::OutOfMemory,
-                          gs::describeEnd(result, runner_.memoryLimit()) +
-                              QStringLiteral(" while drawing page %1").arg(currentPage_)};
-        case gs::RunResult::End::Crashed:
-            throw Failure{FailureKind::Internal, gs::describeEnd(result, runner_.memoryLimit())};
-        }
-        const gs::PasswordRequest asked = gs::passwordRequest(said);
-        if (asked == gs::PasswordRequest::None || superseded_)
-            return result;
-        const QString name = QFileInfo(filePath_).fileName();
-        const QString password = dialogs_.getPassword(
-            asked == gs::PasswordRequest::Refused
-                ? QStringLiteral("The password did not work. Please type the password of %1:")
-                      .arg(name)
-                : QStringLiteral("%1 is protected by a password. Please type it:").arg(name),
-            QStringLiteral("Password"));
-        if (password.isEmpty())
-            return result; // the usual question follows
-        password_ = password;
-        document_.pageCountAsked = false; // the count can be had now
-    }
-}
-
-void DocumentController::keepAllPages(QString& said) {
-    const QString folder = privateFolder().filePath(QStringLiteral("pages"));
-    const QString line = documentArgumentLine(renderOptions(), document_.eps);
-    if (!document_.keptPagesArgs.isEmpty() &&
-        document_.keptPagesArgs == arguments(line, pagePattern(folder)))
-        return;
-    document_.keptPagesArgs.clear();
-    document_.keptPages = 0;
-    QDir(folder).removeRecursively();
-    if (!QDir().mkpath(folder))
-        throw noTemporaryFile();
-    const gs::RunResult result =
-        runGhostscript(line, pagePattern(folder), pageFile(folder, 1), said);
-    document_.keptPages = pagesWritten(folder);
-    document_.keptPagesFailed = !result.succeeded();
-    document_.keptPagesArgs = arguments(line, pagePattern(folder));
-    // What a run over all pages writes is the document's true number of pages.
-    if (document_.keptPages > 0)
-        document_.pageCount = document_.keptPages;
-}
-
-void DocumentController::render() {
-    const BusyCursor busy(dialogs_);
-    // The page goes into a new file in a private folder, removed however the redraw ends. A
-    // new file, since Ghostscript overwriting an existing one (even an empty one) makes the file
-    // system write it back to disk at once, which costs more than the whole load.
-    std::optional<QTemporaryDir> folder;
-    QElapsedTimer timer;
-    qint32 page = currentPage_;
-    bool documentReady = false;
-    QString said;        // what Ghostscript said in this render
-    QString picturePath; // the file that holds the page
-    bool withErrors = false;
-    QString missingPage; // the document has no such page
-    const std::int16_t resolution = options_.resolution;
-    std::optional<QImage> cached; // the page, rendered ahead of need
-
-    const StepRunner runner(dialogs_, QStringLiteral("redrawing"), [&](const Failure&) {
-        if (!missingPage.isEmpty()) {
-            dialogs_.message(missingPage, Icon::Information);
-            return StepRunner::NoOutputChoice::GoOn;
-        }
-        if (dialogs_.ask(QStringLiteral("It looks like an error occurred within the PostScript "
-                                        "conversion program. Would you like to take a look at "
-                                        "the messages?"),
-                         Buttons::YesNo, Icon::Information, QStringLiteral("Error in conversion"),
-                         gs::firstErrorLine(said)) == Answer::Yes)
-            messages_.showMessages();
-        return StepRunner::NoOutputChoice::GoOn;
-    });
-    const StepRunner::Step steps[] = {
-        [&] {
-            surface_.setPicture(QImage());
-            surface_.setPictureVisible(false);
-        },
-        [&] { checkRegularFile(); },
-        [&] { surface_.setWaitingText(kWaitingText); },
-        [&] { Q_EMIT statusChanged(kWaitingText); },
-        [&] {
-            try {
-                prepareDocument();
-                countPdfPages();
-            } catch (const Failure&) {
-                surface_.setWaitingText(QString()); // the box says why nothing is drawn
-                throw;
-            }
-            documentReady = true;
-            // A document rewritten with fewer pages shows its last one.
-            if (document_.pageCount && page > *document_.pageCount)
-                page = currentPage_ = *document_.pageCount;
-        },
-        [&] {
-            if (tempDirectory().isEmpty())
-                throw noTemporaryFile();
-            folder.emplace(privateTempTemplate(QStringLiteral("KMW")));
-            if (!folder->isValid())
-                throw noTemporaryFile();
-        },
-        [&] {
-            if (options_.media == options::kCustomMedia)
-                dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
-        },
-        [&] { timer.start(); },
-        [&] {
-            // Nothing for Ghostscript to read, or nowhere for it to put the page.
-            if (!documentReady)
-                throw Failure{FailureKind::NoOutput, QStringLiteral("Cannot read ") + filePath_};
-            if (!folder || !folder->isValid())
-                throw noTemporaryFile();
-            // Page 1 of a document that counts its pages comes out right all the same.
-            if (document_.followsPageCount && page > 1)
-                document_.allPages = true;
-            // Pages rendered ahead for other settings or another state of the file are of no use.
-            const QString base = cacheBase();
-            if (base != cachedBase_) {
-                cache_.clear();
-                tried_.clear();
-                cachedBase_ = base;
-            }
-            if (!document_.allPages && document_.stamp == fileStamp(filePath_)) {
-                if (const CachedPage* hit = cache_.find(base + QStringLiteral("\n#%1").arg(page))) {
-                    cached = hit->picture;
-                    withErrors = hit->withErrors;
-                    // What Ghostscript said about the page reaches the log now that it is shown.
-                    messages_.addMessage(hit->messages);
-                    return;
-                }
-            }
-            if (!document_.allPages) {
-                const gs::RunResult result =
-                    runGhostscript(renderArgumentLine(renderOptions(), page, document_.eps),
-                                   pagePattern(folder->path()), pageFile(folder->path(), 1), said);
-                const int shipped = pagesWritten(folder->path());
-                const bool clean = result.succeeded() && gs::firstErrorLine(said).isEmpty();
-                if (shipped == 1) {
-                    picturePath = pageFile(folder->path(), 1);
-                    withErrors = !result.succeeded();
-                    return;
-                }
-                // Several pages for one, or none for a page the document has: the document
-                // decides itself which pages it makes, and the range missed.
-                if (shipped > 1 || (shipped == 0 && clean && document_.pageCount &&
-                                    page <= *document_.pageCount)) {
-                    document_.allPages = true;
-                } else {
-                    if (shipped == 0 && clean && page != 1)
-                        missingPage = noPageText(page);
-                    return;
-                }
-            }
-            keepAllPages(said);
-            if (document_.keptPages == 0)
-                return;
-            if (page > document_.keptPages) {
-                // Fewer pages than the document claimed: the last one is shown.
-                dialogs_.message(noPageText(page), Icon::Information);
-                page = currentPage_ = document_.keptPages;
-            }
-            picturePath = pageFile(privateFolder().filePath(QStringLiteral("pages")), page);
-            withErrors = document_.keptPagesFailed;
-        },
-        [&] { surface_.setWaitingText(QString()); },
-        [&] {
-            std::optional<QImage> picture = cached;
-            if (!picture && !picturePath.isEmpty())
-                picture = loadPageBitmap(picturePath, bitmapLimitMb_);
-            if (!picture)
-                throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
-            shownResolution_ = resolution;
-            picture->setDevicePixelRatio(surface_.pixelRatio());
-            surface_.setPicture(*picture);
-            Q_EMIT pageShown(page, document_.pageCount.value_or(0));
-        },
-        [&] { surface_.setPictureVisible(true); },
-        [&] {
-            if (!folder)
-                return;
-            for (int n = pagesWritten(folder->path()); n > 0; --n)
-                if (!QFile::remove(pageFile(folder->path(), n)))
-                    throw Failure{FailureKind::FileAccess,
-                                  QStringLiteral("Cannot delete ") + pageFile(folder->path(), n)};
-        },
-        [&] {
-            Q_EMIT statusChanged(
-                withErrors ? QStringLiteral("Redrawn with errors, see File > Show Messages")
-                           : (cached ? QStringLiteral("Redrawn from the cache, took ")
-                                     : QStringLiteral("Redrawn, took ")) +
-                                 secondsText(static_cast<double>(timer.elapsed()) / 1000.0) +
-                                 QStringLiteral(" seconds"));
-        },
-    };
-    runner.run(steps);
 }
 
 } // namespace quillorn::viewer

@@ -12,14 +12,18 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace quillorn {
 class Messages;
+class MessageSink;
 class UserDialogs;
 namespace gs {
 class Runner;
+class RunJob;
+struct RunRequest;
 struct RunResult;
 } // namespace gs
 } // namespace quillorn
@@ -30,9 +34,48 @@ class PageSurface;
 
 inline const QString kWaitingText = QStringLiteral("Please wait, redrawing...");
 
+// Where the page a redraw shows comes from.
+enum class PageSource {
+    Cache,   // rendered ahead of need, for the file and the switches as they are
+    OneRun,  // a run of Ghostscript over that page alone
+    AllPages // the run over every page, kept: Ghostscript's page range cannot be trusted
+};
+PageSource pageSource(bool allPages, bool cached);
+
+// What a run over one page tells, from the pages it shipped.
+enum class OneRunVerdict {
+    Shown,    // one page: it is the picture
+    Missing,  // none, cleanly, for a page past the document's end
+    Nothing,  // none, and Ghostscript says why (or it is page 1): the usual question follows
+    AllPages, // several, or none for a page the document says it has: the range missed
+};
+OneRunVerdict judgeOneRun(int shipped, bool clean, std::optional<int> pageCount, qint32 page);
+
+// The pages of the run over every page, in the document's private folder.
+class KeptPages {
+public:
+    // True when the pages there came from a run with these arguments.
+    bool keptFor(const QStringList& args) const { return !args_.isEmpty() && args_ == args; }
+    void forget() { *this = {}; }
+    void kept(QStringList args, int pages, bool failed) {
+        args_ = std::move(args);
+        pages_ = pages;
+        failed_ = failed;
+    }
+    int pages() const { return pages_; }
+    bool failed() const { return failed_; }
+
+private:
+    QStringList args_;
+    int pages_ = 0;
+    bool failed_ = false;
+};
+
 // The open document and the commands that change it. Every change of document or page ends in
 // one redraw, which renders the current page through Ghostscript into a temporary BMP and puts
 // it on the surface. A document that changes on disk is redrawn by itself.
+// A redraw is a request answered later: its Ghostscript runs are jobs whose end it hears of, so
+// the event loop is never held. A redraw asked for while one runs takes its place.
 class DocumentController : public QObject {
     Q_OBJECT
 public:
@@ -41,8 +84,6 @@ public:
     ~DocumentController() override;
 
     void loadFile(QString path);
-    // The open dialog; Cancel leaves everything as it was.
-    void openDocument();
     void closeDocument();
     // Does nothing on the last page, once the number of pages is known.
     void nextPage();
@@ -51,9 +92,8 @@ public:
     // Refuses, with a message, a page the document does not have.
     void goToPage();
     // Renders the current page; does nothing without a document. Every failure is put to the
-    // user, step by step, with Abort, Retry and Ignore. The event loop keeps turning while
-    // Ghostscript runs; a redraw asked for meanwhile (another page, a zoom) takes the place of
-    // the running one, which is stopped.
+    // user, step by step, with Abort, Retry and Ignore. A redraw asked for meanwhile (another
+    // page, a zoom) takes the place of the running one.
     void redraw();
     // Stops the running render: the page view stays empty and the status says so.
     void stop();
@@ -72,9 +112,11 @@ public:
     // Largest size a compressed document may have once decompressed.
     void setDecompressedLimit(qint64 bytes) { decompressedLimit_ = bytes; }
     // Whether the pages next to the one shown are rendered ahead of need while the program is
-    // idle (on by default, where the runner can run in the background).
+    // idle (on by default).
     void setPrefetch(bool on);
     const PageCache& cache() const { return cache_; }
+    // True while a page is being rendered ahead of need.
+    bool isRenderingAhead() const { return ahead_ != nullptr; }
 
 Q_SIGNALS:
     // The first panel of the status bar.
@@ -97,34 +139,49 @@ private:
         // run over all of them, kept in the private folder.
         bool allPages = false;
         bool followsPageCount = false; // its pages depend on the pages shipped before them
-        QStringList keptPagesArgs;     // the run that wrote the kept pages; empty: none kept
-        int keptPages = 0;
-        bool keptPagesFailed = false;
+        KeptPages keptPages;
         QByteArray stamp; // the file as it was looked at: inode, size, time
         std::unique_ptr<QTemporaryDir> folder;
     };
+    struct Redraw;
 
-    // One render of the current page.
-    void render();
+    // The steps of a redraw, in order.
+    void startRedraw();
+    void clearPage();
+    void showWaiting();
+    void readDocument();
+    void makePageFolder();
+    void renderPage();
+    void renderOnePage();
+    void renderAllPages();
+    void showPicture();
+    void removePageFiles();
+    void reportRedrawn();
+    // The redraw has ended one way or another: the next one, or pages ahead.
+    void redrawEnded(bool pageShown);
+    // Ends the redraw under way at once, while it waits for Ghostscript.
+    void abandonRedraw();
+
+    // Starts a run for the redraw; then gets its result as the rest of the running step.
+    void runForRedraw(gs::RunRequest request, MessageSink& sink,
+                      std::function<void(const gs::RunResult&)> then);
+    // Runs Ghostscript over a line into an output; asks for the password as long as a PDF wants
+    // one and the user gives one. then gets the run's result; a stopped run ends the redraw
+    // quietly, a run that did not end by itself is a failure of the step.
+    void runGhostscript(const QString& line, const QString& output, const QString& firstPage,
+                        std::function<void(const gs::RunResult&)> then);
+
     // Throws Failure (FileAccess) for anything but a readable regular file.
     void checkRegularFile() const;
     // Looks at the file once: a regular one, decompressed when compressed, its pages counted where
     // that is cheap. Throws Failure (FileAccess) for anything but a readable regular file.
     void prepareDocument();
-    // Asks Ghostscript how many pages a PDF has, when nothing cheaper told.
-    void countPdfPages();
     // The document's private folder, made on first use.
     QTemporaryDir& privateFolder();
     // The options for a render on this surface: the resolution follows the device pixels.
     options::Options renderOptions() const;
     // The argument list for a line and an output, with the password and the orientation.
     QStringList arguments(const QString& line, const QString& output) const;
-    // Runs Ghostscript; asks for the password as long as a PDF wants one and the user gives
-    // one. Throws Cancelled when stopped and Failure when the run did not end by itself.
-    gs::RunResult runGhostscript(const QString& line, const QString& output,
-                                 const QString& firstPage, QString& said);
-    // Renders every page into the private folder unless the same run already did.
-    void keepAllPages(QString& said);
     QString noPageText(qint32 page) const;
 
     void watchFile();
@@ -136,6 +193,7 @@ private:
     // Renders the next page not yet cached (the following one, then the previous one) in the
     // background; nothing while a render runs or there is none to do.
     void prefetch();
+    void aheadEnded();
     void forgetPrefetched();
 
     UserDialogs& dialogs_;
@@ -153,14 +211,20 @@ private:
     int bitmapLimitMb_ = kPageAllocationLimitMb;
     qint64 decompressedLimit_ = gs::kDecompressedLimit;
     bool rendering_ = false;
-    bool superseded_ = false; // a newer request waits for the running render to end
+    std::unique_ptr<Redraw> redraw_;
+    bool redrawAgain_ = false; // a newer request waits for the running redraw to end
+    qint64 lastRenderMs_ = 0;  // how long the last page shown took
     QFileSystemWatcher watcher_;
     PageCache cache_;
-    QString cachedBase_;           // the base the cached pages were rendered for
-    QStringList tried_;            // pages rendered ahead that failed: not tried again
-    QStringList prefetchMessages_; // what the running prefetch said, for when its page is shown
+    QString cachedBase_; // the base the cached pages were rendered for
+    QStringList tried_;  // pages rendered ahead that failed: not tried again
+    struct Ahead;
+    std::unique_ptr<Ahead> ahead_; // the page being rendered ahead of need
     QTimer prefetchTimer_;         // the program is idle once the event loop has nothing else to do
     bool prefetchOn_ = true;
+    // Pages ahead follow only a redraw that showed its page: after a stop, a failure or an
+    // exhausted memory the document is not run again until the user asks for a page.
+    bool aheadAllowed_ = false;
     QTimer reloadTimer_; // writers save in steps: the reload waits until they are done
 };
 
