@@ -48,6 +48,8 @@ public:
         text_->setObjectName(QStringLiteral("messagesText"));
         text_->setReadOnly(true);
         text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // The widget keeps the newest lines; Copy takes the whole log.
+        text_->setMaximumBlockCount(kShownLines);
         info_->setWordWrap(true);
         auto* ok = new QPushButton(QStringLiteral("&OK"), this);
         ok->setObjectName(QStringLiteral("okButton"));
@@ -74,7 +76,7 @@ public:
         connect(clear, &QPushButton::clicked, this, [this] {
             log_.clear();
             text_->clear();
-            shownLength_ = 0;
+            shownEnd_ = log_.end();
         });
         // The clipboard gets the text as it is shown, with this platform's line ends.
         connect(copy, &QPushButton::clicked, this,
@@ -112,13 +114,19 @@ protected:
 
 private:
     void syncView() {
-        const QString& text = log_.text();
-        if (shownLength_ == text.size())
+        if (shownEnd_ == log_.end())
             return;
+        QStringView news = log_.since(shownEnd_);
+        // However much arrived while hidden, the window shows at once: the widget would keep no
+        // more than its newest lines anyway.
+        if (news.size() > kShownChars) {
+            text_->clear();
+            news = news.right(kShownChars);
+        }
         QTextCursor cursor(text_->document());
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(displayText(QStringView(text).mid(shownLength_)));
-        shownLength_ = text.size();
+        cursor.insertText(displayText(news));
+        shownEnd_ = log_.end();
     }
     void moveCaretToEnd() {
         QTextCursor cursor = text_->textCursor();
@@ -130,7 +138,9 @@ private:
     MessageLog log_;
     QPlainTextEdit* text_;
     QLabel* info_;
-    qsizetype shownLength_ = 0; // how much of the log the text widget holds
+    static constexpr int kShownLines = 20000;
+    static constexpr qsizetype kShownChars = qsizetype(1) << 20;
+    qint64 shownEnd_ = 0; // where the log stood when the text widget was last brought up to date
     bool closed_ = false;
 };
 

@@ -28,7 +28,43 @@ QString MessageLog::append(const QString& message) {
     if (startsBlock(piece))
         piece.prepend(QStringLiteral("\r\n"));
     text_ += piece;
+    if (text_.size() > kMaxChars)
+        dropOldest();
     return piece;
+}
+
+void MessageLog::clear() {
+    dropped_ += text_.size();
+    text_.clear();
+    droppedNote_ = 0;
+    lostChars_ = 0;
+}
+
+QStringView MessageLog::since(qint64 shownEnd) const {
+    const qint64 from = shownEnd - dropped_;
+    if (from < droppedNote_ || from > text_.size())
+        return text_;
+    return QStringView(text_).mid(from);
+}
+
+void MessageLog::dropOldest() {
+    // Down to three quarters at once, so that a flood does not cut the front at every append;
+    // at the start of a block where there is one near, else of a line.
+    const qsizetype excess = text_.size() - kMaxChars * 3 / 4;
+    qsizetype cut = text_.indexOf(QStringLiteral("\r\n\r\n"), excess);
+    if (cut < 0 || cut - excess > kMaxChars / 4)
+        cut = text_.indexOf(QStringLiteral("\r\n"), excess);
+    if (cut < 0 || cut - excess > kMaxChars / 4)
+        cut = excess;
+    // The note counts what the user lost, not the notes before it.
+    lostChars_ += cut - droppedNote_;
+    const QString note =
+        QStringLiteral("[%1 characters of older messages were dropped]\r\n").arg(lostChars_);
+    text_.remove(0, cut);
+    text_.prepend(note);
+    // What is kept stays where it was counted from the start.
+    dropped_ += cut - note.size();
+    droppedNote_ = note.size();
 }
 
 } // namespace quillorn

@@ -35,6 +35,10 @@ void killGroup(QProcess& process) {
     process.kill();
 }
 
+// The messages of one run that reach the log, and the most a run may write before it is ended.
+constexpr qint64 kRelayedPerRun = qint64(1) << 20;
+constexpr qint64 kMostPerRun = qint64(64) << 20;
+
 // Ghostscript's own words when an allocation failed.
 bool saysOutOfMemory(const QString& output) {
     return output.contains(QLatin1String("VMerror"));
@@ -136,6 +140,9 @@ struct Run {
     bool missingEntryPoint = false;
     bool ended = false;
     bool stopped = false;
+    qint64 said = 0;     // characters of messages the run wrote
+    qint64 relayed = 0;  // of them, given to the sink
+    qint64 withheld = 0; // of them, not
 
     Run(RunRequest r, MessageSink& s) : request(std::move(r)), sink(s) {}
 
@@ -146,7 +153,7 @@ struct Run {
             case Tag::Out:
             case Tag::Err: {
                 const QString text = decoder.decode(f->payload);
-                sink.addMessage(text);
+                relay(text);
                 if (output.size() < 65536)
                     output += text;
                 if (request.onOutput)
@@ -170,6 +177,35 @@ struct Run {
                 break;
             }
         }
+    }
+
+    // What a document prints without end must not fill the program: the log gets the first
+    // kRelayedPerRun characters of a run, and a run that says more than kMostPerRun ends.
+    void relay(const QString& text) {
+        said += text.size();
+        const qint64 room = std::max<qint64>(0, kRelayedPerRun - relayed);
+        if (text.size() <= room) {
+            sink.addMessage(text);
+        } else {
+            if (room > 0)
+                sink.addMessage(text.left(room));
+            withheld += text.size() - room;
+        }
+        relayed += std::min<qint64>(room, text.size());
+        if (said > kMostPerRun && result.reason.isEmpty()) {
+            result.reason = QStringLiteral("Ghostscript wrote more than %1 MB of messages")
+                                .arg(kMostPerRun >> 20);
+            killGroup(*process);
+        }
+    }
+
+    // Tells the log how much of the run's messages it did not get.
+    void noteWithheld() {
+        if (withheld > 0)
+            sink.addMessage(QStringLiteral("\n[%1 more characters of messages of this run were "
+                                           "not kept]\n")
+                                .arg(withheld));
+        withheld = 0;
     }
 
     // Asks the request's watchdog once, unless it has refused the run already; a refusal ends
@@ -321,6 +357,7 @@ private:
             return;
         run.ended = true;
         run.drain();
+        run.noteWithheld();
         // A run may end between two looks of its watchdog: it has the last word all the same.
         run.watch();
         run.conclude(runner_ ? runner_->workerPath_ : QString());

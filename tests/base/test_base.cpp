@@ -69,6 +69,30 @@ TEST(MessageLog, JoinsMessagesByTheLogRule) {
     }
 }
 
+// A log that is appended to without end keeps its newest blocks, says what it dropped, and a
+// view that has shown part of it gets exactly what followed.
+TEST(MessageLog, StaysWithinItsLimitAndAViewGetsWhatFollowed) {
+    MessageLog log;
+    log.setProductName(QStringLiteral("GPL Ghostscript"));
+    const QString line = QString(99, u'x') + u'\n';
+    qint64 shown = 0;
+    QString view;
+    for (int i = 0; i < 100000; ++i) { // 10 million characters
+        log.append(i % 1000 == 0 ? QStringLiteral("GPL Ghostscript 10.00.0 (2022-09-21)\n") : line);
+        if (i % 7919 == 0) {
+            view += log.since(shown);
+            shown = log.end();
+        }
+    }
+    EXPECT_LE(log.text().size(), MessageLog::kMaxChars);
+    EXPECT_TRUE(log.text().startsWith(QLatin1String("[")));
+    EXPECT_TRUE(log.text().contains(QLatin1String("characters of older messages were dropped")));
+    EXPECT_TRUE(log.text().endsWith(QString(99, u'x') + QStringLiteral("\r\n")));
+    // Caught up once more, the view ends as the log does.
+    view += log.since(shown);
+    EXPECT_TRUE(view.endsWith(log.text().right(1000)));
+}
+
 // Three steps a, b, c; b waits for work that ends later, and fails once. The user's answer, or
 // for a missing output the action's own handler, decides which steps run and how the action
 // ends; a retried step starts its work again.

@@ -141,6 +141,23 @@ TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
     EXPECT_TRUE(runFolders().isEmpty());
 }
 
+// A document that prints without end reaches the log only up to the bound of one run, and is
+// ended once it has written far more.
+TEST(Worker, AFloodOfMessagesIsBoundedAndEnded) {
+    const QString flood =
+        test::writeFile(QStringLiteral("worker/flood.ps"),
+                        "%!PS\n{ (" + QByteArray(1000, 'x') + "\n) print } loop\n");
+    gs::WorkerRunner worker;
+    Log log;
+    const gs::RunResult result =
+        test::runAndWait(worker, renderArgs(flood, QStringLiteral("/dev/null")), log);
+    EXPECT_EQ(result.end, gs::RunResult::End::Refused);
+    EXPECT_TRUE(result.reason.contains(QLatin1String("MB of messages")));
+    EXPECT_LT(log.log.text().size(), 2 << 20);
+    EXPECT_TRUE(
+        log.log.text().contains(QLatin1String("characters of messages of this run were not kept")));
+}
+
 TEST(Worker, NoPrivateFolderNoRunAndStaleFoldersOfDeadProcessesGo) {
     const QString doc = test::writeTwoPagePostScript(QStringLiteral("worker/two.ps"));
     gs::WorkerRunner worker;
