@@ -105,8 +105,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     });
     connect(pageView_, &viewer::PageView::measured, this, &MainWindow::showMeasure);
     connect(pageView_, &viewer::PageView::measureCleared, this, &MainWindow::endMeasure);
-    if (auto* box = optionsMenus_->findChild<QAction*>(QStringLiteral("boundingBoxAction")))
-        connect(box, &QAction::toggled, pageView_, &viewer::PageView::setBoundingBoxShown);
+    connect(optionsMenus_, &options::OptionsMenus::boundingBoxShown, pageView_,
+            &viewer::PageView::setBoundingBoxShown);
+    connect(optionsMenus_, &options::OptionsMenus::orientationChosen, document_,
+            &viewer::DocumentController::redraw);
     connect(document_, &viewer::DocumentController::pageShown, this,
             &MainWindow::showPageIndicator);
 }
@@ -512,7 +514,7 @@ void MainWindow::convertDocument() {
         return;
     convert::ConvertDialog::run(filePath(), {dialogs_, options_, messages_, runner_,
                                              [this](const QString& text) { setStatus(text); }, this,
-                                             outputBase_});
+                                             outputBase_, document_->password()});
 }
 
 void MainWindow::pageSetup() {

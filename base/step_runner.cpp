@@ -92,6 +92,14 @@ void StepRunner::advance(std::function<void()> body) {
             ++current_;
             continue;
         }
+        // A file that cannot be read or written is the user's situation, not a fault to report:
+        // the action's own question says which, and nothing after it can go on without it.
+        if (failure.kind == FailureKind::FileAccess) {
+            if (dialogs_.ask(failure.description, Buttons::AbortRetryIgnore, Icon::Warning,
+                             QStringLiteral("Error in conversion")) == Answer::Retry)
+                continue;
+            return end(Outcome::Aborted);
+        }
         switch (dialogs_.ask(unexpectedText(failure), Buttons::AbortRetryIgnore, Icon::Warning,
                              QStringLiteral("Error (please report)"))) {
         case Answer::Retry:

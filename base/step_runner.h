@@ -11,9 +11,11 @@ namespace quillorn {
 class UserDialogs;
 
 // Runs a user's action as a fixed sequence of steps. A step that throws Failure is put to the
-// user: a missing output goes to noOutput, which says whether to go on; anything else asks
-// Abort (leave the action), Retry (the failed step again) or Ignore (on with the next step). A
-// step that throws Cancelled ends the action without a word.
+// user: a missing output goes to noOutput, which says whether to go on; a file that cannot be
+// read or written is named, with Retry (the step again) or Abort and Ignore (both leave the
+// action, which cannot go on without it); anything else is an unexpected error with Abort (leave
+// the action), Retry (the failed step again) or Ignore (on with the next step). A step that
+// throws Cancelled ends the action without a word.
 // A step that starts work which ends later (a Ghostscript run) calls suspend() and returns;
 // whoever hears of the work's end calls resume() with the rest of the step, which is handled as
 // the step itself is. The sequence's end is reported to done, as the last thing it does.

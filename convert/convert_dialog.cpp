@@ -284,10 +284,10 @@ void ConvertDialog::convert() {
         return;
     if (!progress_)
         progress_ = std::make_unique<ProgressWindow>(this);
-    conversion_ = std::make_unique<Conversion>(settings(), context_.options,
-                                               ConversionContext{context_.dialogs, context_.runner,
-                                                                 context_.messages, context_.status,
-                                                                 progress_.get()});
+    conversion_ = std::make_unique<Conversion>(
+        settings(), context_.options,
+        ConversionContext{context_.dialogs, context_.runner, context_.messages, context_.status,
+                          progress_.get(), context_.password});
     connect(conversion_.get(), &Conversion::finished, this, &ConvertDialog::converted);
     conversion_->start();
 }

@@ -32,6 +32,8 @@ struct ConvertContext {
     // The name the output names are proposed from, when it is not the input's own (a print job
     // is kept in a temporary file, but its output belongs with the user's documents).
     QString proposalBase = {};
+    // The PDF's password, when the viewer has one for the document.
+    QString password = {};
 };
 
 // The conversion dialog: the output format with its own settings, resolution, anti-aliasing and

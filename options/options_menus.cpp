@@ -24,7 +24,10 @@ OptionsMenus::OptionsMenus(Options& options, QObject* parent)
       boundingBox_(makeToggle(QStringLiteral("Show Bounding Bo&x"), "boundingBoxAction",
                               &Options::boundingBox)),
       overrideMedia_(makeToggle(QStringLiteral("&Override Default paper size"),
-                                "overrideMediaAction", &Options::overrideDefaultMedia)) {}
+                                "overrideMediaAction", &Options::overrideDefaultMedia)) {
+    connect(orientation_, &QActionGroup::triggered, this, &OptionsMenus::orientationChosen);
+    connect(boundingBox_, &QAction::toggled, this, &OptionsMenus::boundingBoxShown);
+}
 
 QActionGroup* OptionsMenus::makeGroup(const char* const captions[], int count,
                                       const char* namePrefix, std::int32_t Options::*field) {

@@ -12,7 +12,7 @@ namespace quillorn::options {
 
 // The entries of the main window's Options and Media menus that set the options record: three
 // exclusive groups (units, orientation, paper size) and three toggles (safer, bounding box,
-// fixed paper size). Choosing an entry sets its field; nothing is redrawn or stored.
+// fixed paper size). Choosing an entry sets its field; nothing is stored.
 class OptionsMenus : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +25,11 @@ public:
 
     // Marks the entries that the record's fields stand for.
     void showOptions();
+
+Q_SIGNALS:
+    // The user chose another orientation: the page turns.
+    void orientationChosen();
+    void boundingBoxShown(bool shown);
 
 private:
     QActionGroup* makeGroup(const char* const captions[], int count, const char* namePrefix,

@@ -1,5 +1,6 @@
 #include "viewer/page_view.h"
 
+#include "gs/document_info.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
 
@@ -181,8 +182,11 @@ void PageView::showPage() {
     if (boxShown_ && box_ && !page.isNull() && resolution > 0) {
         const double scale = resolution / 72.0;
         const double height = page.deviceIndependentSize().height();
-        const QPoint topLeft(qRound(box_->llx * scale), qRound(height - box_->ury * scale));
-        const QPoint bottomRight(qRound(box_->urx * scale), qRound(height - box_->lly * scale));
+        const double dx = cropped_ ? box_->llx : 0, dy = cropped_ ? box_->lly : 0;
+        const QPoint topLeft(qRound((box_->llx - dx) * scale),
+                             qRound(height - (box_->ury - dy) * scale));
+        const QPoint bottomRight(qRound((box_->urx - dx) * scale),
+                                 qRound(height - (box_->lly - dy) * scale));
         box = QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
     }
     picture_->setOverlay(
@@ -251,7 +255,20 @@ void PageView::setMeasure(Measure state) {
 }
 
 void PageView::pageArrived() {
+    if (!document_->isOpen()) {
+        // Closed: the next document opens at its top left, not where this one was.
+        box_.reset();
+        atNewDocument_ = true;
+        showPage();
+        return;
+    }
     box_ = documentBoundingBox(document_->filePath());
+    // An EPS picture is cropped to its box: the box is the page, from its corner.
+    cropped_ = gs::isEps(document_->filePath());
+    if (std::exchange(atNewDocument_, false)) {
+        horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+        verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+    }
     showPage();
     // The pointer left in place is now over another page, or the same at another resolution.
     if (picture_->underMouse())

@@ -92,6 +92,8 @@ private:
     double previewScale_ = 0;
     bool boxShown_ = false;
     std::optional<BoundingBox> box_;
+    bool cropped_ = false;           // the page is the box (an EPS picture)
+    bool atNewDocument_ = false;     // the next page shown is a new document's first
     PageTurn turn_ = PageTurn::None; // asked for and not yet ended
     bool turnedPageShown_ = false;
     Measure measure_ = Measure::Off;

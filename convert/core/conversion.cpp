@@ -9,6 +9,7 @@
 #include "convert/core/output_files.h"
 #include "convert/core/split_conversion.h"
 #include "gs/arguments.h"
+#include "gs/document_info.h"
 #include "gs/runner.h"
 
 #include <QFile>
@@ -101,13 +102,15 @@ Conversion::Conversion(ConvertSettings settings, options::Options options,
                        ConversionContext context, QObject* parent)
     : QObject(parent), settings_(std::move(settings)), options_(std::move(options)),
       context_(std::move(context)),
-      steps_(context_.dialogs, QStringLiteral("converting the file"), [this](const Failure&) {
-          if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
-                                   kConversionErrorTitle,
-                                   gs::firstErrorLine(output_)) == Answer::Yes)
-              return StepRunner::NoOutputChoice::Stop;
-          return StepRunner::NoOutputChoice::GoOn;
-      }) {}
+      steps_(context_.dialogs, QStringLiteral("converting the file"),
+             [this](const Failure&) {
+                 if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
+                                          kConversionErrorTitle,
+                                          gs::firstErrorLine(output_)) == Answer::Yes)
+                     return StepRunner::NoOutputChoice::Stop;
+                 return StepRunner::NoOutputChoice::GoOn;
+             }),
+      password_(context_.password) {}
 
 Conversion::~Conversion() = default;
 
@@ -139,6 +142,8 @@ void Conversion::start() {
             if (options_.media == options::kCustomMedia)
                 context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
             args_ = convertArgumentList(settings_, options_);
+            if (!password_.isEmpty())
+                args_.insert(args_.size() - 1, QStringLiteral("-sPDFPassword=") + password_);
         },
         [this] { readInput(); },
         [this] {
@@ -216,6 +221,7 @@ void Conversion::ranGhostscript(const gs::RunResult& result) {
         status(QStringLiteral("Conversion stopped"));
         throw Cancelled{};
     case gs::RunResult::End::Finished:
+        askPassword();
         return;
     case gs::RunResult::End::NotStarted:
         staging_.reset();
@@ -230,6 +236,26 @@ void Conversion::ranGhostscript(const gs::RunResult& result) {
                                                                     : FailureKind::Internal,
                       gs::describeEnd(result, context_.runner.memoryLimit())};
     }
+}
+
+void Conversion::askPassword() {
+    const gs::PasswordRequest asked = gs::passwordRequest(output_);
+    if (asked == gs::PasswordRequest::None || !gs::isPdf(args_.back()))
+        return;
+    const QString name = QFileInfo(settings_.inputFile).fileName();
+    const QString password = context_.dialogs.getPassword(
+        asked == gs::PasswordRequest::Refused
+            ? QStringLiteral("The password did not work. Please type the password of %1:").arg(name)
+            : QStringLiteral("%1 is protected by a password. Please type it:").arg(name),
+        QStringLiteral("Password"));
+    if (password.isEmpty())
+        return; // the usual question follows
+    args_.removeIf([](const QString& arg) { return arg.startsWith(u"-sPDFPassword="); });
+    args_.insert(args_.size() - 1, QStringLiteral("-sPDFPassword=") + password);
+    password_ = password;
+    staging_ =
+        std::make_unique<OutputStaging>(settings_.output, writesOnePagePerFile(settings_.format));
+    runGhostscript();
 }
 
 void Conversion::publish() {

@@ -82,6 +82,8 @@ struct ConversionContext {
     // Receives the main window's status texts; empty in standalone use.
     std::function<void(const QString&)> status;
     ConversionProgress* progress = nullptr;
+    // The PDF's password, when the viewer has one for the document.
+    QString password = {};
 };
 
 // True when Ghostscript's output says that it made no page of the document: it could not read
@@ -116,6 +118,8 @@ private:
     void readInput();
     void runGhostscript();
     void ranGhostscript(const gs::RunResult& result);
+    // Runs again with a password when a PDF wants one and the user gives it.
+    void askPassword();
     void publish();
     void end(RunOutcome outcome);
     void status(const QString& text) const;
@@ -131,7 +135,8 @@ private:
     std::unique_ptr<OutputStaging> staging_;
     std::unique_ptr<SplitConversion> split_;
     gs::RunResult result_;
-    QString output_; // what Ghostscript said, for the verdict
+    QString output_;   // what Ghostscript said, for the verdict
+    QString password_; // the PDF's password, once there is one
 };
 
 } // namespace quillorn::convert

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <sys/resource.h>
 
@@ -95,14 +96,19 @@ TEST(MessageLog, StaysWithinItsLimitAndAViewGetsWhatFollowed) {
 
 // Three steps a, b, c; b waits for work that ends later, and fails once. The user's answer, or
 // for a missing output the action's own handler, decides which steps run and how the action
-// ends; a retried step starts its work again.
+// ends; a retried step starts its work again. A file the user cannot read ends the action on
+// Ignore too, and is no error to report.
 TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
     using enum StepRunner::Outcome;
     using Choice = StepRunner::NoOutputChoice;
+    const QString unexpected =
+        QStringLiteral("An unexpected error occurred while redrawing: Disk full (51)");
     const std::tuple<FailureKind, Answer, Choice, const char16_t*, StepRunner::Outcome> cases[] = {
-        {FailureKind::FileAccess, Answer::Abort, Choice::GoOn, u"ab", Aborted},
+        {FailureKind::Internal, Answer::Abort, Choice::GoOn, u"ab", Aborted},
+        {FailureKind::Internal, Answer::Retry, Choice::GoOn, u"abbc", Completed},
+        {FailureKind::Internal, Answer::Ignore, Choice::GoOn, u"abc", Completed},
         {FailureKind::FileAccess, Answer::Retry, Choice::GoOn, u"abbc", Completed},
-        {FailureKind::FileAccess, Answer::Ignore, Choice::GoOn, u"abc", Completed},
+        {FailureKind::FileAccess, Answer::Ignore, Choice::GoOn, u"ab", Aborted},
         {FailureKind::NoOutput, Answer::Abort, Choice::Stop, u"ab", Stopped},
         {FailureKind::NoOutput, Answer::Abort, Choice::GoOn, u"abc", Completed}};
     for (const auto& [kindOfCase, answer, choiceOfCase, expected, outcome] : cases) {
@@ -132,13 +138,17 @@ TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return ended.has_value(); }, 10000));
         EXPECT_EQ(*ended, outcome);
         EXPECT_EQ(ran, QStringView(expected).toString());
-        const QString box =
-            QStringLiteral("An unexpected error occurred while redrawing: Disk full (75)");
-        EXPECT_EQ(dialogs.texts(),
-                  kind == FailureKind::NoOutput ? QStringList() : QStringList{box});
-        for (const test::ScriptedDialogs::Box& shown : dialogs.boxes)
-            EXPECT_TRUE(shown.buttons == Buttons::AbortRetryIgnore &&
-                        shown.title == QStringLiteral("Error (please report)"));
+        const std::map<FailureKind, QStringList> boxes = {
+            {FailureKind::Internal, {unexpected, QStringLiteral("Error (please report)")}},
+            {FailureKind::FileAccess,
+             {QStringLiteral("Disk full"), QStringLiteral("Error in conversion")}},
+            {FailureKind::NoOutput, {}}};
+        QStringList shown;
+        for (const test::ScriptedDialogs::Box& box : dialogs.boxes) {
+            EXPECT_EQ(box.buttons, Buttons::AbortRetryIgnore);
+            shown << box.text << box.title;
+        }
+        EXPECT_EQ(shown, boxes.at(kind));
     }
 }
 

@@ -125,7 +125,6 @@ struct DocumentController::Redraw {
     QString said;        // what Ghostscript said in this render
     QString picturePath; // the file that holds the page
     bool withErrors = false;
-    QString missingPage;          // the document has no such page
     std::optional<QImage> cached; // the page, rendered ahead of need
     bool shown = false;
     Unheard unheard;
@@ -264,10 +263,6 @@ void DocumentController::startRedraw() {
     redraw_ = std::make_unique<Redraw>(
         dialogs_,
         [this](const Failure&) {
-            if (!redraw_->missingPage.isEmpty()) {
-                dialogs_.message(redraw_->missingPage, Icon::Information);
-                return StepRunner::NoOutputChoice::GoOn;
-            }
             if (dialogs_.ask(QStringLiteral("It looks like an error occurred within the "
                                             "PostScript conversion program. Would you like to "
                                             "take a look at the messages?"),
@@ -299,6 +294,8 @@ void DocumentController::startRedraw() {
     };
     redraw_->steps.start(std::move(steps), [this](StepRunner::Outcome outcome) {
         const bool shown = outcome == StepRunner::Outcome::Completed && redraw_->shown;
+        if (outcome == StepRunner::Outcome::Aborted)
+            Q_EMIT statusChanged(kNotRedrawnText);
         // Not inside the redraw's own steps: it goes once the event loop is back.
         QMetaObject::invokeMethod(
             this, [this, shown] { redrawEnded(shown); }, Qt::QueuedConnection);
@@ -310,6 +307,7 @@ void DocumentController::redrawEnded(bool pageShown) {
         lastRenderMs_ = redraw_->timer.elapsed();
     aheadAllowed_ = pageShown && redraw_ && !redraw_->withErrors;
     redraw_.reset();
+    surface_.setWaitingText(QString()); // whichever way it ended, nothing is being drawn
     rendering_ = false;
     Q_EMIT renderingChanged(false);
     if (!open_)
@@ -432,8 +430,13 @@ void DocumentController::renderOnePage() {
                            r.withErrors = !result.succeeded();
                            return;
                        case OneRunVerdict::Missing:
-                           r.missingPage = noPageText(r.page);
-                           return;
+                           // Past the last page of a document that did not say how many it
+                           // has: now it is known, and the last page stays shown.
+                           document_.pageCount = r.page - 1;
+                           dialogs_.message(noPageText(r.page), Icon::Information);
+                           currentPage_ = r.page - 1;
+                           redrawAgain_ = true;
+                           throw Cancelled{};
                        case OneRunVerdict::Nothing:
                            return;
                        case OneRunVerdict::AllPages:
@@ -507,6 +510,10 @@ void DocumentController::removePageFiles() {
 
 void DocumentController::reportRedrawn() {
     const Redraw& r = *redraw_;
+    if (!r.shown) {
+        Q_EMIT statusChanged(kNotRedrawnText);
+        return;
+    }
     Q_EMIT statusChanged(r.withErrors
                              ? QStringLiteral("Redrawn with errors, see File > Show Messages")
                              : (r.cached ? QStringLiteral("Redrawn from the cache, took ")
@@ -561,9 +568,12 @@ void DocumentController::runGhostscript(const QString& line, const QString& outp
     runForRedraw(
         std::move(request), messages_,
         [this, line, output, firstPage, then](const gs::RunResult& result) {
-            if (result.end != gs::RunResult::End::Finished)
+            gs::PasswordRequest asked = gs::passwordRequest(redraw_->said);
+            // Ghostscript may die of a wrong password instead of saying so.
+            if (result.end == gs::RunResult::End::Crashed && !password_.isEmpty())
+                asked = gs::PasswordRequest::Refused;
+            else if (result.end != gs::RunResult::End::Finished)
                 throw stoppedUnexpectedly(result, runner_.memoryLimit(), currentPage_);
-            const gs::PasswordRequest asked = gs::passwordRequest(redraw_->said);
             if (asked == gs::PasswordRequest::None || redrawAgain_) {
                 then(result);
                 return;
@@ -576,6 +586,11 @@ void DocumentController::runGhostscript(const QString& line, const QString& outp
                     : QStringLiteral("%1 is protected by a password. Please type it:").arg(name),
                 QStringLiteral("Password"));
             if (password.isEmpty()) {
+                if (result.end != gs::RunResult::End::Finished) {
+                    password_.clear();
+                    throw Failure{FailureKind::NoOutput,
+                                  QStringLiteral("The password did not work")};
+                }
                 then(result); // the usual question follows
                 return;
             }

@@ -33,6 +33,7 @@ namespace quillorn::viewer {
 class PageSurface;
 
 inline const QString kWaitingText = QStringLiteral("Please wait, redrawing...");
+inline const QString kNotRedrawnText = QStringLiteral("Not redrawn, see File > Show Messages");
 
 // Where the page a redraw shows comes from.
 enum class PageSource {
@@ -104,6 +105,8 @@ public:
     qint32 currentPage() const { return currentPage_; }
     // The resolution the page on the surface was rendered at; 0 before the first page.
     std::int16_t shownResolution() const { return shownResolution_; }
+    // The PDF's password, once the user gave one that works.
+    const QString& password() const { return password_; }
     // The document's number of pages; nothing while it is not known.
     std::optional<int> pageCount() const { return document_.pageCount; }
 
