@@ -101,17 +101,20 @@ QStringList libraryArguments(const QStringList& args) {
 RunOutcome runConversion(const ConvertSettings& settings, const options::Options& options,
                          const ConversionContext& context) {
     UserDialogs& dialogs = context.dialogs;
-    if (wouldOverwriteInput(settings.output, settings.inputFile)) {
+    // Every name the run may write: each page's, and "name-N.ext" for pictures.
+    const bool pagesApart = writesOnePagePerFile(settings.format);
+    if (const QString clash = inputOverwrittenBy(settings.output, pagesApart, settings.inputFile);
+        !clash.isEmpty()) {
         dialogs.message(QStringLiteral("The output file would overwrite the document being "
                                        "converted:\n\n%1\n\nPlease choose another output name.")
-                            .arg(firstOutputName(settings.output)),
+                            .arg(clash),
                         Icon::Warning);
         return RunOutcome::KeepOpen;
     }
-    const QString first = firstOutputName(settings.output);
-    if (QFileInfo::exists(first) &&
+    if (const QString existing = firstExistingOutput(settings.output, pagesApart);
+        !existing.isEmpty() &&
         dialogs.ask(
-            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(first),
+            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(existing),
             Buttons::YesNo, Icon::Question) != Answer::Yes)
         return RunOutcome::KeepOpen;
 
