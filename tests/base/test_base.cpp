@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillorn;
 
@@ -156,6 +158,57 @@ TEST(SettingsStore, AnOversizedStoreIsSetAsideAndNeverRead) {
     test::writeFile(path, QByteArray(kLargestStoreBytes, '#'));
     EXPECT_EQ(setAsideOversizedStore(path), QString());
     EXPECT_TRUE(QFile::exists(path));
+}
+
+// Only a regular file is a store. A link to one (as dotfile managers make) is read and written
+// through, and stays a link; a pipe, a link to a device or a dangling link is neither read nor
+// written, and the start-up note says that the settings are not kept. (A hang is an alarm.)
+TEST(SettingsStore, OnlyARegularFileIsAStore) {
+    const QString section = QStringLiteral("Options"), key = QStringLiteral("Units");
+    const QString dir = test::scratchDir() + QStringLiteral("/stores");
+    QDir(dir).removeRecursively();
+    const QString kept =
+        test::writeFile(dir + QStringLiteral("/repo/Quillorn.ini"), "[Options]\nUnits=2\n");
+    const QString linked = dir + QStringLiteral("/linked.ini");
+    ASSERT_TRUE(QFile::link(kept, linked));
+    ::alarm(20);
+    {
+        SettingsStore store(linked);
+        EXPECT_EQ(store.value(section, key), QStringLiteral("2"));
+        store.setValue(section, key, QStringLiteral("3"));
+        EXPECT_TRUE(store.sync());
+    }
+    EXPECT_EQ(QFileInfo(linked).symLinkTarget(), kept);
+    EXPECT_TRUE(test::readFile(kept).contains("Units=3"));
+    EXPECT_EQ(setAsideOversizedStore(linked), QString());
+
+    const QString fifo = dir + QStringLiteral("/fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toNull = dir + QStringLiteral("/null.ini");
+    const QString dangling = dir + QStringLiteral("/dangling.ini");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), toNull));
+    ASSERT_TRUE(QFile::link(dir + QStringLiteral("/nowhere.ini"), dangling));
+    for (const QString& path : {fifo, toNull, dangling}) {
+        SCOPED_TRACE(path.toStdString());
+        const QFileInfo before(path);
+        SettingsStore store(path);
+        EXPECT_EQ(store.value(section, key, QStringLiteral("0")), QStringLiteral("0"));
+        store.setValue(section, key, QStringLiteral("1"));
+        EXPECT_TRUE(store.sync()); // nothing to keep, and the user has been told
+        EXPECT_TRUE(setAsideOversizedStore(path).contains(QStringLiteral("are not kept")));
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), before.symLinkTarget());
+        EXPECT_FALSE(QFileInfo(path).isFile());
+    }
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/nowhere.ini")));
+    // A store whose file becomes a pipe while it is open says so, and waits for nothing.
+    const QString later = test::writeFile(dir + QStringLiteral("/later.ini"), "[Options]\n");
+    SettingsStore store(later);
+    QFile::remove(later);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(later).constData(), 0600), 0);
+    store.setValue(section, key, QStringLiteral("1"));
+    EXPECT_FALSE(store.sync());
+    EXPECT_EQ(store.writeProblem(), QStringLiteral("it is not a file"));
+    ::alarm(0);
 }
 
 TEST(TempFiles, DistinctEmptyKmwFilesInTmpdirOrNone) {
