@@ -1,12 +1,14 @@
 #include "convert/core/output_files.h"
 
 #include "base/failure.h"
+#include "base/temp_files.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
@@ -419,13 +421,15 @@ OutputStaging::OutputStaging(const QString& outputName, bool splitPages)
     : d_(std::make_unique<Private>(outputName, splitPages)) {
     const QString first = d_->target.fileFor(1);
     d_->folder = QFileInfo(first).absolutePath();
+    // Noted first, so that a start after this process was killed finds what it left.
+    rememberOutputFolder(d_->folder);
     if (d_->target.onePerPage()) {
         d_->dir.emplace(d_->folder + QStringLiteral("/.quillorn-%1-XXXXXX").arg(::getpid()));
         if (!d_->dir->isValid())
             throw cannotWrite(d_->folder);
     } else {
         // Made here, with an unpredictable name, so no one else can have planted a link at it.
-        d_->file.emplace(first + QStringLiteral(".quillorn-XXXXXX"));
+        d_->file.emplace(first + QStringLiteral(".quillorn-%1-XXXXXX").arg(::getpid()));
         if (!d_->file->open())
             throw cannotWrite(d_->folder);
         d_->file->close();
@@ -490,10 +494,15 @@ QStringList OutputStaging::publish() {
     };
     const QFile::Permissions permissions = newFilePermissions();
     QStringList published;
+    QSet<QString> folders{d_->folder}; // noted for the sweep, like the staging's own
     try {
         for (const auto& [page, staged] : d_->stagedPages()) {
             QFile::setPermissions(staged, permissions);
             const QString to = d_->target.fileFor(page);
+            if (const QString folder = QFileInfo(to).absolutePath(); !folders.contains(folder)) {
+                rememberOutputFolder(folder);
+                folders.insert(folder);
+            }
             Placed place{to, keepAside(to)};
             if (::rename(QFile::encodeName(staged).constData(),
                          QFile::encodeName(to).constData()) != 0) {

@@ -88,8 +88,10 @@ bool wouldOverwriteInput(const QString& outputName, const QString& inputFile,
 QString firstExistingOutput(const QString& outputName, bool splitPages);
 
 // Where a conversion really writes, so that nothing at the output's names changes before the
-// run has produced something: a single file goes to a fresh temporary file beside its target,
-// pages to a private folder beside theirs. publish() moves what the run wrote into place
+// run has produced something: a single file goes to a fresh temporary file beside its target
+// ("<name>.quillorn-<pid>-XXXXXX"), pages to a private folder (".quillorn-<pid>-XXXXXX") in
+// page 1's folder; each folder is noted first with rememberOutputFolder(), so that the start-up
+// sweep removes what a killed run left there. publish() moves what the run wrote into place
 // (renaming over a target, which replaces a link rather than following it); whatever is not
 // published is removed when the staging ends.
 class OutputStaging {

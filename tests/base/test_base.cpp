@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace quillorn;
@@ -224,4 +225,48 @@ TEST(TempFiles, DistinctEmptyKmwFilesInTmpdirOrNone) {
     qputenv("TMPDIR", QFile::encodeName(test::scratchDir() + QStringLiteral("/no/such/dir")));
     EXPECT_EQ(createTempFile(), QString());
     qputenv("TMPDIR", old);
+}
+
+// The staging a killed conversion left in an output folder goes at the next start: only names of
+// exactly that form, only of dead processes, and never through a link.
+TEST(TempFiles, StagingOfDeadProcessesInRememberedOutputFoldersIsSwept) {
+    const QString out = test::scratchDir() + QStringLiteral("/output folder");
+    QDir(out).removeRecursively();
+    for (int n = 0; n < kRememberedOutputFolders + 5; ++n)
+        rememberOutputFolder(test::scratchDir() + QStringLiteral("/older-%1").arg(n));
+    rememberOutputFolder(out);
+    const QStringList folders = rememberedOutputFolders();
+    EXPECT_EQ(folders.size(), kRememberedOutputFolders);
+    EXPECT_EQ(folders.value(0), out);
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0); // a process id of no process now
+    const QString dead = QString::number(child), live = QString::number(::getppid());
+    const QString victim =
+        test::writeFile(test::scratchDir() + QStringLiteral("/victim/keep"), "x");
+    const auto at = [&out](const QString& name) { return out + u'/' + name; };
+    const QStringList gone = {
+        test::writeFile(at(QStringLiteral(".quillorn-%1-aB3xYz/page-1").arg(dead)), "page"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12er").arg(dead)), "pdf")};
+    const QStringList stay = {
+        test::writeFile(at(QStringLiteral(".quillorn-%1-aB3xYz/page-1").arg(live)), "page"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12er").arg(live)), "pdf"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12e").arg(dead)), "mine"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12er.bak").arg(dead)), "mine"),
+        test::writeFile(at(QStringLiteral("report.pdf")), "mine")};
+    const QString linkedFolder = at(QStringLiteral(".quillorn-%1-LnK001").arg(dead));
+    const QString linkedFile = at(QStringLiteral("a.pdf.quillorn-%1-LnK002").arg(dead));
+    ASSERT_TRUE(QFile::link(QFileInfo(victim).absolutePath(), linkedFolder));
+    ASSERT_TRUE(QFile::link(victim, linkedFile));
+
+    sweepStaleTemporaries();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(gone[0]).absolutePath()));
+    EXPECT_FALSE(QFileInfo::exists(gone[1]));
+    for (const QString& path : stay)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFileInfo(linkedFolder).isSymLink() && QFileInfo(linkedFile).isSymLink());
+    EXPECT_EQ(test::readFile(victim), QByteArray("x"));
 }
