@@ -87,7 +87,7 @@ QString keepAside(const QString& target) {
     if (S_ISDIR(st.st_mode))
         throw failure;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString kept = privateNameBeside(target);
+        QString kept = privateNameBeside(target);
         const QByteArray aside = QFile::encodeName(kept);
         // linkat() without AT_SYMLINK_FOLLOW links a symbolic link itself.
         if (::linkat(AT_FDCWD, to.constData(), AT_FDCWD, aside.constData(), 0) == 0)
@@ -371,7 +371,7 @@ QString inputOverwrittenBy(const QString& outputName, bool splitPages, const QSt
         if (const std::optional<int> page = files.pageOf(name))
             return files.fileFor(*page);
     const QString resolvedInput = resolvedPath(inputFile);
-    if (const QString first = files.fileFor(1); resolvedPath(first) == resolvedInput)
+    if (QString first = files.fileFor(1); resolvedPath(first) == resolvedInput)
         return first;
     // The input's own name tells which page it could be when the placeholder is in it.
     const QString inputName = QFileInfo(inputFile).fileName();

@@ -30,7 +30,7 @@ int shippedPages(const QString& document) {
 }
 
 QString gzipped(const QString& path) {
-    const QString out = path + QStringLiteral(".gz");
+    QString out = path + QStringLiteral(".gz");
     QProcess gzip;
     gzip.setStandardOutputFile(out);
     gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c"), path});
