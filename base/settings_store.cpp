@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillorn {
@@ -15,21 +17,55 @@ QString keyOf(const QString& section, const QString& key) {
     return section + u'/' + key;
 }
 
-bool oversized(const QString& path) {
-    const QFileInfo file(path);
-    return file.isFile() && file.size() > kLargestStoreBytes;
+// What stands at the store's name. Only a regular file, reached directly or through links, is
+// a store; a link is followed only to one.
+struct StoreFile {
+    enum Kind { Missing, Regular, Unusable } kind = Missing;
+    qint64 size = 0;
+};
+
+StoreFile storeFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0)
+        // Nothing there, or a folder on the way that cannot be looked into: writing says why.
+        return {};
+    // The kind is looked at before anything is opened: opening a device can do something.
+    if (S_ISLNK(st.st_mode) && ::stat(name.constData(), &st) != 0)
+        return {StoreFile::Unusable}; // a link to nothing: no file is made at its far end
+    if (!S_ISREG(st.st_mode))
+        return {StoreFile::Unusable};
+    // Opened without waiting, the file is looked at once more: it may have been replaced.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {StoreFile::Regular, st.st_size}; // unreadable: QSettings finds so itself
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    if (!regular)
+        return {StoreFile::Unusable};
+    return {StoreFile::Regular, st.st_size};
+}
+
+bool oversized(const StoreFile& file) {
+    return file.kind == StoreFile::Regular && file.size > kLargestStoreBytes;
 }
 } // namespace
 
 SettingsStore::SettingsStore() : SettingsStore(userFileName()) {}
 
 SettingsStore::SettingsStore(const QString& iniPath) : path_(iniPath) {
+    const StoreFile file = storeFile(iniPath);
+    refused_ = file.kind == StoreFile::Unusable;
     // QSettings reads the whole file as it is made.
-    if (!oversized(iniPath))
+    if (!refused_ && !oversized(file))
         settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
 }
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore() {
+    // What was set and not yet written goes out now, under the same look at the file.
+    if (!pending_.empty())
+        sync();
+}
 
 QString SettingsStore::userFileName() {
     // Where QSettings keeps the user's INI file for organisation and application "Quillorn".
@@ -41,6 +77,8 @@ QString SettingsStore::value(const QString& section, const QString& key,
                              const QString& defaultText) const {
     if (!settings_)
         return defaultText;
+    if (const auto it = pending_.find(keyOf(section, key)); it != pending_.end())
+        return it->second.value_or(defaultText);
     const QVariant v = settings_->value(keyOf(section, key));
     if (!v.isValid())
         return defaultText;
@@ -52,21 +90,37 @@ QString SettingsStore::value(const QString& section, const QString& key,
 
 void SettingsStore::setValue(const QString& section, const QString& key, const QString& value) {
     if (settings_)
-        settings_->setValue(keyOf(section, key), value);
+        pending_[keyOf(section, key)] = value;
 }
 
 void SettingsStore::remove(const QString& section, const QString& key) {
     if (settings_)
-        settings_->remove(keyOf(section, key));
+        pending_[keyOf(section, key)] = std::nullopt;
 }
 
 bool SettingsStore::contains(const QString& section, const QString& key) const {
-    return settings_ && settings_->contains(keyOf(section, key));
+    if (!settings_)
+        return false;
+    if (const auto it = pending_.find(keyOf(section, key)); it != pending_.end())
+        return it->second.has_value();
+    return settings_->contains(keyOf(section, key));
 }
 
 bool SettingsStore::sync() {
     if (!settings_)
+        return refused_; // a store that is no file was never meant to be kept
+    // QSettings reads the file again before it writes, and replaces it: neither for a file that
+    // became something else meanwhile.
+    // The values wait here, not in QSettings, which would write them when it goes.
+    if (storeFile(path_).kind == StoreFile::Unusable)
         return false;
+    for (const auto& [key, value] : pending_) {
+        if (value)
+            settings_->setValue(key, *value);
+        else
+            settings_->remove(key);
+    }
+    pending_.clear();
     settings_->sync();
     // A malformed line read from the file is a format error; it does not keep the file from
     // being written.
@@ -74,6 +128,8 @@ bool SettingsStore::sync() {
 }
 
 QString SettingsStore::writeProblem() const {
+    if (refused_ || storeFile(path_).kind == StoreFile::Unusable)
+        return QStringLiteral("it is not a file");
     if (!settings_)
         return QStringLiteral("the file is larger than 1 MB");
     const QFileInfo file(path_);
@@ -112,7 +168,12 @@ QString SettingsStore::fileName() const {
 }
 
 QString setAsideOversizedStore(const QString& path) {
-    if (!oversized(path))
+    const StoreFile file = storeFile(path);
+    if (file.kind == StoreFile::Unusable)
+        return QStringLiteral("The settings file %1 is not a regular file; it is left as it is, "
+                              "the default settings are used, and the settings are not kept.")
+            .arg(path);
+    if (!oversized(file))
         return {};
     QString aside = path + QStringLiteral(".bad");
     for (int n = 2; QFileInfo::exists(aside) && n < 100; ++n)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 namespace quillorn {
 
@@ -19,7 +21,21 @@ QString privateTempTemplate(const QString& prefix);
 
 // Removes the private folders and files ("KMW-<pid>-...", "quillorn-<pid>-...") of processes
 // that no longer exist, left behind when such a process was killed. Those of live processes stay.
+// The same for the staging a conversion leaves in its output folders (outputStagingPattern())
+// in the folders rememberOutputFolder() noted. Only names of exactly that form, owned by the
+// user, are removed: folders that are real folders, files that are regular files; a link is
+// neither followed nor removed.
 void sweepStaleTemporaries();
+
+// How many output folders the settings store remembers for the sweep.
+inline constexpr int kRememberedOutputFolders = 20;
+// Notes in the settings store that this process makes staging in the folder, before it does:
+// the most recent kRememberedOutputFolders folders, newest first, each once.
+void rememberOutputFolder(const QString& folder);
+QStringList rememberedOutputFolders();
+// The staging a conversion makes beside its output: a folder ".quillorn-<pid>-XXXXXX" and files
+// "<name>.quillorn-<pid>-XXXXXX" (XXXXXX: six letters or digits). The process id is captured.
+const QRegularExpression& outputStagingPattern();
 
 // Deletes a file when it goes out of scope, unless released.
 class TempFileGuard {

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <memory>
 #include <zlib.h>
 
@@ -16,19 +18,109 @@ namespace {
 // Files larger than this are not read whole for a count.
 constexpr qint64 kScanLimit = 64LL * 1024 * 1024;
 
+// The whole number at the start of text (blanks before it allowed); nothing when there is none.
+std::optional<qint64> leadingNumber(QByteArrayView text) {
+    text = text.trimmed();
+    qsizetype digits = 0;
+    while (digits < text.size() && digits < 12 && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0)
+        return std::nullopt;
+    return text.first(digits).toLongLong();
+}
+
+bool isComment(QByteArrayView line, const char* keyword) {
+    if (!line.startsWith(keyword))
+        return false;
+    // "%%Trailer" is not "%%TrailerX"; keywords ending in ":" end there.
+    const qsizetype length = qsizetype(std::strlen(keyword));
+    return keyword[length - 1] == ':' || line.size() == length || line[length] == ' ' ||
+           line[length] == '\t' || line[length] == ':';
+}
+
+// A PostScript file's page count by its own DSC comments: "%%Pages: 12" in the header (the first
+// there), or "(atend)" there and the last "%%Pages:" after "%%Trailer"; without a number, its
+// "%%Page:" comments counted. Comments of documents embedded in it (between %%BeginDocument and
+// %%EndDocument, nested) are theirs, and what stands inside %%BeginData/%%EndData and
+// %%BeginBinary/%%EndBinary sections is data: their declared bytes or lines are passed over.
 std::optional<int> dscPageCount(const QByteArray& text) {
-    // "%%Pages: 12" in the header, or "(atend)" there and the number in the trailer.
-    static const QRegularExpression pages(QStringLiteral("^%%Pages:[ \\t]*(\\d+)"),
-                                          QRegularExpression::MultilineOption);
-    std::optional<int> found;
-    for (auto it = pages.globalMatch(QString::fromLatin1(text)); it.hasNext();)
-        found = it.next().captured(1).toInt();
+    const qsizetype size = text.size();
+    qsizetype pos = 0;
+    // The line at pos: where it ends, and where the next one starts.
+    const auto lineAt = [&](qsizetype from, qsizetype& next) {
+        qsizetype end = from;
+        while (end < size && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        next = end + (end + 1 < size && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+        return QByteArrayView(text.constData() + from, end - from);
+    };
+    // Passes over lines up to and including the one that begins with endComment.
+    const auto skipTo = [&](const char* endComment) {
+        for (qsizetype next = pos; pos < size; pos = next)
+            if (lineAt(pos, next).startsWith(endComment)) {
+                pos = next;
+                return;
+            }
+    };
+    int depth = 0; // embedded documents open around the line
+    bool trailer = false;
+    bool atEnd = false;
+    std::optional<qint64> header, trailing;
+    qint64 pageComments = 0;
+    while (pos < size) {
+        qsizetype next = 0;
+        const QByteArrayView line = lineAt(pos, next);
+        pos = next;
+        if (!line.startsWith("%%"))
+            continue;
+        if (isComment(line, "%%BeginData:")) {
+            // "%%BeginData: numberof [type [Bytes|Lines]]"
+            const QList<QByteArray> words = line.sliced(12).toByteArray().simplified().split(' ');
+            const std::optional<qint64> count = leadingNumber(words.value(0));
+            if (!count) {
+                skipTo("%%EndData");
+            } else if (words.value(2) == "Lines") {
+                for (qint64 i = 0; i < *count && pos < size; ++i)
+                    lineAt(pos, pos);
+            } else {
+                pos += std::min<qint64>(*count, size - pos);
+            }
+        } else if (isComment(line, "%%BeginBinary:")) {
+            if (const std::optional<qint64> count = leadingNumber(line.sliced(14)))
+                pos += std::min<qint64>(*count, size - pos);
+            else
+                skipTo("%%EndBinary");
+        } else if (isComment(line, "%%BeginDocument")) {
+            ++depth;
+        } else if (isComment(line, "%%EndDocument")) {
+            depth = std::max(0, depth - 1);
+        } else if (depth > 0) {
+            continue;
+        } else if (isComment(line, "%%Trailer")) {
+            trailer = true;
+        } else if (isComment(line, "%%Page:")) {
+            ++pageComments;
+        } else if (isComment(line, "%%Pages:")) {
+            const QByteArrayView value = line.sliced(8).trimmed();
+            const std::optional<qint64> number = leadingNumber(value);
+            if (trailer) {
+                if (number)
+                    trailing = number;
+            } else if (!header && !atEnd) {
+                atEnd = value.startsWith("(atend)");
+                header = number;
+            }
+        }
+    }
+    const auto fit = [](qint64 n) { return static_cast<int>(std::min<qint64>(n, INT_MAX)); };
+    const std::optional<qint64> found = header ? header : trailing;
     if (found && *found > 0)
-        return found;
-    const qsizetype count = text.count("\n%%Page:") + (text.startsWith("%%Page:") ? 1 : 0);
-    if (count > 0)
-        return static_cast<int>(count);
-    return found;
+        return fit(*found);
+    if (pageComments > 0)
+        return fit(pageComments);
+    if (found)
+        return fit(*found);
+    return std::nullopt;
 }
 
 std::optional<int> pdfPageCount(const QByteArray& text) {
@@ -59,6 +151,26 @@ QByteArray head(const QString& path, int size) {
     const int read = gzread(file.get(), bytes.data(), static_cast<unsigned>(size));
     bytes.truncate(std::max(read, 0));
     return bytes;
+}
+
+// The whole text of a file, read through gzip compression when it has any; nothing when it
+// cannot be read, is damaged, or holds more than limit bytes.
+std::optional<QByteArray> wholeText(const QString& path, qint64 limit) {
+    const GzFile file(gzopen(QFile::encodeName(path).constData(), "rb"));
+    if (!file)
+        return std::nullopt;
+    QByteArray text;
+    QByteArray buffer(1 << 20, '\0');
+    for (;;) {
+        const int read = gzread(file.get(), buffer.data(), static_cast<unsigned>(buffer.size()));
+        if (read < 0)
+            return std::nullopt;
+        if (read == 0)
+            return text;
+        if (text.size() + read > limit)
+            return std::nullopt;
+        text.append(buffer.constData(), read);
+    }
 }
 
 Failure unreadable(const QString& text, const QString& path) {
@@ -163,10 +275,14 @@ bool isPdf(const QString& path) {
 }
 
 std::optional<int> cheapPageCount(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kScanLimit)
+    // Read through gzip compression when the file has any (zlib reads other files as they are),
+    // so that a gzipped document counts as its text does.
+    if (!QFileInfo(path).isFile())
         return std::nullopt;
-    const QByteArray text = file.readAll();
+    const std::optional<QByteArray> read = wholeText(path, kScanLimit);
+    if (!read)
+        return std::nullopt;
+    const QByteArray& text = *read;
     if (text.left(1024).contains("%PDF-"))
         return pdfPageCount(text);
     if (text.startsWith("%!"))

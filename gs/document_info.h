@@ -8,7 +8,10 @@ namespace quillorn::gs {
 
 // The number of pages of a document where it can be known without running Ghostscript: a
 // PostScript file's %%Pages: comment (or its %%Page: comments counted), a PDF's page tree
-// (when it is not hidden in a compressed object stream). Nothing otherwise.
+// (when it is not hidden in a compressed object stream). Nothing otherwise. A gzipped file is
+// read decompressed. The PostScript file's own comments count: "%%Pages: (atend)" is read from
+// its trailer, and the comments of documents embedded in it (%%BeginDocument ... %%EndDocument)
+// and what %%BeginData and %%BeginBinary sections hold are not its own.
 std::optional<int> cheapPageCount(const QString& path);
 
 // True for a PDF file (by its first bytes, not its name).

@@ -121,17 +121,20 @@ void Conversion::status(const QString& text) const {
 
 void Conversion::start() {
     UserDialogs& dialogs = context_.dialogs;
-    if (wouldOverwriteInput(settings_.output, settings_.inputFile)) {
+    // Every name the run may write: each page's, and "name-N.ext" for pictures.
+    const bool pagesApart = writesOnePagePerFile(settings_.format);
+    if (const QString clash = inputOverwrittenBy(settings_.output, pagesApart, settings_.inputFile);
+        !clash.isEmpty()) {
         dialogs.message(QStringLiteral("The output file would overwrite the document being "
                                        "converted:\n\n%1\n\nPlease choose another output name.")
-                            .arg(firstOutputName(settings_.output)),
+                            .arg(clash),
                         Icon::Warning);
         return end(RunOutcome::KeepOpen);
     }
-    const QString first = firstOutputName(settings_.output);
-    if (QFileInfo::exists(first) &&
+    if (const QString existing = firstExistingOutput(settings_.output, pagesApart);
+        !existing.isEmpty() &&
         dialogs.ask(
-            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(first),
+            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(existing),
             Buttons::YesNo, Icon::Question) != Answer::Yes)
         return end(RunOutcome::KeepOpen);
 

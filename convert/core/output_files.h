@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace quillorn::convert {
 
@@ -19,8 +21,16 @@ public:
     // The file written for a page ("%d" gives "12", "%03d" gives "012"); the name itself when it
     // holds no placeholder.
     QString fileFor(int page) const;
-    // Matches the file name (without folder) of every file the pattern can make.
-    QRegularExpression fileNamePattern() const;
+    // A regular expression (not anchored) for every path the pattern can make, each placeholder
+    // a capturing group of digits.
+    QString pathPattern() const;
+    // The name's parts between "/", in order: a part without a placeholder as its literal text,
+    // one with a placeholder as the regular expression (not anchored) of the names it can take.
+    struct Part {
+        QString literal;     // empty for a part with a placeholder
+        QString namePattern; // empty for a part without one
+    };
+    std::vector<Part> parts() const;
 
 private:
     struct Piece {
@@ -37,14 +47,51 @@ QString literalOutputText(const QString& text);
 // The file Ghostscript writes first for an output name: page 1's.
 QString firstOutputName(const QString& outputName);
 
-// True when writing to outputName would write over inputFile: the first output file is the input
-// (symbolic and hard links resolved; also when no file stands at that name yet), or the page
-// pattern matches a file in the output's folder that is the input.
-bool wouldOverwriteInput(const QString& outputName, const QString& inputFile);
+// The one rule for the names a conversion may write. Pages go to the pattern's names ("%d" and
+// "%0Nd" in folder parts too); with splitPages and no placeholder, page 1 goes to the name
+// itself and page N (N >= 2) to "name-N.ext" beside it; otherwise the run writes one file.
+class OutputFiles {
+public:
+    OutputFiles(const QString& outputName, bool splitPages);
+
+    // True when each page goes to a file of its own.
+    bool onePerPage() const { return pattern_.hasPlaceholder() || split_; }
+    // The file page `page` goes to; page 1's when the run writes one file.
+    QString fileFor(int page) const;
+    // Every name a run over a document of pageCount pages may write, page 1's first. Pure: the
+    // file system is not looked at.
+    QStringList filesFor(int pageCount) const;
+    // The page whose file `path` names, compared as text (an absolute path against the name
+    // made absolute from the working folder, no link resolved); nothing when no page of any
+    // document writes to that name. Pure.
+    std::optional<int> pageOf(const QString& path) const;
+    // What stands now (a file, a link, anything) at a name a run may write, whatever the
+    // document's number of pages, in page order; absolute names. Looks through every folder a
+    // placeholder in a folder part can name.
+    QStringList existing() const;
+
+private:
+    OutputPattern pattern_;
+    OutputPattern absolute_; // the name made absolute
+    bool split_ = false;
+};
+
+// The name a run could write that is the input (the same file through any link or "..", or a
+// hard link to it; for a missing input, the same name with the folders' links resolved): the
+// empty text when there is none.
+QString inputOverwrittenBy(const QString& outputName, bool splitPages, const QString& inputFile);
+// True when writing to outputName would write over inputFile (inputOverwrittenBy).
+bool wouldOverwriteInput(const QString& outputName, const QString& inputFile,
+                         bool splitPages = false);
+// The first name (in page order) a run could write at which something stands now; the empty
+// text when there is none.
+QString firstExistingOutput(const QString& outputName, bool splitPages);
 
 // Where a conversion really writes, so that nothing at the output's names changes before the
-// run has produced something: a single file goes to a fresh temporary file beside its target,
-// pages to a private folder beside theirs. publish() moves what the run wrote into place
+// run has produced something: a single file goes to a fresh temporary file beside its target
+// ("<name>.quillorn-<pid>-XXXXXX"), pages to a private folder (".quillorn-<pid>-XXXXXX") in
+// page 1's folder; each folder is noted first with rememberOutputFolder(), so that the start-up
+// sweep removes what a killed run left there. publish() moves what the run wrote into place
 // (renaming over a target, which replaces a link rather than following it); whatever is not
 // published is removed when the staging ends.
 class OutputStaging {
@@ -66,8 +113,9 @@ public:
     // firstPage; returns their staged files in page order. Throws Failure (FileAccess) when a
     // file cannot be moved.
     QStringList takePages(OutputStaging& from, int firstPage);
-    // Moves what the run wrote to its final names; returns them, page 1's first. Throws
-    // Failure (FileAccess) when a file cannot be moved.
+    // Moves what the run wrote to its final names, all or none; returns them, page 1's first.
+    // Throws Failure (FileAccess) when a file cannot be moved: what was moved already is taken
+    // back and the files it replaced are restored.
     QStringList publish();
 
 private:

@@ -33,7 +33,9 @@ int alphaPosition(int alpha) {
 DisplaySettingsView displaySettingsFromOptions(const Options& options) {
     DisplaySettingsView view;
     view.resolutionText = wholeNumberText(options.resolution);
-    view.resolutionMaxLength = std::max<int>(3, static_cast<int>(view.resolutionText.size()));
+    view.resolutionMaxLength =
+        std::max<int>(static_cast<int>(QString::number(kLargestDialogResolution).size()),
+                      static_cast<int>(view.resolutionText.size()));
     view.depthPosition = options.colourDepth >= 0 && options.colourDepth < kColourDepthCount
                              ? options.colourDepth
                              : -1;

@@ -9,6 +9,8 @@ inline constexpr int kUnitsCount = 4;
 inline constexpr int kOrientationCount = 4;
 inline constexpr int kMediaCount = 10;
 inline constexpr int kColourDepthCount = 5;
+// The display settings dialog takes a resolution of three digits at most.
+inline constexpr std::int16_t kLargestDialogResolution = 999;
 // The "Custom..." paper size: no size is passed to Ghostscript.
 inline constexpr int kCustomMedia = 9;
 

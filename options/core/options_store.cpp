@@ -3,6 +3,7 @@
 #include "base/number_rule.h"
 #include "base/settings_store.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace quillorn::options {
@@ -61,10 +62,12 @@ Options readOptions(const SettingsStore& store, std::int32_t defaultMedia) {
         readWhole<std::int32_t>(store, kCustomMediaSection, QStringLiteral("Width"), zero);
     o.customMedia.height =
         readWhole<std::int32_t>(store, kCustomMediaSection, QStringLiteral("Height"), zero);
-    // Ghostscript cannot render at 0 or fewer dots per inch.
-    o.resolution =
+    // Ghostscript cannot render at 0 or fewer dots per inch; more than the display settings
+    // dialog takes is brought down to the most it takes.
+    o.resolution = std::min(
         readWhole<std::int16_t>(store, kDisplaySettingsSection, QStringLiteral("Resolution"),
-                                QStringLiteral("75"), 1, std::numeric_limits<std::int16_t>::max());
+                                QStringLiteral("75"), 1, std::numeric_limits<std::int16_t>::max()),
+        kLargestDialogResolution);
     o.colourDepth =
         readWhole<std::int32_t>(store, kDisplaySettingsSection, QStringLiteral("ColourDepth"),
                                 QStringLiteral("4"), 0, kColourDepthCount - 1);

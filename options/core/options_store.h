@@ -14,7 +14,8 @@ namespace quillorn::options {
 // "True" or "False", or a number outside what the program can use (outside its field, its menu,
 // a resolution below 1, anti-aliasing other than 1, 2 or 4) reads as the value's default: safer,
 // 75 dots per inch, true colour, anti-aliasing 2 and 2, the paper size defaultMedia (the
-// system's paper at a first start), every other number 0.
+// system's paper at a first start), every other number 0. A resolution that fits its field but
+// is more than the display settings dialog takes reads as kLargestDialogResolution.
 Options readOptions(const SettingsStore& store, std::int32_t defaultMedia = 0);
 
 // Writes the values that differ from before (what readOptions gave at the start), so that values

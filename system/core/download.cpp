@@ -14,7 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace quillorn::system {
 
@@ -46,24 +48,44 @@ QString downloadTarget(const QString& directory, const QString& fileName) {
 
 namespace {
 
-// The bytes of a transfer in progress. Removed when it goes out of scope unless the whole body
-// arrived and it was renamed to the target.
+// The bytes of a transfer in progress, in "<target>.part". Removed when it goes out of scope
+// unless the whole body arrived and it was renamed to the target.
 class PartFile {
 public:
-    explicit PartFile(const QString& target) : file_(target + QStringLiteral(".part")) {}
+    explicit PartFile(const QString& target) : name_(target + QStringLiteral(".part")) {}
     ~PartFile() {
-        if (!committed_) {
+        if (!committed_ && opened_) {
             file_.close();
-            QFile::remove(file_.fileName());
+            // unlink() removes a name, never what a link there points to.
+            ::unlink(QFile::encodeName(name_).constData());
         }
     }
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
 
-    bool open() { return file_.open(QIODevice::WriteOnly | QIODevice::Truncate); }
+    // Makes the file anew; whatever stands at its name (a leftover of a transfer that was
+    // killed, or a link someone planted) is removed first, never followed.
+    bool open() {
+        const QByteArray name = QFile::encodeName(name_);
+        const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+        int fd = ::open(name.constData(), flags, 0666);
+        if (fd < 0 && errno == EEXIST && ::unlink(name.constData()) == 0)
+            fd = ::open(name.constData(), flags, 0666);
+        if (fd < 0) {
+            openError_ = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        opened_ = file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+        if (!opened_)
+            ::close(fd);
+        return opened_;
+    }
     bool write(const QByteArray& bytes) { return file_.write(bytes) == bytes.size(); }
     qint64 size() const { return file_.size(); }
-    QString error() const { return file_.fileName() + QStringLiteral(": ") + file_.errorString(); }
+    QString error() const {
+        return name_ + QStringLiteral(": ") +
+               (opened_ || openError_.isEmpty() ? file_.errorString() : openError_);
+    }
 
     // Moves the finished file to the target in one step, replacing what is there only then.
     bool commit(const QString& target, QString& why) {
@@ -72,8 +94,8 @@ public:
             return false;
         }
         file_.close();
-        if (::rename(QFile::encodeName(file_.fileName()).constData(),
-                     QFile::encodeName(target).constData()) != 0) {
+        if (::rename(QFile::encodeName(name_).constData(), QFile::encodeName(target).constData()) !=
+            0) {
             why = target + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
@@ -82,8 +104,11 @@ public:
     }
 
 private:
-    QFile file_;
+    QString name_;
+    QFile file_; // opened on the descriptor, so it has no name of its own
+    bool opened_ = false;
     bool committed_ = false;
+    QString openError_;
 };
 
 // Shared with the view's cancel function, which may outlive the transfer.

@@ -52,7 +52,44 @@ DefaultHandler currentPostScriptHandler() {
         return {};
     return {gio::fromUtf8(g_app_info_get_id(app.get())),
             gio::fromUtf8(g_app_info_get_commandline(app.get())),
-            gio::fromUtf8(g_app_info_get_name(app.get()))};
+            gio::fromUtf8(g_app_info_get_name(app.get())),
+            G_IS_DESKTOP_APP_INFO(app.get())
+                ? gio::fromUtf8(g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app.get())))
+                : QString()};
+}
+
+namespace {
+
+// The program an Exec line starts: the one the program's own entries hand to "sh -c"
+// (execLine), otherwise its first word.
+QString execProgram(const QString& command) {
+    gchar** argv = nullptr;
+    gint argc = 0;
+    if (!g_shell_parse_argv(command.toUtf8().constData(), &argc, &argv, nullptr))
+        return {};
+    QStringList args;
+    for (gint i = 0; i < argc; ++i)
+        args << QString::fromUtf8(argv[i]).replace(QStringLiteral("%%"), QStringLiteral("%"));
+    g_strfreev(argv);
+    if (args.size() >= 4 && args[0] == QLatin1String("sh") && args[1] == QLatin1String("-c"))
+        return args[3];
+    return args.value(0);
+}
+
+} // namespace
+
+bool isThisProgram(const DefaultHandler& handler, const AssociationSetup& setup) {
+    if (handler.id != kDesktopId)
+        return false;
+    const QString own = QFileInfo(setup.applicationsDirectory).canonicalFilePath();
+    const QString file = QFileInfo(handler.file).canonicalFilePath();
+    if (own.isEmpty() || !file.startsWith(own + QLatin1Char('/')))
+        return true; // the package's entry: the package keeps it right
+    QString program = execProgram(handler.command);
+    if (!program.isEmpty() && !program.contains(QLatin1Char('/')))
+        program = QStandardPaths::findExecutable(program);
+    const QString started = program.isEmpty() ? QString() : QFileInfo(program).canonicalFilePath();
+    return !started.isEmpty() && started == QFileInfo(setup.programPath).canonicalFilePath();
 }
 
 namespace {
@@ -153,7 +190,7 @@ void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, Setti
         return;
     // Whoever wrote the entry, the package or an earlier start, it is the program's own.
     const DefaultHandler current = currentPostScriptHandler();
-    if (current.id == kDesktopId)
+    if (isThisProgram(current, setup))
         return;
     const CheckedAnswer answer = dialogs.askWithCheckBox(
         QStringLiteral("PostScript files are currently not associated with Quillorn. "
@@ -164,7 +201,8 @@ void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, Setti
             store.setValue(kSettingsSection, kAskKey, QStringLiteral("False"));
         return;
     }
-    if (!current.command.isEmpty()) {
+    // The program's own entry that starts it no longer is rewritten; another program's stays.
+    if (!current.command.isEmpty() && current.id != kDesktopId) {
         dialogs.message(QStringLiteral("PostScript files are currently associated with ") +
                             current.command + QStringLiteral(".\r\n\r\n") +
                             QStringLiteral("To associate Quillorn with them, open your file "

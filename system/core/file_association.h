@@ -51,6 +51,7 @@ struct DefaultHandler {
     QString id;      // its desktop id
     QString command; // its Exec line
     QString name;    // its Name
+    QString file;    // its desktop entry file
 };
 DefaultHandler currentPostScriptHandler();
 
@@ -60,8 +61,14 @@ QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName
 // Makes the written entry the default for PostScript and EPS, once the desktop sees it.
 QString makeDefaultHandler(const AssociationSetup& setup);
 
+// True when the handler is the program: an entry of the program's desktop id, the package's, or
+// one in the user's applications directory whose Exec starts this very program (setup's
+// programPath, links resolved). An entry the program wrote before it moved is none.
+bool isThisProgram(const DefaultHandler& handler, const AssociationSetup& setup);
+
 // Offers to associate PostScript files with the program when they are not already, until the
-// user accepts or declines for good ("Settings"/"AskAssociation" in the store).
+// user accepts or declines for good ("Settings"/"AskAssociation" in the store); an entry of the
+// program's own that starts no longer this program is asked about too, and Yes rewrites it.
 // Never replaces another program's default.
 void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, SettingsStore& store);
 // Makes the program the default for PostScript and EPS: the packaged desktop entry when there is

@@ -17,6 +17,9 @@
 #include <map>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quillorn;
 
@@ -206,6 +209,57 @@ TEST(SettingsStore, AnOversizedStoreIsSetAsideAndNeverRead) {
     EXPECT_TRUE(QFile::exists(path));
 }
 
+// Only a regular file is a store. A link to one (as dotfile managers make) is read and written
+// through, and stays a link; a pipe, a link to a device or a dangling link is neither read nor
+// written, and the start-up note says that the settings are not kept. (A hang is an alarm.)
+TEST(SettingsStore, OnlyARegularFileIsAStore) {
+    const QString section = QStringLiteral("Options"), key = QStringLiteral("Units");
+    const QString dir = test::scratchDir() + QStringLiteral("/stores");
+    QDir(dir).removeRecursively();
+    const QString kept =
+        test::writeFile(dir + QStringLiteral("/repo/Quillorn.ini"), "[Options]\nUnits=2\n");
+    const QString linked = dir + QStringLiteral("/linked.ini");
+    ASSERT_TRUE(QFile::link(kept, linked));
+    ::alarm(20);
+    {
+        SettingsStore store(linked);
+        EXPECT_EQ(store.value(section, key), QStringLiteral("2"));
+        store.setValue(section, key, QStringLiteral("3"));
+        EXPECT_TRUE(store.sync());
+    }
+    EXPECT_EQ(QFileInfo(linked).symLinkTarget(), kept);
+    EXPECT_TRUE(test::readFile(kept).contains("Units=3"));
+    EXPECT_EQ(setAsideOversizedStore(linked), QString());
+
+    const QString fifo = dir + QStringLiteral("/fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toNull = dir + QStringLiteral("/null.ini");
+    const QString dangling = dir + QStringLiteral("/dangling.ini");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), toNull));
+    ASSERT_TRUE(QFile::link(dir + QStringLiteral("/nowhere.ini"), dangling));
+    for (const QString& path : {fifo, toNull, dangling}) {
+        SCOPED_TRACE(path.toStdString());
+        const QFileInfo before(path);
+        SettingsStore store(path);
+        EXPECT_EQ(store.value(section, key, QStringLiteral("0")), QStringLiteral("0"));
+        store.setValue(section, key, QStringLiteral("1"));
+        EXPECT_TRUE(store.sync()); // nothing to keep, and the user has been told
+        EXPECT_TRUE(setAsideOversizedStore(path).contains(QStringLiteral("are not kept")));
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), before.symLinkTarget());
+        EXPECT_FALSE(QFileInfo(path).isFile());
+    }
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/nowhere.ini")));
+    // A store whose file becomes a pipe while it is open says so, and waits for nothing.
+    const QString later = test::writeFile(dir + QStringLiteral("/later.ini"), "[Options]\n");
+    SettingsStore store(later);
+    QFile::remove(later);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(later).constData(), 0600), 0);
+    store.setValue(section, key, QStringLiteral("1"));
+    EXPECT_FALSE(store.sync());
+    EXPECT_EQ(store.writeProblem(), QStringLiteral("it is not a file"));
+    ::alarm(0);
+}
+
 TEST(TempFiles, DistinctEmptyKmwFilesInTmpdirOrNone) {
     {
         const TempFileGuard first(createTempFile()), second(createTempFile());
@@ -219,4 +273,48 @@ TEST(TempFiles, DistinctEmptyKmwFilesInTmpdirOrNone) {
     qputenv("TMPDIR", QFile::encodeName(test::scratchDir() + QStringLiteral("/no/such/dir")));
     EXPECT_EQ(createTempFile(), QString());
     qputenv("TMPDIR", old);
+}
+
+// The staging a killed conversion left in an output folder goes at the next start: only names of
+// exactly that form, only of dead processes, and never through a link.
+TEST(TempFiles, StagingOfDeadProcessesInRememberedOutputFoldersIsSwept) {
+    const QString out = test::scratchDir() + QStringLiteral("/output folder");
+    QDir(out).removeRecursively();
+    for (int n = 0; n < kRememberedOutputFolders + 5; ++n)
+        rememberOutputFolder(test::scratchDir() + QStringLiteral("/older-%1").arg(n));
+    rememberOutputFolder(out);
+    const QStringList folders = rememberedOutputFolders();
+    EXPECT_EQ(folders.size(), kRememberedOutputFolders);
+    EXPECT_EQ(folders.value(0), out);
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0); // a process id of no process now
+    const QString dead = QString::number(child), live = QString::number(::getppid());
+    const QString victim =
+        test::writeFile(test::scratchDir() + QStringLiteral("/victim/keep"), "x");
+    const auto at = [&out](const QString& name) { return out + u'/' + name; };
+    const QStringList gone = {
+        test::writeFile(at(QStringLiteral(".quillorn-%1-aB3xYz/page-1").arg(dead)), "page"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12er").arg(dead)), "pdf")};
+    const QStringList stay = {
+        test::writeFile(at(QStringLiteral(".quillorn-%1-aB3xYz/page-1").arg(live)), "page"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12er").arg(live)), "pdf"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12e").arg(dead)), "mine"),
+        test::writeFile(at(QStringLiteral("report.pdf.quillorn-%1-Qw12er.bak").arg(dead)), "mine"),
+        test::writeFile(at(QStringLiteral("report.pdf")), "mine")};
+    const QString linkedFolder = at(QStringLiteral(".quillorn-%1-LnK001").arg(dead));
+    const QString linkedFile = at(QStringLiteral("a.pdf.quillorn-%1-LnK002").arg(dead));
+    ASSERT_TRUE(QFile::link(QFileInfo(victim).absolutePath(), linkedFolder));
+    ASSERT_TRUE(QFile::link(victim, linkedFile));
+
+    sweepStaleTemporaries();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(gone[0]).absolutePath()));
+    EXPECT_FALSE(QFileInfo::exists(gone[1]));
+    for (const QString& path : stay)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFileInfo(linkedFolder).isSymLink() && QFileInfo(linkedFile).isSymLink());
+    EXPECT_EQ(test::readFile(victim), QByteArray("x"));
 }

@@ -1,6 +1,7 @@
 // What a conversion may and may not do to the user's files: a stopped run leaves them as they
 // were, a run that made no page leaves nothing, names are read one way, and links are replaced
 // rather than followed.
+#include "base/failure.h"
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
 #include "tests/convert/convert_and_wait.h"
@@ -121,4 +122,89 @@ TEST_F(ConversionSafety, NamesLinksAndPagesWithoutAPlaceholder) {
     EXPECT_TRUE(readFile(dir + QStringLiteral("/pic.png")).startsWith("\x89PNG"));
     EXPECT_TRUE(readFile(dir + QStringLiteral("/pic-2.png")).startsWith("\x89PNG"));
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/pic-3.png")));
+}
+
+// Every name a run may write is one rule: each page's (placeholders in folder parts too) and the
+// "name-N.ext" of pictures; the input and existing files are looked for among all of them.
+TEST_F(ConversionSafety, EveryNameARunMayWriteIsCheckedBeforeItStarts) {
+    const OutputFiles folders(QStringLiteral("/o/d%d/doc-%02d.ps"), false);
+    EXPECT_EQ(folders.filesFor(2),
+              (QStringList{QStringLiteral("/o/d1/doc-01.ps"), QStringLiteral("/o/d2/doc-02.ps")}));
+    EXPECT_EQ(folders.pageOf(QStringLiteral("/o/d12/doc-12.ps")), 12);
+    EXPECT_EQ(folders.pageOf(QStringLiteral("/o/d1/doc-02.ps")), std::nullopt);
+    const OutputFiles pictures(QStringLiteral("/o/pic.png"), true);
+    EXPECT_EQ(pictures.filesFor(3),
+              (QStringList{QStringLiteral("/o/pic.png"), QStringLiteral("/o/pic-2.png"),
+                           QStringLiteral("/o/pic-3.png")}));
+    EXPECT_EQ(pictures.pageOf(QStringLiteral("/o/pic-1.png")), std::nullopt);
+    EXPECT_EQ(OutputFiles(QStringLiteral("/o/pic.png"), false).filesFor(3),
+              QStringList{QStringLiteral("/o/pic.png")});
+
+    QByteArray three = "%!PS\n";
+    for (int page = 1; page <= 3; ++page)
+        three += "20 20 60 60 rectfill showpage\n";
+    const auto refused = [this](const QString& from, int format, int choice, const QString& to,
+                                const QString& clash) {
+        dialogs.boxes.clear();
+        const QByteArray before = readFile(from);
+        EXPECT_EQ(convert(from, format, choice, to), RunOutcome::KeepOpen);
+        ASSERT_EQ(dialogs.boxes.size(), 1u);
+        EXPECT_TRUE(dialogs.texts().front().contains(QStringLiteral("would overwrite")));
+        EXPECT_TRUE(dialogs.texts().front().contains(clash))
+            << dialogs.texts().front().toStdString();
+        EXPECT_EQ(readFile(from), before);
+    };
+    // Page 2 of "d%d/doc.ps" is d2/doc.ps, also through a link to its folder.
+    for (const char* folder : {"/d1", "/d3"})
+        QDir().mkpath(dir + QLatin1String(folder));
+    const QString inFolder = writeFile(dir + QStringLiteral("/d2/doc.ps"), three);
+    refused(inFolder, kFormatPs, -1, dir + QStringLiteral("/d%d/doc.ps"),
+            dir + QStringLiteral("/d2/doc.ps"));
+    ASSERT_TRUE(QFile::link(dir + QStringLiteral("/d2"), dir + QStringLiteral("/link2")));
+    refused(inFolder, kFormatPs, -1, dir + QStringLiteral("/link%d/doc.ps"),
+            dir + QStringLiteral("/link2/doc.ps"));
+    // A picture format without a placeholder writes page 2 to "pic-2.png".
+    const QString picture = writeFile(dir + QStringLiteral("/pic-2.png"), three);
+    refused(picture, kFormatPng, 4, dir + QStringLiteral("/pic.png"), picture);
+    refused(picture, kFormatPng, 4, dir + QStringLiteral("/d1/../pic.png"),
+            dir + QStringLiteral("/d1/../pic-2.png"));
+
+    // Any existing file a run may write is asked about once, by the first one's name.
+    const QString doc = writeFile(dir + QStringLiteral("/three.ps"), three);
+    const QString third = writeFile(dir + QStringLiteral("/d3/three.png"), "my own page 3");
+    dialogs.boxes.clear();
+    dialogs.answers = {Answer::No};
+    EXPECT_EQ(convert(doc, kFormatPng, 4, dir + QStringLiteral("/d%d/three.png")),
+              RunOutcome::KeepOpen);
+    EXPECT_EQ(
+        dialogs.texts(),
+        QStringList{
+            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(third)});
+    EXPECT_EQ(readFile(third), QByteArray("my own page 3"));
+    dialogs.boxes.clear();
+    dialogs.answers = {Answer::Yes};
+    EXPECT_EQ(convert(doc, kFormatPng, 4, dir + QStringLiteral("/d%d/three.png")),
+              RunOutcome::CloseDialog);
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    for (const char* page : {"/d1/three.png", "/d2/three.png", "/d3/three.png"})
+        EXPECT_TRUE(readFile(dir + QLatin1String(page)).startsWith("\x89PNG")) << page;
+}
+
+// Publishing is all or none: a page that cannot be put in place takes back those placed before
+// it, and the files they replaced are there again.
+TEST_F(ConversionSafety, APageThatCannotBePlacedTakesBackTheOthers) {
+    const QString output = dir + QStringLiteral("/out-%d.txt");
+    const QString first = writeFile(dir + QStringLiteral("/out-1.txt"), "old page 1");
+    writeFile(dir + QStringLiteral("/out-2.txt/blocks"), "a folder stands at page 2's name");
+    const QStringList before = entries();
+    {
+        OutputStaging staging(output, false);
+        QString staged = staging.ghostscriptOutput();
+        for (int page = 1; page <= 3; ++page)
+            writeFile(QString(staged).replace(QStringLiteral("%d"), QString::number(page)),
+                      "new page " + QByteArray::number(page));
+        EXPECT_THROW(staging.publish(), Failure);
+    }
+    EXPECT_EQ(readFile(first), QByteArray("old page 1"));
+    EXPECT_EQ(entries(), before); // no page 3, nothing kept aside, no staging
 }

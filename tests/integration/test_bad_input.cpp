@@ -114,8 +114,9 @@ const Case kCases[] = {
 
 // Every file and folder below the scratch directory but the outputs, files with size and time.
 QStringList snap() {
-    static const QRegularExpression outputs(
-        QStringLiteral("/out/(converted\\.pdf|page-\\d+\\.png)$"));
+    // The settings store notes the output folder (for the sweep of what a killed run leaves).
+    static const QRegularExpression outputs(QStringLiteral(
+        "/out/(converted\\.pdf|page-\\d+\\.png)$|/config/Quillorn(/Quillorn\\.ini)?$"));
     QStringList entries;
     for (QDirIterator it(scratchDir(),
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,

@@ -18,7 +18,7 @@ namespace {
 // Safer, true colour, 75 dpi, anti-aliasing 2 and 2, paper index 0, no fixed paper size.
 const Options kFirstStart = {0, 0, true, false, 0, {}, 75, 4, 2, 2, false};
 // Every field away from its first-start value.
-const Options kChanged = {3, 2, false, true, 9, {612, -792}, 1200, 0, 1, 4, true};
+const Options kChanged = {3, 2, false, true, 9, {612, -792}, 600, 0, 1, 4, true};
 
 template <typename T = QWidget> T* child(const QObject& parent, const char* name) {
     return parent.findChild<T*>(QLatin1String(name));
@@ -49,7 +49,7 @@ TEST(OptionsStore, ReadsWhatItWritesAndDefaultsForTextsItNeverWrites) {
         {"[Options]\nMedia=0\n", 8, kFirstStart},
         {"[Options]\nUnits=3\nOrientation=2\nSafer=False\nBoundingBox=True\nMedia=9\n"
          "OverrideDefaultMedia=True\n[CustomMedia]\nWidth=612\nHeight=-792\n[DisplaySettings]\n"
-         "Resolution=1200\nColourDepth=0\nTextAlpha=1\nGraphicsAlpha=4\n",
+         "Resolution=600\nColourDepth=0\nTextAlpha=1\nGraphicsAlpha=4\n",
          0, kChanged},
         {"[Options]\nUnits=4\nOrientation=-1\nSafer=yes\nBoundingBox=1\nOverrideDefaultMedia=true\n"
          "Media=99999\n[CustomMedia]\nWidth=99999999999\n[DisplaySettings]\nResolution=40000\n"
@@ -65,6 +65,16 @@ TEST(OptionsStore, ReadsWhatItWritesAndDefaultsForTextsItNeverWrites) {
     for (const auto& [text, defaultMedia, expected] : stores) {
         const QString path = test::writeFile(QStringLiteral("stores/%1.ini").arg(++row), text);
         EXPECT_EQ(readOptions(SettingsStore(path), defaultMedia), expected) << "row " << row;
+    }
+}
+
+// The display settings dialog takes three digits: a stored resolution above that reads as 999.
+TEST(OptionsStore, AStoredResolutionIsKeptToWhatTheDialogTakes) {
+    for (const auto& [stored, read] :
+         {std::pair{"999", 999}, {"1000", 999}, {"32767", 999}, {"1", 1}, {"40000", 75}}) {
+        const QString path = test::writeFile(QStringLiteral("stores/resolution.ini"),
+                                             QByteArray("[DisplaySettings]\nResolution=") + stored);
+        EXPECT_EQ(readOptions(SettingsStore(path)).resolution, read) << stored;
     }
 }
 

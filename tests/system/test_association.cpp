@@ -176,6 +176,34 @@ TEST_F(AssociationTest, AnotherProgramsDefaultIsNamedAndLeftAlone) {
     EXPECT_EQ(test::readFile(mimeApps), defaults);
 }
 
+// An entry the program wrote before it moved starts nothing: it is no association, the
+// question comes again, and Yes rewrites the entry for the program where it is now.
+TEST_F(AssociationTest, AnEntryOfAProgramThatMovedIsAskedAboutAgain) {
+    AssociationSetup moved = setup;
+    moved.programPath = makeProgram(test::scratchDir() + QStringLiteral("/old place/Quillorn"));
+    ASSERT_EQ(writeDesktopEntry(moved, {}), QString());
+    ASSERT_EQ(makeDefaultHandler(moved), QString());
+    ASSERT_TRUE(defaultBecomes(kPostScriptType, kDesktopId));
+    EXPECT_TRUE(isThisProgram(currentPostScriptHandler(), moved));
+    QFile::remove(moved.programPath); // the program went elsewhere
+    EXPECT_FALSE(isThisProgram(currentPostScriptHandler(), moved));
+    EXPECT_FALSE(isThisProgram(currentPostScriptHandler(), setup));
+
+    dialogs.answers = {Answer::Yes};
+    checkAssociation(dialogs, setup, store);
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(dialogs.boxes[1].text, QStringLiteral("All done!"));
+    EXPECT_FALSE(test::readFile(entry()).contains("old place"));
+    // Once GIO has read the rewritten entry, the next start asks nothing.
+    for (const QDeadlineTimer deadline(5000);
+         !deadline.hasExpired() && !isThisProgram(currentPostScriptHandler(), setup);)
+        QThread::msleep(10);
+    dialogs.boxes.clear();
+    checkAssociation(dialogs, setup, store);
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
+}
+
 TEST_F(AssociationTest, MissingIconIsLeftOutAndAFailureIsReported) {
     setup.iconAvailable = [](const QString&) { return false; }; // a theme without the icon
     associateFiles(dialogs, setup);

@@ -152,6 +152,28 @@ TEST_F(DownloadTest, LargeBodyPassesThroughABoundedBuffer) {
     QFile::remove(target);
 }
 
+// The ".part" file is made anew: a link planted at its name is removed, not written through,
+// and a leftover of a killed transfer does not stand in the way.
+TEST_F(DownloadTest, APartFileIsNeverOpenedThroughALink) {
+    const QString target = dir + QStringLiteral("/linked.bin");
+    const QString part = target + QStringLiteral(".part");
+    const QString victim = test::writeFile(dir + QStringLiteral("/victim"), "keep me");
+    for (const bool link : {true, false}) {
+        SCOPED_TRACE(link ? "a link" : "a leftover");
+        QFile::remove(part);
+        if (link)
+            ASSERT_TRUE(QFile::link(victim, part));
+        else
+            test::writeFile(part, "left by a killed transfer");
+        EXPECT_EQ(download(QStringLiteral("Download Test"), server.url(QStringLiteral("/file")),
+                           dir, QStringLiteral("linked.bin")),
+                  target);
+        EXPECT_EQ(test::readFile(target), server.body);
+        EXPECT_FALSE(QFileInfo::exists(part) || QFileInfo(part).isSymLink());
+        EXPECT_EQ(test::readFile(victim), QByteArray("keep me"));
+    }
+}
+
 class GhostscriptCheckTest : public DownloadTest {
 protected:
     void SetUp() override {
