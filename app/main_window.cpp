@@ -17,6 +17,7 @@
 #include "options/display_settings_dialog.h"
 #include "options/options_menus.h"
 #include "system/download_dialog.h"
+#include "system/install_progress.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
 #include "viewer/page_view.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
         return system::DownloadDialog::download(title, url, directory, fileName, dialogs_,
                                                 messages_, this);
     };
+    ghostscriptCheck_.installView = std::make_shared<system::InstallProgress>(this);
 
     // The window manager may report a new decoration after the last move or resize it caused
     // (when a maximised window is restored, say): a look once things are quiet catches it.

@@ -178,6 +178,7 @@ class GhostscriptCheckTest : public DownloadTest {
 protected:
     void SetUp() override {
         setup = defaultGhostscriptCheckSetup();
+        setup.installPackages = nullptr; // test_package_install takes that road
         // The real binding, pointed at a library that is not there.
         setup.libraryLoads = [this] {
             return gs::Binding({dir + QStringLiteral("/none/libgs.so.10")}).revision().has_value();
