@@ -27,8 +27,9 @@ public:
     void showOptions();
 
 private:
+    template <typename Entry>
     QActionGroup* makeGroup(const char* const captions[], int count, const char* namePrefix,
-                            std::int32_t Options::*field);
+                            Entry Options::*field);
     QAction* makeToggle(const QString& caption, const char* name, bool Options::*field);
 
     Options& options_;

@@ -174,10 +174,10 @@ int main(int argc, char** argv) {
     runner.prepare();
     options::Options options;
     options.safer = true;
-    options.colourDepth = 4;
+    options.colourDepth = options::ColourDepth::TrueColour;
     options.textAlpha = 4;
     options.graphicsAlpha = 4;
-    options.media = 8; // letter
+    options.media = options::Paper::Letter;
     options.resolution = 75;
     viewer::PageView view;
     viewer::DocumentController document(dialogs, options, messages, runner, view);

@@ -41,7 +41,7 @@ QString convertArgumentLine(const ConvertSettings& settings, const options::Opti
            QStringLiteral(" -r") + argumentNumber(settings.resolution) +
            alphaFragment("GraphicsAlphaBits", settings.graphicsAlpha) +
            alphaFragment("TextAlphaBits", settings.textAlpha) +
-           gs::paperSizeFragment(options.media) +
+           gs::paperSizeFragment(static_cast<int>(options.media)) +
            gs::fixedMediaFragment(options.overrideDefaultMedia);
 }
 
@@ -50,7 +50,8 @@ QStringList convertArgumentList(const ConvertSettings& settings, const options::
         convertArgumentLine(settings, options) + documentFragment(settings.inputFile),
         OutputPattern(settings.output).forGhostscript(), settings.inputFile);
     const QString input = args.takeLast();
-    return args << orientationArguments(settings.format, options.orientation) << input;
+    return args << orientationArguments(settings.format, static_cast<int>(options.orientation))
+                << input;
 }
 
 bool saysNoPages(const QString& output) {
@@ -136,7 +137,7 @@ void Conversion::start() {
         [this] { busy_.emplace(context_.dialogs); },
         [this] { status(QStringLiteral("Converting...")); },
         [this] {
-            if (options_.media == options::kCustomMedia)
+            if (options_.media == options::Paper::Custom)
                 context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
             args_ = convertArgumentList(settings_, options_);
         },

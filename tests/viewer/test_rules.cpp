@@ -29,8 +29,9 @@ TEST(RenderArguments, FirstStartGivesThirteenElementsAndEveryOptionTakesItsPlace
                       .split(u' ')
                   << QStringLiteral("-sOutputFile=") + temp << QStringLiteral("./") + doc);
     options::Options o = test::firstStartOptions();
-    o.safer = false, o.colourDepth = 1, o.resolution = 300, o.graphicsAlpha = 4, o.textAlpha = 1;
-    o.media = 8, o.overrideDefaultMedia = true;
+    o.safer = false, o.colourDepth = options::ColourDepth::Grey, o.resolution = 300;
+    o.graphicsAlpha = 4, o.textAlpha = 1, o.media = options::Paper::Letter;
+    o.overrideDefaultMedia = true;
     EXPECT_EQ(renderArgumentLine(o, -2),
               QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dNOSAFER -sDEVICE=bmpgray -r300 "
                              "-dGraphicsAlphaBits=4 -dTextAlphaBits=1 -sPAPERSIZE=letter "
@@ -108,7 +109,7 @@ TEST(PageBitmap, EveryDepthLoadsButCutOrOversizedFilesHoldNoPicture) {
         SCOPED_TRACE(depth);
         const QString bmp = test::scratchDir() + QStringLiteral("/bitmaps/%1.bmp").arg(depth);
         options::Options o = test::firstStartOptions();
-        o.colourDepth = depth, o.resolution = 600;
+        o.colourDepth = static_cast<options::ColourDepth>(depth), o.resolution = 600;
         binding.run(gs::argumentList(renderArgumentLine(o, 1), bmp, doc), {});
         const std::optional<QImage> page = loadPageBitmap(bmp);
         ASSERT_TRUE(page);

@@ -286,7 +286,7 @@ void DocumentController::startRedraw() {
         [this] { readDocument(); },
         [this] { makePageFolder(); },
         [this] {
-            if (options_.media == options::kCustomMedia)
+            if (options_.media == options::Paper::Custom)
                 dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
         },
         [this] { redraw_->timer.start(); },
@@ -757,7 +757,7 @@ QStringList DocumentController::arguments(const QString& line, const QString& ou
     // A switch, so before the orientation's PostScript, which runs up to the input.
     if (!password_.isEmpty())
         args << QStringLiteral("-sPDFPassword=") + password_;
-    return args << gs::orientationArguments(options_.orientation) << input;
+    return args << gs::orientationArguments(static_cast<int>(options_.orientation)) << input;
 }
 
 } // namespace quillorn::viewer

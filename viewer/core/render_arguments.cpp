@@ -8,11 +8,13 @@
 
 namespace quillorn::viewer {
 
-QString displayDevice(int colourDepth) {
-    static const std::array<const char*, 5> kDevices = {"bmpmono", "bmpgray", "bmp16", "bmp256",
-                                                        "bmp16m"};
-    if (colourDepth >= 0 && colourDepth < static_cast<int>(kDevices.size()))
-        return QLatin1String(kDevices[static_cast<size_t>(colourDepth)]);
+QString displayDevice(options::ColourDepth colourDepth) {
+    // In the order of the colour depths.
+    static const std::array<const char*, options::kColourDepthCount> kDevices = {
+        "bmpmono", "bmpgray", "bmp16", "bmp256", "bmp16m"};
+    const auto index = static_cast<std::size_t>(colourDepth);
+    if (index < kDevices.size())
+        return QLatin1String(kDevices[index]);
     return QStringLiteral("bmp16m");
 }
 
@@ -26,7 +28,7 @@ QString documentArgumentLine(const options::Options& options, bool eps) {
            gs::deviceFragment(displayDevice(options.colourDepth)) +
            gs::resolutionFragment(options.resolution) +
            gs::alphaFragments(options.graphicsAlpha, options.textAlpha) +
-           gs::paperSizeFragment(options.media) +
+           gs::paperSizeFragment(static_cast<int>(options.media)) +
            gs::fixedMediaFragment(options.overrideDefaultMedia) + gs::epsCropFragment(eps);
 }
 

@@ -8,7 +8,7 @@ namespace quillorn::viewer {
 
 // The renderer's device for a colour depth: bmpmono, bmpgray, bmp16, bmp256, bmp16m (also for
 // any unknown depth).
-QString displayDevice(int colourDepth);
+QString displayDevice(options::ColourDepth colourDepth);
 
 // The dots per inch to render at for a page shown at resolution on a screen with ratio device
 // pixels to a logical one, so that the page stays as large and gets sharper (within 1..32767).
