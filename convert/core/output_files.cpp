@@ -1,6 +1,7 @@
 #include "convert/core/output_files.h"
 
 #include "base/failure.h"
+#include "gs/arguments.h"
 
 #include <QCollator>
 #include <QDir>
@@ -96,7 +97,7 @@ OutputPattern::OutputPattern(const QString& text) {
 QString OutputPattern::forGhostscript() const {
     QString out;
     for (const Piece& piece : pieces_)
-        out += piece.width < 0    ? literalOutputText(piece.literal)
+        out += piece.width < 0    ? gs::literalOutputPath(piece.literal)
                : piece.width == 0 ? QStringLiteral("%d")
                                   : QStringLiteral("%0") + QString::number(piece.width) + u'd';
     return out;
@@ -124,11 +125,6 @@ QRegularExpression OutputPattern::fileNamePattern() const {
     const qsizetype slash = pattern.lastIndexOf(u'/');
     return QRegularExpression(
         QRegularExpression::anchoredPattern(slash < 0 ? pattern : pattern.mid(slash + 1)));
-}
-
-QString literalOutputText(const QString& text) {
-    QString out = text;
-    return out.replace(u'%', QStringLiteral("%%"));
 }
 
 QString firstOutputName(const QString& outputName) {
@@ -216,8 +212,8 @@ OutputStaging::~OutputStaging() = default;
 
 QString OutputStaging::ghostscriptOutput() const {
     if (d_->file)
-        return literalOutputText(d_->file->fileName());
-    return literalOutputText(d_->dir->path()) + QStringLiteral("/page-%d");
+        return gs::literalOutputPath(d_->file->fileName());
+    return gs::literalOutputPath(d_->dir->path()) + QStringLiteral("/page-%d");
 }
 
 int OutputStaging::filesWritten() const {

@@ -35,7 +35,7 @@ TEST(ConvertArguments, WorkedExampleAndTheOrderOfTheSwitches) {
     options::Options o;
     o.safer = true, o.media = options::Paper::A4;
     EXPECT_EQ(convertArgumentList(settings(), o),
-              texts({"gswin32c", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite",
+              texts({"quillorn", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite",
                      "-dCompatibilityLevel=1.3", "-dPDFSETTINGS=/prepress", "-r72",
                      "-dGraphicsAlphaBits=4", "-dTextAlphaBits=4", "-sPAPERSIZE=a4",
                      "-sOutputFile=/docs/a b.pdf", "/docs/a b.ps"}));
@@ -47,7 +47,10 @@ TEST(ConvertArguments, WorkedExampleAndTheOrderOfTheSwitches) {
               texts({"-dSAFER", "-sDEVICE=pnm", "-r72", "-dGraphicsAlphaBits=1",
                      "-dTextAlphaBits=2", "-sPAPERSIZE=letter", "-dFIXEDMEDIA"}));
     o.media = options::Paper::Custom; // no size at all
-    EXPECT_FALSE(convertArgumentList(s, o).join(u' ').contains(u"PAPERSIZE"));
+    s.graphicsAlpha = -1;             // no entry chosen: no switch, and text keeps its own
+    const QString line = convertArgumentList(s, o).join(u' ');
+    EXPECT_FALSE(line.contains(u"PAPERSIZE") || line.contains(u"GraphicsAlphaBits"));
+    EXPECT_TRUE(line.contains(u"-dTextAlphaBits=2"));
 }
 
 TEST(ConvertArguments, NumbersFromTheQualityAndResolutionTexts) {

@@ -1,6 +1,6 @@
 #include "viewer/core/render_arguments.h"
 
-#include "gs/arguments.h"
+#include "options/core/paper.h"
 
 #include <algorithm>
 #include <array>
@@ -23,17 +23,21 @@ int renderResolution(int resolution, double ratio) {
     return static_cast<int>(std::clamp(dots, 1.0, 32767.0));
 }
 
-QString documentArgumentLine(const options::Options& options, bool eps) {
-    return gs::startFragment() + gs::saferFragment(options.safer) +
-           gs::deviceFragment(displayDevice(options.colourDepth)) +
-           gs::resolutionFragment(options.resolution) +
-           gs::alphaFragments(options.graphicsAlpha, options.textAlpha) +
-           gs::paperSizeFragment(static_cast<int>(options.media)) +
-           gs::fixedMediaFragment(options.overrideDefaultMedia) + gs::epsCropFragment(eps);
+gs::Arguments documentArguments(const options::Options& options, bool eps) {
+    gs::Arguments args;
+    args << gs::unattendedSwitches() << gs::saferSwitch(options.safer)
+         << gs::deviceSwitch(displayDevice(options.colourDepth))
+         << gs::resolutionSwitch(options.resolution)
+         << gs::alphaSwitches(options.graphicsAlpha, options.textAlpha)
+         << gs::paperSizeSwitch(options::paperName(options.media))
+         << gs::fixedMediaSwitch(options.overrideDefaultMedia) << gs::epsCropSwitch(eps);
+    return args;
 }
 
-QString renderArgumentLine(const options::Options& options, qint32 page, bool eps) {
-    return documentArgumentLine(options, eps) + gs::pageRangeFragment(page);
+gs::Arguments renderArguments(const options::Options& options, qint32 page, bool eps) {
+    gs::Arguments args = documentArguments(options, eps);
+    args << gs::pageRangeSwitches(page);
+    return args;
 }
 
 } // namespace quillorn::viewer
