@@ -343,7 +343,7 @@ void MainWindow::restorePlacement() {
         QSizeF page = options::mediaSizePoints(
             options::readOptions(store_, options::systemDefaultMedia()).media);
         if (page.isEmpty())
-            page = options::mediaSizePoints(2); // A4 for a custom paper size
+            page = options::mediaSizePoints(options::Paper::A4); // for a custom paper size
         ensurePolished();
         const int frames = 2 * pageView_->frameWidth();
         const QSize chrome(frames + pageView_->verticalScrollBar()->sizeHint().width(),

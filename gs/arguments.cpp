@@ -1,49 +1,67 @@
 #include "gs/arguments.h"
 
-#include <array>
-
 namespace quillorn::gs {
 
-QString startFragment() {
-    return QStringLiteral("gswin32c -dNOPAUSE -dBATCH");
+Arguments::Arguments() : elements_{QStringLiteral("quillorn")} {}
+
+Arguments& Arguments::operator<<(const QString& element) {
+    elements_ << element;
+    return *this;
 }
 
-QString saferFragment(bool safer) {
-    return safer ? QStringLiteral(" -dSAFER") : QStringLiteral(" -dNOSAFER");
+Arguments& Arguments::operator<<(const QStringList& elements) {
+    elements_ << elements;
+    return *this;
 }
 
-QString deviceFragment(const QString& device) {
-    return QStringLiteral(" -sDEVICE=") + device;
+QStringList unattendedSwitches() {
+    return {QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH")};
 }
 
-QString resolutionFragment(int dotsPerInch) {
-    return QStringLiteral(" -r") + QString::number(dotsPerInch);
+QString saferSwitch(bool safer) {
+    return safer ? QStringLiteral("-dSAFER") : QStringLiteral("-dNOSAFER");
 }
 
-QString alphaFragments(int graphicsAlpha, int textAlpha) {
-    return QStringLiteral(" -dGraphicsAlphaBits=") + QString::number(graphicsAlpha) +
-           QStringLiteral(" -dTextAlphaBits=") + QString::number(textAlpha);
+QString deviceSwitch(const QString& device) {
+    return QStringLiteral("-sDEVICE=") + device;
 }
 
-QString paperSizeFragment(int media) {
-    static const std::array<const char*, 9> kPaper = {"11x17", "a3",     "a4",    "a5",    "b4",
-                                                      "b5",    "ledger", "legal", "letter"};
-    if (media < 0 || media >= static_cast<int>(kPaper.size()))
+QString resolutionSwitch(int dotsPerInch) {
+    return QStringLiteral("-r") + QString::number(dotsPerInch);
+}
+
+QStringList alphaSwitches(int graphicsBits, int textBits) {
+    QStringList switches;
+    const auto add = [&switches](const char* name, int bits) {
+        if (bits == 1 || bits == 2 || bits == 4)
+            switches << QStringLiteral("-d") + QLatin1String(name) + u'=' + QString::number(bits);
+    };
+    add("GraphicsAlphaBits", graphicsBits);
+    add("TextAlphaBits", textBits);
+    return switches;
+}
+
+QStringList paperSizeSwitch(const QString& name) {
+    if (name.isEmpty())
         return {};
-    return QStringLiteral(" -sPAPERSIZE=") + QLatin1String(kPaper[static_cast<size_t>(media)]);
+    return {QStringLiteral("-sPAPERSIZE=") + name};
 }
 
-QString fixedMediaFragment(bool fixedMedia) {
-    return fixedMedia ? QStringLiteral(" -dFIXEDMEDIA") : QString();
+QStringList fixedMediaSwitch(bool fixedMedia) {
+    if (!fixedMedia)
+        return {};
+    return {QStringLiteral("-dFIXEDMEDIA")};
 }
 
-QString pageRangeFragment(qint32 page) {
-    return QStringLiteral(" -dFirstPage=") + QString::number(page) +
-           QStringLiteral(" -dLastPage=") + QString::number(page);
+QStringList pageRangeSwitches(qint32 page) {
+    return {QStringLiteral("-dFirstPage=") + QString::number(page),
+            QStringLiteral("-dLastPage=") + QString::number(page)};
 }
 
-QString epsCropFragment(bool eps) {
-    return eps ? QStringLiteral(" -dEPSCrop") : QString();
+QStringList epsCropSwitch(bool eps) {
+    if (!eps)
+        return {};
+    return {QStringLiteral("-dEPSCrop")};
 }
 
 QStringList orientationArguments(int orientation) {
@@ -64,10 +82,12 @@ QString plainFileName(const QString& path) {
 }
 } // namespace
 
-QStringList argumentList(const QString& line, const QString& outputPath, const QString& inputPath) {
-    QStringList args = line.split(u' ');
-    args << QStringLiteral("-sOutputFile=") + plainFileName(outputPath) << plainFileName(inputPath);
-    return args;
+QString outputFileSwitch(const QString& path) {
+    return QStringLiteral("-sOutputFile=") + plainFileName(path);
+}
+
+QString inputFileArgument(const QString& path) {
+    return plainFileName(path);
 }
 
 QString literalOutputPath(const QString& path) {

@@ -1,6 +1,7 @@
 #include "gs/document_info.h"
 
 #include "base/failure.h"
+#include "gs/arguments.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -245,19 +246,14 @@ void decompressGzip(const QString& source, const QString& target, qint64 limitBy
 QStringList pdfPageCountArguments(const QString& path, const QString& password) {
     // The file reaches the PostScript code by name, so it needs no escaping; -dSAFER lets it be
     // read because it is named on the command line.
-    QStringList args = {QStringLiteral("gswin32c"),
-                        QStringLiteral("-q"),
-                        QStringLiteral("-dNODISPLAY"),
-                        QStringLiteral("-dSAFER"),
-                        QStringLiteral("-dNOPAUSE"),
-                        QStringLiteral("-dBATCH"),
-                        QStringLiteral("-dPDFSTOPONERROR"),
-                        QStringLiteral("-sFile=") + path,
-                        QStringLiteral("--permit-file-read=") + path};
+    Arguments args;
+    args << QStringLiteral("-q") << QStringLiteral("-dNODISPLAY") << QStringLiteral("-dSAFER")
+         << unattendedSwitches() << QStringLiteral("-dPDFSTOPONERROR")
+         << QStringLiteral("-sFile=") + path << QStringLiteral("--permit-file-read=") + path;
     if (!password.isEmpty())
         args << QStringLiteral("-sPDFPassword=") + password;
     args << QStringLiteral("-c") << QStringLiteral("File (r) file runpdfbegin pdfpagecount = quit");
-    return args;
+    return args.list();
 }
 
 std::optional<int> pageCountFromOutput(const QString& output) {

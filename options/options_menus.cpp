@@ -19,7 +19,7 @@ OptionsMenus::OptionsMenus(Options& options, QObject* parent)
       units_(makeGroup(kUnits, kUnitsCount, "units", &Options::units)),
       orientation_(
           makeGroup(kOrientations, kOrientationCount, "orientation", &Options::orientation)),
-      media_(makeGroup(kMedia, kMediaCount, "media", &Options::media)),
+      media_(makeGroup(kMedia, kPaperCount, "media", &Options::media)),
       safer_(makeToggle(QStringLiteral("Sa&fer"), "saferAction", &Options::safer)),
       boundingBox_(makeToggle(QStringLiteral("Show Bounding Bo&x"), "boundingBoxAction",
                               &Options::boundingBox)),
@@ -29,8 +29,9 @@ OptionsMenus::OptionsMenus(Options& options, QObject* parent)
     connect(boundingBox_, &QAction::toggled, this, &OptionsMenus::boundingBoxShown);
 }
 
+template <typename Entry>
 QActionGroup* OptionsMenus::makeGroup(const char* const captions[], int count,
-                                      const char* namePrefix, std::int32_t Options::*field) {
+                                      const char* namePrefix, Entry Options::*field) {
     auto* group = new QActionGroup(this);
     group->setExclusive(true);
     for (int i = 0; i < count; ++i) {
@@ -39,8 +40,9 @@ QActionGroup* OptionsMenus::makeGroup(const char* const captions[], int count,
         entry->setCheckable(true);
         entry->setData(i);
     }
-    connect(group, &QActionGroup::triggered, this,
-            [this, field](QAction* entry) { options_.*field = entry->data().toInt(); });
+    connect(group, &QActionGroup::triggered, this, [this, field](QAction* entry) {
+        options_.*field = static_cast<Entry>(entry->data().toInt());
+    });
     return group;
 }
 
@@ -72,9 +74,9 @@ void OptionsMenus::showOptions() {
         if (index >= 0 && index < entries.size())
             entries[index]->setChecked(true);
     };
-    mark(units_, options_.units);
-    mark(orientation_, options_.orientation);
-    mark(media_, options_.media);
+    mark(units_, static_cast<int>(options_.units));
+    mark(orientation_, static_cast<int>(options_.orientation));
+    mark(media_, static_cast<int>(options_.media));
     // Copied first: setting a mark writes its field back.
     const bool safer = options_.safer;
     const bool boundingBox = options_.boundingBox;

@@ -32,8 +32,9 @@ Q_SIGNALS:
     void boundingBoxShown(bool shown);
 
 private:
+    template <typename Entry>
     QActionGroup* makeGroup(const char* const captions[], int count, const char* namePrefix,
-                            std::int32_t Options::*field);
+                            Entry Options::*field);
     QAction* makeToggle(const QString& caption, const char* name, bool Options::*field);
 
     Options& options_;

@@ -10,13 +10,15 @@ struct Unit {
     int decimals;
     const char* name;
 };
+// In the order of options::Units.
 constexpr Unit kUnits[] = {{0, 0, "pixels"}, {1440, 0, "twips"}, {25.4, 1, "mm"}, {1, 2, "inch"}};
 
-const Unit& unit(int units) {
-    return units >= 0 && units < int(std::size(kUnits)) ? kUnits[units] : kUnits[0];
+const Unit& unit(options::Units units) {
+    const auto index = static_cast<std::size_t>(units);
+    return index < std::size(kUnits) ? kUnits[index] : kUnits[0];
 }
 
-QString number(double value, int units, const QLocale& locale) {
+QString number(double value, options::Units units, const QLocale& locale) {
     QLocale format = locale;
     format.setNumberOptions(QLocale::OmitGroupSeparator);
     // No "-0" for a value that rounds to zero.
@@ -26,21 +28,22 @@ QString number(double value, int units, const QLocale& locale) {
 }
 } // namespace
 
-double pixelsInUnits(double pixels, int units, double resolution) {
+double pixelsInUnits(double pixels, options::Units units, double resolution) {
     const Unit& u = unit(units);
     if (u.perInch == 0 || resolution <= 0)
         return pixels;
     return pixels * u.perInch / resolution;
 }
 
-QString positionText(QPointF pixels, int units, double resolution, const QLocale& locale) {
+QString positionText(QPointF pixels, options::Units units, double resolution,
+                     const QLocale& locale) {
     return QStringLiteral("x %1, y %2 %3")
         .arg(number(pixelsInUnits(pixels.x(), units, resolution), units, locale),
              number(pixelsInUnits(pixels.y(), units, resolution), units, locale),
              QLatin1String(unit(units).name));
 }
 
-QString distanceText(QPointF from, QPointF to, int units, double resolution,
+QString distanceText(QPointF from, QPointF to, options::Units units, double resolution,
                      const QLocale& locale) {
     const double dx = std::abs(to.x() - from.x());
     const double dy = std::abs(to.y() - from.y());

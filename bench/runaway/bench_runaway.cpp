@@ -117,9 +117,9 @@ int main(int argc, char** argv) {
     runner.setMemoryLimit(limitMb << 20);
     options::Options options;
     options.safer = true;
-    options.colourDepth = 4;
+    options.colourDepth = options::ColourDepth::TrueColour;
     options.textAlpha = options.graphicsAlpha = 2;
-    options.media = 8;
+    options.media = options::Paper::Letter;
     options.resolution = 300;
     viewer::PageView view;
     viewer::DocumentController document(dialogs, options, messages, runner, view);

@@ -174,10 +174,10 @@ int main(int argc, char** argv) {
     runner.prepare();
     options::Options options;
     options.safer = true;
-    options.colourDepth = 4;
+    options.colourDepth = options::ColourDepth::TrueColour;
     options.textAlpha = 4;
     options.graphicsAlpha = 4;
-    options.media = 8; // letter
+    options.media = options::Paper::Letter;
     options.resolution = 75;
     viewer::PageView view;
     viewer::DocumentController document(dialogs, options, messages, runner, view);
@@ -198,7 +198,9 @@ int main(int argc, char** argv) {
         options.resolution = static_cast<qint16>(dpi);
         const QString bmp = scratch.path() + QStringLiteral("/tmp/gs-out.bmp");
         // Element 0 is the program word, which the library takes and the executable does not.
-        const QStringList args = gs::argumentList(viewer::renderArgumentLine(options, 1), bmp, doc);
+        gs::Arguments pageOne = viewer::renderArguments(options, 1);
+        const QStringList args =
+            (pageOne << gs::outputFileSwitch(bmp) << gs::inputFileArgument(doc)).list();
         const QStringList executableArgs = args.mid(1);
         std::vector<double> shown, complete, exe, inProcess;
         for (int i = 0; i < rounds; ++i) {
@@ -296,11 +298,12 @@ int main(int argc, char** argv) {
                      [&lastStatus](const QString& text) { lastStatus = text; });
     const auto executableMs = [&](const QString& file, qint32 page) {
         const QString bmp = scratch.path() + QStringLiteral("/tmp/gs-out.bmp");
+        gs::Arguments args = viewer::renderArguments(options, page);
+        args << gs::outputFileSwitch(bmp) << gs::inputFileArgument(file);
         QProcess gs;
         QElapsedTimer t;
         t.start();
-        gs.start(QStringLiteral("gs"),
-                 gs::argumentList(viewer::renderArgumentLine(options, page), bmp, file).mid(1));
+        gs.start(QStringLiteral("gs"), args.list().mid(1));
         gs.waitForFinished(-1);
         const double ms = t.nsecsElapsed() / 1e6;
         QFile::remove(bmp);

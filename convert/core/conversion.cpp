@@ -11,24 +11,17 @@
 #include "gs/arguments.h"
 #include "gs/document_info.h"
 #include "gs/runner.h"
+#include "options/core/display_settings.h"
+#include "options/core/paper.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <array>
 #include <optional>
 
 namespace quillorn::convert {
 
 namespace {
-
-QString alphaFragment(const char* name, int position) {
-    static const std::array<int, 3> kBits = {1, 2, 4};
-    if (position < 0 || position >= static_cast<int>(kBits.size()))
-        return {};
-    return QStringLiteral(" -d") + QLatin1String(name) + u'=' +
-           QString::number(kBits[static_cast<size_t>(position)]);
-}
 
 Failure noOutput() {
     return {FailureKind::NoOutput, QStringLiteral("File not found")};
@@ -36,22 +29,20 @@ Failure noOutput() {
 
 } // namespace
 
-QString convertArgumentLine(const ConvertSettings& settings, const options::Options& options) {
-    return gs::startFragment() + gs::saferFragment(options.safer) +
-           formatDeviceFragment(settings.format, settings.choice, settings.jpegQuality) +
-           QStringLiteral(" -r") + argumentNumber(settings.resolution) +
-           alphaFragment("GraphicsAlphaBits", settings.graphicsAlpha) +
-           alphaFragment("TextAlphaBits", settings.textAlpha) +
-           gs::paperSizeFragment(options.media) +
-           gs::fixedMediaFragment(options.overrideDefaultMedia);
-}
-
 QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options) {
-    QStringList args = gs::argumentList(
-        convertArgumentLine(settings, options) + documentFragment(settings.inputFile),
-        OutputPattern(settings.output).forGhostscript(), settings.inputFile);
-    const QString input = args.takeLast();
-    return args << orientationArguments(settings.format, options.orientation) << input;
+    gs::Arguments args;
+    args << gs::unattendedSwitches() << gs::saferSwitch(options.safer)
+         << formatDeviceArguments(settings.format, settings.choice, settings.jpegQuality)
+         << QStringLiteral("-r") + argumentNumber(settings.resolution)
+         << gs::alphaSwitches(options::alphaBitsAt(settings.graphicsAlpha),
+                              options::alphaBitsAt(settings.textAlpha))
+         << gs::paperSizeSwitch(options::paperName(options.media))
+         << gs::fixedMediaSwitch(options.overrideDefaultMedia)
+         << documentSwitches(settings.inputFile)
+         << gs::outputFileSwitch(OutputPattern(settings.output).forGhostscript())
+         << orientationArguments(settings.format, options.orientation)
+         << gs::inputFileArgument(settings.inputFile);
+    return args.list();
 }
 
 bool saysNoPages(const QString& output) {
@@ -142,7 +133,7 @@ void Conversion::start() {
         [this] { busy_.emplace(context_.dialogs); },
         [this] { status(QStringLiteral("Converting...")); },
         [this] {
-            if (options_.media == options::kCustomMedia)
+            if (options_.media == options::Paper::Custom)
                 context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
             args_ = convertArgumentList(settings_, options_);
             if (!password_.isEmpty())

@@ -39,11 +39,9 @@ struct ConvertSettings {
     QString output;
 };
 
-// The argument line without the output and input files.
-QString convertArgumentLine(const ConvertSettings& settings, const options::Options& options);
-// The line split into elements, with the output (in Ghostscript's form: a "%" that is no page
-// placeholder doubled) and the input file appended whole; an EPS input is cropped to its
-// bounding box, and pictures are turned to the options' orientation (just before the input).
+// The arguments of a conversion, ending in the output (in Ghostscript's form: a "%" that is no
+// page placeholder doubled) and the input file; an EPS input is cropped to its bounding box, and
+// pictures are turned to the options' orientation (just before the input).
 QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options);
 
 // The argument list as the loaded Ghostscript takes it. Anti-aliasing means nothing to the

@@ -10,11 +10,11 @@
 
 namespace quillorn::convert {
 
-QString documentFragment(const QString& inputFile) {
-    return gs::epsCropFragment(gs::isEps(inputFile));
+QStringList documentSwitches(const QString& inputFile) {
+    return gs::epsCropSwitch(gs::isEps(inputFile));
 }
 
-QStringList orientationArguments(int format, int orientation) {
+QStringList orientationArguments(int format, options::Orientation orientation) {
     switch (format) {
     case kFormatEps:
     case kFormatPxl:
@@ -22,7 +22,7 @@ QStringList orientationArguments(int format, int orientation) {
     case kFormatPs:
         return {};
     default:
-        return gs::orientationArguments(orientation);
+        return gs::orientationArguments(static_cast<int>(orientation));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "options/core/options.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -7,14 +9,14 @@
 
 namespace quillorn::convert {
 
-// " -dEPSCrop" for an EPS picture, so that a conversion crops it to its bounding box as the
-// viewer shows it; the empty text for other documents.
-QString documentFragment(const QString& inputFile);
+// -dEPSCrop for an EPS picture, so that a conversion crops it to its bounding box as the viewer
+// shows it; nothing for other documents.
+QStringList documentSwitches(const QString& inputFile);
 
 // The orientation's elements (before the input file) for the formats that write pictures; none
 // for those that write page descriptions (EPS, PCL-XL, PDF, PostScript), whose pages keep their
 // own orientation.
-QStringList orientationArguments(int format, int orientation);
+QStringList orientationArguments(int format, options::Orientation orientation);
 
 // The file Ghostscript reads for a conversion's input: the input itself, or for a
 // gzip-compressed one a decompressed copy in a private folder that goes when this goes.

@@ -1,7 +1,6 @@
 #include "convert/core/formats.h"
 
 #include "base/number_rule.h"
-#include "convert/core/output_files.h"
 #include "gs/arguments.h"
 
 #include <array>
@@ -78,7 +77,7 @@ const std::array<OutputFormat, kFormatCount> kFormats = {{
      "PDF - Additional Settings",
      {},
      -1,
-     "pdfwrite -dCompatibilityLevel=1.3 -dPDFSETTINGS=/prepress",
+     "pdfwrite",
      ".pdf",
      "Portable Data Format file|*.pdf",
      "pdfNone"},
@@ -116,7 +115,7 @@ const OutputFormat* formatAt(int index) {
     return &kFormats[static_cast<size_t>(index)];
 }
 
-QString formatDeviceFragment(int format, int choice, QStringView jpegQuality) {
+QStringList formatDeviceArguments(int format, int choice, QStringView jpegQuality) {
     const OutputFormat* f = formatAt(format);
     if (!f)
         return {};
@@ -126,10 +125,13 @@ QString formatDeviceFragment(int format, int choice, QStringView jpegQuality) {
             return {};
         device = f->choices[static_cast<size_t>(choice)].device;
     }
-    QString fragment = gs::deviceFragment(QLatin1String(device));
+    QStringList args = {gs::deviceSwitch(QLatin1String(device))};
+    if (format == kFormatPdf)
+        args << QStringLiteral("-dCompatibilityLevel=1.3")
+             << QStringLiteral("-dPDFSETTINGS=/prepress");
     if (format == kFormatJpeg)
-        fragment += QStringLiteral(" -dJPEGQ=") + argumentNumber(jpegQuality);
-    return fragment;
+        args << QStringLiteral("-dJPEGQ=") + argumentNumber(jpegQuality);
+    return args;
 }
 
 QString proposeOutputName(const QString& inputFile, int format) {
@@ -138,7 +140,7 @@ QString proposeOutputName(const QString& inputFile, int format) {
     // keeps its folder's dot. A "%" of the input's name stays a "%" in the output's.
     const qsizetype dot = inputFile.lastIndexOf(u'.');
     const qsizetype slash = inputFile.lastIndexOf(u'/');
-    const QString base = literalOutputText(dot > slash + 1 ? inputFile.left(dot) : inputFile);
+    const QString base = gs::literalOutputPath(dot > slash + 1 ? inputFile.left(dot) : inputFile);
     return f ? base + QLatin1String(f->nameEnding) : base;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <span>
 
@@ -43,9 +44,10 @@ std::span<const OutputFormat> formatTable();
 // The format of an index, or nullptr outside 0-10.
 const OutputFormat* formatAt(int index);
 
-// The device fragment of a format and the selected choice (" -sDEVICE=..."), followed for JPEG by
-// the quality fragment. Empty when the format index or the choice is out of range.
-QString formatDeviceFragment(int format, int choice, QStringView jpegQuality);
+// The device switch of a format and the selected choice (-sDEVICE=...), followed for PDF by its
+// compatibility level and settings, for JPEG by the quality. Empty when the format index or the
+// choice is out of range.
+QStringList formatDeviceArguments(int format, int choice, QStringView jpegQuality);
 
 // The output name proposed for an input file: the input without its extension (the part from
 // the last "." of the file name on; a dot in a folder name is no extension), any "%" in it kept

@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 #include "base/temp_files.h"
+#include "gs/arguments.h"
 
 #include <QCollator>
 #include <QDir>
@@ -150,7 +151,7 @@ OutputPattern::OutputPattern(const QString& text) {
 QString OutputPattern::forGhostscript() const {
     QString out;
     for (const Piece& piece : pieces_)
-        out += piece.width < 0    ? literalOutputText(piece.literal)
+        out += piece.width < 0    ? gs::literalOutputPath(piece.literal)
                : piece.width == 0 ? QStringLiteral("%d")
                                   : QStringLiteral("%0") + QString::number(piece.width) + u'd';
     return out;
@@ -204,11 +205,6 @@ std::vector<OutputPattern::Part> OutputPattern::parts() const {
     return parts;
 }
 
-QString literalOutputText(const QString& text) {
-    QString out = text;
-    return out.replace(u'%', QStringLiteral("%%"));
-}
-
 QString firstOutputName(const QString& outputName) {
     return OutputPattern(outputName).fileFor(1);
 }
@@ -219,7 +215,7 @@ namespace {
 QString absolutePattern(const QString& outputName) {
     if (outputName.isEmpty() || outputName.startsWith(u'/'))
         return outputName;
-    return literalOutputText(QDir::currentPath()) + u'/' + outputName;
+    return gs::literalOutputPath(QDir::currentPath()) + u'/' + outputName;
 }
 
 QString cleanAbsolute(const QString& path) {
@@ -441,8 +437,8 @@ OutputStaging::~OutputStaging() = default;
 
 QString OutputStaging::ghostscriptOutput() const {
     if (d_->file)
-        return literalOutputText(d_->file->fileName());
-    return literalOutputText(d_->dir->path()) + QStringLiteral("/page-%d");
+        return gs::literalOutputPath(d_->file->fileName());
+    return gs::literalOutputPath(d_->dir->path()) + QStringLiteral("/page-%d");
 }
 
 int OutputStaging::filesWritten() const {

@@ -41,9 +41,6 @@ private:
     int placeholders_ = 0;
 };
 
-// Text that stands for itself in an output name: every "%" doubled.
-QString literalOutputText(const QString& text);
-
 // The file Ghostscript writes first for an output name: page 1's.
 QString firstOutputName(const QString& outputName);
 

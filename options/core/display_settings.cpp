@@ -23,6 +23,12 @@ QStringList alphaEntries() {
     return {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")};
 }
 
+int alphaBitsAt(int position) {
+    return position >= 0 && position < static_cast<int>(kAlphaValues.size())
+               ? kAlphaValues[static_cast<std::size_t>(position)]
+               : 0;
+}
+
 int alphaPosition(int alpha) {
     for (std::size_t i = 0; i < kAlphaValues.size(); ++i)
         if (kAlphaValues[i] == alpha)
@@ -36,9 +42,8 @@ DisplaySettingsView displaySettingsFromOptions(const Options& options) {
     view.resolutionMaxLength =
         std::max<int>(static_cast<int>(QString::number(kLargestDialogResolution).size()),
                       static_cast<int>(view.resolutionText.size()));
-    view.depthPosition = options.colourDepth >= 0 && options.colourDepth < kColourDepthCount
-                             ? options.colourDepth
-                             : -1;
+    const auto depth = static_cast<int>(options.colourDepth);
+    view.depthPosition = depth >= 0 && depth < kColourDepthCount ? depth : -1;
     view.textAlphaPosition = alphaPosition(options.textAlpha);
     view.graphicsAlphaPosition = alphaPosition(options.graphicsAlpha);
     return view;
@@ -53,10 +58,10 @@ void applyDisplaySettings(const DisplaySettingsView& view, Options& options) {
             wholeNumberFromText(view.resolutionText, 1, std::numeric_limits<std::int16_t>::max()))
         options.resolution = static_cast<std::int16_t>(*resolution);
     if (view.depthPosition >= 0 && view.depthPosition < kColourDepthCount)
-        options.colourDepth = view.depthPosition;
+        options.colourDepth = static_cast<ColourDepth>(view.depthPosition);
     const auto alphaAt = [](int position, std::int16_t& field) {
-        if (position >= 0 && position < static_cast<int>(kAlphaValues.size()))
-            field = kAlphaValues[static_cast<std::size_t>(position)];
+        if (const int bits = alphaBitsAt(position))
+            field = static_cast<std::int16_t>(bits);
     };
     alphaAt(view.textAlphaPosition, options.textAlpha);
     alphaAt(view.graphicsAlphaPosition, options.graphicsAlpha);

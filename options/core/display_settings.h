@@ -24,6 +24,8 @@ struct DisplaySettingsView {
     int graphicsAlphaPosition = -1;
 };
 
+// The anti-aliasing bits of a list position (1, 2, 4); 0 for a position outside the list.
+int alphaBitsAt(int position);
 // The list position of an anti-aliasing value (1, 2, 4), -1 for any other value.
 int alphaPosition(int alpha);
 

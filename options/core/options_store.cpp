@@ -36,6 +36,19 @@ Field readWhole(const SettingsStore& store, const QString& section, const QStrin
     return static_cast<Field>(value.value_or(0));
 }
 
+// A menu's entry by its stored number; a number outside the menu reads as the default.
+template <typename Entry>
+Entry readEntry(const SettingsStore& store, const QString& section, const QString& key,
+                Entry defaultEntry, int count) {
+    return static_cast<Entry>(readWhole<std::int32_t>(
+        store, section, key, wholeNumberText(static_cast<std::int32_t>(defaultEntry)), 0,
+        count - 1));
+}
+
+template <typename Entry> QString entryText(Entry entry) {
+    return wholeNumberText(static_cast<std::int32_t>(entry));
+}
+
 } // namespace
 
 QString booleanText(bool value) {
@@ -46,18 +59,17 @@ QString wholeNumberText(std::int64_t value) {
     return QString::number(value);
 }
 
-Options readOptions(const SettingsStore& store, std::int32_t defaultMedia) {
+Options readOptions(const SettingsStore& store, Paper defaultMedia) {
     const QString zero = QStringLiteral("0");
     Options o;
-    o.units = readWhole<std::int32_t>(store, kOptionsSection, QStringLiteral("Units"), zero, 0,
-                                      kUnitsCount - 1);
-    o.orientation = readWhole<std::int32_t>(store, kOptionsSection, QStringLiteral("Orientation"),
-                                            zero, 0, kOrientationCount - 1);
+    o.units =
+        readEntry(store, kOptionsSection, QStringLiteral("Units"), Units::Pixels, kUnitsCount);
+    o.orientation = readEntry(store, kOptionsSection, QStringLiteral("Orientation"),
+                              Orientation::Portrait, kOrientationCount);
     o.safer = readBoolean(store, QStringLiteral("Safer"), kTrue);
     o.overrideDefaultMedia = readBoolean(store, QStringLiteral("OverrideDefaultMedia"), kFalse);
     o.boundingBox = readBoolean(store, QStringLiteral("BoundingBox"), kFalse);
-    o.media = readWhole<std::int32_t>(store, kOptionsSection, QStringLiteral("Media"),
-                                      wholeNumberText(defaultMedia), 0, kMediaCount - 1);
+    o.media = readEntry(store, kOptionsSection, QStringLiteral("Media"), defaultMedia, kPaperCount);
     o.customMedia.width =
         readWhole<std::int32_t>(store, kCustomMediaSection, QStringLiteral("Width"), zero);
     o.customMedia.height =
@@ -68,9 +80,8 @@ Options readOptions(const SettingsStore& store, std::int32_t defaultMedia) {
         readWhole<std::int16_t>(store, kDisplaySettingsSection, QStringLiteral("Resolution"),
                                 QStringLiteral("75"), 1, std::numeric_limits<std::int16_t>::max()),
         kLargestDialogResolution);
-    o.colourDepth =
-        readWhole<std::int32_t>(store, kDisplaySettingsSection, QStringLiteral("ColourDepth"),
-                                QStringLiteral("4"), 0, kColourDepthCount - 1);
+    o.colourDepth = readEntry(store, kDisplaySettingsSection, QStringLiteral("ColourDepth"),
+                              ColourDepth::TrueColour, kColourDepthCount);
     // Ghostscript takes only 1, 2 or 4 alpha bits.
     const auto readAlpha = [&store](const char* key) {
         const auto alpha = readWhole<std::int16_t>(store, kDisplaySettingsSection,
@@ -90,13 +101,12 @@ void writeOptions(const Options& options, const Options& before, SettingsStore& 
     };
     const Options& o = options;
     const Options& b = before;
-    save(o.units != b.units, kOptionsSection, "Units", wholeNumberText(o.units));
-    save(o.orientation != b.orientation, kOptionsSection, "Orientation",
-         wholeNumberText(o.orientation));
+    save(o.units != b.units, kOptionsSection, "Units", entryText(o.units));
+    save(o.orientation != b.orientation, kOptionsSection, "Orientation", entryText(o.orientation));
     save(o.safer != b.safer, kOptionsSection, "Safer", booleanText(o.safer));
     save(o.boundingBox != b.boundingBox, kOptionsSection, "BoundingBox",
          booleanText(o.boundingBox));
-    save(o.media != b.media, kOptionsSection, "Media", wholeNumberText(o.media));
+    save(o.media != b.media, kOptionsSection, "Media", entryText(o.media));
     save(o.customMedia.width != b.customMedia.width, kCustomMediaSection, "Width",
          wholeNumberText(o.customMedia.width));
     save(o.customMedia.height != b.customMedia.height, kCustomMediaSection, "Height",
@@ -104,7 +114,7 @@ void writeOptions(const Options& options, const Options& before, SettingsStore& 
     save(o.resolution != b.resolution, kDisplaySettingsSection, "Resolution",
          wholeNumberText(o.resolution));
     save(o.colourDepth != b.colourDepth, kDisplaySettingsSection, "ColourDepth",
-         wholeNumberText(o.colourDepth));
+         entryText(o.colourDepth));
     save(o.textAlpha != b.textAlpha, kDisplaySettingsSection, "TextAlpha",
          wholeNumberText(o.textAlpha));
     save(o.graphicsAlpha != b.graphicsAlpha, kDisplaySettingsSection, "GraphicsAlpha",

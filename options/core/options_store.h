@@ -16,7 +16,7 @@ namespace quillorn::options {
 // 75 dots per inch, true colour, anti-aliasing 2 and 2, the paper size defaultMedia (the
 // system's paper at a first start), every other number 0. A resolution that fits its field but
 // is more than the display settings dialog takes reads as kLargestDialogResolution.
-Options readOptions(const SettingsStore& store, std::int32_t defaultMedia = 0);
+Options readOptions(const SettingsStore& store, Paper defaultMedia = Paper::Tabloid11x17);
 
 // Writes the values that differ from before (what readOptions gave at the start), so that values
 // another instance changed meanwhile stay as it wrote them. Nothing reaches the disk before

@@ -10,23 +10,27 @@
 namespace quillorn::options {
 
 namespace {
-struct Paper {
-    const char* name;
-    double width; // points
+struct PaperSize {
+    const char* name; // libpaper's and Ghostscript's
+    double width;     // points
     double height;
 };
-// In the order of the Media menu.
-constexpr std::array<Paper, 9> kPapers = {{{"11x17", 792, 1224},
-                                           {"a3", 842, 1191},
-                                           {"a4", 595, 842},
-                                           {"a5", 420, 595},
-                                           {"b4", 709, 1001},
-                                           {"b5", 499, 709},
-                                           {"ledger", 1224, 792},
-                                           {"legal", 612, 1008},
-                                           {"letter", 612, 792}}};
-constexpr std::int32_t kA4 = 2;
-constexpr std::int32_t kLetter = 8;
+// In the order of the Media menu, Custom left out.
+constexpr std::array<PaperSize, 9> kPapers = {{{"11x17", 792, 1224},
+                                               {"a3", 842, 1191},
+                                               {"a4", 595, 842},
+                                               {"a5", 420, 595},
+                                               {"b4", 709, 1001},
+                                               {"b5", 499, 709},
+                                               {"ledger", 1224, 792},
+                                               {"legal", 612, 1008},
+                                               {"letter", 612, 792}}};
+static_assert(kPapers.size() == static_cast<std::size_t>(Paper::Custom));
+
+const PaperSize* paperSize(Paper paper) {
+    const auto index = static_cast<std::size_t>(paper);
+    return index < kPapers.size() ? &kPapers[index] : nullptr;
+}
 
 QString firstPaperName(const QString& text) {
     for (const QString& line : text.split(u'\n')) {
@@ -57,20 +61,20 @@ QString localePaperName() {
 }
 } // namespace
 
-std::optional<std::int32_t> mediaForPaperName(const QString& name) {
+std::optional<Paper> mediaForPaperName(const QString& name) {
     const QString lower = name.trimmed().toLower();
     if (lower == QLatin1String("tabloid"))
-        return 0;
+        return Paper::Tabloid11x17;
     for (std::size_t i = 0; i < kPapers.size(); ++i)
         if (lower == QLatin1String(kPapers[i].name))
-            return static_cast<std::int32_t>(i);
+            return static_cast<Paper>(i);
     return std::nullopt;
 }
 
-std::int32_t defaultMedia(const QString& paperText, const QLocale& locale) {
+Paper defaultMedia(const QString& paperText, const QLocale& locale) {
     if (const auto media = mediaForPaperName(firstPaperName(paperText)))
         return *media;
-    return locale.measurementSystem() == QLocale::ImperialUSSystem ? kLetter : kA4;
+    return locale.measurementSystem() == QLocale::ImperialUSSystem ? Paper::Letter : Paper::A4;
 }
 
 QString systemPaperText() {
@@ -83,15 +87,18 @@ QString systemPaperText() {
     return localePaperName();
 }
 
-std::int32_t systemDefaultMedia() {
+Paper systemDefaultMedia() {
     return defaultMedia(systemPaperText(), QLocale::system());
 }
 
-QSizeF mediaSizePoints(std::int32_t media) {
-    if (media < 0 || media >= static_cast<std::int32_t>(kPapers.size()) || media == kCustomMedia)
-        return {};
-    const Paper& paper = kPapers[static_cast<std::size_t>(media)];
-    return {paper.width, paper.height};
+QString paperName(Paper media) {
+    const PaperSize* paper = paperSize(media);
+    return paper ? QLatin1String(paper->name) : QString();
+}
+
+QSizeF mediaSizePoints(Paper media) {
+    const PaperSize* paper = paperSize(media);
+    return paper ? QSizeF(paper->width, paper->height) : QSizeF();
 }
 
 } // namespace quillorn::options

@@ -279,27 +279,29 @@ TEST(Zoom, FitTakesTheHighestWholeResolutionThatFits) {
 // At 144 dpi: a point 2 x 1 inches from the top-left corner, and a distance of 2.5 inches
 // (1.5 across, 2 down), in each unit of the Units menu.
 TEST(PageUnits, PositionAndDistanceInEveryUnit) {
+    using enum options::Units;
     const struct {
-        int units;
+        options::Units units;
         double inch;
         const char* position;
         const char* distance;
     } rows[] = {
-        {0, 144, "x 288, y 144 pixels", "Distance: 360 pixels (dx 216, dy 288)"},
-        {1, 1440, "x 2880, y 1440 twips", "Distance: 3600 twips (dx 2160, dy 2880)"},
-        {2, 25.4, "x 50.8, y 25.4 mm", "Distance: 63.5 mm (dx 38.1, dy 50.8)"},
-        {3, 1, "x 2.00, y 1.00 inch", "Distance: 2.50 inch (dx 1.50, dy 2.00)"},
+        {Pixels, 144, "x 288, y 144 pixels", "Distance: 360 pixels (dx 216, dy 288)"},
+        {Twips, 1440, "x 2880, y 1440 twips", "Distance: 3600 twips (dx 2160, dy 2880)"},
+        {Millimetres, 25.4, "x 50.8, y 25.4 mm", "Distance: 63.5 mm (dx 38.1, dy 50.8)"},
+        {Inches, 1, "x 2.00, y 1.00 inch", "Distance: 2.50 inch (dx 1.50, dy 2.00)"},
     };
     const QLocale c = QLocale::c();
     for (const auto& row : rows) {
-        EXPECT_DOUBLE_EQ(pixelsInUnits(144, row.units, 144), row.inch) << row.units;
+        EXPECT_DOUBLE_EQ(pixelsInUnits(144, row.units, 144), row.inch) << row.position;
         EXPECT_EQ(positionText({288, 144}, row.units, 144, c), QLatin1String(row.position));
         // Either way round: the distance has no direction.
         for (const auto& [from, to] : {std::pair{QPointF(10, 300), QPointF(226, 12)},
                                        std::pair{QPointF(226, 12), QPointF(10, 300)}})
             EXPECT_EQ(distanceText(from, to, row.units, 144, c), QLatin1String(row.distance));
     }
-    EXPECT_EQ(positionText({-0.1, 72}, 2, 144, QLocale(QLocale::German)), u"x 0,0, y 12,7 mm");
+    EXPECT_EQ(positionText({-0.1, 72}, Millimetres, 144, QLocale(QLocale::German)),
+              u"x 0,0, y 12,7 mm");
 }
 
 TEST(Toolbar, EveryPictureHasAFallback) {

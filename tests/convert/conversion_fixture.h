@@ -17,7 +17,14 @@ namespace quillorn::test {
 inline convert::ConvertSettings settings(const QString& input = QStringLiteral("/docs/a b.ps"),
                                          int format = convert::kFormatPdf, int choice = -1,
                                          const QString& output = QStringLiteral("/docs/a b.pdf")) {
-    return {input, format, choice, QStringLiteral("90"), QStringLiteral("72"), 2, 2, output};
+    return {.inputFile = input,
+            .format = format,
+            .choice = choice,
+            .jpegQuality = QStringLiteral("90"),
+            .resolution = QStringLiteral("72"),
+            .graphicsAlpha = 2,
+            .textAlpha = 2,
+            .output = output};
 }
 
 // Keeps what Ghostscript said; stands in for the application's messages window.

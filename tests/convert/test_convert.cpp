@@ -33,21 +33,24 @@ QStringList texts(std::initializer_list<const char*> items) {
 
 TEST(ConvertArguments, WorkedExampleAndTheOrderOfTheSwitches) {
     options::Options o;
-    o.safer = true, o.media = 2;
+    o.safer = true, o.media = options::Paper::A4;
     EXPECT_EQ(convertArgumentList(settings(), o),
-              texts({"gswin32c", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite",
+              texts({"quillorn", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pdfwrite",
                      "-dCompatibilityLevel=1.3", "-dPDFSETTINGS=/prepress", "-r72",
                      "-dGraphicsAlphaBits=4", "-dTextAlphaBits=4", "-sPAPERSIZE=a4",
                      "-sOutputFile=/docs/a b.pdf", "/docs/a b.ps"}));
     // One device element where PDF has three; graphics before text; fixed media after paper.
     ConvertSettings s = settings({}, kFormatPnm);
     s.graphicsAlpha = 0, s.textAlpha = 1;
-    o.media = 8, o.overrideDefaultMedia = true;
+    o.media = options::Paper::Letter, o.overrideDefaultMedia = true;
     EXPECT_EQ(convertArgumentList(s, o).mid(3, 7),
               texts({"-dSAFER", "-sDEVICE=pnm", "-r72", "-dGraphicsAlphaBits=1",
                      "-dTextAlphaBits=2", "-sPAPERSIZE=letter", "-dFIXEDMEDIA"}));
-    o.media = options::kCustomMedia; // no size at all
-    EXPECT_FALSE(convertArgumentList(s, o).join(u' ').contains(u"PAPERSIZE"));
+    o.media = options::Paper::Custom; // no size at all
+    s.graphicsAlpha = -1;             // no entry chosen: no switch, and text keeps its own
+    const QString line = convertArgumentList(s, o).join(u' ');
+    EXPECT_FALSE(line.contains(u"PAPERSIZE") || line.contains(u"GraphicsAlphaBits"));
+    EXPECT_TRUE(line.contains(u"-dTextAlphaBits=2"));
 }
 
 TEST(ConvertArguments, NumbersFromTheQualityAndResolutionTexts) {
@@ -244,7 +247,7 @@ TEST_F(ConvertDialogTest, OpensWithTheDefaultsAndFramesKeepTheirChoice) {
 }
 
 TEST_F(ConvertDialogTest, ConvertingClosesTheDialogAndReportsOnTheStatusLine) {
-    options.media = options::kCustomMedia; // said once per run, and the run goes on
+    options.media = options::Paper::Custom; // said once per run, and the run goes on
     messages.onShow = [] { ADD_FAILURE() << "messages shown after a good run"; };
     for (const QString& pdf :
          {dir + QStringLiteral("/menu.pdf"), dir + QStringLiteral("/alone.pdf")}) {

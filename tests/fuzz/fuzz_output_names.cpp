@@ -2,6 +2,7 @@
 // the format's ending, and any text made literal names itself and nothing else.
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
+#include "gs/arguments.h"
 
 #include <QString>
 #include <cstdint>
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Text made literal names exactly one file: itself, whatever "%" forms it holds.
-    if (quillorn::convert::firstOutputName(quillorn::convert::literalOutputText(input)) != input)
+    if (quillorn::convert::firstOutputName(quillorn::gs::literalOutputPath(input)) != input)
         std::abort();
     return 0;
 }

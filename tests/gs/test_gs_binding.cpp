@@ -32,7 +32,7 @@ struct RunMessages : MessageSink {
     void addMessage(const QString& text) override { pieces << text, log.append(text); }
 };
 
-const QString kProgram = QStringLiteral("gswin32c");
+const QString kProgram = QStringLiteral("quillorn");
 
 } // namespace
 

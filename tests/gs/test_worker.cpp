@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -24,10 +25,13 @@ struct Log : MessageSink {
     void addMessage(const QString& text) override { log.append(text); }
 };
 
-QStringList renderArgs(const QString& document, const QString& page) {
-    return gs::argumentList(QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m "
-                                           "-r75 -dGraphicsAlphaBits=2 -dTextAlphaBits=2"),
-                            page, document);
+QStringList renderArgs(const QString& document, const QString& page, bool safer = true) {
+    gs::Arguments args;
+    args << gs::unattendedSwitches() << gs::saferSwitch(safer)
+         << gs::deviceSwitch(QStringLiteral("bmp16m")) << gs::resolutionSwitch(75)
+         << gs::alphaSwitches(2, 2) << gs::outputFileSwitch(page)
+         << gs::inputFileArgument(document);
+    return args.list();
 }
 
 // Private folders of Ghostscript runs left in the temporary directory.
@@ -186,3 +190,31 @@ TEST(Worker, NoPrivateFolderNoRunAndStaleFoldersOfDeadProcessesGo) {
     EXPECT_TRUE(QDir::temp().exists(alive));
     QDir(QDir::temp().filePath(alive)).removeRecursively();
 }
+
+namespace {
+class FileName : public ::testing::TestWithParam<const char*> {};
+} // namespace
+
+// A name with a blank, or one Ghostscript would read as a switch, an argument file, a device or
+// a pipe, still names its own file: the document is read and its pages are written beside it.
+// Without Safer, which refuses every name that holds a pipe, a misread name would run one.
+TEST_P(FileName, ReachesTheLibraryAsTheFileItNames) {
+    const QString name = QString::fromUtf8(GetParam());
+    const QString folder = test::scratchDir() + QStringLiteral("/names");
+    test::writeTwoPagePostScript(QStringLiteral("names/") + name);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    gs::Binding binding;
+    Log log;
+    const gs::RunResult result = test::runInProcess(
+        binding, renderArgs(name, gs::literalOutputPath(name) + QStringLiteral("-%d.bmp"), false),
+        log);
+    QDir::setCurrent(before);
+    EXPECT_EQ(result.pages, 2) << log.log.text().toStdString();
+    for (const char* page : {"-1.bmp", "-2.bmp"})
+        EXPECT_TRUE(QFileInfo(folder + u'/' + name + QLatin1String(page)).isFile()) << page;
+}
+
+INSTANTIATE_TEST_SUITE_P(Awkward, FileName,
+                         ::testing::Values("two pages.ps", "-x two.ps", "@list.ps",
+                                           "%pipe%cat two.ps", "|cat.ps"));

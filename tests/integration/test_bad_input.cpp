@@ -136,7 +136,7 @@ class BadInput : public ::testing::TestWithParam<Case> {};
 TEST_P(BadInput, ShowsOrPromptsAndTouchesNothingElse) {
     const Case& c = GetParam();
     ViewerHost host;
-    host.options.media = 2; // A4
+    host.options.media = options::Paper::A4;
     const QString dir = scratchDir() + QStringLiteral("/cases/") + QLatin1String(c.name);
     QDir().mkpath(dir + QStringLiteral("/out"));
     const QString input = c.make(dir);

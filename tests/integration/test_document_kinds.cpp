@@ -39,20 +39,21 @@ struct Kind {
     const char* file;
     const char* postScript;
     bool pdf, gzip; // written as a PDF by the real library, compressed
-    int orientation;
+    options::Orientation orientation;
     QSize size; // at 72 dots per inch
     const char* corners;
 };
 
+using enum options::Orientation;
 const Kind kKinds[] = {
-    {"Portrait", "page.ps", kQuadrants, false, false, 0, {200, 100}, "BKRG"},
-    {"LandscapeTurnsCounterClockwise", "page.ps", kQuadrants, false, false, 1, {100, 200}, "KGBR"},
-    {"UpsideDown", "page.ps", kQuadrants, false, false, 2, {200, 100}, "GRKB"},
-    {"Seascape", "page.ps", kQuadrants, false, false, 3, {100, 200}, "RBGK"},
-    {"PdfTurnedLikePostScript", "page.pdf", kQuadrants, true, false, 1, {100, 200}, "KGBR"},
-    {"EpsCroppedToItsBoundingBox", "picture.ps", kPicture, false, false, 0, {100, 50}, "RBRB"},
-    {"CompressedEpsKnownByItsBytes", "packed", kPicture, false, true, 0, {100, 50}, "RBRB"},
-    {"CompressedPdf", "page.pdf.gz", kQuadrants, true, true, 2, {200, 100}, "GRKB"},
+    {"Portrait", "page.ps", kQuadrants, false, false, Portrait, {200, 100}, "BKRG"},
+    {"LandscapeTurnsLeft", "page.ps", kQuadrants, false, false, Landscape, {100, 200}, "KGBR"},
+    {"UpsideDown", "page.ps", kQuadrants, false, false, UpsideDown, {200, 100}, "GRKB"},
+    {"Seascape", "page.ps", kQuadrants, false, false, Seascape, {100, 200}, "RBGK"},
+    {"PdfTurnedLikePostScript", "page.pdf", kQuadrants, true, false, Landscape, {100, 200}, "KGBR"},
+    {"EpsCroppedToBoundingBox", "picture.ps", kPicture, false, false, Portrait, {100, 50}, "RBRB"},
+    {"CompressedEpsKnownByItsBytes", "packed", kPicture, false, true, Portrait, {100, 50}, "RBRB"},
+    {"CompressedPdf", "page.pdf.gz", kQuadrants, true, true, UpsideDown, {200, 100}, "GRKB"},
 };
 
 class DocumentKind : public ::testing::TestWithParam<Kind> {};

@@ -15,10 +15,24 @@ using namespace quillorn::options;
 
 namespace {
 
-// Safer, true colour, 75 dpi, anti-aliasing 2 and 2, paper index 0, no fixed paper size.
-const Options kFirstStart = {0, 0, true, false, 0, {}, 75, 4, 2, 2, false};
+// What a first start reads on a system whose paper is 11x17.
+const Options kFirstStart = {.safer = true,
+                             .resolution = 75,
+                             .colourDepth = ColourDepth::TrueColour,
+                             .textAlpha = 2,
+                             .graphicsAlpha = 2};
 // Every field away from its first-start value.
-const Options kChanged = {3, 2, false, true, 9, {612, -792}, 600, 0, 1, 4, true};
+const Options kChanged = {.units = Units::Inches,
+                          .orientation = Orientation::UpsideDown,
+                          .safer = false,
+                          .boundingBox = true,
+                          .media = Paper::Custom,
+                          .customMedia = {612, -792},
+                          .resolution = 600,
+                          .colourDepth = ColourDepth::BlackAndWhite,
+                          .textAlpha = 1,
+                          .graphicsAlpha = 4,
+                          .overrideDefaultMedia = true};
 
 template <typename T = QWidget> T* child(const QObject& parent, const char* name) {
     return parent.findChild<T*>(QLatin1String(name));
@@ -42,25 +56,34 @@ bool showAndAct(Options& record, const std::function<void(QDialog&)>& user) {
 // by the number rule. A stored paper size wins over the system's.
 TEST(OptionsStore, ReadsWhatItWritesAndDefaultsForTextsItNeverWrites) {
     Options letter = kFirstStart;
-    letter.media = 8;
-    const std::tuple<QByteArray, std::int32_t, Options> stores[] = {
-        {"", 0, kFirstStart},
-        {"", 8, letter},
-        {"[Options]\nMedia=0\n", 8, kFirstStart},
+    letter.media = Paper::Letter;
+    const auto tabloid = Paper::Tabloid11x17;
+    const std::tuple<QByteArray, Paper, Options> stores[] = {
+        {"", tabloid, kFirstStart},
+        {"", Paper::Letter, letter},
+        {"[Options]\nMedia=0\n", Paper::Letter, kFirstStart},
         {"[Options]\nUnits=3\nOrientation=2\nSafer=False\nBoundingBox=True\nMedia=9\n"
          "OverrideDefaultMedia=True\n[CustomMedia]\nWidth=612\nHeight=-792\n[DisplaySettings]\n"
          "Resolution=600\nColourDepth=0\nTextAlpha=1\nGraphicsAlpha=4\n",
-         0, kChanged},
+         tabloid, kChanged},
         {"[Options]\nUnits=4\nOrientation=-1\nSafer=yes\nBoundingBox=1\nOverrideDefaultMedia=true\n"
          "Media=99999\n[CustomMedia]\nWidth=99999999999\n[DisplaySettings]\nResolution=40000\n"
          "ColourDepth=5\nTextAlpha=9999999999999999999999999999999999999999\n",
-         0, kFirstStart},
+         tabloid, kFirstStart},
+        {"[Options]\nUnits=-1\nOrientation=4\nMedia=10\n[DisplaySettings]\nColourDepth=-1\n",
+         Paper::Letter, letter},
         {"[Options]\nOrientation=&H3\n[DisplaySettings]\nResolution=150 dpi\nTextAlpha=4\n"
          "GraphicsAlpha=\n",
-         0,
-         {0, 3, true, false, 0, {}, 150, 4, 4, 2, false}},
-        {"[DisplaySettings]\nResolution=0\nTextAlpha=3\nGraphicsAlpha=0\n", 0, kFirstStart},
-        {"[DisplaySettings]\nResolution=-5\nTextAlpha=-1\nGraphicsAlpha=8\n", 0, kFirstStart}};
+         tabloid,
+         {.orientation = Orientation::Seascape,
+          .safer = true,
+          .resolution = 150,
+          .colourDepth = ColourDepth::TrueColour,
+          .textAlpha = 4,
+          .graphicsAlpha = 2}},
+        {"[DisplaySettings]\nResolution=0\nTextAlpha=3\nGraphicsAlpha=0\n", tabloid, kFirstStart},
+        {"[DisplaySettings]\nResolution=-5\nTextAlpha=-1\nGraphicsAlpha=8\n", tabloid,
+         kFirstStart}};
     int row = 0;
     for (const auto& [text, defaultMedia, expected] : stores) {
         const QString path = test::writeFile(QStringLiteral("stores/%1.ini").arg(++row), text);
@@ -86,7 +109,7 @@ TEST(OptionsStore, WritesOnlyWhatChangedSinceItWasRead) {
     SettingsStore first(path), second(path);
     const Options firstRead = readOptions(first), secondRead = readOptions(second);
     Options firstNow = firstRead, secondNow = secondRead;
-    firstNow.media = 8, firstNow.safer = false, secondNow.textAlpha = 4;
+    firstNow.media = Paper::Letter, firstNow.safer = false, secondNow.textAlpha = 4;
     writeOptions(secondNow, secondRead, second);
     ASSERT_TRUE(second.sync());
     writeOptions(firstNow, firstRead, first);
@@ -109,19 +132,19 @@ TEST(OptionsStore, WritesOnlyWhatChangedSinceItWasRead) {
 // to the locale.
 TEST(Paper, TheSystemsPaperOrTheLocalesChoosesTheFirstStartsPaperSize) {
     const QLocale us(QLocale::English, QLocale::UnitedStates), germany(QLocale::German);
-    const std::tuple<const char*, QLocale, std::int32_t> cases[] = {
-        {"a4\n", us, 2},
-        {"# papersize\n\n  Letter  \n", germany, 8},
-        {"tabloid", germany, 0},
-        {"a3 # big", us, 1},
-        {"", us, 8},
-        {"", germany, 2},
-        {"executive\n", us, 8},
-        {"executive\n", germany, 2}};
+    const std::tuple<const char*, QLocale, Paper> cases[] = {
+        {"a4\n", us, Paper::A4},
+        {"# papersize\n\n  Letter  \n", germany, Paper::Letter},
+        {"tabloid", germany, Paper::Tabloid11x17},
+        {"a3 # big", us, Paper::A3},
+        {"", us, Paper::Letter},
+        {"", germany, Paper::A4},
+        {"executive\n", us, Paper::Letter},
+        {"executive\n", germany, Paper::A4}};
     for (const auto& [text, locale, media] : cases)
         EXPECT_EQ(defaultMedia(QString::fromUtf8(text), locale), media) << text;
-    EXPECT_EQ(mediaSizePoints(2), QSizeF(595, 842));
-    EXPECT_EQ(mediaSizePoints(kCustomMedia), QSizeF());
+    EXPECT_EQ(mediaSizePoints(Paper::A4), QSizeF(595, 842));
+    EXPECT_EQ(mediaSizePoints(Paper::Custom), QSizeF());
 }
 
 // Each exclusive group marks exactly the entry its field stands for; each toggle, its field.
@@ -137,9 +160,12 @@ TEST(OptionMenus, ChoosingAnEntrySetsItsFieldAndShowOptionsMarksTheRecord) {
             marks.push_back(group->actions().indexOf(group->checkedAction()));
         for (const char* name : {"saferAction", "boundingBoxAction", "overrideMediaAction"})
             marks.push_back(child<QAction>(menus, name)->isChecked());
-        return marks == std::vector<int>{record.units,       record.orientation,
-                                         record.media,       record.safer,
-                                         record.boundingBox, record.overrideDefaultMedia};
+        return marks == std::vector<int>{static_cast<int>(record.units),
+                                         static_cast<int>(record.orientation),
+                                         static_cast<int>(record.media),
+                                         record.safer,
+                                         record.boundingBox,
+                                         record.overrideDefaultMedia};
     };
     for (const Options& options : {kFirstStart, kChanged, kFirstStart}) {
         record = options;
@@ -149,7 +175,10 @@ TEST(OptionMenus, ChoosingAnEntrySetsItsFieldAndShowOptionsMarksTheRecord) {
     // "Letter" chosen twice stays marked; Safer flips off, and on again.
     for (const char* name : {"units3", "orientation2", "media8", "media8", "saferAction"})
         child<QAction>(menus, name)->trigger();
-    EXPECT_EQ(record, (Options{3, 2, false, false, 8, {}, 75, 4, 2, 2, false}));
+    Options chosen = kFirstStart;
+    chosen.units = Units::Inches, chosen.orientation = Orientation::UpsideDown,
+    chosen.media = Paper::Letter, chosen.safer = false;
+    EXPECT_EQ(record, chosen);
     EXPECT_TRUE(marksMatchRecord());
     child<QAction>(menus, "saferAction")->trigger();
     EXPECT_TRUE(record.safer && marksMatchRecord());
@@ -162,11 +191,11 @@ TEST(DisplaySettings, OkReadsTheResolutionByTheNumberRuleAndKeepsWhatItCannotSho
     for (const auto& [text, resolution] :
          {std::pair{u"7 2", 72}, {u"2.5", 2}, {u"DPI", 75}, {u"-5", 75}, {u"99999", 75}}) {
         Options record = kFirstStart;
-        applyDisplaySettings({QStringView(text).toString(), 3, -1, -1, -1}, record);
+        applyDisplaySettings({.resolutionText = QStringView(text).toString()}, record);
         EXPECT_EQ(record.resolution, resolution);
     }
     Options odd = kChanged;
-    std::tie(odd.colourDepth, odd.textAlpha, odd.graphicsAlpha) = std::tuple(7, 3, 8);
+    odd.colourDepth = static_cast<ColourDepth>(7), odd.textAlpha = 3, odd.graphicsAlpha = 8;
     for (const Options& options : {kFirstStart, odd}) {
         Options record = options;
         DisplaySettingsDialog(record).accept();
@@ -195,7 +224,9 @@ TEST(DisplaySettingsDialog, ShowsModallyCentredFixedAndAnswersEnterAndEscape) {
         child<QComboBox>(dialog, "graphicsAlphaCombo")->setCurrentIndex(2);
         QTest::keyClick(child(dialog, "resolutionEdit"), Qt::Key_Return);
     }));
-    const Options edited = {0, 0, true, false, 0, {}, 120, 0, 1, 4, false};
+    Options edited = kFirstStart;
+    edited.resolution = 120, edited.colourDepth = ColourDepth::BlackAndWhite, edited.textAlpha = 1,
+    edited.graphicsAlpha = 4;
     EXPECT_EQ(record, edited);
     EXPECT_LE(offCentre.manhattanLength(), 40);
     EXPECT_FALSE(showAndAct(record, [](QDialog& dialog) {

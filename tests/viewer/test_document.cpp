@@ -65,14 +65,15 @@ INSTANTIATE_TEST_SUITE_P(PostScriptAndPdf, RealDocument, ::testing::Bool());
 
 TEST(Redraw, PaperSizesAndLargePages) {
     ViewerHost host;
-    host.options.media = options::kCustomMedia; // a warning every redraw, the document's own size
+    host.options.media = options::Paper::Custom; // a warning every redraw, the document's own size
     host.loadFile(writeTwoPagePostScript(QStringLiteral("paper/two.ps")));
     host.redraw();
     EXPECT_EQ(host.dialogs.texts(),
               QStringList(2, QStringLiteral("Custom paper sizes not done yet!")));
     EXPECT_EQ(host.page(), kPage75);
     // A fixed A4 page at 600 dpi: more than Qt lets an image be by default.
-    host.options.media = 2, host.options.overrideDefaultMedia = true, host.options.resolution = 600;
+    host.options.media = options::Paper::A4, host.options.overrideDefaultMedia = true,
+    host.options.resolution = 600;
     host.redraw();
     EXPECT_EQ(host.dialogs.texts().size(), 2); // no warning for a paper size
     EXPECT_EQ(host.page(), QSize(4958, 7017)); // 595 x 842 points

@@ -22,19 +22,23 @@ using namespace quillorn::viewer;
 TEST(RenderArguments, FirstStartGivesThirteenElementsAndEveryOptionTakesItsPlace) {
     const QString temp = QStringLiteral("/scratch/my temp dir/KMW 1/page.bmp");
     const QString doc = QStringLiteral("@Meine Dokumente/Übersicht größe.ps");
-    EXPECT_EQ(gs::argumentList(renderArgumentLine(test::firstStartOptions(), 1), temp, doc),
-              QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m -r75 "
-                             "-dGraphicsAlphaBits=2 -dTextAlphaBits=2 -sPAPERSIZE=11x17 "
-                             "-dFirstPage=1 -dLastPage=1")
-                      .split(u' ')
-                  << QStringLiteral("-sOutputFile=") + temp << QStringLiteral("./") + doc);
+    gs::Arguments args = renderArguments(test::firstStartOptions(), 1);
+    args << gs::outputFileSwitch(temp) << gs::inputFileArgument(doc);
+    EXPECT_EQ(args.list(), QStringLiteral("quillorn -dNOPAUSE -dBATCH -dSAFER -sDEVICE=bmp16m -r75 "
+                                          "-dGraphicsAlphaBits=2 -dTextAlphaBits=2 "
+                                          "-sPAPERSIZE=11x17 -dFirstPage=1 -dLastPage=1")
+                                   .split(u' ')
+                               << QStringLiteral("-sOutputFile=") + temp
+                               << QStringLiteral("./") + doc);
     options::Options o = test::firstStartOptions();
-    o.safer = false, o.colourDepth = 1, o.resolution = 300, o.graphicsAlpha = 4, o.textAlpha = 1;
-    o.media = 8, o.overrideDefaultMedia = true;
-    EXPECT_EQ(renderArgumentLine(o, -2),
-              QStringLiteral("gswin32c -dNOPAUSE -dBATCH -dNOSAFER -sDEVICE=bmpgray -r300 "
+    o.safer = false, o.colourDepth = options::ColourDepth::Grey, o.resolution = 300;
+    o.graphicsAlpha = 4, o.textAlpha = 1, o.media = options::Paper::Letter;
+    o.overrideDefaultMedia = true;
+    EXPECT_EQ(renderArguments(o, -2).list(),
+              QStringLiteral("quillorn -dNOPAUSE -dBATCH -dNOSAFER -sDEVICE=bmpgray -r300 "
                              "-dGraphicsAlphaBits=4 -dTextAlphaBits=1 -sPAPERSIZE=letter "
-                             "-dFIXEDMEDIA -dFirstPage=-2 -dLastPage=-2"));
+                             "-dFIXEDMEDIA -dFirstPage=-2 -dLastPage=-2")
+                  .split(u' '));
 }
 
 TEST(PageRules, AnswerGivesTheWholePageRoundedDownWithinSixteenBits) {
@@ -108,8 +112,9 @@ TEST(PageBitmap, EveryDepthLoadsButCutOrOversizedFilesHoldNoPicture) {
         SCOPED_TRACE(depth);
         const QString bmp = test::scratchDir() + QStringLiteral("/bitmaps/%1.bmp").arg(depth);
         options::Options o = test::firstStartOptions();
-        o.colourDepth = depth, o.resolution = 600;
-        binding.run(gs::argumentList(renderArgumentLine(o, 1), bmp, doc), {});
+        o.colourDepth = static_cast<options::ColourDepth>(depth), o.resolution = 600;
+        gs::Arguments args = renderArguments(o, 1);
+        binding.run((args << gs::outputFileSwitch(bmp) << gs::inputFileArgument(doc)).list(), {});
         const std::optional<QImage> page = loadPageBitmap(bmp);
         ASSERT_TRUE(page);
         EXPECT_EQ(page->size(), QSize(1667, 833)); // 200 x 100 points

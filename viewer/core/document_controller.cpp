@@ -281,7 +281,7 @@ void DocumentController::startRedraw() {
         [this] { readDocument(); },
         [this] { makePageFolder(); },
         [this] {
-            if (options_.media == options::kCustomMedia)
+            if (options_.media == options::Paper::Custom)
                 dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
         },
         [this] { redraw_->timer.start(); },
@@ -417,7 +417,7 @@ void DocumentController::renderPage() {
 
 void DocumentController::renderOnePage() {
     const QString folder = redraw_->folder->path();
-    runGhostscript(renderArgumentLine(renderOptions(), redraw_->page, document_.eps),
+    runGhostscript(renderArguments(renderOptions(), redraw_->page, document_.eps),
                    pagePattern(folder), pageFile(folder, 1), [this](const gs::RunResult& result) {
                        Redraw& r = *redraw_;
                        const QString path = r.folder->path();
@@ -449,8 +449,8 @@ void DocumentController::renderOnePage() {
 
 void DocumentController::renderAllPages() {
     const QString folder = privateFolder().filePath(QStringLiteral("pages"));
-    const QString line = documentArgumentLine(renderOptions(), document_.eps);
-    const QStringList args = arguments(line, pagePattern(folder));
+    const gs::Arguments switches = documentArguments(renderOptions(), document_.eps);
+    const QStringList args = arguments(switches, pagePattern(folder));
     const auto pick = [this, folder] {
         Redraw& r = *redraw_;
         const int kept = document_.keptPages.pages();
@@ -472,7 +472,7 @@ void DocumentController::renderAllPages() {
     QDir(folder).removeRecursively();
     if (!QDir().mkpath(folder))
         throw noTemporaryFile();
-    runGhostscript(line, pagePattern(folder), pageFile(folder, 1),
+    runGhostscript(switches, pagePattern(folder), pageFile(folder, 1),
                    [this, folder, args, pick](const gs::RunResult& result) {
                        const int kept = pagesWritten(folder);
                        document_.keptPages.kept(args, kept, !result.succeeded());
@@ -543,12 +543,12 @@ void DocumentController::runForRedraw(gs::RunRequest request, MessageSink& sink,
     r.steps.suspend();
 }
 
-void DocumentController::runGhostscript(const QString& line, const QString& output,
+void DocumentController::runGhostscript(const gs::Arguments& switches, const QString& output,
                                         const QString& firstPage,
                                         std::function<void(const gs::RunResult&)> then) {
     redraw_->said.clear();
     gs::RunRequest request;
-    request.args = arguments(line, output);
+    request.args = arguments(switches, output);
     request.onOutput = [this](const QString& text) {
         if (redraw_ && redraw_->said.size() < (1 << 20))
             redraw_->said += text;
@@ -567,7 +567,7 @@ void DocumentController::runGhostscript(const QString& line, const QString& outp
     };
     runForRedraw(
         std::move(request), messages_,
-        [this, line, output, firstPage, then](const gs::RunResult& result) {
+        [this, switches, output, firstPage, then](const gs::RunResult& result) {
             gs::PasswordRequest asked = gs::passwordRequest(redraw_->said);
             // Ghostscript may die of a wrong password instead of saying so.
             if (result.end == gs::RunResult::End::Crashed && !password_.isEmpty())
@@ -596,7 +596,7 @@ void DocumentController::runGhostscript(const QString& line, const QString& outp
             }
             password_ = password;
             document_.pageCountAsked = false; // the count can be had now
-            runGhostscript(line, output, firstPage, then);
+            runGhostscript(switches, output, firstPage, then);
         });
 }
 
@@ -618,7 +618,7 @@ void DocumentController::forgetPrefetched() {
 
 QString DocumentController::cacheBase() const {
     return QString::fromLatin1(document_.stamp) + u'\n' + document_.input + u'\n' +
-           arguments(renderArgumentLine(renderOptions(), 0, document_.eps), QString()).join(u'\n');
+           arguments(renderArguments(renderOptions(), 0, document_.eps), QString()).join(u'\n');
 }
 
 void DocumentController::prefetch() {
@@ -644,8 +644,8 @@ void DocumentController::prefetch() {
         if (!QDir().mkpath(folder))
             return;
         gs::RunRequest request;
-        request.args = arguments(renderArgumentLine(renderOptions(), page, document_.eps),
-                                 pagePattern(folder));
+        request.args =
+            arguments(renderArguments(renderOptions(), page, document_.eps), pagePattern(folder));
         // A page too large to show is no page to keep either, and one that takes far longer
         // than the page shown is no page the user is about to read.
         QElapsedTimer clock;
@@ -766,13 +766,14 @@ options::Options DocumentController::renderOptions() const {
     return options;
 }
 
-QStringList DocumentController::arguments(const QString& line, const QString& output) const {
-    QStringList args = gs::argumentList(line, output, document_.input);
-    const QString input = args.takeLast();
+QStringList DocumentController::arguments(gs::Arguments switches, const QString& output) const {
+    switches << gs::outputFileSwitch(output);
     // A switch, so before the orientation's PostScript, which runs up to the input.
     if (!password_.isEmpty())
-        args << QStringLiteral("-sPDFPassword=") + password_;
-    return args << gs::orientationArguments(options_.orientation) << input;
+        switches << QStringLiteral("-sPDFPassword=") + password_;
+    switches << gs::orientationArguments(static_cast<int>(options_.orientation))
+             << gs::inputFileArgument(document_.input);
+    return switches.list();
 }
 
 } // namespace quillorn::viewer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gs/arguments.h"
 #include "gs/document_info.h"
 #include "options/core/options.h"
 #include "viewer/core/page_bitmap.h"
@@ -168,11 +169,11 @@ private:
     // Starts a run for the redraw; then gets its result as the rest of the running step.
     void runForRedraw(gs::RunRequest request, MessageSink& sink,
                       std::function<void(const gs::RunResult&)> then);
-    // Runs Ghostscript over a line into an output; asks for the password as long as a PDF wants
-    // one and the user gives one. then gets the run's result; a stopped run ends the redraw
+    // Runs Ghostscript with the switches into an output; asks for the password as long as a PDF
+    // wants one and the user gives one. then gets the run's result; a stopped run ends the redraw
     // quietly, a run that did not end by itself is a failure of the step.
-    void runGhostscript(const QString& line, const QString& output, const QString& firstPage,
-                        std::function<void(const gs::RunResult&)> then);
+    void runGhostscript(const gs::Arguments& switches, const QString& output,
+                        const QString& firstPage, std::function<void(const gs::RunResult&)> then);
 
     // Throws Failure (FileAccess) for anything but a readable regular file.
     void checkRegularFile() const;
@@ -183,8 +184,8 @@ private:
     QTemporaryDir& privateFolder();
     // The options for a render on this surface: the resolution follows the device pixels.
     options::Options renderOptions() const;
-    // The argument list for a line and an output, with the password and the orientation.
-    QStringList arguments(const QString& line, const QString& output) const;
+    // The argument list of the switches and an output, with the password and the orientation.
+    QStringList arguments(gs::Arguments switches, const QString& output) const;
     QString noPageText(qint32 page) const;
 
     void watchFile();

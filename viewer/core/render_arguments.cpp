@@ -1,6 +1,6 @@
 #include "viewer/core/render_arguments.h"
 
-#include "gs/arguments.h"
+#include "options/core/paper.h"
 
 #include <algorithm>
 #include <array>
@@ -8,11 +8,13 @@
 
 namespace quillorn::viewer {
 
-QString displayDevice(int colourDepth) {
-    static const std::array<const char*, 5> kDevices = {"bmpmono", "bmpgray", "bmp16", "bmp256",
-                                                        "bmp16m"};
-    if (colourDepth >= 0 && colourDepth < static_cast<int>(kDevices.size()))
-        return QLatin1String(kDevices[static_cast<size_t>(colourDepth)]);
+QString displayDevice(options::ColourDepth colourDepth) {
+    // In the order of the colour depths.
+    static const std::array<const char*, options::kColourDepthCount> kDevices = {
+        "bmpmono", "bmpgray", "bmp16", "bmp256", "bmp16m"};
+    const auto index = static_cast<std::size_t>(colourDepth);
+    if (index < kDevices.size())
+        return QLatin1String(kDevices[index]);
     return QStringLiteral("bmp16m");
 }
 
@@ -21,17 +23,21 @@ int renderResolution(int resolution, double ratio) {
     return static_cast<int>(std::clamp(dots, 1.0, 32767.0));
 }
 
-QString documentArgumentLine(const options::Options& options, bool eps) {
-    return gs::startFragment() + gs::saferFragment(options.safer) +
-           gs::deviceFragment(displayDevice(options.colourDepth)) +
-           gs::resolutionFragment(options.resolution) +
-           gs::alphaFragments(options.graphicsAlpha, options.textAlpha) +
-           gs::paperSizeFragment(options.media) +
-           gs::fixedMediaFragment(options.overrideDefaultMedia) + gs::epsCropFragment(eps);
+gs::Arguments documentArguments(const options::Options& options, bool eps) {
+    gs::Arguments args;
+    args << gs::unattendedSwitches() << gs::saferSwitch(options.safer)
+         << gs::deviceSwitch(displayDevice(options.colourDepth))
+         << gs::resolutionSwitch(options.resolution)
+         << gs::alphaSwitches(options.graphicsAlpha, options.textAlpha)
+         << gs::paperSizeSwitch(options::paperName(options.media))
+         << gs::fixedMediaSwitch(options.overrideDefaultMedia) << gs::epsCropSwitch(eps);
+    return args;
 }
 
-QString renderArgumentLine(const options::Options& options, qint32 page, bool eps) {
-    return documentArgumentLine(options, eps) + gs::pageRangeFragment(page);
+gs::Arguments renderArguments(const options::Options& options, qint32 page, bool eps) {
+    gs::Arguments args = documentArguments(options, eps);
+    args << gs::pageRangeSwitches(page);
+    return args;
 }
 
 } // namespace quillorn::viewer
