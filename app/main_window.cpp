@@ -26,9 +26,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
@@ -39,17 +37,6 @@
 
 namespace quillorn::app {
 
-namespace {
-const QString kMeasureHint = QStringLiteral("Measure: drag from one point of the page to another");
-
-// Twips follow the primary screen's logical dots per inch, both ways.
-QPointF screenDpi() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? QPointF(screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY())
-                  : QPointF(96.0, 96.0);
-}
-} // namespace
-
 MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, MessagesWindow& messages,
                        gs::Binding& binding, gs::Runner& runner, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), options_(options), messages_(messages),
@@ -57,17 +44,13 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
       association_(system::defaultAssociationSetup()), pageView_(new viewer::PageView(this)),
       document_(
           new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
-      optionsMenus_(new options::OptionsMenus(options, this)),
-      status_(new QLabel(QStringLiteral("Status"), this)),
-      position_(new QLabel(QStringLiteral("Current Pos"), this)),
-      pageIndicator_(position_->text()) {
+      optionsMenus_(new options::OptionsMenus(options, this)), statusBar_(new StatusBar(this)),
+      placement_(new WindowPlacement(*this, store_)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kAppTitle);
     setCentralWidget(pageView_);
-    status_->setObjectName(QStringLiteral("statusText"));
-    position_->setObjectName(QStringLiteral("positionText"));
-    statusBar()->addWidget(status_, 1);
-    statusBar()->addWidget(position_);
+    setStatusBar(statusBar_);
+    connect(statusBar_, &StatusBar::statusShown, this, &MainWindow::statusShown);
 
     ghostscriptCheck_.libraryLoads = [this] { return binding_.revision().has_value(); };
     ghostscriptCheck_.download = [this](const QString& title, const QString& url,
@@ -76,12 +59,6 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
                                                 messages_, this);
     };
     ghostscriptCheck_.installView = std::make_shared<system::InstallProgress>(this);
-
-    // The window manager may report a new decoration after the last move or resize it caused
-    // (when a maximised window is restored, say): a look once things are quiet catches it.
-    frameSettled_.setSingleShot(true);
-    frameSettled_.setInterval(250);
-    connect(&frameSettled_, &QTimer::timeout, this, &MainWindow::followFrame);
 
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
@@ -95,67 +72,76 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(document_, &viewer::DocumentController::pageShown, this, [this] {
         pagePoints_ = pageSizeInPoints(pageView_->picture().deviceIndependentSize(),
                                        document_->shownResolution());
-        showPositionPanel();
+        statusBar_->setScale(options_.units, document_->shownResolution());
     });
     connect(pageView_, &viewer::PageView::pointerMoved, this, [this](QPointF point) {
-        pointer_ = point;
-        showPositionPanel();
+        statusBar_->setScale(options_.units, document_->shownResolution());
+        statusBar_->setPointer(point);
     });
-    connect(pageView_, &viewer::PageView::pointerLeft, this, [this] {
-        pointer_.reset();
-        showPositionPanel();
+    connect(pageView_, &viewer::PageView::pointerLeft, statusBar_,
+            [this] { statusBar_->setPointer(std::nullopt); });
+    connect(pageView_, &viewer::PageView::measured, this, [this](QPointF from, QPointF to) {
+        statusBar_->showMeasure(
+            distanceText(from, to, options_.units, document_->shownResolution()));
     });
-    connect(pageView_, &viewer::PageView::measured, this, &MainWindow::showMeasure);
-    connect(pageView_, &viewer::PageView::measureCleared, this, &MainWindow::endMeasure);
+    connect(pageView_, &viewer::PageView::measureCleared, statusBar_, &StatusBar::endMeasure);
     connect(optionsMenus_, &options::OptionsMenus::boundingBoxShown, pageView_,
             &viewer::PageView::setBoundingBoxShown);
     connect(optionsMenus_, &options::OptionsMenus::orientationChosen, document_,
             &viewer::DocumentController::redraw);
-    connect(document_, &viewer::DocumentController::pageShown, this,
-            &MainWindow::showPageIndicator);
+    connect(document_, &viewer::DocumentController::pageShown, statusBar_, &StatusBar::showPage);
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::createActions() {
-    const auto action = [this](const QString& caption, const char* name, void (MainWindow::*slot)(),
-                               const QKeySequence& shortcut = QKeySequence()) {
+    // Each command goes straight to what carries it out: this window, or the document.
+    const auto command = [this](const QString& caption, const char* name, const auto* receiver,
+                                auto slot, const QKeySequence& shortcut = QKeySequence()) {
         auto* act = new QAction(caption, this);
         act->setObjectName(QLatin1String(name));
         act->setShortcut(shortcut);
-        connect(act, &QAction::triggered, this, slot);
+        connect(act, &QAction::triggered, receiver, slot);
         addAction(act); // its key works with the menu bar and toolbar hidden in full screen
         return act;
     };
+    const auto action = [this, &command](const QString& caption, const char* name,
+                                         void (MainWindow::*slot)(),
+                                         const QKeySequence& shortcut = QKeySequence()) {
+        return command(caption, name, this, slot, shortcut);
+    };
+    using viewer::DocumentController;
     QAction* open = action(QStringLiteral("&Open..."), "openAction", &MainWindow::openDocument,
                            QKeySequence::Open);
-    QAction* close = action(QStringLiteral("&Close"), "closeAction", &MainWindow::closeDocument,
-                            QKeySequence(Qt::CTRL | Qt::Key_F4));
+    QAction* close =
+        command(QStringLiteral("&Close"), "closeAction", document_,
+                &DocumentController::closeDocument, QKeySequence(Qt::CTRL | Qt::Key_F4));
     QAction* convert = action(QStringLiteral("Con&vert..."), "convertAction",
                               &MainWindow::convertDocument, QKeySequence(Qt::CTRL | Qt::Key_F));
     QAction* pageSetup =
         action(QStringLiteral("Page Set&up..."), "pageSetupAction", &MainWindow::pageSetup);
     QAction* print =
         action(QStringLiteral("&Print..."), "printAction", &MainWindow::print, QKeySequence::Print);
-    QAction* messages = action(QStringLiteral("&Show Messages..."), "showMessagesAction",
-                               &MainWindow::showMessages, QKeySequence(Qt::CTRL | Qt::Key_M));
-    QAction* exit = action(QStringLiteral("E&xit"), "exitAction", &MainWindow::exitProgram);
+    QAction* messages = command(
+        QStringLiteral("&Show Messages..."), "showMessagesAction", this,
+        [this] { messages_.showMessages(); }, QKeySequence(Qt::CTRL | Qt::Key_M));
+    QAction* exit = command(QStringLiteral("E&xit"), "exitAction", this, &QWidget::close);
     QAction* copy =
         action(QStringLiteral("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
     QAction* measure = action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
     QAction* printInto = action(QStringLiteral("Print into &Quillorn..."), "printIntoAction",
                                 &MainWindow::showPrintInto);
-    QAction* next = action(QStringLiteral("&Next Page"), "nextPageAction", &MainWindow::nextPage,
-                           QKeySequence(Qt::Key_F9));
-    QAction* previous = action(QStringLiteral("Pre&vious Page"), "previousPageAction",
-                               &MainWindow::previousPage, QKeySequence(Qt::Key_F8));
-    QAction* goTo = action(QStringLiteral("&Goto Page..."), "goToPageAction", &MainWindow::goToPage,
-                           QKeySequence(Qt::CTRL | Qt::Key_G));
-    QAction* redraw = action(QStringLiteral("&Redraw"), "redrawAction", &MainWindow::redraw,
-                             QKeySequence(Qt::CTRL | Qt::Key_R));
+    QAction* next = command(QStringLiteral("&Next Page"), "nextPageAction", document_,
+                            &DocumentController::nextPage, QKeySequence(Qt::Key_F9));
+    QAction* previous = command(QStringLiteral("Pre&vious Page"), "previousPageAction", document_,
+                                &DocumentController::previousPage, QKeySequence(Qt::Key_F8));
+    QAction* goTo = command(QStringLiteral("&Goto Page..."), "goToPageAction", document_,
+                            &DocumentController::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* redraw = command(QStringLiteral("&Redraw"), "redrawAction", document_,
+                              &DocumentController::redraw, QKeySequence(Qt::CTRL | Qt::Key_R));
     // Enabled only while Ghostscript draws a page.
-    QAction* stop = action(QStringLiteral("&Stop"), "stopAction", &MainWindow::stopRendering,
-                           QKeySequence(Qt::Key_Escape));
+    QAction* stop = command(QStringLiteral("&Stop"), "stopAction", document_,
+                            &DocumentController::stop, QKeySequence(Qt::Key_Escape));
     stop->setEnabled(false);
     stop->setIcon(
         QIcon::fromTheme(QStringLiteral("process-stop"), toolbarIcon(QStringLiteral("stop"))));
@@ -285,8 +271,7 @@ bool MainWindow::start() {
     setStatus(QStringLiteral("Showing Splash Screen..."));
     SplashScreen(SplashScreen::Role::Splash, this).exec();
     // By now the window manager has framed the window, if there is one.
-    framed_ = true;
-    followFrame();
+    placement_->setFramed();
 
     setStatus(QStringLiteral("Ready"));
     system::checkAssociation(dialogs_, association_, store_);
@@ -303,7 +288,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             options::writeOptions(options_, optionsAtStart_, store_);
             // Neither a minimised nor a full-screen window is a placement to keep.
             if (!isMinimized() && !isFullScreen())
-                savePlacement();
+                placement_->save();
             if (!store_.sync()) {
                 const QString problem = QStringLiteral("The settings could not be saved to %1: %2.")
                                             .arg(store_.fileName(), store_.writeProblem());
@@ -331,101 +316,26 @@ void MainWindow::closeOtherWindows() {
 }
 
 void MainWindow::restorePlacement() {
-    const QPointF dpi = screenDpi();
-    QList<QRect> screens;
-    for (const QScreen* s : QGuiApplication::screens())
-        screens << s->availableGeometry();
-    placementAtStart_ = readPlacement(store_);
-    if (placementAtStart_) {
-        startFrame_ = placementToPixels(*placementAtStart_, dpi.x(), dpi.y());
-    } else {
-        // A first start shows a whole page width of the paper the options start with.
-        QSizeF page = options::mediaSizePoints(
-            options::readOptions(store_, options::systemDefaultMedia()).media);
-        if (page.isEmpty())
-            page = options::mediaSizePoints(options::Paper::A4); // for a custom paper size
-        ensurePolished();
-        const int frames = 2 * pageView_->frameWidth();
-        const QSize chrome(frames + pageView_->verticalScrollBar()->sizeHint().width(),
-                           frames + pageView_->horizontalScrollBar()->sizeHint().height() +
-                               menuBar()->sizeHint().height() + toolBar_->sizeHint().height() +
-                               statusBar()->sizeHint().height());
-        const QScreen* primary = QGuiApplication::primaryScreen();
-        startFrame_ = firstFrame(page, chrome,
-                                 primary ? primary->availableGeometry() : QRect(0, 0, 1024, 768));
-    }
-    normalFrame_ = bringOntoScreens(startFrame_, screens);
-    // Until the window manager reports its decoration the window's own size stands for the frame.
-    move(normalFrame_.topLeft());
-    resize(normalFrame_.size());
-    if (placementAtStart_ && placementAtStart_->maximized)
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-// A new decoration (the window manager framing the window after show(), or changing its frame)
-// fits the window into the frame it should have; any other move or resize of the normal state
-// is the user's, and the frame follows it.
-void MainWindow::followFrame() {
-    if (!isVisible() ||
-        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-        return;
-    const QMargins decoration = decorationOf(frameGeometry(), geometry());
-    if (decoration != decoration_) {
-        decoration_ = decoration;
-        const QRect client = clientRect(normalFrame_, decoration);
-        if (client != geometry())
-            setGeometry(client);
-        return;
-    }
-    if (framed_)
-        normalFrame_ = frameGeometry();
-}
-
-void MainWindow::moveEvent(QMoveEvent* event) {
-    QMainWindow::moveEvent(event);
-    followFrame();
-    frameSettled_.start();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    followFrame();
-    frameSettled_.start();
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) {
-        followFrame();
-        frameSettled_.start();
-    }
-}
-
-void MainWindow::savePlacement() {
-    const QPointF dpi = screenDpi();
-    const bool maximized = isMaximized();
-    const QRect frame = maximized || isFullScreen() || !framed_ ? normalFrame_ : frameGeometry();
-    if (const std::optional<Placement> placement =
-            placementToStore(placementAtStart_, startFrame_, frame, maximized, dpi.x(), dpi.y()))
-        writePlacement(store_, *placement, placementAtStart_);
+    // A first start shows a whole page width of the paper the options start with.
+    QSizeF page =
+        options::mediaSizePoints(options::readOptions(store_, options::systemDefaultMedia()).media);
+    if (page.isEmpty())
+        page = options::mediaSizePoints(options::Paper::A4); // for a custom paper size
+    ensurePolished();
+    const int frames = 2 * pageView_->frameWidth();
+    const QSize chrome(frames + pageView_->verticalScrollBar()->sizeHint().width(),
+                       frames + pageView_->horizontalScrollBar()->sizeHint().height() +
+                           menuBar()->sizeHint().height() + toolBar_->sizeHint().height() +
+                           statusBar()->sizeHint().height());
+    placement_->restore(page, chrome);
 }
 
 void MainWindow::setStatus(const QString& text) {
-    status_->setText(text);
-    Q_EMIT statusShown(text);
-}
-
-void MainWindow::showPageIndicator(qint32 page, int pageCount) {
-    if (page == 0)
-        setPageIndicator(QStringLiteral("Current Pos"));
-    else if (pageCount > 0)
-        setPageIndicator(QStringLiteral("Page %1 of %2").arg(page).arg(pageCount));
-    else
-        setPageIndicator(QStringLiteral("Page %1").arg(page));
+    statusBar_->setStatus(text);
 }
 
 QString MainWindow::statusText() const {
-    return status_->text();
+    return statusBar_->status();
 }
 
 // ---- document ----
@@ -507,10 +417,6 @@ void MainWindow::openRecentFile(int index) {
     showRecentFiles();
 }
 
-void MainWindow::closeDocument() {
-    document_->closeDocument();
-}
-
 void MainWindow::convertDocument() {
     if (!isDocumentOpen())
         return;
@@ -532,14 +438,6 @@ void MainWindow::print() {
         setStatus(sent);
 }
 
-void MainWindow::exitProgram() {
-    close();
-}
-
-void MainWindow::showMessages() {
-    messages_.showMessages();
-}
-
 void MainWindow::copyPage() {
     if (!isDocumentOpen())
         return;
@@ -551,42 +449,8 @@ void MainWindow::copyPage() {
 void MainWindow::measure() {
     if (!isDocumentOpen())
         return;
-    if (status_->text() != kMeasureHint && status_->text() != measureText_)
-        statusBeforeMeasure_ = status_->text();
     pageView_->startMeasuring();
-    setStatus(kMeasureHint);
-}
-
-void MainWindow::showMeasure(QPointF from, QPointF to) {
-    measureText_ = distanceText(from, to, options_.units, document_->shownResolution());
-    setStatus(measureText_);
-}
-
-// The click after a measure gives the first panel back, unless something else took it since.
-void MainWindow::endMeasure() {
-    if (status_->text() == measureText_)
-        setStatus(statusBeforeMeasure_);
-    measureText_.clear();
-}
-
-void MainWindow::nextPage() {
-    document_->nextPage();
-}
-
-void MainWindow::previousPage() {
-    document_->previousPage();
-}
-
-void MainWindow::goToPage() {
-    document_->goToPage();
-}
-
-void MainWindow::redraw() {
-    document_->redraw();
-}
-
-void MainWindow::stopRendering() {
-    document_->stop();
+    statusBar_->startMeasure();
 }
 
 void MainWindow::toggleFullScreen() {
@@ -701,20 +565,6 @@ void MainWindow::fit(Fit fit) {
     const auto resolution = fitResolution(pagePoints_, pageView_->viewport()->size(), fit);
     if (resolution && *resolution != options_.resolution)
         zoomTo(*resolution);
-}
-
-// ---- status bar's second panel ----
-
-void MainWindow::setPageIndicator(const QString& text) {
-    pageIndicator_ = text;
-    showPositionPanel();
-}
-
-void MainWindow::showPositionPanel() {
-    const int resolution = document_->shownResolution();
-    position_->setText(pointer_ && resolution > 0
-                           ? positionText(*pointer_, options_.units, resolution)
-                           : pageIndicator_);
 }
 
 } // namespace quillorn::app

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/core/placement.h"
 #include "app/core/zoom.h"
+#include "app/status_bar.h"
+#include "app/window_placement.h"
 #include "base/settings_store.h"
 #include "options/core/options.h"
 #include "system/core/file_association.h"
@@ -10,11 +11,9 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 #include <optional>
 #include <vector>
 
-class QLabel;
 class QToolBar;
 
 namespace quillorn {
@@ -66,21 +65,13 @@ public:
     system::AssociationSetup& associationSetup() { return association_; }
 
     void openDocument();
-    void closeDocument();
     // The File menu's recent file at index; one that no longer exists is taken off the list.
     void openRecentFile(int index);
     void convertDocument();
     void pageSetup();
     void print();
-    void showMessages();
-    void exitProgram();
     void copyPage();
     void measure();
-    void nextPage();
-    void previousPage();
-    void goToPage();
-    void redraw();
-    void stopRendering();
     void toggleFullScreen();
     void showDisplaySettings();
     void showPrintInto();
@@ -93,28 +84,18 @@ public:
     // display settings.
     void originalSize();
 
-    // What the status bar's second panel shows while the pointer is not over the page.
-    void setPageIndicator(const QString& text);
-
 Q_SIGNALS:
     // Every text the first status panel shows, in order.
     void statusShown(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createActions();
     void setStatus(const QString& text);
-    // The second status panel: the page shown, and of how many when that is known.
-    void showPageIndicator(qint32 page, int pageCount);
     void restorePlacement();
-    void followFrame();
-    void savePlacement();
     void closeOtherWindows();
     void rememberRecentFile(const QString& path);
     void showRecentFiles();
@@ -122,11 +103,6 @@ private:
     void zoomTo(std::int16_t resolution);
     void applyResolution(std::int16_t resolution);
     void fit(Fit fit);
-    // The one place that decides the second panel: the pointer's place on the page, or the
-    // page indicator.
-    void showPositionPanel();
-    void showMeasure(QPointF from, QPointF to);
-    void endMeasure();
     void leaveFullScreen();
 
     UserDialogs& dialogs_;
@@ -141,33 +117,19 @@ private:
     viewer::PageView* pageView_;
     viewer::DocumentController* document_;
     options::OptionsMenus* optionsMenus_;
-    QLabel* status_;
-    QLabel* position_;
+    StatusBar* statusBar_;
     QToolBar* toolBar_ = nullptr;
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
     QString outputBase_;
     // What start-up read, so that only what changed is written back.
     options::Options optionsAtStart_;
-    std::optional<Placement> placementAtStart_;
-    // The frame the stored placement stands for (or the first frame), before it was brought
-    // onto the screens.
-    QRect startFrame_;
-    // The outer frame of the normal state, and the window manager's decoration around it, which
-    // is known only once the window manager has framed the window, some time after show().
-    QRect normalFrame_;
-    QMargins decoration_;
-    QTimer frameSettled_;
-    bool framed_ = false;
+    WindowPlacement* placement_;
     bool loaded_ = false; // the options were read: closing saves
     bool closed_ = false;
     bool endingBySignal_ = false;          // nobody may be there to answer a box
     std::optional<std::int16_t> zoomBase_; // the resolution before the first zoom
     QSizeF pagePoints_;                    // the last page shown, in points
-    QString pageIndicator_;
-    std::optional<QPointF> pointer_; // over the page, in its pixels
-    QString statusBeforeMeasure_;
-    QString measureText_;
     std::vector<QPointer<QWidget>> hiddenForFullScreen_;
     bool maximizedBeforeFullScreen_ = false;
 };

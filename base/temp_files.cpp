@@ -38,6 +38,18 @@ QString privateTempTemplate(const QString& prefix) {
     return tempDirectory() + u'/' + prefix + QStringLiteral("-%1-XXXXXX").arg(::getpid());
 }
 
+std::unique_ptr<QTemporaryDir> makePrivateFolder(const QString& prefix) {
+    if (tempDirectory().isEmpty())
+        return nullptr;
+    auto folder = std::make_unique<QTemporaryDir>(privateTempTemplate(prefix));
+    return folder->isValid() ? std::move(folder) : nullptr;
+}
+
+Failure noTemporaryFolder() {
+    return {FailureKind::FileAccess,
+            QStringLiteral("Cannot create a temporary file in ") + qEnvironmentVariable("TMPDIR")};
+}
+
 namespace {
 
 // True for a process id of no process that exists now (and not this one).

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "base/failure.h"
+
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 
 namespace quillorn {
 
@@ -18,6 +22,12 @@ QString tempDirectory();
 // The name of a private folder or file of this process in the temporary directory: the prefix,
 // the process id and a unique part, "KMW-1234-XXXXXX". sweepStaleTemporaries() knows them by it.
 QString privateTempTemplate(const QString& prefix);
+
+// A new private folder of this process in the temporary directory, removed with everything in
+// it when it goes; null when there is no temporary directory or the folder cannot be made.
+std::unique_ptr<QTemporaryDir> makePrivateFolder(const QString& prefix);
+// The failure for a temporary directory that cannot be used.
+Failure noTemporaryFolder();
 
 // Removes the private folders and files ("KMW-<pid>-...", "quillorn-<pid>-...") of processes
 // that no longer exist, left behind when such a process was killed. Those of live processes stay.

@@ -30,6 +30,17 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
     return {};
 }
 
+Failure failureOf(const RunResult& result, qint64 memoryLimitBytes) {
+    switch (result.end) {
+    case RunResult::End::NotStarted:
+        return result.failure;
+    case RunResult::End::OutOfMemory:
+        return {FailureKind::OutOfMemory, describeEnd(result, memoryLimitBytes)};
+    default:
+        return {FailureKind::Internal, describeEnd(result, memoryLimitBytes)};
+    }
+}
+
 QString firstErrorLine(const QString& output) {
     static const QRegularExpression error(
         QStringLiteral("(?:^|\\s)Error:\\s*(\\S.*?)\\.?\\s*$|^\\s*(Unknown device: \\S+)|"

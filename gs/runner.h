@@ -54,6 +54,10 @@ struct RunResult {
 // memory (limit 8 GB)", "Ghostscript stopped unexpectedly (signal 11)".
 QString describeEnd(const RunResult& result, qint64 memoryLimitBytes);
 
+// The failure of a run that did not end by itself (anything but Finished and Stopped), for the
+// step it was part of.
+Failure failureOf(const RunResult& result, qint64 memoryLimitBytes);
+
 // The first error a run's output reports, in Ghostscript's words: "/undefined in BP",
 // "Couldn't initialise file", "Unknown device: x", "This file requires a password for access".
 // The empty text when it reports none.

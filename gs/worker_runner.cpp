@@ -276,12 +276,7 @@ public:
         for (size_t i = 0; i < requests.size(); ++i) {
             auto& run =
                 *runs_.emplace_back(std::make_unique<Run>(std::move(requests[i]), *sinks.at(i)));
-            if (!temp.isEmpty()) {
-                run.privateDir = std::make_unique<QTemporaryDir>(
-                    temp + QStringLiteral("/quillorn-%1-XXXXXX").arg(::getpid()));
-                if (!run.privateDir->isValid())
-                    run.privateDir.reset();
-            }
+            run.privateDir = makePrivateFolder(QStringLiteral("quillorn"));
         }
         if (std::any_of(runs_.begin(), runs_.end(),
                         [](const auto& run) { return !run->privateDir; })) {

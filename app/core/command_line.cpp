@@ -114,8 +114,8 @@ QString OpenablePaths::openable(const QByteArray& rawPath) {
     if (::realpath(rawPath.constData(), resolved) == nullptr)
         return QFile::decodeName(rawPath);
     if (!folder_)
-        folder_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("quillorn")));
-    if (!folder_->isValid())
+        folder_ = makePrivateFolder(QStringLiteral("quillorn"));
+    if (!folder_)
         return QFile::decodeName(rawPath);
     QString link = QDir(folder_->path()).filePath(textName(rawPath));
     if (QFileInfo(link).isSymLink())

@@ -134,7 +134,7 @@ void Conversion::start() {
         [this] { status(QStringLiteral("Converting...")); },
         [this] {
             if (options_.media == options::Paper::Custom)
-                context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
+                context_.dialogs.message(options::kCustomPaperNotDone);
             args_ = convertArgumentList(settings_, options_);
             if (!password_.isEmpty())
                 args_.insert(args_.size() - 1, QStringLiteral("-sPDFPassword=") + password_);
@@ -226,9 +226,7 @@ void Conversion::ranGhostscript(const gs::RunResult& result) {
         throw result.failure;
     default:
         staging_.reset();
-        throw Failure{result.end == gs::RunResult::End::OutOfMemory ? FailureKind::OutOfMemory
-                                                                    : FailureKind::Internal,
-                      gs::describeEnd(result, context_.runner.memoryLimit())};
+        throw gs::failureOf(result, context_.runner.memoryLimit());
     }
 }
 

@@ -29,11 +29,9 @@ QStringList orientationArguments(int format, options::Orientation orientation) {
 ConversionInput::ConversionInput(const QString& inputFile) : path_(inputFile) {
     if (!gs::isGzip(inputFile))
         return;
-    folder_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("KMW")));
-    if (tempDirectory().isEmpty() || !folder_->isValid())
-        throw Failure{FailureKind::FileAccess,
-                      QStringLiteral("Cannot create a temporary file in ") +
-                          qEnvironmentVariable("TMPDIR")};
+    folder_ = makePrivateFolder(QStringLiteral("KMW"));
+    if (!folder_)
+        throw noTemporaryFolder();
     // The copy keeps the name without ".gz", so an EPS stays recognisable by it.
     QString name = QFileInfo(inputFile).fileName();
     if (name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive))

@@ -9,6 +9,9 @@
 
 namespace quillorn::options {
 
+// What a render or a conversion says once when the paper chosen is Custom.
+inline const QString kCustomPaperNotDone = QStringLiteral("Custom paper sizes not done yet");
+
 // The Media entry a paper name stands for, in libpaper's and Ghostscript's names ("tabloid" the
 // same as "11x17"), in any case; nothing for a paper the menu lacks.
 std::optional<Paper> mediaForPaperName(const QString& name);

@@ -69,7 +69,7 @@ TEST(Redraw, PaperSizesAndLargePages) {
     host.loadFile(writeTwoPagePostScript(QStringLiteral("paper/two.ps")));
     host.redraw();
     EXPECT_EQ(host.dialogs.texts(),
-              QStringList(2, QStringLiteral("Custom paper sizes not done yet!")));
+              QStringList(2, QStringLiteral("Custom paper sizes not done yet")));
     EXPECT_EQ(host.page(), kPage75);
     // A fixed A4 page at 600 dpi: more than Qt lets an image be by default.
     host.options.media = options::Paper::A4, host.options.overrideDefaultMedia = true,

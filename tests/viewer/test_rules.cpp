@@ -137,3 +137,28 @@ TEST(PageBitmap, EveryDepthLoadsButCutOrOversizedFilesHoldNoPicture) {
         EXPECT_FALSE(loadPageBitmap(test::writeFile(QStringLiteral("bitmaps/junk.bmp"), junk)));
     EXPECT_FALSE(loadPageBitmap(test::scratchDir() + QStringLiteral("/bitmaps/missing.bmp")));
 }
+
+// What one run over a page tells: its picture, the document's end, or that Ghostscript's page
+// range missed and the run over every page is needed.
+TEST(PageSource, OneRunIsJudgedByThePagesItShipped) {
+    using enum viewer::OneRunVerdict;
+    const struct {
+        const char* name;
+        int shipped;
+        bool clean;
+        std::optional<int> count;
+        qint32 page;
+        viewer::OneRunVerdict verdict;
+    } rows[] = {
+        {"one page", 1, false, std::nullopt, 5, Shown},
+        {"several for one", 2, true, 9, 5, AllPages},
+        {"none for a page it has", 0, true, 9, 5, AllPages},
+        {"none past an unknown end", 0, true, std::nullopt, 5, Missing},
+        {"none with an error", 0, false, std::nullopt, 5, Nothing},
+        {"none for page 1", 0, true, std::nullopt, 1, Nothing},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(viewer::judgeOneRun(r.shipped, r.clean, r.count, r.page), r.verdict) << r.name;
+    EXPECT_EQ(viewer::pageSource(true, true), viewer::PageSource::AllPages);
+    EXPECT_EQ(viewer::pageSource(false, true), viewer::PageSource::Cache);
+}

@@ -8,6 +8,7 @@
 #include "base/user_dialogs.h"
 #include "gs/arguments.h"
 #include "gs/runner.h"
+#include "options/core/paper.h"
 #include "viewer/core/document_files.h"
 #include "viewer/core/page_number.h"
 #include "viewer/core/page_surface.h"
@@ -25,11 +26,6 @@
 namespace quillorn::viewer {
 
 namespace {
-
-Failure noTemporaryFile() {
-    return {FailureKind::FileAccess,
-            QStringLiteral("Cannot create a temporary file in ") + qEnvironmentVariable("TMPDIR")};
-}
 
 // Ghostscript writes page N of a run to page-N.bmp in the folder.
 QString pageFile(const QString& folder, int page) {
@@ -68,17 +64,10 @@ struct Kept : MessageSink {
 };
 
 Failure stoppedUnexpectedly(const gs::RunResult& result, qint64 memoryLimit, qint32 page) {
-    switch (result.end) {
-    case gs::RunResult::End::NotStarted:
-        return result.failure;
-    case gs::RunResult::End::Refused:
-        return {FailureKind::Internal, result.reason};
-    case gs::RunResult::End::OutOfMemory:
-        return {FailureKind::OutOfMemory, gs::describeEnd(result, memoryLimit) +
-                                              QStringLiteral(" while drawing page %1").arg(page)};
-    default:
-        return {FailureKind::Internal, gs::describeEnd(result, memoryLimit)};
-    }
+    Failure failure = gs::failureOf(result, memoryLimit);
+    if (result.end == gs::RunResult::End::OutOfMemory)
+        failure.description += QStringLiteral(" while drawing page %1").arg(page);
+    return failure;
 }
 
 // A page ahead may take this long at most: a few times what the page shown took.
@@ -117,7 +106,7 @@ struct DocumentController::Redraw {
     // The page goes into a new file in a private folder, removed however the redraw ends. A
     // new file, since Ghostscript overwriting an existing one (even an empty one) makes the file
     // system write it back to disk at once, which costs more than the whole load.
-    std::optional<QTemporaryDir> folder;
+    std::unique_ptr<QTemporaryDir> folder;
     QElapsedTimer timer;
     qint32 page;
     std::int16_t resolution;
@@ -282,7 +271,7 @@ void DocumentController::startRedraw() {
         [this] { makePageFolder(); },
         [this] {
             if (options_.media == options::Paper::Custom)
-                dialogs_.message(QStringLiteral("Custom paper sizes not done yet!"));
+                dialogs_.message(options::kCustomPaperNotDone);
         },
         [this] { redraw_->timer.start(); },
         [this] { renderPage(); },
@@ -372,11 +361,9 @@ void DocumentController::readDocument() {
 }
 
 void DocumentController::makePageFolder() {
-    if (tempDirectory().isEmpty())
-        throw noTemporaryFile();
-    redraw_->folder.emplace(privateTempTemplate(QStringLiteral("KMW")));
-    if (!redraw_->folder->isValid())
-        throw noTemporaryFile();
+    redraw_->folder = makePrivateFolder(QStringLiteral("KMW"));
+    if (!redraw_->folder)
+        throw noTemporaryFolder();
 }
 
 void DocumentController::renderPage() {
@@ -385,7 +372,7 @@ void DocumentController::renderPage() {
     if (!r.documentReady)
         throw Failure{FailureKind::NoOutput, QStringLiteral("Cannot read ") + filePath_};
     if (!r.folder || !r.folder->isValid())
-        throw noTemporaryFile();
+        throw noTemporaryFolder();
     // Page 1 of a document that counts its pages comes out right all the same.
     if (document_.followsPageCount && r.page > 1)
         document_.allPages = true;
@@ -471,7 +458,7 @@ void DocumentController::renderAllPages() {
     document_.keptPages.forget();
     QDir(folder).removeRecursively();
     if (!QDir().mkpath(folder))
-        throw noTemporaryFile();
+        throw noTemporaryFolder();
     runGhostscript(switches, pagePattern(folder), pageFile(folder, 1),
                    [this, folder, args, pick](const gs::RunResult& result) {
                        const int kept = pagesWritten(folder);
@@ -746,16 +733,10 @@ void DocumentController::prepareDocument() {
 }
 
 QTemporaryDir& DocumentController::privateFolder() {
-    if (!document_.folder) {
-        if (tempDirectory().isEmpty())
-            throw noTemporaryFile();
-        document_.folder =
-            std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("KMW")));
-    }
-    if (!document_.folder->isValid()) {
-        document_.folder.reset();
-        throw noTemporaryFile();
-    }
+    if (!document_.folder)
+        document_.folder = makePrivateFolder(QStringLiteral("KMW"));
+    if (!document_.folder)
+        throw noTemporaryFolder();
     return *document_.folder;
 }
 

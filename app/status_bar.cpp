@@ -1,0 +1,76 @@
+#include "app/status_bar.h"
+
+#include "app/core/page_units.h"
+
+#include <QLabel>
+
+namespace quillorn::app {
+
+namespace {
+const QString kMeasureHint = QStringLiteral("Measure: drag from one point of the page to another");
+const QString kNoPage = QStringLiteral("Current Pos");
+} // namespace
+
+StatusBar::StatusBar(QWidget* parent)
+    : QStatusBar(parent), status_(new QLabel(QStringLiteral("Status"), this)),
+      position_(new QLabel(kNoPage, this)), pageIndicator_(kNoPage) {
+    status_->setObjectName(QStringLiteral("statusText"));
+    position_->setObjectName(QStringLiteral("positionText"));
+    addWidget(status_, 1);
+    addWidget(position_);
+}
+
+void StatusBar::setStatus(const QString& text) {
+    status_->setText(text);
+    Q_EMIT statusShown(text);
+}
+
+QString StatusBar::status() const {
+    return status_->text();
+}
+
+void StatusBar::showPage(qint32 page, int pageCount) {
+    if (page == 0)
+        pageIndicator_ = kNoPage;
+    else if (pageCount > 0)
+        pageIndicator_ = QStringLiteral("Page %1 of %2").arg(page).arg(pageCount);
+    else
+        pageIndicator_ = QStringLiteral("Page %1").arg(page);
+    showPosition();
+}
+
+void StatusBar::setPointer(std::optional<QPointF> pointer) {
+    pointer_ = pointer;
+    showPosition();
+}
+
+void StatusBar::setScale(options::Units units, int resolution) {
+    units_ = units;
+    resolution_ = resolution;
+    showPosition();
+}
+
+// The one place that decides the second panel.
+void StatusBar::showPosition() {
+    position_->setText(pointer_ && resolution_ > 0 ? positionText(*pointer_, units_, resolution_)
+                                                   : pageIndicator_);
+}
+
+void StatusBar::startMeasure() {
+    if (status_->text() != kMeasureHint && status_->text() != measureText_)
+        beforeMeasure_ = status_->text();
+    setStatus(kMeasureHint);
+}
+
+void StatusBar::showMeasure(const QString& distance) {
+    measureText_ = distance;
+    setStatus(measureText_);
+}
+
+void StatusBar::endMeasure() {
+    if (status_->text() == measureText_)
+        setStatus(beforeMeasure_);
+    measureText_.clear();
+}
+
+} // namespace quillorn::app
