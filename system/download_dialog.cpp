@@ -74,6 +74,7 @@ DownloadChoice DownloadDialog::askWhere(const QString& title, const QString& url
 void DownloadDialog::showProgress(const QString& title, const QString& destination,
                                   std::function<void()> cancel) {
     cancel_ = std::move(cancel);
+    ended_ = false;
     destinationPath_ = destination;
     progress_ = std::make_unique<QProgressDialog>(parentWidget());
     progress_->setObjectName(QStringLiteral("downloadProgress"));
@@ -85,10 +86,14 @@ void DownloadDialog::showProgress(const QString& title, const QString& destinati
     progress_->setRange(0, 0);
     progress_->setLabelText(tr("Saving to %1").arg(destination));
     connect(progress_.get(), &QProgressDialog::canceled, this, [this] {
-        if (cancel_)
-            cancel_();
+        // A copy: the transfer's end, which the cancel brings, lets go of cancel_.
+        if (const std::function<void()> cancel = cancel_)
+            cancel();
     });
-    progress_->show();
+    // Modal until the transfer has ended; it may have ended already.
+    if (!ended_)
+        progress_->exec();
+    progress_.reset();
 }
 
 void DownloadDialog::setProgress(qint64 received, qint64 total) {
@@ -107,10 +112,10 @@ void DownloadDialog::setProgress(qint64 received, qint64 total) {
 
 void DownloadDialog::hideProgress() {
     cancel_ = nullptr;
+    ended_ = true;
     if (progress_) {
         progress_->disconnect(this);
-        progress_->hide();
-        progress_.reset();
+        progress_->hide(); // ends its modal run
     }
 }
 

@@ -41,6 +41,7 @@ private:
     std::unique_ptr<QProgressDialog> progress_;
     QString destinationPath_;
     std::function<void()> cancel_;
+    bool ended_ = false; // the transfer has ended: no progress to wait on
     DownloadChoice choice_ = DownloadChoice::Cancel;
 };
 

@@ -27,9 +27,16 @@ public:
                                               bool) override {
         return quillorn::system::DownloadChoice::Save;
     }
-    void showProgress(const QString&, const QString&, std::function<void()>) override {}
+    // Waits as the progress window does, without showing anything.
+    void showProgress(const QString&, const QString&, std::function<void()>) override {
+        for (ended_ = false; !ended_;)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
     void setProgress(qint64, qint64) override {}
-    void hideProgress() override {}
+    void hideProgress() override { ended_ = true; }
+
+private:
+    bool ended_ = false;
 };
 
 qint64 readIntoMemory(const QString& url) {

@@ -3,7 +3,6 @@
 #include "base/message_log.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -114,7 +113,6 @@ private:
 // Shared with the view's cancel function, which may outlive the transfer.
 struct TransferState {
     QPointer<QNetworkReply> reply;
-    QPointer<QEventLoop> loop;
     bool finished = false; // QNetworkReply::isRunning does not say so reliably
     bool cancelled = false;
 };
@@ -146,40 +144,40 @@ TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView&
 
     auto state = std::make_shared<TransferState>();
     state->reply = reply.get();
-    QEventLoop loop;
-    state->loop = &loop;
     bool writeFailed = false;
+    const auto ended = [&view, state] {
+        if (!state->finished) {
+            state->finished = true;
+            view.hideProgress();
+        }
+    };
     auto drain = [&] {
         if (writeFailed)
             return;
         if (!part.write(reply->readAll())) {
             writeFailed = true;
             reply->abort();
-            loop.quit();
+            ended();
             return;
         }
         // Qt holds back downloadProgress for a while after the first bytes, so the count is ours.
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         view.setProgress(part.size(), length.isValid() ? length.toLongLong() : -1);
     };
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, [&loop, state] {
-        state->finished = true;
-        loop.quit();
-    });
-    view.showProgress(title, target, [state] {
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), drain);
+    QObject::connect(reply.get(), &QNetworkReply::finished, reply.get(), ended);
+    view.showProgress(title, target, [state, &view] {
         if (state->reply && !state->finished && !state->cancelled) {
             state->cancelled = true;
             state->reply->abort();
             // An abort from inside one of the reply's own signals does not always finish it.
-            if (state->loop)
-                state->loop->quit();
+            if (!state->finished) {
+                state->finished = true;
+                view.hideProgress();
+            }
         }
     });
-    // A cancel during showProgress leaves nothing to wait for.
-    if (!state->finished && !state->cancelled)
-        loop.exec();
-    view.hideProgress();
+    QObject::disconnect(reply.get(), nullptr, nullptr, nullptr);
 
     if (state->cancelled)
         return {false, QStringLiteral("cancelled")};

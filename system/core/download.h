@@ -39,11 +39,14 @@ public:
     // replacing: a file of that name is already there.
     virtual DownloadChoice askWhere(const QString& title, const QString& url,
                                     const QString& destination, bool replacing) = 0;
-    // `cancel` may be called at any time until hideProgress; it stops the transfer.
+    // Shows the transfer going on and returns once it has ended, when hideProgress is called:
+    // the real view is a modal progress window. `cancel` may be called at any time until then;
+    // it stops the transfer.
     virtual void showProgress(const QString& title, const QString& destination,
                               std::function<void()> cancel) = 0;
     // total is -1 while unknown.
     virtual void setProgress(qint64 received, qint64 total) = 0;
+    // The transfer has ended: showProgress returns.
     virtual void hideProgress() = 0;
 };
 
@@ -54,8 +57,8 @@ struct TransferResult {
 
 // Fetches an http or https address into target. The bytes go into target + ".part",
 // kDownloadBufferSize at a time, which is renamed over target only when the whole body has arrived;
-// in every other case target stays as it was and nothing is left beside it. Runs a local event
-// loop, so the program's windows stay live.
+// in every other case target stays as it was and nothing is left beside it. The view's progress
+// window is shown meanwhile, so the program's windows stay live.
 TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView& view,
                            const QString& title, int idleTimeoutMs = kIdleTimeoutMs);
 

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -130,15 +131,18 @@ TEST_F(DownloadTest, LargeBodyPassesThroughABoundedBuffer) {
     // Stands for the progress window; it notes the bytes written between two reports.
     struct StepView : DownloadView {
         qint64 last = 0, largest = 0;
+        bool ended = false;
         DownloadChoice askWhere(const QString&, const QString&, const QString&, bool) override {
             return DownloadChoice::Save;
         }
-        void showProgress(const QString&, const QString&, std::function<void()>) override {}
+        void showProgress(const QString&, const QString&, std::function<void()>) override {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return ended; }, 120000));
+        }
         void setProgress(qint64 received, qint64) override {
             largest = std::max(largest, received - last);
             last = received;
         }
-        void hideProgress() override {}
+        void hideProgress() override { ended = true; }
     } view;
     server.streamSize = qint64(64) << 20;
     const QString target = dir + QStringLiteral("/large.bin");
