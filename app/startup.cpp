@@ -26,7 +26,7 @@ Startup::Startup(UserDialogs& dialogs, QByteArrayList arguments, int stdinFd, St
     : dialogs_(dialogs), arguments_(std::move(arguments)), stdinFd_(stdinFd),
       hooks_(std::move(hooks)), messages_(dialogs) {
     ending_.setInterval(20);
-    QObject::connect(&ending_, &QTimer::timeout, [this] { endStep(); });
+    QObject::connect(&ending_, &QTimer::timeout, &ending_, [this] { endStep(); });
 }
 
 Startup::~Startup() = default;
@@ -38,7 +38,7 @@ std::optional<int> Startup::run() {
         return 0;
     }
     signals_ = std::make_unique<TerminationSignals>();
-    QObject::connect(signals_.get(), &TerminationSignals::received, [this] {
+    QObject::connect(signals_.get(), &TerminationSignals::received, signals_.get(), [this] {
         endStep();
         ending_.start();
     });

@@ -157,7 +157,7 @@ int startupChild() {
     qint64 splashStarted = 0;
     // Closes the splash as soon as it is up; its time is taken out below.
     QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
+    QObject::connect(&closer, &QTimer::timeout, &closer, [] {
         if (auto* splash =
                 qobject_cast<quillorn::app::SplashScreen*>(QApplication::activeModalWidget()))
             splash->close();

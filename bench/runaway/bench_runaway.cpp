@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
                          [&] { longest = std::max(longest, gap.restart()); });
         QTimer stopper;
         stopper.setSingleShot(true);
-        QObject::connect(&stopper, &QTimer::timeout, [&] {
+        QObject::connect(&stopper, &QTimer::timeout, &stopper, [&] {
             stopped = true;
             stopClock.start();
             document.stop();

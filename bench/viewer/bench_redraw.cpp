@@ -272,7 +272,7 @@ int main(int argc, char** argv) {
         std::vector<double> stops;
         for (int i = 0; i < 20; ++i) {
             QElapsedTimer t;
-            QTimer::singleShot(200, [&] {
+            QTimer::singleShot(200, &document, [&] {
                 t.start();
                 document.stop();
             });

@@ -40,7 +40,6 @@ QStringList convertArgumentList(const ConvertSettings& settings, const options::
          << gs::fixedMediaSwitch(options.overrideDefaultMedia)
          << documentSwitches(settings.inputFile)
          << gs::outputFileSwitch(OutputPattern(settings.output).forGhostscript())
-         << orientationArguments(settings.format, options.orientation)
          << gs::inputFileArgument(settings.inputFile);
     return args.list();
 }

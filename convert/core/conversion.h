@@ -40,8 +40,8 @@ struct ConvertSettings {
 };
 
 // The arguments of a conversion, ending in the output (in Ghostscript's form: a "%" that is no
-// page placeholder doubled) and the input file; an EPS input is cropped to its bounding box, and
-// pictures are turned to the options' orientation (just before the input).
+// page placeholder doubled) and the input file; an EPS input is cropped to its bounding box. The
+// orientation is the view's alone: a conversion writes the document as it is.
 QStringList convertArgumentList(const ConvertSettings& settings, const options::Options& options);
 
 // The argument list as the loaded Ghostscript takes it. Anti-aliasing means nothing to the

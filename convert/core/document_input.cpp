@@ -14,18 +14,6 @@ QStringList documentSwitches(const QString& inputFile) {
     return gs::epsCropSwitch(gs::isEps(inputFile));
 }
 
-QStringList orientationArguments(int format, options::Orientation orientation) {
-    switch (format) {
-    case kFormatEps:
-    case kFormatPxl:
-    case kFormatPdf:
-    case kFormatPs:
-        return {};
-    default:
-        return gs::orientationArguments(static_cast<int>(orientation));
-    }
-}
-
 ConversionInput::ConversionInput(const QString& inputFile) : path_(inputFile) {
     if (!gs::isGzip(inputFile))
         return;

@@ -13,11 +13,6 @@ namespace quillorn::convert {
 // shows it; nothing for other documents.
 QStringList documentSwitches(const QString& inputFile);
 
-// The orientation's elements (before the input file) for the formats that write pictures; none
-// for those that write page descriptions (EPS, PCL-XL, PDF, PostScript), whose pages keep their
-// own orientation.
-QStringList orientationArguments(int format, options::Orientation orientation);
-
 // The file Ghostscript reads for a conversion's input: the input itself, or for a
 // gzip-compressed one a decompressed copy in a private folder that goes when this goes.
 class ConversionInput {

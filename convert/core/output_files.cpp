@@ -404,7 +404,7 @@ struct OutputStaging::Private {
                 .entryList({QStringLiteral("page-*")}, QDir::Files | QDir::Hidden | QDir::System);
         for (const QString& name : names) {
             bool ok = false;
-            const int page = name.mid(5).toInt(&ok);
+            const int page = QStringView(name).mid(5).toInt(&ok);
             if (ok && page > 0)
                 out.append({page, dir->filePath(name)});
         }

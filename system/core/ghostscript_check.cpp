@@ -49,7 +49,7 @@ QString copyLibrary(const QString& source, const QString& directory) {
         return QStringLiteral("cannot create the directory ") + directory;
     const QString target = QDir(directory).filePath(kPrivateLibraryName);
     QFile existing(target);
-    if (QFileInfo(target).exists() && !existing.remove())
+    if (QFileInfo::exists(target) && !existing.remove())
         return existing.errorString();
     QFile file(source);
     if (!file.copy(target))
