@@ -75,6 +75,23 @@ bool writesOnePagePerFile(int format) {
     }
 }
 
+QStringList withInputSwitches(QStringList args, const ConvertSettings& settings) {
+    QStringList switches;
+    if (settings.firstPage > 0)
+        switches << QStringLiteral("-dFirstPage=%1").arg(settings.firstPage);
+    if (settings.lastPage > 0)
+        switches << QStringLiteral("-dLastPage=%1").arg(settings.lastPage);
+    if (!settings.password.isEmpty())
+        switches << QStringLiteral("-sPDFPassword=") + settings.password;
+    const auto output = std::find_if(args.begin(), args.end(), [](const QString& arg) {
+        return arg.startsWith(QLatin1String("-sOutputFile="));
+    });
+    const qsizetype at = output - args.begin();
+    for (qsizetype i = 0; i < switches.size(); ++i)
+        args.insert(at + i, switches[i]);
+    return args;
+}
+
 QStringList libraryArguments(const QStringList& args) {
     static const QStringList kVectorDevices = {
         QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sDEVICE=ps2write"),
@@ -138,7 +155,7 @@ void Conversion::start() {
         [this] {
             if (options_.media == options::kCustomMedia)
                 context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
-            args_ = convertArgumentList(settings_, options_);
+            args_ = withInputSwitches(convertArgumentList(settings_, options_), settings_);
         },
         [this] { readInput(); },
         [this] {
@@ -199,6 +216,7 @@ void Conversion::runGhostscript() {
     output_.clear();
     split_ =
         std::make_unique<SplitConversion>(settings_, libraryArguments(args_), *staging_, context_);
+    split_->setMostWorkers(mostWorkers_);
     connect(split_.get(), &SplitConversion::finished, this, [this] {
         const gs::RunResult result = split_->result();
         output_ = split_->output();

@@ -37,6 +37,10 @@ struct ConvertSettings {
     int graphicsAlpha = -1; // position of the chosen entry of "1", "2", "4"; -1: none
     int textAlpha = -1;
     QString output;
+    // Given on the command line only; the dialog converts every page of a document.
+    int firstPage = 0; // 0: from the first page
+    int lastPage = 0;  // 0: to the last
+    QString password;  // a PDF's
 };
 
 // The argument line without the output and input files.
@@ -88,6 +92,10 @@ struct ConversionContext {
 // it, it has no pages, or it wants a password.
 bool saysNoPages(const QString& output);
 
+// The pages and the password the settings give (-dFirstPage, -dLastPage, -sPDFPassword), put
+// before the output file of an argument list; the list as it is when they give none.
+QStringList withInputSwitches(QStringList args, const ConvertSettings& settings);
+
 // True for the formats that write one picture per file (BMP, JPEG, PCX, PNG, PNM, PSD): without
 // a page placeholder, the pages after the first go to "name-2.ext", "name-3.ext", ...
 bool writesOnePagePerFile(int format);
@@ -103,6 +111,9 @@ public:
     Conversion(ConvertSettings settings, options::Options options, ConversionContext context,
                QObject* parent = nullptr);
     ~Conversion() override;
+
+    // The most workers a document's pages are shared among (0: as many as the machine allows).
+    void setMostWorkers(int workers) { mostWorkers_ = workers; }
 
     void start();
     // Stops the run under way; the conversion ends as stopped.
@@ -132,6 +143,7 @@ private:
     std::unique_ptr<SplitConversion> split_;
     gs::RunResult result_;
     QString output_; // what Ghostscript said, for the verdict
+    int mostWorkers_ = 0;
 };
 
 } // namespace quillorn::convert
