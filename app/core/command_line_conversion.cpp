@@ -274,6 +274,7 @@ void CommandLineConversion::next() {
         *settings, options_,
         convert::ConversionContext{dialogs_, runner_, messages_, status, progress_.get()});
     conversion_->setMostWorkers(request_.jobs);
+    conversion_->setInputChoices({request_.firstPage, request_.lastPage, request_.password});
     connect(conversion_.get(), &convert::Conversion::finished, this,
             &CommandLineConversion::converted);
     conversion_->start();
@@ -325,9 +326,6 @@ CommandLineConversion::settingsFor(const QByteArray& input) {
     s.graphicsAlpha = 2;
     s.textAlpha = 2;
     s.output = outputNameFor(request_, base);
-    s.firstPage = request_.firstPage;
-    s.lastPage = request_.lastPage;
-    s.password = request_.password;
     return s;
 }
 

@@ -75,14 +75,14 @@ bool writesOnePagePerFile(int format) {
     }
 }
 
-QStringList withInputSwitches(QStringList args, const ConvertSettings& settings) {
+QStringList withInputSwitches(QStringList args, const InputChoices& choices) {
     QStringList switches;
-    if (settings.firstPage > 0)
-        switches << QStringLiteral("-dFirstPage=%1").arg(settings.firstPage);
-    if (settings.lastPage > 0)
-        switches << QStringLiteral("-dLastPage=%1").arg(settings.lastPage);
-    if (!settings.password.isEmpty())
-        switches << QStringLiteral("-sPDFPassword=") + settings.password;
+    if (choices.firstPage > 0)
+        switches << QStringLiteral("-dFirstPage=%1").arg(choices.firstPage);
+    if (choices.lastPage > 0)
+        switches << QStringLiteral("-dLastPage=%1").arg(choices.lastPage);
+    if (!choices.password.isEmpty())
+        switches << QStringLiteral("-sPDFPassword=") + choices.password;
     const auto output = std::find_if(args.begin(), args.end(), [](const QString& arg) {
         return arg.startsWith(QLatin1String("-sOutputFile="));
     });
@@ -155,7 +155,7 @@ void Conversion::start() {
         [this] {
             if (options_.media == options::kCustomMedia)
                 context_.dialogs.message(QStringLiteral("Custom paper sizes not done yet"));
-            args_ = withInputSwitches(convertArgumentList(settings_, options_), settings_);
+            args_ = withInputSwitches(convertArgumentList(settings_, options_), choices_);
         },
         [this] { readInput(); },
         [this] {
@@ -217,6 +217,7 @@ void Conversion::runGhostscript() {
     split_ =
         std::make_unique<SplitConversion>(settings_, libraryArguments(args_), *staging_, context_);
     split_->setMostWorkers(mostWorkers_);
+    split_->setInputChoices(choices_);
     connect(split_.get(), &SplitConversion::finished, this, [this] {
         const gs::RunResult result = split_->result();
         output_ = split_->output();

@@ -37,7 +37,11 @@ struct ConvertSettings {
     int graphicsAlpha = -1; // position of the chosen entry of "1", "2", "4"; -1: none
     int textAlpha = -1;
     QString output;
-    // Given on the command line only; the dialog converts every page of a document.
+};
+
+// What the command line chooses of a document besides the dialog's settings; the dialog
+// converts every page.
+struct InputChoices {
     int firstPage = 0; // 0: from the first page
     int lastPage = 0;  // 0: to the last
     QString password;  // a PDF's
@@ -92,9 +96,9 @@ struct ConversionContext {
 // it, it has no pages, or it wants a password.
 bool saysNoPages(const QString& output);
 
-// The pages and the password the settings give (-dFirstPage, -dLastPage, -sPDFPassword), put
-// before the output file of an argument list; the list as it is when they give none.
-QStringList withInputSwitches(QStringList args, const ConvertSettings& settings);
+// The pages and the password chosen (-dFirstPage, -dLastPage, -sPDFPassword), put before the
+// output file of an argument list; the list as it is when none are.
+QStringList withInputSwitches(QStringList args, const InputChoices& choices);
 
 // True for the formats that write one picture per file (BMP, JPEG, PCX, PNG, PNM, PSD): without
 // a page placeholder, the pages after the first go to "name-2.ext", "name-3.ext", ...
@@ -114,6 +118,7 @@ public:
 
     // The most workers a document's pages are shared among (0: as many as the machine allows).
     void setMostWorkers(int workers) { mostWorkers_ = workers; }
+    void setInputChoices(InputChoices choices) { choices_ = std::move(choices); }
 
     void start();
     // Stops the run under way; the conversion ends as stopped.
@@ -144,6 +149,7 @@ private:
     gs::RunResult result_;
     QString output_; // what Ghostscript said, for the verdict
     int mostWorkers_ = 0;
+    InputChoices choices_;
 };
 
 } // namespace quillorn::convert

@@ -166,9 +166,9 @@ SplitConversion::~SplitConversion() {
         context_.progress->finished();
 }
 
-PageRange selectedPages(const ConvertSettings& settings, int pageCount) {
-    return {std::max(1, settings.firstPage),
-            settings.lastPage > 0 ? std::min(settings.lastPage, pageCount) : pageCount};
+PageRange selectedPages(const InputChoices& choices, int pageCount) {
+    return {std::max(1, choices.firstPage),
+            choices.lastPage > 0 ? std::min(choices.lastPage, pageCount) : pageCount};
 }
 
 void SplitConversion::start() {
@@ -180,7 +180,7 @@ void SplitConversion::start() {
     const int workers = workersFor();
     showProgress();
     if (workers > 1)
-        runSplit(splitRanges(selectedPages(settings_, *pageCount_).size(), workers));
+        runSplit(splitRanges(selectedPages(choices_, *pageCount_).size(), workers));
     else
         runWhole();
 }
@@ -190,7 +190,7 @@ void SplitConversion::showProgress() {
         return;
     std::optional<int> pages;
     if (pageCount_)
-        pages = std::max(0, selectedPages(settings_, *pageCount_).size());
+        pages = std::max(0, selectedPages(choices_, *pageCount_).size());
     context_.progress->started(pages, [this] { stop(); });
     progressShown_ = true;
 }
@@ -217,7 +217,7 @@ int SplitConversion::workersFor() const {
     // Before a PDF's pages are counted: whether counting them is worth it.
     if (!pageCount_)
         return gs::isPdf(settings_.inputFile) ? most : 1;
-    return splitWorkers(selectedPages(settings_, *pageCount_).size(), most, 0, 0);
+    return splitWorkers(selectedPages(choices_, *pageCount_).size(), most, 0, 0);
 }
 
 // A PDF's pages as Ghostscript counts them (its page tree), in one short run.
@@ -229,7 +229,7 @@ void SplitConversion::countPages() {
     auto unheard = std::make_shared<Said>();
     gs::RunRequest request;
     request.args = gs::pdfPageCountArguments(QFileInfo(settings_.inputFile).absoluteFilePath(),
-                                             settings_.password);
+                                             choices_.password);
     request.onOutput = [said](const QString& text) { *said += text; };
     job_ = context_.runner.start(std::move(request), *unheard);
     connect(job_.get(), &gs::RunJob::finished, this, [this, said, unheard] {
@@ -244,7 +244,7 @@ void SplitConversion::countPages() {
         const int workers = pageCount_ ? workersFor() : 1;
         showProgress();
         if (workers > 1)
-            runSplit(splitRanges(selectedPages(settings_, *pageCount_).size(), workers));
+            runSplit(splitRanges(selectedPages(choices_, *pageCount_).size(), workers));
         else
             runWhole();
     });
@@ -265,7 +265,7 @@ void SplitConversion::runWhole() {
     };
     auto pages = std::make_shared<Pages>();
     // A PDF says its pages by their number in the document, from the first page asked for on.
-    const int skipped = std::max(0, settings_.firstPage - 1);
+    const int skipped = std::max(0, choices_.firstPage - 1);
     pages->reach = [this](int page) {
         if (page > reached_ && context_.progress)
             context_.progress->pageReached(reached_ = page);
@@ -309,7 +309,7 @@ void SplitConversion::runSplit(const std::vector<PageRange>& ranges) {
     std::vector<gs::RunRequest> requests;
     std::vector<MessageSink*> sinks;
     // The ranges count from the first page asked for; the workers' from the document's first.
-    const int skipped = std::max(0, settings_.firstPage - 1);
+    const int skipped = std::max(0, choices_.firstPage - 1);
     for (const PageRange& range : ranges) {
         auto& w = *split_.emplace_back(std::make_unique<Worker>());
         w.pages = {range.first + skipped, range.last + skipped};
@@ -376,7 +376,7 @@ void SplitConversion::splitEnded() {
     gs::RunResult result = results.back();
     result.pages = 0;
     // A run's files are numbered from 1 at the first page asked for.
-    const int skipped = std::max(0, settings_.firstPage - 1);
+    const int skipped = std::max(0, choices_.firstPage - 1);
     for (size_t i = 0; i < split_.size(); ++i) {
         const Worker& worker = *split_[i];
         const int first = worker.pages.first - skipped;

@@ -33,9 +33,9 @@ qint64 workerMemory(double resolution);
 // The pages shared into contiguous ranges, as even as can be, the earlier ones the larger.
 std::vector<PageRange> splitRanges(int pageCount, int workers);
 
-// The pages of a document of pageCount pages that the settings ask for (all by default); of
-// size 0 or less when they ask for none of them.
-PageRange selectedPages(const ConvertSettings& settings, int pageCount);
+// The pages of a document of pageCount pages that are chosen (all by default); of size 0 or less
+// when none of them are.
+PageRange selectedPages(const InputChoices& choices, int pageCount);
 
 // True for the raster conversions that write each page to a file of its own (BMP, JPEG, PCX,
 // PNG, PNM, PSD, and TIFF with a page placeholder): those whose pages workers can share.
@@ -67,6 +67,8 @@ public:
     void setWorkers(int workers) { workers_ = workers; }
     // At most this many workers, whatever the machine allows (0: no such bound).
     void setMostWorkers(int workers) { mostWorkers_ = workers; }
+    // The pages to convert and a PDF's password; the switches are in the argument list already.
+    void setInputChoices(InputChoices choices) { choices_ = std::move(choices); }
 
     // Runs Ghostscript and leaves the pages it wrote in the staging.
     void start();
@@ -96,6 +98,7 @@ private:
     ConversionContext context_;
     int workers_ = 0;
     int mostWorkers_ = 0;
+    InputChoices choices_;
     std::optional<int> pageCount_;
     std::unique_ptr<gs::RunJob> job_;
     std::vector<std::unique_ptr<Worker>> split_; // the workers of a split run
