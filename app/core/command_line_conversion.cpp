@@ -5,6 +5,7 @@
 #include "app/core/termination_signals.h"
 #include "base/settings_store.h"
 #include "convert/core/output_files.h"
+#include "convert/core/split_conversion.h"
 #include "options/core/options_store.h"
 #include "options/core/paper.h"
 
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <unistd.h>
@@ -25,10 +28,10 @@ struct FormatName {
     int format;
 };
 constexpr FormatName kFormatNames[] = {
-    {"pdf", convert::kFormatPdf}, {"png", convert::kFormatPng},   {"jpeg", convert::kFormatJpeg},
+    {"pdf", convert::kFormatPdf},  {"png", convert::kFormatPng},   {"jpeg", convert::kFormatJpeg},
     {"jpg", convert::kFormatJpeg}, {"tiff", convert::kFormatTiff}, {"tif", convert::kFormatTiff},
-    {"bmp", convert::kFormatBmp}, {"pcx", convert::kFormatPcx},   {"pnm", convert::kFormatPnm},
-    {"psd", convert::kFormatPsd}, {"eps", convert::kFormatEps},   {"ps", convert::kFormatPs},
+    {"bmp", convert::kFormatBmp},  {"pcx", convert::kFormatPcx},   {"pnm", convert::kFormatPnm},
+    {"psd", convert::kFormatPsd},  {"eps", convert::kFormatEps},   {"ps", convert::kFormatPs},
     {"pxl", convert::kFormatPxl}};
 
 std::optional<int> formatNamed(const QString& name) {
@@ -147,10 +150,10 @@ ParsedConvertRequest parseConvertArguments(const QList<QByteArray>& arguments) {
             flagged = flag(r.help);
         else {
             static const QStringList kValued = {
-                QStringLiteral("--format"), QStringLiteral("--device"),
+                QStringLiteral("--format"),     QStringLiteral("--device"),
                 QStringLiteral("--resolution"), QStringLiteral("--output"),
-                QStringLiteral("--first"), QStringLiteral("--last"), QStringLiteral("--jobs"),
-                QStringLiteral("--password")};
+                QStringLiteral("--first"),      QStringLiteral("--last"),
+                QStringLiteral("--jobs"),       QStringLiteral("--password")};
             if (!kValued.contains(option))
                 return error(QStringLiteral("unknown option %1").arg(option));
             const std::optional<QString> v = take();
@@ -214,7 +217,8 @@ ParsedConvertRequest parseConvertArguments(const QList<QByteArray>& arguments) {
     if (r.inputs.count("-") > 1)
         return error(QStringLiteral("standard input (-) can be read only once"));
     if (r.firstPage > 0 && r.lastPage > 0 && r.firstPage > r.lastPage)
-        return error(QStringLiteral("--first %1 is after --last %2").arg(r.firstPage).arg(r.lastPage));
+        return error(
+            QStringLiteral("--first %1 is after --last %2").arg(r.firstPage).arg(r.lastPage));
     if (r.inputs.size() > 1 && !r.output.isEmpty() && !namesFolder(r.output) &&
         !hasNamePlaceholder(r.output))
         return error(QStringLiteral("with several inputs, --output must be a folder or hold %n "
@@ -233,88 +237,112 @@ QString outputNameFor(const ConvertRequest& request, const QString& proposalBase
     return expandName(request.output, name.replace(QStringLiteral("%%"), QStringLiteral("%")));
 }
 
+// One input under way.
+struct CommandLineConversion::Job {
+    explicit Job(bool replaceFiles) : dialogs(replaceFiles) {}
+    QString name; // as the user named it
+    ConsoleDialogs dialogs;
+    std::optional<TempFileGuard> printJob;
+    std::unique_ptr<ConsoleProgress> progress;
+    std::unique_ptr<convert::Conversion> conversion;
+};
+
 CommandLineConversion::CommandLineConversion(ConvertRequest request, int stdinFd)
-    : request_(std::move(request)), stdinFd_(stdinFd), dialogs_(request_.force),
-      messages_(request_.verbose), openable_(std::make_unique<OpenablePaths>()) {}
+    : request_(std::move(request)), stdinFd_(stdinFd), messages_(request_.verbose),
+      openable_(std::make_unique<OpenablePaths>()) {}
 
 CommandLineConversion::~CommandLineConversion() = default;
 
 void CommandLineConversion::start() {
     signals_ = std::make_unique<TerminationSignals>();
-    connect(signals_.get(), &TerminationSignals::received, this,
-            &CommandLineConversion::interrupt);
+    connect(signals_.get(), &TerminationSignals::received, this, &CommandLineConversion::interrupt);
     // The user's options, read and never written: paper size, fixed media and orientation as
     // the dialog would have them. Safer mode unless the command line says otherwise.
     options_ = options::readOptions(SettingsStore(), options::systemDefaultMedia());
     options_.safer = !request_.unsafe;
+    // As many workers as there are cores and as the free memory holds, or as --jobs says.
+    int workers =
+        convert::splitWorkers(INT_MAX, QThread::idealThreadCount(), convert::availableMemory(),
+                              convert::workerMemory(request_.resolution.toDouble()));
+    if (request_.jobs > 0)
+        workers = std::min(workers, request_.jobs);
+    together_ = std::clamp(static_cast<int>(request_.inputs.size()), 1, workers);
+    mostWorkers_ = std::max(1, workers / together_);
     sweepStaleTemporaries();
     runner_.prepare();
     QMetaObject::invokeMethod(this, &CommandLineConversion::next, Qt::QueuedConnection);
 }
 
 void CommandLineConversion::next() {
-    printJob_.reset();
-    if (signal_ != 0 || nextInput_ >= request_.inputs.size())
-        return end();
-    const QByteArray input = request_.inputs[nextInput_++];
-    std::optional<convert::ConvertSettings> settings = settingsFor(input);
-    // A signal that ended the reading of a print job goes on through the event loop.
-    if (awaitingSignal_)
-        return;
-    if (!settings) {
-        QMetaObject::invokeMethod(this, &CommandLineConversion::next, Qt::QueuedConnection);
-        return;
+    while (signal_ == 0 && !awaitingSignal_ && nextInput_ < request_.inputs.size() &&
+           std::ssize(running_) < together_) {
+        auto job = std::make_unique<Job>(request_.force);
+        const std::optional<convert::ConvertSettings> settings =
+            settingsFor(*job, request_.inputs[nextInput_++]);
+        if (!settings)
+            continue;
+        Job* j = running_.emplace_back(std::move(job)).get();
+        if (isatty(STDERR_FILENO) && !request_.quiet && !request_.verbose)
+            j->progress = std::make_unique<ConsoleProgress>(j->name, progressLine_);
+        std::function<void(const QString&)> status;
+        if (request_.verbose)
+            status = [j](const QString& text) {
+                printError(j->name + QStringLiteral(": ") + text);
+            };
+        j->conversion = std::make_unique<convert::Conversion>(
+            *settings, options_,
+            convert::ConversionContext{j->dialogs, runner_, messages_, status, j->progress.get()});
+        j->conversion->setMostWorkers(mostWorkers_);
+        j->conversion->setInputChoices({request_.firstPage, request_.lastPage, request_.password});
+        connect(j->conversion.get(), &convert::Conversion::finished, this,
+                [this, j](convert::RunOutcome outcome) { converted(j, outcome); });
+        j->conversion->start();
     }
-    if (isatty(STDERR_FILENO) && !request_.quiet && !request_.verbose)
-        progress_ = std::make_unique<ConsoleProgress>(shownName_);
-    std::function<void(const QString&)> status;
-    if (request_.verbose)
-        status = [this](const QString& text) { printError(shownName_ + QStringLiteral(": ") + text); };
-    conversion_ = std::make_unique<convert::Conversion>(
-        *settings, options_,
-        convert::ConversionContext{dialogs_, runner_, messages_, status, progress_.get()});
-    conversion_->setMostWorkers(request_.jobs);
-    conversion_->setInputChoices({request_.firstPage, request_.lastPage, request_.password});
-    connect(conversion_.get(), &convert::Conversion::finished, this,
-            &CommandLineConversion::converted);
-    conversion_->start();
+    // A signal that ended the reading of a print job goes on through the event loop.
+    if (!running_.empty() || awaitingSignal_ || ended_ ||
+        (signal_ == 0 && nextInput_ < request_.inputs.size()))
+        return;
+    ended_ = true;
+    const int code = signal_ != 0 ? 128 + signal_ : failures_ > 0 ? 1 : 0;
+    QMetaObject::invokeMethod(
+        this, [this, code] { Q_EMIT finished(code); }, Qt::QueuedConnection);
 }
 
 std::optional<convert::ConvertSettings>
-CommandLineConversion::settingsFor(const QByteArray& input) {
+CommandLineConversion::settingsFor(Job& job, const QByteArray& input) {
     convert::ConvertSettings s;
     QString base;
     if (input == "-") {
-        shownName_ = QStringLiteral("standard input");
-        const SavedPrintJob job = savePrintJob(stdinFd_, signals_->pendingFd());
-        if (job.stopped) {
+        job.name = QStringLiteral("standard input");
+        const SavedPrintJob saved = savePrintJob(stdinFd_, signals_->pendingFd());
+        if (saved.stopped) {
             awaitingSignal_ = true;
             return std::nullopt;
         }
-        if (!job.error.isEmpty()) {
-            fail(QStringLiteral("the print job could not be read: ") + job.error);
+        if (!saved.error.isEmpty()) {
+            fail(job.name, QStringLiteral("the print job could not be read: ") + saved.error);
             return std::nullopt;
         }
-        if (job.path.isEmpty()) {
-            fail(QStringLiteral("no print job"));
+        if (saved.path.isEmpty()) {
+            fail(job.name, QStringLiteral("no print job"));
             return std::nullopt;
         }
-        printJob_.emplace(job.path);
-        s.inputFile = job.path;
-        base = QDir::current().filePath(printJobName(job.path) + QStringLiteral(".ps"));
+        job.printJob.emplace(saved.path);
+        s.inputFile = saved.path;
+        base = QDir::current().filePath(printJobName(saved.path) + QStringLiteral(".ps"));
     } else {
-        shownName_ = QFile::decodeName(input);
+        job.name = QFile::decodeName(input);
         s.inputFile = openable_->openable(input);
         base = OpenablePaths::outputBase(input);
         if (base.isEmpty())
             base = s.inputFile;
         const QFileInfo file(s.inputFile);
         if (!file.exists()) {
-            fail(QStringLiteral("no such file"));
+            fail(job.name, QStringLiteral("no such file"));
             return std::nullopt;
         }
         if (!file.isFile() || !file.isReadable()) {
-            fail(QStringLiteral("not a file that can be read"));
+            fail(job.name, QStringLiteral("not a file that can be read"));
             return std::nullopt;
         }
     }
@@ -329,46 +357,41 @@ CommandLineConversion::settingsFor(const QByteArray& input) {
     return s;
 }
 
-void CommandLineConversion::converted(convert::RunOutcome outcome) {
-    conversion_.reset();
-    progress_.reset();
-    const std::optional<ConsoleDialogs::Complaint> complaint = dialogs_.takeComplaint();
-    if (complaint) {
+void CommandLineConversion::converted(Job* job, convert::RunOutcome outcome) {
+    const auto at = std::find_if(running_.begin(), running_.end(),
+                                 [job](const std::unique_ptr<Job>& j) { return j.get() == job; });
+    if (at == running_.end())
+        return;
+    const std::unique_ptr<Job> done = std::move(*at);
+    running_.erase(at);
+    if (const std::optional<ConsoleDialogs::Complaint> complaint = done->dialogs.takeComplaint()) {
         if (complaint->text == convert::kConversionErrorPrompt.simplified())
-            fail(QStringLiteral("Ghostscript: ") +
-                 (complaint->details.isEmpty() ? QStringLiteral("no output")
-                                               : complaint->details));
+            fail(done->name, QStringLiteral("Ghostscript: ") + (complaint->details.isEmpty()
+                                                                    ? QStringLiteral("no output")
+                                                                    : complaint->details));
         else if (complaint->refused)
-            fail(complaint->text + QStringLiteral(" No (--force replaces it)"));
+            fail(done->name, complaint->text + QStringLiteral(" No (--force replaces it)"));
         else
-            fail(complaint->text);
+            fail(done->name, complaint->text);
     } else if (outcome != convert::RunOutcome::CloseDialog && signal_ == 0) {
-        fail(QStringLiteral("not converted"));
+        fail(done->name, QStringLiteral("not converted"));
     }
     next();
 }
 
-void CommandLineConversion::fail(const QString& why) {
+void CommandLineConversion::fail(const QString& name, const QString& why) {
     ++failures_;
-    printError(shownName_ + QStringLiteral(": ") + why);
+    progressLine_.clear();
+    printError(name + QStringLiteral(": ") + why);
 }
 
 void CommandLineConversion::interrupt(int signalNumber) {
     if (signal_ == 0)
         signal_ = signalNumber;
-    if (conversion_)
-        conversion_->stop();
-    else
-        QMetaObject::invokeMethod(this, &CommandLineConversion::next, Qt::QueuedConnection);
-}
-
-void CommandLineConversion::end() {
-    if (ended_)
-        return;
-    ended_ = true;
-    const int code = signal_ != 0 ? 128 + signal_ : failures_ > 0 ? 1 : 0;
-    QMetaObject::invokeMethod(
-        this, [this, code] { Q_EMIT finished(code); }, Qt::QueuedConnection);
+    awaitingSignal_ = false;
+    for (const std::unique_ptr<Job>& job : running_)
+        job->conversion->stop();
+    next();
 }
 
 int runConvertCommand(const QList<QByteArray>& arguments, int stdinFd) {

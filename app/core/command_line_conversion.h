@@ -12,6 +12,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace quillorn::app {
 
@@ -49,11 +50,12 @@ ParsedConvertRequest parseConvertArguments(const QList<QByteArray>& arguments);
 // --output itself, "%n" in it standing for the input's name without its extension.
 QString outputNameFor(const ConvertRequest& request, const QString& proposalBase);
 
-// Converts the inputs one after the other through the conversion run the dialog uses, each
-// shared among the workers where its pages allow, and answers finished() with the exit code:
-// 0 when every input was converted, 1 when some were not (one line on standard error for each),
-// 128 and the signal's number when SIGINT, SIGTERM or SIGHUP stopped it; the run under way
-// then leaves nothing at its output's names.
+// Converts the inputs through the conversion run the dialog uses and answers finished() with the
+// exit code: 0 when every input was converted, 1 when some were not (one line on standard error
+// for each), 128 and the signal's number when SIGINT, SIGTERM or SIGHUP stopped it; the runs
+// under way then leave nothing at their outputs' names. One input has its pages shared among
+// as many workers as the machine (or --jobs) allows; several are converted that many at a time,
+// each by one worker, since documents share out better than their pages.
 class CommandLineConversion : public QObject {
     Q_OBJECT
 public:
@@ -66,28 +68,27 @@ Q_SIGNALS:
     void finished(int exitCode);
 
 private:
+    struct Job;
+    // Starts inputs while there is room for them; ends once all are done.
     void next();
-    // The settings for an input, with the name it is shown by; nothing when it cannot be
-    // converted (said on standard error).
-    std::optional<convert::ConvertSettings> settingsFor(const QByteArray& input);
-    void converted(convert::RunOutcome outcome);
-    void fail(const QString& why);
+    // The settings for an input; nothing when it cannot be converted (said on standard error).
+    std::optional<convert::ConvertSettings> settingsFor(Job& job, const QByteArray& input);
+    void converted(Job* job, convert::RunOutcome outcome);
+    void fail(const QString& name, const QString& why);
     void interrupt(int signalNumber);
-    void end();
 
     ConvertRequest request_;
     int stdinFd_;
     options::Options options_;
-    ConsoleDialogs dialogs_;
     ConsoleMessages messages_;
     gs::WorkerRunner runner_;
+    ProgressLine progressLine_;
     std::unique_ptr<OpenablePaths> openable_;
     std::unique_ptr<TerminationSignals> signals_;
+    int together_ = 1;    // inputs converted at a time
+    int mostWorkers_ = 0; // workers of each
     qsizetype nextInput_ = 0;
-    QString shownName_; // the input under way, as the user named it
-    std::optional<TempFileGuard> printJob_;
-    std::unique_ptr<ConsoleProgress> progress_;
-    std::unique_ptr<convert::Conversion> conversion_;
+    std::vector<std::unique_ptr<Job>> running_;
     int failures_ = 0;
     int signal_ = 0;
     bool awaitingSignal_ = false;

@@ -49,8 +49,22 @@ void ConsoleMessages::addMessage(const QString& text) {
     std::fflush(stderr);
 }
 
-ConsoleProgress::~ConsoleProgress() {
-    finished();
+void ProgressLine::show(const QString& text, bool now) {
+    // A terminal redrawn for every page of a fast run costs more than the run.
+    if (!now && drawn_ && lastDrawn_.isValid() && lastDrawn_.elapsed() < 100)
+        return;
+    lastDrawn_.start();
+    std::fputs((QStringLiteral("\r\x1b[K") + text).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    drawn_ = true;
+}
+
+void ProgressLine::clear() {
+    if (!drawn_)
+        return;
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+    drawn_ = false;
 }
 
 void ConsoleProgress::started(std::optional<int> pageCount, std::function<void()>) {
@@ -65,23 +79,9 @@ void ConsoleProgress::pageReached(int page) {
 }
 
 void ConsoleProgress::draw(bool now) {
-    // A terminal redrawn for every page of a fast run costs more than the run.
-    if (!now && drawn_ && lastDrawn_.isValid() && lastDrawn_.elapsed() < 100)
-        return;
-    lastDrawn_.start();
-    QString line = QStringLiteral("\r\x1b[K%1: %2").arg(name_).arg(page_);
-    line += count_ ? QStringLiteral("/%1 pages").arg(*count_) : QStringLiteral(" pages");
-    std::fputs(line.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-    drawn_ = true;
-}
-
-void ConsoleProgress::finished() {
-    if (!drawn_)
-        return;
-    std::fputs("\r\x1b[K", stderr);
-    std::fflush(stderr);
-    drawn_ = false;
+    QString text = QStringLiteral("%1: %2").arg(name_).arg(page_);
+    text += count_ ? QStringLiteral("/%1 pages").arg(*count_) : QStringLiteral(" pages");
+    line_.show(text, now);
 }
 
 } // namespace quillorn::app

@@ -62,27 +62,35 @@ private:
     bool shown_;
 };
 
-// A conversion's progress on standard error, for a terminal: "name: 12/87 pages" on one line
-// that is redrawn at most ten times a second and cleared at the end.
+// One line on standard error, for a terminal, that the conversions under way share: redrawn at
+// most ten times a second, cleared when it is done with.
+class ProgressLine {
+public:
+    ~ProgressLine() { clear(); }
+    void show(const QString& text, bool now);
+    void clear();
+
+private:
+    bool drawn_ = false;
+    QElapsedTimer lastDrawn_;
+};
+
+// A conversion's progress on the progress line: "name: 12/87 pages".
 class ConsoleProgress : public convert::ConversionProgress {
 public:
-    explicit ConsoleProgress(QString name) : name_(std::move(name)) {}
-    ~ConsoleProgress() override;
-    ConsoleProgress(const ConsoleProgress&) = delete;
-    ConsoleProgress& operator=(const ConsoleProgress&) = delete;
+    ConsoleProgress(QString name, ProgressLine& line) : name_(std::move(name)), line_(line) {}
 
     void started(std::optional<int> pageCount, std::function<void()> cancel) override;
     void pageReached(int page) override;
-    void finished() override;
+    void finished() override { line_.clear(); }
 
 private:
     void draw(bool now);
 
     QString name_;
+    ProgressLine& line_;
     std::optional<int> count_;
     int page_ = 0;
-    bool drawn_ = false;
-    QElapsedTimer lastDrawn_;
 };
 
 // One line on standard error, "quillorn: " before it.

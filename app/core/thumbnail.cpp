@@ -35,10 +35,9 @@ public:
     void addMessage(const QString&) override {}
 };
 
-// Page 1 at the resolution that makes the longer side of a page of pagePoints the size asked
-// for; an EPS picture is cropped to its bounding box, other documents get the system's paper
-// unless they ask for another.
-QStringList renderArguments(const QString& input, const QString& output, int size) {
+} // namespace
+
+QStringList thumbnailArguments(const QString& input, const QString& output, int size) {
     const bool eps = gs::isEps(input);
     const int media = options::systemDefaultMedia();
     QSizeF page = options::mediaSizePoints(media);
@@ -54,8 +53,6 @@ QStringList renderArguments(const QString& input, const QString& output, int siz
                          gs::epsCropFragment(eps) + gs::pageRangeFragment(1);
     return gs::argumentList(line, gs::literalOutputPath(output), input);
 }
-
-} // namespace
 
 std::optional<ThumbnailRequest> parseThumbnailArguments(const QStringList& arguments) {
     if (arguments.size() != 4 || arguments[0] != u"-s")
@@ -100,7 +97,7 @@ void Thumbnail::start() {
     staged_->close();
 
     gs::RunRequest request;
-    request.args = renderArguments(input_->path(), staged_->fileName(), request_.size);
+    request.args = thumbnailArguments(input_->path(), staged_->fileName(), request_.size);
     request.watchdog = [this] {
         return clock_.elapsed() > kThumbnailMilliseconds
                    ? QStringLiteral("The thumbnail took too long")

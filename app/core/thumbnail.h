@@ -30,6 +30,11 @@ struct ThumbnailRequest {
 };
 std::optional<ThumbnailRequest> parseThumbnailArguments(const QStringList& arguments);
 
+// Ghostscript's arguments for a thumbnail of size pixels: page 1 at the resolution that makes
+// the page's longer side that size. An EPS picture is cropped to its bounding box; other
+// documents get the system's paper unless they ask for another.
+QStringList thumbnailArguments(const QString& input, const QString& output, int size);
+
 // How long Ghostscript may take over a thumbnail: a file browser waits for it.
 inline constexpr int kThumbnailMilliseconds = 5000;
 

@@ -25,11 +25,13 @@ Ran convert(const QString& folder, const QStringList& arguments,
     QProcess process;
     process.setWorkingDirectory(folder);
     process.setStandardInputFile(input);
-    process.start(QStringLiteral(QUILLORN_BINARY), QStringList{QStringLiteral("--convert")} + arguments);
+    process.start(QStringLiteral(QUILLORN_BINARY),
+                  QStringList{QStringLiteral("--convert")} + arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return {};
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())
-                                    .split(u'\n', Qt::SkipEmptyParts)};
+    return {
+        process.exitCode(),
+        QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts)};
 }
 
 // A fresh folder of its own for each test.
@@ -76,15 +78,18 @@ const UsageCase kUsage[] = {
     {"NoInput", {}, "no input"},
     {"UnknownOption", {QStringLiteral("a.ps"), QStringLiteral("--colour")}, "--colour"},
     {"MissingValue", {QStringLiteral("a.ps"), QStringLiteral("--output")}, "--output"},
-    {"BadResolution", {QStringLiteral("a.ps"), QStringLiteral("--resolution"), QStringLiteral("7x")},
+    {"BadResolution",
+     {QStringLiteral("a.ps"), QStringLiteral("--resolution"), QStringLiteral("7x")},
      "7x"},
     {"ZeroJobs", {QStringLiteral("a.ps"), QStringLiteral("--jobs=0")}, "--jobs"},
-    {"NegativePage", {QStringLiteral("a.ps"), QStringLiteral("--first"), QStringLiteral("-2")},
+    {"NegativePage",
+     {QStringLiteral("a.ps"), QStringLiteral("--first"), QStringLiteral("-2")},
      "--first"},
     {"FirstAfterLast",
      {QStringLiteral("a.ps"), QStringLiteral("--first=3"), QStringLiteral("--last=2")},
      "--first"},
-    {"UnknownFormat", {QStringLiteral("a.ps"), QStringLiteral("--format"), QStringLiteral("gif")},
+    {"UnknownFormat",
+     {QStringLiteral("a.ps"), QStringLiteral("--format"), QStringLiteral("gif")},
      "gif"},
     {"DeviceOfAnotherFormat",
      {QStringLiteral("a.ps"), QStringLiteral("--format=pdf"), QStringLiteral("--device=pnggray")},
@@ -133,8 +138,8 @@ TEST(CommandLineConversion, TheInputIsNeverItsOwnOutput) {
     const QString dir = folder("self");
     const QString input = writeTwoPagePostScript(dir + QStringLiteral("/doc.ps"));
     // PostScript to PostScript proposes the input's own name; --force changes nothing.
-    const Ran ran = convert(dir, {QStringLiteral("doc.ps"), QStringLiteral("--format=ps"),
-                                  QStringLiteral("--force")});
+    const Ran ran = convert(
+        dir, {QStringLiteral("doc.ps"), QStringLiteral("--format=ps"), QStringLiteral("--force")});
     EXPECT_EQ(ran.code, 1);
     EXPECT_EQ(ran.errorLines.size(), 1);
     EXPECT_EQ(readFile(input), twoPagePostScript());
@@ -163,9 +168,9 @@ TEST(CommandLineConversion, APageRangeSharedAmongWorkersKeepsItsPagesInOrder) {
 
 TEST(CommandLineConversion, APrintJobOnStandardInputIsNamedByItsTitle) {
     const QString dir = folder("job");
-    const QString job = writeFile(scratchDir() + QStringLiteral("/job.ps"),
-                                  "%!PS-Adobe-3.0\n%%Title: Quarterly report\n" +
-                                      twoPagePostScript().mid(15));
+    const QString job =
+        writeFile(scratchDir() + QStringLiteral("/job.ps"),
+                  "%!PS-Adobe-3.0\n%%Title: Quarterly report\n" + twoPagePostScript().mid(15));
     const Ran ran = convert(dir, {QStringLiteral("-")}, job);
     EXPECT_EQ(ran.code, 0) << ran.errorLines.join(u'\n').toStdString();
     EXPECT_EQ(entries(dir), QStringList{QStringLiteral("Quarterly report.pdf")});
@@ -182,9 +187,9 @@ TEST_P(Interrupted, LeavesNothingAtTheOutputsNames) {
               "%!PS\n0 0 1 setrgbcolor 10 10 100 100 rectfill showpage\n{} loop\n");
     QProcess process;
     process.setWorkingDirectory(dir);
-    process.start(QStringLiteral(QUILLORN_BINARY),
-                  {QStringLiteral("--convert"), QStringLiteral("slow.ps"),
-                   QStringLiteral("--format=png")});
+    process.start(
+        QStringLiteral(QUILLORN_BINARY),
+        {QStringLiteral("--convert"), QStringLiteral("slow.ps"), QStringLiteral("--format=png")});
     // The staged page 1 is there once Ghostscript has made it.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {

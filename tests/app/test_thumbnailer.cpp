@@ -30,8 +30,11 @@ const Case kCases[] = {
      true, QSize(128, 64)},
     {"Garbage", "garbage.ps", QByteArray(4000, '\x9c'), false, {}},
     {"Runaway", "loop.ps", "%!PS\n{} loop\n", false, {}},
-    {"HugePage", "huge.ps",
-     "%!PS\n<< /PageSize [1000000 1000000] >> setpagedevice 0 0 moveto showpage\n", false, {}},
+    {"HugePage",
+     "huge.ps",
+     "%!PS\n<< /PageSize [1000000 1000000] >> setpagedevice 0 0 moveto showpage\n",
+     false,
+     {}},
 };
 
 class Thumbnailer : public ::testing::TestWithParam<Case> {};
