@@ -227,7 +227,7 @@ ParsedConvertRequest parseConvertArguments(const QList<QByteArray>& arguments) {
 }
 
 QString outputNameFor(const ConvertRequest& request, const QString& proposalBase) {
-    const QString proposal = convert::proposeOutputName(proposalBase, request.format);
+    QString proposal = convert::proposeOutputName(proposalBase, request.format);
     if (request.output.isEmpty())
         return proposal;
     if (namesFolder(request.output))
