@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
 #include <climits>
@@ -100,6 +101,15 @@ QString expandName(const QString& output, const QString& name) {
 
 bool hasNamePlaceholder(const QString& output) {
     return expandName(output, QStringLiteral("a")) != expandName(output, QStringLiteral("b"));
+}
+
+// What an error box says, without the words that suit a box: "An unexpected error occurred
+// while converting the file: Cannot read x.ps (75)" is "Cannot read x.ps".
+QString withoutBoxWords(const QString& text) {
+    static const QRegularExpression box(
+        QStringLiteral("^An unexpected error occurred while [^:]*: (.*) \\(\\d+\\)$"));
+    const QRegularExpressionMatch m = box.match(text);
+    return m.hasMatch() ? m.captured(1) : text;
 }
 
 } // namespace
@@ -268,6 +278,9 @@ void CommandLineConversion::start() {
         workers = std::min(workers, request_.jobs);
     together_ = std::clamp(static_cast<int>(request_.inputs.size()), 1, workers);
     mostWorkers_ = std::max(1, workers / together_);
+    // "--output out/" is a folder, made where it is missing, as make's rules want it.
+    if (request_.output.endsWith(u'/'))
+        QDir().mkpath(request_.output);
     sweepStaleTemporaries();
     runner_.prepare();
     QMetaObject::invokeMethod(this, &CommandLineConversion::next, Qt::QueuedConnection);
@@ -372,7 +385,7 @@ void CommandLineConversion::converted(Job* job, convert::RunOutcome outcome) {
         else if (complaint->refused)
             fail(done->name, complaint->text + QStringLiteral(" No (--force replaces it)"));
         else
-            fail(done->name, complaint->text);
+            fail(done->name, withoutBoxWords(complaint->text));
     } else if (outcome != convert::RunOutcome::CloseDialog && signal_ == 0) {
         fail(done->name, QStringLiteral("not converted"));
     }
