@@ -264,6 +264,8 @@ CommandLineConversion::CommandLineConversion(ConvertRequest request, int stdinFd
 CommandLineConversion::~CommandLineConversion() = default;
 
 void CommandLineConversion::start() {
+    // The worker loads the library while the rest gets ready.
+    runner_.prepare();
     signals_ = std::make_unique<TerminationSignals>();
     connect(signals_.get(), &TerminationSignals::received, this, &CommandLineConversion::interrupt);
     // The user's options, read and never written: paper size, fixed media and orientation as
@@ -282,7 +284,6 @@ void CommandLineConversion::start() {
     if (request_.output.endsWith(u'/'))
         QDir().mkpath(request_.output);
     sweepStaleTemporaries();
-    runner_.prepare();
     QMetaObject::invokeMethod(this, &CommandLineConversion::next, Qt::QueuedConnection);
 }
 
