@@ -1,12 +1,16 @@
 #pragma once
 
-// The documents several benchmarks run on, and the median they report.
+// The documents several benchmarks run on, the scratch home they run in, and the median they
+// report.
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace quillorn::bench {
@@ -50,6 +54,21 @@ inline QByteArray manualPages() {
         text += "showpage\n";
     }
     return text + "%%EOF\n";
+}
+
+// Home, configuration, data, cache and temporary folders below root for this process and what
+// it starts, so that neither Quillorn nor the gs executable touches the real home.
+inline void useScratchHome(const QString& root) {
+    const std::pair<const char*, const char*> folders[] = {{"HOME", "home"},
+                                                           {"XDG_CONFIG_HOME", "config"},
+                                                           {"XDG_DATA_HOME", "data"},
+                                                           {"XDG_CACHE_HOME", "cache"},
+                                                           {"TMPDIR", "tmp"}};
+    for (const auto& [variable, folder] : folders) {
+        const QString path = root + u'/' + QLatin1String(folder);
+        QDir().mkpath(path);
+        qputenv(variable, QFile::encodeName(path));
+    }
 }
 
 inline double median(std::vector<double> v) {

@@ -135,14 +135,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quillorn-bench-XXXXXX"));
     const QString root = scratch.path();
-    // Neither the programs nor the gs executable may touch the real home.
-    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
-        QDir(root).mkpath(QLatin1String(sub));
-    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
-    qputenv("TMPDIR", QFile::encodeName(root + QStringLiteral("/tmp")));
+    bench::useScratchHome(root);
     const QString gs = QStandardPaths::findExecutable(QStringLiteral("gs"));
     if (gs.isEmpty()) {
         std::fprintf(stderr, "no gs executable on PATH\n");
