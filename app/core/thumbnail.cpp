@@ -2,7 +2,7 @@
 
 #include "base/failure.h"
 #include "base/message_log.h"
-#include "convert/core/document_input.h"
+#include "base/temp_files.h"
 #include "gs/arguments.h"
 #include "gs/document_info.h"
 #include "gs/worker_runner.h"
@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QUrl>
 #include <algorithm>
@@ -84,10 +85,21 @@ void Thumbnail::start() {
     clock_.start();
     if (!QFileInfo(request_.input).isFile())
         return end(false);
-    try {
-        input_ = std::make_unique<convert::ConversionInput>(request_.input);
-    } catch (const Failure&) {
-        return end(false);
+    input_ = request_.input;
+    if (gs::isGzip(input_)) {
+        // Decompressed under the name without ".gz", so that an EPS is still known by its name.
+        unpacked_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("KMW")));
+        QString name = QFileInfo(input_).fileName();
+        if (name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive))
+            name.chop(3);
+        input_ = unpacked_->filePath(name.isEmpty() ? QStringLiteral("document") : name);
+        try {
+            if (!unpacked_->isValid())
+                return end(false);
+            gs::decompressGzip(request_.input, input_, kThumbnailDecompressedLimit);
+        } catch (const Failure&) {
+            return end(false);
+        }
     }
     const QFileInfo output(request_.output);
     staged_ = std::make_unique<QTemporaryFile>(
@@ -97,7 +109,7 @@ void Thumbnail::start() {
     staged_->close();
 
     gs::RunRequest request;
-    request.args = thumbnailArguments(input_->path(), staged_->fileName(), request_.size);
+    request.args = thumbnailArguments(input_, staged_->fileName(), request_.size);
     request.watchdog = [this] {
         return clock_.elapsed() > kThumbnailMilliseconds
                    ? QStringLiteral("The thumbnail took too long")
@@ -137,7 +149,7 @@ bool Thumbnail::publish() {
 void Thumbnail::end(bool made) {
     if (!made)
         staged_.reset();
-    input_.reset();
+    unpacked_.reset();
     QMetaObject::invokeMethod(
         this, [this, made] { Q_EMIT finished(made); }, Qt::QueuedConnection);
 }

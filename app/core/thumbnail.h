@@ -9,14 +9,11 @@
 #include <memory>
 #include <optional>
 
+class QTemporaryDir;
 class QTemporaryFile;
 
 namespace quillorn {
 class MessageSink;
-}
-
-namespace quillorn::convert {
-class ConversionInput;
 }
 
 namespace quillorn::app {
@@ -37,6 +34,8 @@ QStringList thumbnailArguments(const QString& input, const QString& output, int 
 
 // How long Ghostscript may take over a thumbnail: a file browser waits for it.
 inline constexpr int kThumbnailMilliseconds = 5000;
+// The most a gzipped document may grow to for a thumbnail, so that decompressing it stays short.
+inline constexpr qint64 kThumbnailDecompressedLimit = 128LL * 1024 * 1024;
 
 // Page 1 of a document as a PNG whose longer side has the asked size, drawn by Ghostscript in a
 // worker (safer mode, the worker's memory limit, at most kThumbnailMilliseconds) at the
@@ -64,7 +63,8 @@ private:
     ThumbnailRequest request_;
     gs::Runner& runner_;
     std::unique_ptr<MessageSink> unheard_;
-    std::unique_ptr<convert::ConversionInput> input_;
+    QString input_;                           // the file Ghostscript reads
+    std::unique_ptr<QTemporaryDir> unpacked_; // where a gzipped document is decompressed
     std::unique_ptr<QTemporaryFile> staged_;
     std::unique_ptr<gs::RunJob> job_;
     QElapsedTimer clock_;
