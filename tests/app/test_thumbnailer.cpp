@@ -19,17 +19,27 @@ struct Case {
     const char* name;
     const char* file;
     QByteArray document;
+    bool gzip;
     bool made;
     QSize size; // of a thumbnail made at 128 pixels
 };
 
+const QByteArray kPicture = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 100 100 300 200\n"
+                            "0 0 1 setrgbcolor 100 100 200 100 rectfill\n";
+
+QByteArray gzipped(const QByteArray& bytes) {
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+    gzip.write(bytes);
+    gzip.closeWriteChannel();
+    return gzip.waitForFinished(10000) ? gzip.readAllStandardOutput() : QByteArray();
+}
+
 const Case kCases[] = {
-    {"Eps", "picture.eps",
-     "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 100 100 300 200\n"
-     "0 0 1 setrgbcolor 100 100 200 100 rectfill\n",
-     true, QSize(128, 64)},
-    {"Garbage", "garbage.ps", QByteArray(4000, '\x9c'), false, {}},
-    {"Runaway", "loop.ps", "%!PS\n{} loop\n", false, {}},
+    {"Eps", "picture.eps", kPicture, false, true, QSize(128, 64)},
+    {"GzippedEps", "picture.eps.gz", kPicture, true, true, QSize(128, 64)},
+    {"Garbage", "garbage.ps", QByteArray(4000, '\x9c'), false, false, {}},
+    {"Runaway", "loop.ps", "%!PS\n{} loop\n", false, false, {}},
     {"HugePage",
      "huge.ps",
      "%!PS\n<< /PageSize [1000000 1000000] >> setpagedevice 0 0 moveto showpage\n",
@@ -43,7 +53,8 @@ TEST_P(Thumbnailer, WritesAWholeThumbnailOrNothing) {
     const Case& c = GetParam();
     const QString dir = scratchDir() + QStringLiteral("/thumbnails/") + QLatin1String(c.name);
     QDir().mkpath(dir);
-    const QString input = writeFile(dir + u'/' + QLatin1String(c.file), c.document);
+    const QString input =
+        writeFile(dir + u'/' + QLatin1String(c.file), c.gzip ? gzipped(c.document) : c.document);
     const QString output = dir + QStringLiteral("/thumbnail.png");
     QProcess process;
     QElapsedTimer clock;
