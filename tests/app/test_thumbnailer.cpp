@@ -44,6 +44,7 @@ const Case kCases[] = {
      "huge.ps",
      "%!PS\n<< /PageSize [1000000 1000000] >> setpagedevice 0 0 moveto showpage\n",
      false,
+     false,
      {}},
 };
 
