@@ -1,4 +1,5 @@
 #include "app/core/command_line.h"
+#include "app/core/command_line_conversion.h"
 #include "app/main_window.h"
 #include "app/qt_user_dialogs.h"
 #include "app/startup.h"
@@ -6,6 +7,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -18,6 +20,13 @@ QByteArrayList argumentsOf(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A conversion from the command line needs no display and no window.
+    if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
+        QCoreApplication application(argc, argv);
+        QCoreApplication::setApplicationName(quillorn::kAppTitle);
+        QCoreApplication::setApplicationVersion(quillorn::versionText());
+        return quillorn::app::runConvertCommand(argumentsOf(argc, argv).mid(1), STDIN_FILENO);
+    }
     // "--help" and "--version" need no display, so they are answered before Qt looks for one.
     const quillorn::app::Road road = quillorn::app::decideRoad(false, argumentsOf(argc, argv)).road;
     if (road == quillorn::app::Road::Help || road == quillorn::app::Road::Version) {

@@ -87,6 +87,7 @@ QString usageText() {
         "Usage: quillorn [FILE]\n"
         "       quillorn /VIEW:FILE\n"
         "       quillorn /CONVERT:FILE\n"
+        "       quillorn --convert INPUT... [OPTION...]\n"
         "       quillorn --help | --version\n"
         "\n"
         "Views PostScript, EPS and PDF files and converts them to other formats with "
@@ -97,7 +98,26 @@ QString usageText() {
         "  --help            show this text and end\n"
         "  --version         show the version and end\n"
         "\n"
-        "A print job on standard input shows only the conversion dialog for it.\n");
+        "A print job on standard input shows only the conversion dialog for it.\n"
+        "\n"
+        "--convert converts each INPUT without a window (\"-\" reads a print job from\n"
+        "standard input); the output goes beside it, named as the dialog proposes:\n"
+        "  --format FORMAT   pdf (the default), png, jpeg, tiff, bmp, pcx, pnm, psd, eps,\n"
+        "                    ps or pxl; without it, the --output name's extension decides\n"
+        "  --device NAME     one of the format's Ghostscript devices, such as pnggray\n"
+        "  --resolution N    dots per inch (72)\n"
+        "  --output NAME     the output file; %d stands for the page number, %n for the\n"
+        "                    input's name; a folder (or NAME/) takes the proposed names\n"
+        "  --first N         from page N on\n"
+        "  --last N          up to page N\n"
+        "  --jobs N          at most N Ghostscript workers at a time\n"
+        "  --password P      the password of an encrypted PDF\n"
+        "  --force           replace existing output files (they are kept otherwise)\n"
+        "  --unsafe          let the document read and write files (no -dSAFER)\n"
+        "  --quiet           no progress\n"
+        "  --verbose         Ghostscript's messages on standard error\n"
+        "Exit status: 0 all converted, 1 some not (one line each on standard error),\n"
+        "2 a usage error, 128+N stopped by signal N.\n");
 }
 
 QString versionLine() {

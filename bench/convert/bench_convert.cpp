@@ -3,6 +3,7 @@
 // ratio of the median times: a 50-page document to PDF and to PNG, and an 87-page manual page
 // (bash(1) set by groff) to PNG at 150 dpi, the case the shared conversion is for.
 // Usage: bench_convert [rounds]   (gs, and man, gzip and groff for the manual, on PATH)
+#include "bench/documents.h"
 #include "bench/result_row.h"
 #include "bench/silent_dialogs.h"
 #include "convert/core/conversion.h"
@@ -43,51 +44,6 @@ QByteArray fiftyPages() {
     return ps + "%%EOF\n";
 }
 
-// The standard output of a program, or nothing when it cannot be had.
-QByteArray outputOf(const QString& program, const QStringList& args, const QByteArray& input = {}) {
-    QProcess process;
-    process.start(program, args);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
-}
-
-// bash(1) set by groff: a long real document, 87 pages with Debian 12's bash. Where the manual
-// page or groff is missing, 87 pages of text made here stand in for it.
-QByteArray manualPages() {
-    const QString page = QString::fromLocal8Bit(
-        outputOf(QStringLiteral("man"), {QStringLiteral("-w"), QStringLiteral("bash")}).trimmed());
-    const QByteArray source = page.endsWith(QLatin1String(".gz"))
-                                  ? outputOf(QStringLiteral("gzip"), {QStringLiteral("-dc"), page})
-                                  : outputOf(QStringLiteral("cat"), {page});
-    QByteArray ps = source.isEmpty()
-                        ? QByteArray()
-                        : outputOf(QStringLiteral("groff"),
-                                   {QStringLiteral("-man"), QStringLiteral("-Tps")}, source);
-    if (ps.count("\n%%Page:") > 0)
-        return ps;
-    std::fprintf(stderr, "no bash(1) by groff: 87 pages of text instead\n");
-    QByteArray text = "%!PS-Adobe-3.0\n%%Pages: 87\n/Times-Roman findfont 10 scalefont setfont\n";
-    for (int page = 1; page <= 87; ++page) {
-        text += "%%Page: " + QByteArray::number(page) + ' ' + QByteArray::number(page) + '\n';
-        for (int line = 0; line < 64; ++line)
-            text += "72 " + QByteArray::number(770 - line * 11) + " moveto (" +
-                    QByteArray::number(page) + '.' + QByteArray::number(line) +
-                    " When a program is invoked it is given an array of strings called the "
-                    "environment; a list of name-value pairs) show\n";
-        text += "showpage\n";
-    }
-    return text + "%%EOF\n";
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // One press of Convert, waited for.
 convert::RunOutcome convertAndWait(const convert::ConvertSettings& settings,
                                    const options::Options& options,
@@ -109,14 +65,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quillorn-bench-XXXXXX"));
     const QString root = scratch.path();
-    // Neither this process's Ghostscript nor the gs executable may touch the real home.
-    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
-        QDir(root).mkpath(QLatin1String(sub));
-    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
-    qputenv("TMPDIR", QFile::encodeName(root + QStringLiteral("/tmp")));
+    bench::useScratchHome(root);
 
     const QString gsExe = QStandardPaths::findExecutable(QStringLiteral("gs"));
     if (gsExe.isEmpty()) {
@@ -131,7 +80,7 @@ int main(int argc, char** argv) {
                    : QString();
     };
     const QString fifty = write("fifty pages.ps", fiftyPages());
-    const QByteArray manual = manualPages();
+    const QByteArray manual = bench::manualPages();
     const QString manualFile = write("bash manual.ps", manual);
     if (fifty.isEmpty() || manualFile.isEmpty())
         return 2;
@@ -204,7 +153,7 @@ int main(int argc, char** argv) {
             executable.push_back(timer.nsecsElapsed() / 1e9);
             failed = failed || rc != 0 || out.entryList(QDir::Files).size() != written;
         }
-        const double lib = median(library), exe = median(executable);
+        const double lib = bench::median(library), exe = bench::median(executable);
         const QByteArray what =
             c.what.isEmpty() ? QByteArray("conversion of 50 pages to ") + c.name : c.what;
         std::printf(

@@ -66,6 +66,23 @@ bool writesOnePagePerFile(int format) {
     }
 }
 
+QStringList withInputSwitches(QStringList args, const InputChoices& choices) {
+    QStringList switches;
+    if (choices.firstPage > 0)
+        switches << QStringLiteral("-dFirstPage=%1").arg(choices.firstPage);
+    if (choices.lastPage > 0)
+        switches << QStringLiteral("-dLastPage=%1").arg(choices.lastPage);
+    if (!choices.password.isEmpty())
+        switches << QStringLiteral("-sPDFPassword=") + choices.password;
+    const auto output = std::find_if(args.begin(), args.end(), [](const QString& arg) {
+        return arg.startsWith(QLatin1String("-sOutputFile="));
+    });
+    const qsizetype at = output - args.begin();
+    for (qsizetype i = 0; i < switches.size(); ++i)
+        args.insert(at + i, switches[i]);
+    return args;
+}
+
 QStringList libraryArguments(const QStringList& args) {
     static const QStringList kVectorDevices = {
         QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-sDEVICE=ps2write"),
@@ -92,15 +109,15 @@ Conversion::Conversion(ConvertSettings settings, options::Options options,
                        ConversionContext context, QObject* parent)
     : QObject(parent), settings_(std::move(settings)), options_(std::move(options)),
       context_(std::move(context)),
-      steps_(context_.dialogs, QStringLiteral("converting the file"),
-             [this](const Failure&) {
-                 if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
-                                          kConversionErrorTitle,
-                                          gs::firstErrorLine(output_)) == Answer::Yes)
-                     return StepRunner::NoOutputChoice::Stop;
-                 return StepRunner::NoOutputChoice::GoOn;
-             }),
-      password_(context_.password) {}
+      steps_(context_.dialogs, QStringLiteral("converting the file"), [this](const Failure&) {
+          if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
+                                   kConversionErrorTitle,
+                                   gs::firstErrorLine(output_)) == Answer::Yes)
+              return StepRunner::NoOutputChoice::Stop;
+          return StepRunner::NoOutputChoice::GoOn;
+      }) {
+    choices_.password = context_.password;
+}
 
 Conversion::~Conversion() = default;
 
@@ -134,9 +151,7 @@ void Conversion::start() {
         [this] {
             if (options_.media == options::Paper::Custom)
                 context_.dialogs.message(options::kCustomPaperNotDone);
-            args_ = convertArgumentList(settings_, options_);
-            if (!password_.isEmpty())
-                args_.insert(args_.size() - 1, QStringLiteral("-sPDFPassword=") + password_);
+            args_ = withInputSwitches(convertArgumentList(settings_, options_), choices_);
         },
         [this] { readInput(); },
         [this] {
@@ -197,6 +212,8 @@ void Conversion::runGhostscript() {
     output_.clear();
     split_ =
         std::make_unique<SplitConversion>(settings_, libraryArguments(args_), *staging_, context_);
+    split_->setMostWorkers(mostWorkers_);
+    split_->setInputChoices(choices_);
     connect(split_.get(), &SplitConversion::finished, this, [this] {
         const gs::RunResult result = split_->result();
         output_ = split_->output();
@@ -243,7 +260,7 @@ void Conversion::askPassword() {
         return; // the usual question follows
     args_.removeIf([](const QString& arg) { return arg.startsWith(u"-sPDFPassword="); });
     args_.insert(args_.size() - 1, QStringLiteral("-sPDFPassword=") + password);
-    password_ = password;
+    choices_.password = password;
     staging_ =
         std::make_unique<OutputStaging>(settings_.output, writesOnePagePerFile(settings_.format));
     runGhostscript();

@@ -39,6 +39,14 @@ struct ConvertSettings {
     QString output;
 };
 
+// What the command line chooses of a document besides the dialog's settings; the dialog
+// converts every page.
+struct InputChoices {
+    int firstPage = 0; // 0: from the first page
+    int lastPage = 0;  // 0: to the last
+    QString password;  // a PDF's
+};
+
 // The arguments of a conversion, ending in the output (in Ghostscript's form: a "%" that is no
 // page placeholder doubled) and the input file; an EPS input is cropped to its bounding box. The
 // orientation is the view's alone: a conversion writes the document as it is.
@@ -88,6 +96,10 @@ struct ConversionContext {
 // it, it has no pages, or it wants a password.
 bool saysNoPages(const QString& output);
 
+// The pages and the password chosen (-dFirstPage, -dLastPage, -sPDFPassword), put before the
+// output file of an argument list; the list as it is when none are.
+QStringList withInputSwitches(QStringList args, const InputChoices& choices);
+
 // True for the formats that write one picture per file (BMP, JPEG, PCX, PNG, PNM, PSD): without
 // a page placeholder, the pages after the first go to "name-2.ext", "name-3.ext", ...
 bool writesOnePagePerFile(int format);
@@ -103,6 +115,10 @@ public:
     Conversion(ConvertSettings settings, options::Options options, ConversionContext context,
                QObject* parent = nullptr);
     ~Conversion() override;
+
+    // The most workers a document's pages are shared among (0: as many as the machine allows).
+    void setMostWorkers(int workers) { mostWorkers_ = workers; }
+    void setInputChoices(InputChoices choices) { choices_ = std::move(choices); }
 
     void start();
     // Stops the run under way; the conversion ends as stopped.
@@ -133,8 +149,9 @@ private:
     std::unique_ptr<OutputStaging> staging_;
     std::unique_ptr<SplitConversion> split_;
     gs::RunResult result_;
-    QString output_;   // what Ghostscript said, for the verdict
-    QString password_; // the PDF's password, once there is one
+    QString output_; // what Ghostscript said, for the verdict
+    int mostWorkers_ = 0;
+    InputChoices choices_; // the pages and the PDF's password
 };
 
 } // namespace quillorn::convert

@@ -166,6 +166,11 @@ SplitConversion::~SplitConversion() {
         context_.progress->finished();
 }
 
+PageRange selectedPages(const InputChoices& choices, int pageCount) {
+    return {std::max(1, choices.firstPage),
+            choices.lastPage > 0 ? std::min(choices.lastPage, pageCount) : pageCount};
+}
+
 void SplitConversion::start() {
     pageCount_ = gs::cheapPageCount(settings_.inputFile);
     if (!pageCount_ && workersFor() > 1 && gs::isPdf(settings_.inputFile)) {
@@ -173,14 +178,21 @@ void SplitConversion::start() {
         return;
     }
     const int workers = workersFor();
-    if (context_.progress) {
-        context_.progress->started(pageCount_, [this] { stop(); });
-        progressShown_ = true;
-    }
+    showProgress();
     if (workers > 1)
-        runSplit(splitRanges(*pageCount_, workers));
+        runSplit(splitRanges(selectedPages(choices_, *pageCount_).size(), workers));
     else
         runWhole();
+}
+
+void SplitConversion::showProgress() {
+    if (!context_.progress)
+        return;
+    std::optional<int> pages;
+    if (pageCount_)
+        pages = std::max(0, selectedPages(choices_, *pageCount_).size());
+    context_.progress->started(pages, [this] { stop(); });
+    progressShown_ = true;
 }
 
 void SplitConversion::stop() {
@@ -194,16 +206,18 @@ int SplitConversion::workersFor() const {
     if (!canSplit(settings_) || !runner.runsTogether())
         return 1;
     const qint64 perWorker = workerMemory(parseLeadingNumber(settings_.resolution));
-    const int most = workers_ > 0
-                         ? workers_
-                         : splitWorkers(std::numeric_limits<int>::max(),
-                                        QThread::idealThreadCount(), availableMemory(), perWorker);
+    int most = workers_ > 0
+                   ? workers_
+                   : splitWorkers(std::numeric_limits<int>::max(), QThread::idealThreadCount(),
+                                  availableMemory(), perWorker);
+    if (mostWorkers_ > 0)
+        most = std::min(most, mostWorkers_);
     if (most < 2)
         return 1;
     // Before a PDF's pages are counted: whether counting them is worth it.
     if (!pageCount_)
         return gs::isPdf(settings_.inputFile) ? most : 1;
-    return splitWorkers(*pageCount_, most, 0, 0);
+    return splitWorkers(selectedPages(choices_, *pageCount_).size(), most, 0, 0);
 }
 
 // A PDF's pages as Ghostscript counts them (its page tree), in one short run.
@@ -214,7 +228,8 @@ void SplitConversion::countPages() {
     auto said = std::make_shared<QString>();
     auto unheard = std::make_shared<Said>();
     gs::RunRequest request;
-    request.args = gs::pdfPageCountArguments(QFileInfo(settings_.inputFile).absoluteFilePath());
+    request.args = gs::pdfPageCountArguments(QFileInfo(settings_.inputFile).absoluteFilePath(),
+                                             choices_.password);
     request.onOutput = [said](const QString& text) { *said += text; };
     job_ = context_.runner.start(std::move(request), *unheard);
     connect(job_.get(), &gs::RunJob::finished, this, [this, said, unheard] {
@@ -227,12 +242,9 @@ void SplitConversion::countPages() {
         if (result.succeeded())
             pageCount_ = gs::pageCountFromOutput(*said);
         const int workers = pageCount_ ? workersFor() : 1;
-        if (context_.progress) {
-            context_.progress->started(pageCount_, [this] { stop(); });
-            progressShown_ = true;
-        }
+        showProgress();
         if (workers > 1)
-            runSplit(splitRanges(*pageCount_, workers));
+            runSplit(splitRanges(selectedPages(choices_, *pageCount_).size(), workers));
         else
             runWhole();
     });
@@ -252,11 +264,14 @@ void SplitConversion::runWhole() {
         std::unique_ptr<PageLines> lines;
     };
     auto pages = std::make_shared<Pages>();
+    // A PDF says its pages by their number in the document, from the first page asked for on.
+    const int skipped = std::max(0, choices_.firstPage - 1);
     pages->reach = [this](int page) {
         if (page > reached_ && context_.progress)
             context_.progress->pageReached(reached_ = page);
     };
-    pages->lines = std::make_unique<PageLines>(pages->reach);
+    pages->lines = std::make_unique<PageLines>(
+        [reach = pages->reach, skipped](int page) { reach(page - skipped); });
     gs::RunRequest request;
     request.args = args_;
     request.output = staging_.ghostscriptOutput();
@@ -293,9 +308,11 @@ void SplitConversion::runSplit(const std::vector<PageRange>& ranges) {
     };
     std::vector<gs::RunRequest> requests;
     std::vector<MessageSink*> sinks;
+    // The ranges count from the first page asked for; the workers' from the document's first.
+    const int skipped = std::max(0, choices_.firstPage - 1);
     for (const PageRange& range : ranges) {
         auto& w = *split_.emplace_back(std::make_unique<Worker>());
-        w.pages = range;
+        w.pages = {range.first + skipped, range.last + skipped};
         w.staging = std::make_unique<OutputStaging>(settings_.output, true);
         w.lines = std::make_unique<PageLines>([&w, update](int page) {
             w.reached = std::clamp(page - w.pages.first + 1, w.reached, w.pages.size());
@@ -307,10 +324,10 @@ void SplitConversion::runSplit(const std::vector<PageRange>& ranges) {
         // than counted shows up as a range that did not come out as asked.
         request.args = args_;
         request.args.insert(request.args.size() - 2,
-                            QStringLiteral("-dFirstPage=%1").arg(range.first));
+                            QStringLiteral("-dFirstPage=%1").arg(w.pages.first));
         if (&range != &ranges.back())
             request.args.insert(request.args.size() - 2,
-                                QStringLiteral("-dLastPage=%1").arg(range.last));
+                                QStringLiteral("-dLastPage=%1").arg(w.pages.last));
         request.output = w.staging->ghostscriptOutput();
         request.onOutput = [&w](const QString& text) { w.lines->feed(text); };
         request.watchdog = [this, &w, update] {
@@ -358,16 +375,19 @@ void SplitConversion::splitEnded() {
     // The last worker ran the document's end: its code is the one a single run ends with.
     gs::RunResult result = results.back();
     result.pages = 0;
+    // A run's files are numbered from 1 at the first page asked for.
+    const int skipped = std::max(0, choices_.firstPage - 1);
     for (size_t i = 0; i < split_.size(); ++i) {
         const Worker& worker = *split_[i];
-        const QStringList taken = staging_.takePages(*worker.staging, worker.pages.first);
+        const int first = worker.pages.first - skipped;
+        const QStringList taken = staging_.takePages(*worker.staging, first);
         if (settings_.format == kFormatTiff)
             for (qsizetype page = 0; page < taken.size(); ++page)
-                setTiffPageIndex(taken[page], worker.pages.first - 1 + static_cast<int>(page));
+                setTiffPageIndex(taken[page], first - 1 + static_cast<int>(page));
         result.pages =
             result.pages < 0 || results[i].pages < 0 ? -1 : result.pages + results[i].pages;
     }
-    const int last = split_.back()->pages.last;
+    const int last = split_.back()->pages.last - skipped;
     split_.clear();
     if (context_.progress && last > reached_)
         context_.progress->pageReached(last);

@@ -33,6 +33,10 @@ qint64 workerMemory(double resolution);
 // The pages shared into contiguous ranges, as even as can be, the earlier ones the larger.
 std::vector<PageRange> splitRanges(int pageCount, int workers);
 
+// The pages of a document of pageCount pages that are chosen (all by default); of size 0 or less
+// when none of them are.
+PageRange selectedPages(const InputChoices& choices, int pageCount);
+
 // True for the raster conversions that write each page to a file of its own (BMP, JPEG, PCX,
 // PNG, PNM, PSD, and TIFF with a page placeholder): those whose pages workers can share.
 bool canSplit(const ConvertSettings& settings);
@@ -61,6 +65,10 @@ public:
     // The workers for a document that can be split; by default as many as splitWorkers allows
     // on this machine for the runner's memory limit.
     void setWorkers(int workers) { workers_ = workers; }
+    // At most this many workers, whatever the machine allows (0: no such bound).
+    void setMostWorkers(int workers) { mostWorkers_ = workers; }
+    // The pages to convert and a PDF's password; the switches are in the argument list already.
+    void setInputChoices(InputChoices choices) { choices_ = std::move(choices); }
 
     // Runs Ghostscript and leaves the pages it wrote in the staging.
     void start();
@@ -77,6 +85,8 @@ private:
     // The workers this document gets, its pages once known.
     int workersFor() const;
     void countPages();
+    // The progress's start: the pages asked for, where known.
+    void showProgress();
     void runSplit(const std::vector<PageRange>& ranges);
     void splitEnded();
     void runWhole();
@@ -87,6 +97,8 @@ private:
     OutputStaging& staging_;
     ConversionContext context_;
     int workers_ = 0;
+    int mostWorkers_ = 0;
+    InputChoices choices_;
     std::optional<int> pageCount_;
     std::unique_ptr<gs::RunJob> job_;
     std::vector<std::unique_ptr<Worker>> split_; // the workers of a split run
