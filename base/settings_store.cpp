@@ -1,5 +1,6 @@
 #include "base/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -129,21 +130,24 @@ bool SettingsStore::sync() {
 
 QString SettingsStore::writeProblem() const {
     if (refused_ || storeFile(path_).kind == StoreFile::Unusable)
-        return QStringLiteral("it is not a file");
+        return QCoreApplication::translate("quillorn::base", "it is not a file");
     if (!settings_)
-        return QStringLiteral("the file is larger than 1 MB");
+        return QCoreApplication::translate("quillorn::base", "the file is larger than 1 MB");
     const QFileInfo file(path_);
     const QFileInfo folder(file.absolutePath());
     if (!folder.exists() && !QDir().mkpath(folder.filePath()))
-        return QStringLiteral("the folder %1 cannot be made").arg(folder.filePath());
+        return QCoreApplication::translate("quillorn::base", "the folder %1 cannot be made")
+            .arg(folder.filePath());
     if (!folder.isDir())
-        return QStringLiteral("%1 is not a folder").arg(folder.filePath());
+        return QCoreApplication::translate("quillorn::base", "%1 is not a folder")
+            .arg(folder.filePath());
     if (file.exists() && !file.isFile())
-        return QStringLiteral("it is not a file");
+        return QCoreApplication::translate("quillorn::base", "it is not a file");
     if (file.exists() && !file.isWritable())
-        return QStringLiteral("the file is read-only");
+        return QCoreApplication::translate("quillorn::base", "the file is read-only");
     if (!folder.isWritable())
-        return QStringLiteral("the folder %1 is read-only").arg(folder.filePath());
+        return QCoreApplication::translate("quillorn::base", "the folder %1 is read-only")
+            .arg(folder.filePath());
     // Writing as much beside it tells a full disk or a size limit by the system's own words.
     QTemporaryFile probe(folder.filePath() + QStringLiteral("/.Quillorn-XXXXXX"));
     if (!probe.open())
@@ -160,7 +164,7 @@ QString SettingsStore::writeProblem() const {
     }
     if (::fsync(probe.handle()) != 0)
         return qt_error_string(errno);
-    return QStringLiteral("the system did not say why");
+    return QCoreApplication::translate("quillorn::base", "the system did not say why");
 }
 
 QString SettingsStore::fileName() const {
@@ -170,8 +174,10 @@ QString SettingsStore::fileName() const {
 QString setAsideOversizedStore(const QString& path) {
     const StoreFile file = storeFile(path);
     if (file.kind == StoreFile::Unusable)
-        return QStringLiteral("The settings file %1 is not a regular file; it is left as it is, "
-                              "the default settings are used, and the settings are not kept.")
+        return QCoreApplication::translate(
+                   "quillorn::base",
+                   "The settings file %1 is not a regular file; it is left as it is, "
+                   "the default settings are used, and the settings are not kept.")
             .arg(path);
     if (!oversized(file))
         return {};
@@ -179,11 +185,15 @@ QString setAsideOversizedStore(const QString& path) {
     for (int n = 2; QFileInfo::exists(aside) && n < 100; ++n)
         aside = path + QStringLiteral(".bad.%1").arg(n);
     if (!QFile::rename(path, aside))
-        return QStringLiteral("The settings file %1 is larger than 1 MB and could not be set "
-                              "aside; the default settings are used, and nothing is saved.")
+        return QCoreApplication::translate(
+                   "quillorn::base",
+                   "The settings file %1 is larger than 1 MB and could not be set "
+                   "aside; the default settings are used, and nothing is saved.")
             .arg(path);
-    return QStringLiteral("The settings file %1 is larger than 1 MB; it was set aside as %2 and "
-                          "the default settings are used.")
+    return QCoreApplication::translate(
+               "quillorn::base",
+               "The settings file %1 is larger than 1 MB; it was set aside as %2 and "
+               "the default settings are used.")
         .arg(path, aside);
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace quillorn::gs {
@@ -10,20 +11,25 @@ QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
     switch (result.end) {
     case RunResult::End::OutOfMemory: {
         const double gb = static_cast<double>(memoryLimitBytes) / (1024.0 * 1024 * 1024);
-        return memoryLimitBytes > 0 ? QStringLiteral("Ghostscript ran out of memory (limit %1 GB)")
-                                          .arg(QString::number(gb, 'g', 3))
-                                    : QStringLiteral("Ghostscript ran out of memory");
+        return memoryLimitBytes > 0
+                   ? QCoreApplication::translate("quillorn::gs",
+                                                 "Ghostscript ran out of memory (limit %1 GB)")
+                         .arg(QString::number(gb, 'g', 3))
+                   : QCoreApplication::translate("quillorn::gs", "Ghostscript ran out of memory");
     }
     case RunResult::End::Crashed:
-        return result.signal > 0 ? QStringLiteral("Ghostscript stopped unexpectedly (signal %1)")
-                                       .arg(result.signal)
-                                 : QStringLiteral("Ghostscript stopped unexpectedly");
+        return result.signal > 0
+                   ? QCoreApplication::translate("quillorn::gs",
+                                                 "Ghostscript stopped unexpectedly (signal %1)")
+                         .arg(result.signal)
+                   : QCoreApplication::translate("quillorn::gs",
+                                                 "Ghostscript stopped unexpectedly");
     case RunResult::End::Refused:
         return result.reason;
     case RunResult::End::NotStarted:
         return result.failure.description;
     case RunResult::End::Stopped:
-        return QStringLiteral("Ghostscript was stopped");
+        return QCoreApplication::translate("quillorn::gs", "Ghostscript was stopped");
     case RunResult::End::Finished:
         break;
     }

@@ -193,7 +193,8 @@ struct Run {
         }
         relayed += std::min<qint64>(room, text.size());
         if (said > kMostPerRun && result.reason.isEmpty()) {
-            result.reason = QStringLiteral("Ghostscript wrote more than %1 MB of messages")
+            result.reason = QCoreApplication::translate(
+                                "quillorn::gs", "Ghostscript wrote more than %1 MB of messages")
                                 .arg(kMostPerRun >> 20);
             killGroup(*process);
         }
@@ -202,9 +203,11 @@ struct Run {
     // Tells the log how much of the run's messages it did not get.
     void noteWithheld() {
         if (withheld > 0)
-            sink.addMessage(QStringLiteral("\n[%1 more characters of messages of this run were "
-                                           "not kept]\n")
-                                .arg(withheld));
+            sink.addMessage(
+                QCoreApplication::translate("quillorn::gs",
+                                            "\n[%1 more characters of messages of this run were "
+                                            "not kept]\n")
+                    .arg(withheld));
         withheld = 0;
     }
 
@@ -222,9 +225,11 @@ struct Run {
     void conclude(const QString& workerPath) {
         if (process->error() == QProcess::FailedToStart) {
             result.end = RunResult::End::NotStarted;
-            result.failure = {FailureKind::Internal,
-                              QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
-                                  .arg(workerPath, process->errorString())};
+            result.failure = {
+                FailureKind::Internal,
+                QCoreApplication::translate("quillorn::gs",
+                                            "The Ghostscript worker %1 cannot be started (%2)")
+                    .arg(workerPath, process->errorString())};
         } else if (missing) {
             result.end = RunResult::End::NotStarted;
             result.failure = {missingEntryPoint ? FailureKind::EntryPointMissing
@@ -287,7 +292,8 @@ public:
                         [](const auto& run) { return !run->privateDir; })) {
             const Failure unusable{
                 FailureKind::FileAccess,
-                QStringLiteral("The temporary folder %1 cannot be used")
+                QCoreApplication::translate("quillorn::gs",
+                                            "The temporary folder %1 cannot be used")
                     .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp)};
             std::vector<RunResult> results(runs_.size());
             for (RunResult& result : results) {

@@ -6,6 +6,7 @@
 #include "gs/arguments.h"
 #include "gs/document_info.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace quillorn::convert {
@@ -31,9 +32,10 @@ ConversionInput::ConversionInput(const QString& inputFile) : path_(inputFile) {
         return;
     folder_ = std::make_unique<QTemporaryDir>(privateTempTemplate(QStringLiteral("KMW")));
     if (tempDirectory().isEmpty() || !folder_->isValid())
-        throw Failure{FailureKind::FileAccess,
-                      QStringLiteral("Cannot create a temporary file in ") +
-                          qEnvironmentVariable("TMPDIR")};
+        throw Failure{
+            FailureKind::FileAccess,
+            QCoreApplication::translate("quillorn::convert", "Cannot create a temporary file in ") +
+                qEnvironmentVariable("TMPDIR")};
     // The copy keeps the name without ".gz", so an EPS stays recognisable by it.
     QString name = QFileInfo(inputFile).fileName();
     if (name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive))
