@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -14,6 +15,10 @@
 namespace quillorn {
 
 namespace {
+// "quillorn.store": which settings file is read, what is kept and what is refused. Debug
+// messages, off unless QT_LOGGING_RULES turns them on.
+Q_LOGGING_CATEGORY(lcStore, "quillorn.store", QtInfoMsg)
+
 QString keyOf(const QString& section, const QString& key) {
     return section + u'/' + key;
 }
@@ -60,6 +65,10 @@ SettingsStore::SettingsStore(const QString& iniPath) : path_(iniPath) {
     // QSettings reads the whole file as it is made.
     if (!refused_ && !oversized(file))
         settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    qCDebug(lcStore).nospace() << "settings " << iniPath << ": "
+                               << (refused_    ? "not a regular file, not used"
+                                   : settings_ ? "read"
+                                               : "larger than the limit, not used");
 }
 
 SettingsStore::~SettingsStore() {
@@ -113,9 +122,13 @@ bool SettingsStore::sync() {
     // QSettings reads the file again before it writes, and replaces it: neither for a file that
     // became something else meanwhile.
     // The values wait here, not in QSettings, which would write them when it goes.
-    if (storeFile(path_).kind == StoreFile::Unusable)
+    if (storeFile(path_).kind == StoreFile::Unusable) {
+        qCDebug(lcStore) << "settings" << path_ << "became something else than a file; not written";
         return false;
+    }
     for (const auto& [key, value] : pending_) {
+        qCDebug(lcStore) << "settings" << path_ << (value ? "keep" : "drop") << key
+                         << value.value_or(QString());
         if (value)
             settings_->setValue(key, *value);
         else
@@ -123,6 +136,7 @@ bool SettingsStore::sync() {
     }
     pending_.clear();
     settings_->sync();
+    qCDebug(lcStore) << "settings" << path_ << "written:" << settings_->status();
     // A malformed line read from the file is a format error; it does not keep the file from
     // being written.
     return settings_->status() != QSettings::AccessError;

@@ -7,6 +7,28 @@
 
 namespace quillorn::gs {
 
+Q_LOGGING_CATEGORY(lcRunner, "quillorn.runner", QtInfoMsg)
+
+namespace {
+const char* endName(RunResult::End end) {
+    switch (end) {
+    case RunResult::End::Finished:
+        return "finished";
+    case RunResult::End::Stopped:
+        return "stopped";
+    case RunResult::End::Refused:
+        return "refused";
+    case RunResult::End::Crashed:
+        return "crashed";
+    case RunResult::End::OutOfMemory:
+        return "out of memory";
+    case RunResult::End::NotStarted:
+        return "not started";
+    }
+    return "?";
+}
+} // namespace
+
 QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
     switch (result.end) {
     case RunResult::End::OutOfMemory: {
@@ -60,6 +82,11 @@ PasswordRequest passwordRequest(const QString& output) {
 
 void RunJob::finish(std::vector<RunResult> results) {
     results_ = std::move(results);
+    for (const RunResult& r : results_)
+        qCDebug(lcRunner).nospace()
+            << "run " << endName(r.end) << ": code " << r.code << ", signal " << r.signal
+            << ", pages " << r.pages << ", reason " << r.reason << ", failure "
+            << r.failure.description;
     // From the event loop, so that whoever started the job has it in hand before it answers,
     // and may let it go while it answers.
     QMetaObject::invokeMethod(
