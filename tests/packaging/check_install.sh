@@ -20,7 +20,7 @@ for size in 16 32 48 256; do need "share/icons/hicolor/${size}x${size}/apps/quil
 desktop-file-validate "$stage/usr/share/applications/org.quillorn.Quillorn.desktop" || fail=1
 appstreamcli validate --no-net --pedantic "$stage/usr/share/metainfo/org.quillorn.Quillorn.metainfo.xml" || fail=1
 # The manual page documents the command-line switches and print jobs on standard input.
-for word in '/VIEW:' '/CONVERT:' 'groff .*| quillorn' 'Escape' 'QUILLORN_MEMORY_LIMIT_MB'; do
+for word in '/VIEW:' '/CONVERT:' 'groff .*| quillorn' 'Escape' 'QUILLORN_MEMORY_LIMIT_MB' 'QT_LOGGING_RULES'; do
     grep -q -- "$word" "$stage/usr/share/man/man1/quillorn.1" || { echo "manual page lacks $word"; fail=1; }
 done
 [ $fail -eq 0 ] && echo "install: ok"
