@@ -1,5 +1,6 @@
 #include "app/core/command_line.h"
 #include "app/core/command_line_conversion.h"
+#include "app/core/translations.h"
 #include "app/main_window.h"
 #include "app/qt_user_dialogs.h"
 #include "app/startup.h"
@@ -38,6 +39,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(quillorn::kAppTitle);
     QApplication::setApplicationVersion(quillorn::versionText());
+    const quillorn::app::Translations translations; // the system locale's language
     quillorn::app::QtUserDialogs dialogs;
     // Qt has taken its own options out of argv; what is left are the bytes as the system passed
     // them, which QCoreApplication::arguments() would decode with losses.

@@ -2,6 +2,7 @@
 
 #include "base/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -16,9 +17,11 @@ namespace quillorn::app {
 namespace {
 QString errorInfoText(const QString& product) {
     const QString name = product.isEmpty() ? QStringLiteral("GPL Ghostscript") : product;
-    return QStringLiteral("If you have to report an error, only send me the LAST Messages block "
-                          "(blocks start with '%1 .....' and a copyright notice), not the whole "
-                          "box.")
+    return QCoreApplication::translate(
+               "quillorn::app",
+               "If you have to report an error, only send me the LAST Messages block "
+               "(blocks start with '%1 .....' and a copyright notice), not the whole "
+               "box.")
         .arg(name);
 }
 } // namespace
@@ -43,7 +46,8 @@ public:
         : dialogs_(dialogs), text_(new QPlainTextEdit(this)),
           info_(new QLabel(errorInfoText(productName), this)) {
         setObjectName(QStringLiteral("messagesWindow"));
-        setWindowTitle(QStringLiteral("Quillorn - GhostScript Messages"));
+        setWindowTitle(
+            QCoreApplication::translate("quillorn::app", "Quillorn - GhostScript Messages"));
         log_.setProductName(productName);
         text_->setObjectName(QStringLiteral("messagesText"));
         text_->setReadOnly(true);
@@ -51,12 +55,14 @@ public:
         // The widget keeps the newest lines; Copy takes the whole log.
         text_->setMaximumBlockCount(kShownLines);
         info_->setWordWrap(true);
-        auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+        auto* ok = new QPushButton(QCoreApplication::translate("quillorn::app", "&OK"), this);
         ok->setObjectName(QStringLiteral("okButton"));
         ok->setDefault(true);
-        auto* clear = new QPushButton(QStringLiteral("&Clear Messages"), this);
+        auto* clear =
+            new QPushButton(QCoreApplication::translate("quillorn::app", "&Clear Messages"), this);
         clear->setObjectName(QStringLiteral("clearButton"));
-        auto* copy = new QPushButton(QStringLiteral("Co&py to clipboard"), this);
+        auto* copy = new QPushButton(
+            QCoreApplication::translate("quillorn::app", "Co&py to clipboard"), this);
         copy->setObjectName(QStringLiteral("copyButton"));
 
         auto* buttons = new QHBoxLayout;

@@ -10,7 +10,7 @@ namespace quillorn::app {
 
 PrintIntoDialog::PrintIntoDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("printIntoDialog"));
-    setWindowTitle(QStringLiteral("Print into Quillorn"));
+    setWindowTitle(tr("Print into Quillorn"));
     auto* layout = new QVBoxLayout(this);
     const auto text = [this, layout](const QString& words) {
         auto* label = new QLabel(words, this);
@@ -25,15 +25,15 @@ PrintIntoDialog::PrintIntoDialog(QWidget* parent) : QDialog(parent) {
         field->setMinimumWidth(field->fontMetrics().horizontalAdvance(line) + 24);
         layout->addWidget(field);
     };
-    text(QStringLiteral("Any program that prints PostScript can print into Quillorn, in one of "
-                        "two ways."));
-    text(QStringLiteral("1. Pipe the program's print output into Quillorn. A print job on its "
-                        "standard input opens the conversion dialog for it:"));
+    text(tr("Any program that prints PostScript can print into Quillorn, in one of "
+            "two ways."));
+    text(tr("1. Pipe the program's print output into Quillorn. A print job on its "
+            "standard input opens the conversion dialog for it:"));
     command(QStringLiteral("program | quillorn"));
     command(QStringLiteral("groff -man -Tps bash.1 | quillorn"));
-    text(QStringLiteral("2. Print to a PostScript file: in the program's print dialog choose "
-                        "\"Print to File\" with the PostScript format. Then open the file with "
-                        "File > Open..., or view or convert it with:"));
+    text(tr("2. Print to a PostScript file: in the program's print dialog choose "
+            "\"Print to File\" with the PostScript format. Then open the file with "
+            "File > Open..., or view or convert it with:"));
     command(QStringLiteral("quillorn /VIEW:output.ps"));
     command(QStringLiteral("quillorn /CONVERT:output.ps"));
 

@@ -23,7 +23,7 @@ QString platformLine() {
 #else
     const QString system = QStringLiteral("Unix");
 #endif
-    return QStringLiteral("For %1-bit %2").arg(int(QSysInfo::WordSize)).arg(system);
+    return SplashScreen::tr("For %1-bit %2").arg(int(QSysInfo::WordSize)).arg(system);
 }
 
 namespace {
@@ -47,16 +47,15 @@ SplashScreen::SplashScreen(Role role, QWidget* parent)
     frame_->setFrameShape(QFrame::Box);
     frame_->setFrameShadow(QFrame::Sunken);
 
-    QLabel* maker = boldLabel(QStringLiteral("The Quillorn developers present"), frame_);
+    QLabel* maker = boldLabel(tr("The Quillorn developers present"), frame_);
     QLabel* product = boldLabel(QStringLiteral("Quillorn"), frame_, 28);
     QFont display = product->font();
     display.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
     product->setFont(display);
     QLabel* platform = boldLabel(platformLine(), frame_);
-    QLabel* version = boldLabel(QStringLiteral("Version ") + versionText(), frame_);
-    auto* tagline =
-        new QLabel(QStringLiteral("A free viewer and converter built on Ghostscript"), frame_);
-    auto* ok = new QPushButton(QStringLiteral("OK"), frame_);
+    QLabel* version = boldLabel(tr("Version ") + versionText(), frame_);
+    auto* tagline = new QLabel(tr("A free viewer and converter built on Ghostscript"), frame_);
+    auto* ok = new QPushButton(tr("OK"), frame_);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     ok->setAutoDefault(true);

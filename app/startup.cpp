@@ -11,6 +11,7 @@
 #include "options/core/paper.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <cstdio>
 
 namespace quillorn::app {
@@ -55,8 +56,10 @@ std::optional<int> Startup::run() {
         return 0;
     if (!job.error.isEmpty()) {
         dialogs_.message(
-            QStringLiteral("An unexpected error occurred while saving the print job: ") + job.error,
-            Icon::Critical, QStringLiteral("Error (please report)"));
+            QCoreApplication::translate(
+                "quillorn::app", "An unexpected error occurred while saving the print job: ") +
+                job.error,
+            Icon::Critical, QCoreApplication::translate("quillorn::app", "Error (please report)"));
         return 1;
     }
 
@@ -73,9 +76,11 @@ std::optional<int> Startup::run() {
         // An empty path would propose an output named only by its ending, in whatever folder
         // the program was started from.
         if (request.argument.trimmed().isEmpty()) {
-            dialogs_.message(QStringLiteral("Cannot read the file to convert: no path follows "
+            dialogs_.message(
+                QCoreApplication::translate("quillorn::app",
+                                            "Cannot read the file to convert: no path follows "
                                             "/CONVERT:"),
-                             Icon::Critical);
+                Icon::Critical);
             return 1;
         }
         convertAlone(openablePaths_.openable(request.rawArgument),
@@ -85,7 +90,8 @@ std::optional<int> Startup::run() {
     case Road::View:
         return showMainWindow(request);
     case Road::Invalid:
-        dialogs_.message(QStringLiteral("Invalid command line: ") + request.commandLine);
+        dialogs_.message(QCoreApplication::translate("quillorn::app", "Invalid command line: ") +
+                         request.commandLine);
         break;
     case Road::Help:
     case Road::Version:

@@ -1,5 +1,6 @@
 #include "base/message_log.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace quillorn {
@@ -58,8 +59,9 @@ void MessageLog::dropOldest() {
         cut = excess;
     // The note counts what the user lost, not the notes before it.
     lostChars_ += cut - droppedNote_;
-    const QString note =
-        QStringLiteral("[%1 characters of older messages were dropped]\r\n").arg(lostChars_);
+    const QString note = QCoreApplication::translate(
+                             "quillorn::base", "[%1 characters of older messages were dropped]\r\n")
+                             .arg(lostChars_);
     text_.remove(0, cut);
     text_.prepend(note);
     // What is kept stays where it was counted from the start.

@@ -1,7 +1,9 @@
 #include "base/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -13,6 +15,10 @@
 namespace quillorn {
 
 namespace {
+// "quillorn.store": which settings file is read, what is kept and what is refused. Debug
+// messages, off unless QT_LOGGING_RULES turns them on.
+Q_LOGGING_CATEGORY(lcStore, "quillorn.store", QtInfoMsg)
+
 QString keyOf(const QString& section, const QString& key) {
     return section + u'/' + key;
 }
@@ -59,6 +65,10 @@ SettingsStore::SettingsStore(const QString& iniPath) : path_(iniPath) {
     // QSettings reads the whole file as it is made.
     if (!refused_ && !oversized(file))
         settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    qCDebug(lcStore).nospace() << "settings " << iniPath << ": "
+                               << (refused_    ? "not a regular file, not used"
+                                   : settings_ ? "read"
+                                               : "larger than the limit, not used");
 }
 
 SettingsStore::~SettingsStore() {
@@ -112,9 +122,13 @@ bool SettingsStore::sync() {
     // QSettings reads the file again before it writes, and replaces it: neither for a file that
     // became something else meanwhile.
     // The values wait here, not in QSettings, which would write them when it goes.
-    if (storeFile(path_).kind == StoreFile::Unusable)
+    if (storeFile(path_).kind == StoreFile::Unusable) {
+        qCDebug(lcStore) << "settings" << path_ << "became something else than a file; not written";
         return false;
+    }
     for (const auto& [key, value] : pending_) {
+        qCDebug(lcStore) << "settings" << path_ << (value ? "keep" : "drop") << key
+                         << value.value_or(QString());
         if (value)
             settings_->setValue(key, *value);
         else
@@ -122,6 +136,7 @@ bool SettingsStore::sync() {
     }
     pending_.clear();
     settings_->sync();
+    qCDebug(lcStore) << "settings" << path_ << "written:" << settings_->status();
     // A malformed line read from the file is a format error; it does not keep the file from
     // being written.
     return settings_->status() != QSettings::AccessError;
@@ -129,21 +144,24 @@ bool SettingsStore::sync() {
 
 QString SettingsStore::writeProblem() const {
     if (refused_ || storeFile(path_).kind == StoreFile::Unusable)
-        return QStringLiteral("it is not a file");
+        return QCoreApplication::translate("quillorn::base", "it is not a file");
     if (!settings_)
-        return QStringLiteral("the file is larger than 1 MB");
+        return QCoreApplication::translate("quillorn::base", "the file is larger than 1 MB");
     const QFileInfo file(path_);
     const QFileInfo folder(file.absolutePath());
     if (!folder.exists() && !QDir().mkpath(folder.filePath()))
-        return QStringLiteral("the folder %1 cannot be made").arg(folder.filePath());
+        return QCoreApplication::translate("quillorn::base", "the folder %1 cannot be made")
+            .arg(folder.filePath());
     if (!folder.isDir())
-        return QStringLiteral("%1 is not a folder").arg(folder.filePath());
+        return QCoreApplication::translate("quillorn::base", "%1 is not a folder")
+            .arg(folder.filePath());
     if (file.exists() && !file.isFile())
-        return QStringLiteral("it is not a file");
+        return QCoreApplication::translate("quillorn::base", "it is not a file");
     if (file.exists() && !file.isWritable())
-        return QStringLiteral("the file is read-only");
+        return QCoreApplication::translate("quillorn::base", "the file is read-only");
     if (!folder.isWritable())
-        return QStringLiteral("the folder %1 is read-only").arg(folder.filePath());
+        return QCoreApplication::translate("quillorn::base", "the folder %1 is read-only")
+            .arg(folder.filePath());
     // Writing as much beside it tells a full disk or a size limit by the system's own words.
     QTemporaryFile probe(folder.filePath() + QStringLiteral("/.Quillorn-XXXXXX"));
     if (!probe.open())
@@ -160,7 +178,7 @@ QString SettingsStore::writeProblem() const {
     }
     if (::fsync(probe.handle()) != 0)
         return qt_error_string(errno);
-    return QStringLiteral("the system did not say why");
+    return QCoreApplication::translate("quillorn::base", "the system did not say why");
 }
 
 QString SettingsStore::fileName() const {
@@ -170,8 +188,10 @@ QString SettingsStore::fileName() const {
 QString setAsideOversizedStore(const QString& path) {
     const StoreFile file = storeFile(path);
     if (file.kind == StoreFile::Unusable)
-        return QStringLiteral("The settings file %1 is not a regular file; it is left as it is, "
-                              "the default settings are used, and the settings are not kept.")
+        return QCoreApplication::translate(
+                   "quillorn::base",
+                   "The settings file %1 is not a regular file; it is left as it is, "
+                   "the default settings are used, and the settings are not kept.")
             .arg(path);
     if (!oversized(file))
         return {};
@@ -179,11 +199,15 @@ QString setAsideOversizedStore(const QString& path) {
     for (int n = 2; QFileInfo::exists(aside) && n < 100; ++n)
         aside = path + QStringLiteral(".bad.%1").arg(n);
     if (!QFile::rename(path, aside))
-        return QStringLiteral("The settings file %1 is larger than 1 MB and could not be set "
-                              "aside; the default settings are used, and nothing is saved.")
+        return QCoreApplication::translate(
+                   "quillorn::base",
+                   "The settings file %1 is larger than 1 MB and could not be set "
+                   "aside; the default settings are used, and nothing is saved.")
             .arg(path);
-    return QStringLiteral("The settings file %1 is larger than 1 MB; it was set aside as %2 and "
-                          "the default settings are used.")
+    return QCoreApplication::translate(
+               "quillorn::base",
+               "The settings file %1 is larger than 1 MB; it was set aside as %2 and "
+               "the default settings are used.")
         .arg(path, aside);
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -47,7 +48,8 @@ std::unique_ptr<QTemporaryDir> makePrivateFolder(const QString& prefix) {
 
 Failure noTemporaryFolder() {
     return {FailureKind::FileAccess,
-            QStringLiteral("Cannot create a temporary file in ") + qEnvironmentVariable("TMPDIR")};
+            QCoreApplication::translate("quillorn::base", "Cannot create a temporary file in ") +
+                qEnvironmentVariable("TMPDIR")};
 }
 
 namespace {

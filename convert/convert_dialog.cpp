@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,9 +31,10 @@ public:
     explicit ProgressWindow(QWidget* parent)
         : window_(parent), label_(new QLabel(&window_)), bar_(new QProgressBar(&window_)) {
         window_.setObjectName(QStringLiteral("conversionProgress"));
-        window_.setWindowTitle(QStringLiteral("Converting"));
+        window_.setWindowTitle(QCoreApplication::translate("quillorn::convert", "Converting"));
         window_.setWindowModality(Qt::WindowModal);
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"), &window_);
+        auto* cancel =
+            new QPushButton(QCoreApplication::translate("quillorn::convert", "Cancel"), &window_);
         cancel->setObjectName(QStringLiteral("cancelButton"));
         auto* layout = new QVBoxLayout(&window_);
         layout->addWidget(label_);
@@ -79,11 +81,13 @@ private:
             cancel_();
     }
     void update() {
-        QString text = page_ > 0 ? QStringLiteral("Page %1").arg(page_) : QString();
+        QString text = page_ > 0
+                           ? QCoreApplication::translate("quillorn::convert", "Page %1").arg(page_)
+                           : QString();
         if (page_ > 0 && count_)
-            text += QStringLiteral(" of %1").arg(*count_);
+            text += QCoreApplication::translate("quillorn::convert", " of %1").arg(*count_);
         const qint64 seconds = clock_.elapsed() / 1000;
-        text += QStringLiteral("\nElapsed: %1:%2")
+        text += QCoreApplication::translate("quillorn::convert", "\nElapsed: %1:%2")
                     .arg(seconds / 60)
                     .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         label_->setText(text.trimmed());
@@ -101,6 +105,11 @@ private:
     int page_ = 0;
     std::function<void()> cancel_;
 };
+
+// A text of the format table, in the user's language.
+QString translatedFormatText(const char* text) {
+    return QCoreApplication::translate("quillorn::convert", text);
+}
 
 QComboBox* alphaCombo(const char* name, QWidget* parent) {
     auto* box = new QComboBox(parent);
@@ -122,44 +131,44 @@ ConvertDialog::ConvertDialog(const QString& inputFile, const ConvertContext& con
       graphicsAlphaCombo_(alphaCombo("graphicsAlphaCombo", this)),
       outputEdit_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("convertDialog"));
-    setWindowTitle(QStringLiteral("Convert"));
+    setWindowTitle(tr("Convert"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     formatCombo_->setObjectName(QStringLiteral("formatCombo"));
     for (const OutputFormat& format : formatTable())
-        formatCombo_->addItem(QLatin1String(format.entry));
+        formatCombo_->addItem(translatedFormatText(format.entry));
     resolutionEdit_->setObjectName(QStringLiteral("resolutionEdit"));
     resolutionEdit_->setMaxLength(3);
     outputEdit_->setObjectName(QStringLiteral("outputEdit"));
     outputEdit_->setMinimumWidth(320);
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("browseButton"));
-    auto* cancel = new QPushButton(QStringLiteral("C&ancel"), this);
+    auto* cancel = new QPushButton(tr("C&ancel"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setAutoDefault(false);
-    auto* convertButton = new QPushButton(QStringLiteral("&Convert"), this);
+    auto* convertButton = new QPushButton(tr("&Convert"), this);
     convertButton->setObjectName(QStringLiteral("convertButton"));
     convertButton->setDefault(true);
 
-    const auto label = [this](const char* text) { return new QLabel(QLatin1String(text), this); };
+    const auto label = [this](const QString& text) { return new QLabel(text, this); };
     auto* format = new QHBoxLayout;
-    format->addWidget(label("Convert file to:"));
+    format->addWidget(label(tr("Convert file to:")));
     format->addWidget(formatCombo_, 1);
     auto* resolution = new QHBoxLayout;
-    resolution->addWidget(label("Resolution:"));
+    resolution->addWidget(label(tr("Resolution:")));
     resolution->addWidget(resolutionEdit_);
-    resolution->addWidget(label("DPI"));
+    resolution->addWidget(label(tr("DPI")));
     resolution->addStretch();
     auto* alpha = new QHBoxLayout;
-    alpha->addWidget(label("Alpha:"));
+    alpha->addWidget(label(tr("Alpha:")));
     alpha->addWidget(textAlphaCombo_);
-    alpha->addWidget(label("bits (text),"));
+    alpha->addWidget(label(tr("bits (text),")));
     alpha->addWidget(graphicsAlphaCombo_);
-    alpha->addWidget(label("bits (graphics)"));
+    alpha->addWidget(label(tr("bits (graphics)")));
     alpha->addStretch();
     auto* output = new QHBoxLayout;
-    output->addWidget(label("Output to:"));
+    output->addWidget(label(tr("Output to:")));
     output->addWidget(outputEdit_, 1);
     output->addWidget(browse);
 
@@ -180,8 +189,8 @@ ConvertDialog::ConvertDialog(const QString& inputFile, const ConvertContext& con
     buttons->addWidget(cancel);
     buttons->addWidget(convertButton);
     auto* hint =
-        label("If you want to export more than one page, then put a %d in the output "
-              "file name, eg. MYFILE-%d.bmp would output MYFILE-1.bmp, MYFILE-2.bmp, etc.");
+        label(tr("If you want to export more than one page, then put a %d in the output "
+                 "file name, eg. MYFILE-%d.bmp would output MYFILE-1.bmp, MYFILE-2.bmp, etc."));
     hint->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -206,7 +215,7 @@ ConvertDialog::ConvertDialog(const QString& inputFile, const ConvertContext& con
 
 QGroupBox* ConvertDialog::makeFrame(int index) {
     const OutputFormat& format = *formatAt(index);
-    auto* frame = new QGroupBox(QLatin1String(format.frameCaption), this);
+    auto* frame = new QGroupBox(translatedFormatText(format.frameCaption), this);
     frame->setObjectName(QStringLiteral("settingsFrame%1").arg(index));
     auto* layout = new QVBoxLayout(frame);
     // Each frame keeps its own choice while it is hidden.
@@ -214,7 +223,7 @@ QGroupBox* ConvertDialog::makeFrame(int index) {
     choices_[static_cast<size_t>(index)] = group;
     int id = 0;
     for (const FormatChoice& choice : format.choices) {
-        auto* button = new QRadioButton(QLatin1String(choice.caption), frame);
+        auto* button = new QRadioButton(translatedFormatText(choice.caption), frame);
         button->setObjectName(QLatin1String(choice.name));
         group->addButton(button, id++);
         layout->addWidget(button);
@@ -226,13 +235,13 @@ QGroupBox* ConvertDialog::makeFrame(int index) {
         jpegQualityEdit_ = new QLineEdit(QStringLiteral("90"), frame);
         jpegQualityEdit_->setObjectName(QStringLiteral("jpegQualityEdit"));
         jpegQualityEdit_->setMaxLength(3);
-        quality->addWidget(new QLabel(QStringLiteral("Quality:"), frame));
+        quality->addWidget(new QLabel(tr("Quality:"), frame));
         quality->addWidget(jpegQualityEdit_);
         quality->addStretch();
         layout->addLayout(quality);
     }
     if (format.noneLabel) {
-        auto* none = new QLabel(QStringLiteral("[none]"), frame);
+        auto* none = new QLabel(tr("[none]"), frame);
         none->setObjectName(QLatin1String(format.noneLabel));
         layout->addWidget(none);
     }
@@ -268,13 +277,13 @@ void ConvertDialog::chooseFormat(int index) {
     frames_[static_cast<size_t>(index)]->show();
     outputEdit_->setText(proposeOutputName(
         context_.proposalBase.isEmpty() ? inputFile_ : context_.proposalBase, index));
-    filter_ = QLatin1String(formatAt(index)->filter);
+    filter_ = translatedFormatText(formatAt(index)->filter);
 }
 
 void ConvertDialog::browseForOutput() {
     // Opens in the output's folder, with the name as it stands.
     const QString chosen = context_.dialogs.getSaveFileName(
-        QStringLiteral("Choose where to put output"), dialogFilter(filter_), outputEdit_->text());
+        tr("Choose where to put output"), dialogFilter(filter_), outputEdit_->text());
     if (!chosen.isEmpty())
         outputEdit_->setText(chosen);
 }

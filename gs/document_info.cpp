@@ -3,6 +3,7 @@
 #include "base/failure.h"
 #include "gs/arguments.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -211,9 +212,9 @@ void decompressGzip(const QString& source, const QString& target, qint64 limitBy
     const GzFile in(gzopen(QFile::encodeName(source).constData(), "rb"));
     QFile out(target);
     if (!in)
-        throw unreadable(QStringLiteral("Cannot read %1"), source);
+        throw unreadable(QCoreApplication::translate("quillorn::gs", "Cannot read %1"), source);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw unreadable(QStringLiteral("Cannot write %1"), target);
+        throw unreadable(QCoreApplication::translate("quillorn::gs", "Cannot write %1"), target);
     gzbuffer(in.get(), 1 << 20);
     QByteArray buffer(1 << 20, '\0');
     qint64 total = 0;
@@ -226,21 +227,25 @@ void decompressGzip(const QString& source, const QString& target, qint64 limitBy
         int error = Z_OK;
         gzerror(in.get(), &error);
         if (read < 0 || (error != Z_OK && error != Z_STREAM_END))
-            fail(unreadable(QStringLiteral("The compressed document %1 is damaged"), source));
+            fail(unreadable(QCoreApplication::translate("quillorn::gs",
+                                                        "The compressed document %1 is damaged"),
+                            source));
         if (read == 0)
             break;
         total += read;
         if (total > limitBytes)
             fail({FailureKind::FileAccess,
-                  QStringLiteral("The compressed document %1 is larger than %2 MB once "
-                                 "decompressed")
+                  QCoreApplication::translate(
+                      "quillorn::gs", "The compressed document %1 is larger than %2 MB once "
+                                      "decompressed")
                       .arg(source)
                       .arg(limitBytes / (1024LL * 1024))});
         if (out.write(buffer.constData(), read) != read)
-            fail(unreadable(QStringLiteral("Cannot write %1"), target));
+            fail(
+                unreadable(QCoreApplication::translate("quillorn::gs", "Cannot write %1"), target));
     }
     if (!out.flush())
-        fail(unreadable(QStringLiteral("Cannot write %1"), target));
+        fail(unreadable(QCoreApplication::translate("quillorn::gs", "Cannot write %1"), target));
 }
 
 QStringList pdfPageCountArguments(const QString& path, const QString& password) {

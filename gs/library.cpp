@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <dlfcn.h>
 
@@ -11,9 +12,9 @@ namespace {
 template <typename Fn> Fn resolve(void* handle, const char* symbol, const QString& library) {
     void* address = dlsym(handle, symbol);
     if (!address)
-        throw Failure{
-            FailureKind::EntryPointMissing,
-            QStringLiteral("Can't find entry point %1 in %2").arg(QLatin1String(symbol), library)};
+        throw Failure{FailureKind::EntryPointMissing,
+                      QCoreApplication::translate("quillorn::gs", "Can't find entry point %1 in %2")
+                          .arg(QLatin1String(symbol), library)};
     return reinterpret_cast<Fn>(address);
 }
 } // namespace
@@ -34,7 +35,8 @@ Library::Library(const QStringList& candidates) {
     if (!handle_)
         throw Failure{
             FailureKind::LibraryMissing,
-            QStringLiteral("Error in loading the Ghostscript library %1 (%2)")
+            QCoreApplication::translate("quillorn::gs",
+                                        "Error in loading the Ghostscript library %1 (%2)")
                 .arg(candidates.join(QStringLiteral(", ")), reasons.join(QStringLiteral("; ")))};
     try {
         revision = resolve<RevisionFn>(handle_, "gsapi_revision", name_);

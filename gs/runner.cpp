@@ -2,28 +2,56 @@
 
 #include "base/failure.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace quillorn::gs {
+
+Q_LOGGING_CATEGORY(lcRunner, "quillorn.runner", QtInfoMsg)
+
+namespace {
+const char* endName(RunResult::End end) {
+    switch (end) {
+    case RunResult::End::Finished:
+        return "finished";
+    case RunResult::End::Stopped:
+        return "stopped";
+    case RunResult::End::Refused:
+        return "refused";
+    case RunResult::End::Crashed:
+        return "crashed";
+    case RunResult::End::OutOfMemory:
+        return "out of memory";
+    case RunResult::End::NotStarted:
+        return "not started";
+    }
+    return "?";
+}
+} // namespace
 
 QString describeEnd(const RunResult& result, qint64 memoryLimitBytes) {
     switch (result.end) {
     case RunResult::End::OutOfMemory: {
         const double gb = static_cast<double>(memoryLimitBytes) / (1024.0 * 1024 * 1024);
-        return memoryLimitBytes > 0 ? QStringLiteral("Ghostscript ran out of memory (limit %1 GB)")
-                                          .arg(QString::number(gb, 'g', 3))
-                                    : QStringLiteral("Ghostscript ran out of memory");
+        return memoryLimitBytes > 0
+                   ? QCoreApplication::translate("quillorn::gs",
+                                                 "Ghostscript ran out of memory (limit %1 GB)")
+                         .arg(QString::number(gb, 'g', 3))
+                   : QCoreApplication::translate("quillorn::gs", "Ghostscript ran out of memory");
     }
     case RunResult::End::Crashed:
-        return result.signal > 0 ? QStringLiteral("Ghostscript stopped unexpectedly (signal %1)")
-                                       .arg(result.signal)
-                                 : QStringLiteral("Ghostscript stopped unexpectedly");
+        return result.signal > 0
+                   ? QCoreApplication::translate("quillorn::gs",
+                                                 "Ghostscript stopped unexpectedly (signal %1)")
+                         .arg(result.signal)
+                   : QCoreApplication::translate("quillorn::gs",
+                                                 "Ghostscript stopped unexpectedly");
     case RunResult::End::Refused:
         return result.reason;
     case RunResult::End::NotStarted:
         return result.failure.description;
     case RunResult::End::Stopped:
-        return QStringLiteral("Ghostscript was stopped");
+        return QCoreApplication::translate("quillorn::gs", "Ghostscript was stopped");
     case RunResult::End::Finished:
         break;
     }
@@ -65,6 +93,11 @@ PasswordRequest passwordRequest(const QString& output) {
 
 void RunJob::finish(std::vector<RunResult> results) {
     results_ = std::move(results);
+    for (const RunResult& r : results_)
+        qCDebug(lcRunner).nospace()
+            << "run " << endName(r.end) << ": code " << r.code << ", signal " << r.signal
+            << ", pages " << r.pages << ", reason " << r.reason << ", failure "
+            << r.failure.description;
     // From the event loop, so that whoever started the job has it in hand before it answers,
     // and may let it go while it answers.
     QMetaObject::invokeMethod(

@@ -3,6 +3,7 @@
 #include "base/failure.h"
 #include "gs/api.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 
 #include <QString>
@@ -29,6 +30,10 @@ struct RunRequest {
     // Asked every tenth of a second while the run goes on; a reason ends the run.
     std::function<QString()> watchdog;
 };
+
+// "quillorn.runner": the jobs the runners start and stop, and how each of their runs ended.
+// Debug messages, off unless QT_LOGGING_RULES turns them on.
+Q_DECLARE_LOGGING_CATEGORY(lcRunner)
 
 // How a Ghostscript run ended.
 struct RunResult {

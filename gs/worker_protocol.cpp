@@ -4,6 +4,8 @@
 
 namespace quillorn::gs::protocol {
 
+Q_LOGGING_CATEGORY(lcWorker, "quillorn.worker", QtInfoMsg)
+
 QByteArray frame(Tag tag, QByteArrayView payload) {
     QByteArray out;
     out.reserve(5 + payload.size());

@@ -3,9 +3,14 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QLoggingCategory>
 #include <optional>
 
 namespace quillorn::gs::protocol {
+
+// "quillorn.worker": what the program sends its workers, the frames they answer with, and how
+// each worker ended. Debug messages, off unless QT_LOGGING_RULES turns them on.
+Q_DECLARE_LOGGING_CATEGORY(lcWorker)
 
 // What the program and a worker say to each other. Both ways the bytes are frames: a tag byte,
 // a 4-byte little-endian length, that many bytes.

@@ -21,6 +21,7 @@
 
 namespace quillorn::gs {
 
+using protocol::lcWorker;
 using protocol::Tag;
 
 namespace {
@@ -42,6 +43,14 @@ constexpr qint64 kMostPerRun = qint64(64) << 20;
 // Ghostscript's own words when an allocation failed.
 bool saysOutOfMemory(const QString& output) {
     return output.contains(QLatin1String("VMerror"));
+}
+
+// An argument vector for the log, without the document's password.
+QStringList loggable(QStringList args) {
+    for (QString& arg : args)
+        if (arg.startsWith(QLatin1String("-sPDFPassword=")))
+            arg = QStringLiteral("-sPDFPassword=...");
+    return args;
 }
 
 } // namespace
@@ -138,6 +147,7 @@ struct Run {
     std::optional<int> code;
     std::optional<QString> missing;
     bool missingEntryPoint = false;
+    qint64 pid = 0; // for the log: the worker's process id, gone with the process
     bool ended = false;
     bool stopped = false;
     qint64 said = 0;     // characters of messages the run wrote
@@ -149,6 +159,9 @@ struct Run {
     void drain() {
         reader.feed(process->readAllStandardOutput());
         while (const std::optional<protocol::Frame> f = reader.next()) {
+            qCDebug(lcWorker).nospace()
+                << "worker " << pid << " frame '" << static_cast<char>(f->tag) << "', "
+                << f->payload.size() << " bytes";
             switch (f->tag) {
             case Tag::Out:
             case Tag::Err: {
@@ -193,7 +206,8 @@ struct Run {
         }
         relayed += std::min<qint64>(room, text.size());
         if (said > kMostPerRun && result.reason.isEmpty()) {
-            result.reason = QStringLiteral("Ghostscript wrote more than %1 MB of messages")
+            result.reason = QCoreApplication::translate(
+                                "quillorn::gs", "Ghostscript wrote more than %1 MB of messages")
                                 .arg(kMostPerRun >> 20);
             killGroup(*process);
         }
@@ -202,9 +216,11 @@ struct Run {
     // Tells the log how much of the run's messages it did not get.
     void noteWithheld() {
         if (withheld > 0)
-            sink.addMessage(QStringLiteral("\n[%1 more characters of messages of this run were "
-                                           "not kept]\n")
-                                .arg(withheld));
+            sink.addMessage(
+                QCoreApplication::translate("quillorn::gs",
+                                            "\n[%1 more characters of messages of this run were "
+                                            "not kept]\n")
+                    .arg(withheld));
         withheld = 0;
     }
 
@@ -222,9 +238,11 @@ struct Run {
     void conclude(const QString& workerPath) {
         if (process->error() == QProcess::FailedToStart) {
             result.end = RunResult::End::NotStarted;
-            result.failure = {FailureKind::Internal,
-                              QStringLiteral("The Ghostscript worker %1 cannot be started (%2)")
-                                  .arg(workerPath, process->errorString())};
+            result.failure = {
+                FailureKind::Internal,
+                QCoreApplication::translate("quillorn::gs",
+                                            "The Ghostscript worker %1 cannot be started (%2)")
+                    .arg(workerPath, process->errorString())};
         } else if (missing) {
             result.end = RunResult::End::NotStarted;
             result.failure = {missingEntryPoint ? FailureKind::EntryPointMissing
@@ -244,6 +262,10 @@ struct Run {
             result.end = RunResult::End::Crashed;
             result.signal = process->exitStatus() == QProcess::CrashExit ? process->exitCode() : 0;
         }
+        qCDebug(lcWorker).nospace()
+            << "worker " << pid << " gone: " << process->exitStatus() << " " << process->exitCode()
+            << ", Ghostscript's code " << (code ? QString::number(*code) : QStringLiteral("none"))
+            << (stopped ? ", stopped" : "") << (missing ? ", library missing" : "");
     }
 };
 
@@ -282,7 +304,8 @@ public:
                         [](const auto& run) { return !run->privateDir; })) {
             const Failure unusable{
                 FailureKind::FileAccess,
-                QStringLiteral("The temporary folder %1 cannot be used")
+                QCoreApplication::translate("quillorn::gs",
+                                            "The temporary folder %1 cannot be used")
                     .arg(temp.isEmpty() ? qEnvironmentVariable("TMPDIR") : temp)};
             std::vector<RunResult> results(runs_.size());
             for (RunResult& result : results) {
@@ -317,6 +340,7 @@ private:
         // The worker kept ready goes to the run the user waits for; a run ahead of need leaves
         // it for the next one.
         run.process = runner_->takeWorker(urgency_ == Urgency::Now);
+        run.pid = run.process->processId();
         QByteArray frames;
         if (!run.request.output.isEmpty())
             frames += protocol::frame(Tag::Output, QFile::encodeName(run.request.output));
@@ -326,6 +350,9 @@ private:
         for (const QString& arg : run.request.args)
             frames += protocol::frame(Tag::Argument, QFile::encodeName(arg));
         frames += protocol::frame(Tag::Run);
+        qCDebug(lcWorker).nospace()
+            << "worker " << run.pid << " sent " << frames.size() << " bytes: output "
+            << run.request.output << ", arguments " << loggable(run.request.args);
         run.process->write(frames);
         run.process->closeWriteChannel();
 
@@ -382,6 +409,8 @@ private:
 
 std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
                                             std::vector<MessageSink*> sinks, Urgency urgency) {
+    qCDebug(lcRunner).nospace() << "job of " << requests.size() << " run(s), "
+                                << (urgency == Urgency::Now ? "the user waits" : "ahead of need");
     auto job = std::make_unique<WorkerJob>(*this, urgency);
     if (urgency == Urgency::Now)
         urgent_.emplace_back(job.get());
@@ -397,6 +426,7 @@ void WorkerRunner::jobEnded(const WorkerJob* job, bool prepareNext) {
 }
 
 void WorkerRunner::stop() {
+    qCDebug(lcRunner) << "stopping" << urgent_.size() << "job(s) the user waits for";
     for (const QPointer<WorkerJob>& job : std::vector(urgent_))
         if (job)
             job->stop();

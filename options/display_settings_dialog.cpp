@@ -29,13 +29,12 @@ DisplaySettingsDialog::DisplaySettingsDialog(Options& options, QWidget* parent)
       textAlphaCombo_(comboBox(alphaEntries(), "textAlphaCombo", this)),
       graphicsAlphaCombo_(comboBox(alphaEntries(), "graphicsAlphaCombo", this)) {
     setObjectName(QStringLiteral("displaySettingsDialog"));
-    setWindowTitle(QStringLiteral("Display Settings"));
+    setWindowTitle(tr("Display Settings"));
     resolutionEdit_->setObjectName(QStringLiteral("resolutionEdit"));
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* ok = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
@@ -43,18 +42,18 @@ DisplaySettingsDialog::DisplaySettingsDialog(Options& options, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &DisplaySettingsDialog::reject);
 
     auto* grid = new QGridLayout;
-    const auto label = [this](const char* text) { return new QLabel(QLatin1String(text), this); };
-    grid->addWidget(label("Resolution:"), 0, 0);
+    const auto label = [this](const QString& text) { return new QLabel(text, this); };
+    grid->addWidget(label(tr("Resolution:")), 0, 0);
     grid->addWidget(resolutionEdit_, 0, 1);
-    grid->addWidget(label("DPI"), 0, 2);
-    grid->addWidget(label("Depth:"), 1, 0);
+    grid->addWidget(label(tr("DPI")), 0, 2);
+    grid->addWidget(label(tr("Depth:")), 1, 0);
     grid->addWidget(depthCombo_, 1, 1, 1, 2);
-    grid->addWidget(label("Text alpha:"), 2, 0);
+    grid->addWidget(label(tr("Text alpha:")), 2, 0);
     grid->addWidget(textAlphaCombo_, 2, 1);
-    grid->addWidget(label("bits"), 2, 2);
-    grid->addWidget(label("Graphics alpha:"), 3, 0);
+    grid->addWidget(label(tr("bits")), 2, 2);
+    grid->addWidget(label(tr("Graphics alpha:")), 3, 0);
     grid->addWidget(graphicsAlphaCombo_, 3, 1);
-    grid->addWidget(label("bits"), 3, 2);
+    grid->addWidget(label(tr("bits")), 3, 2);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(grid);
     outer->addWidget(buttons);
@@ -73,8 +72,7 @@ DisplaySettingsDialog::DisplaySettingsDialog(Options& options, QWidget* parent)
     const auto checkResolution = [ok](const QString& text) {
         const bool usable = resolutionUsable(text);
         ok->setEnabled(usable);
-        ok->setToolTip(usable ? QString()
-                              : QStringLiteral("The resolution must be at least 1 DPI"));
+        ok->setToolTip(usable ? QString() : tr("The resolution must be at least 1 DPI"));
     };
     connect(resolutionEdit_, &QLineEdit::textChanged, this, checkResolution);
     checkResolution(resolutionEdit_->text());

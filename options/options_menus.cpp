@@ -7,11 +7,21 @@
 namespace quillorn::options {
 
 namespace {
-const char* const kUnits[] = {"&pixels", "&twips", "&mm", "&inch"};
-const char* const kOrientations[] = {"&Portrait", "&Landscape", "&Upside-down",
-                                     "Seascape (opposite landscape)"};
-const char* const kMedia[] = {"11x17", "A3",     "A4",    "A5",     "B4",
-                              "B5",    "Ledger", "Legal", "Letter", "Custom..."};
+const char* const kUnits[] = {QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&pixels"),
+                              QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&twips"),
+                              QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&mm"),
+                              QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&inch")};
+const char* const kOrientations[] = {
+    QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&Portrait"),
+    QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&Landscape"),
+    QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "&Upside-down"),
+    QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "Seascape (opposite landscape)")};
+const char* const kMedia[] = {
+    "11x17",  "A3",
+    "A4",     "A5",
+    "B4",     "B5",
+    "Ledger", "Legal",
+    "Letter", QT_TRANSLATE_NOOP("quillorn::options::OptionsMenus", "Custom...")};
 } // namespace
 
 OptionsMenus::OptionsMenus(Options& options, QObject* parent)
@@ -20,11 +30,11 @@ OptionsMenus::OptionsMenus(Options& options, QObject* parent)
       orientation_(
           makeGroup(kOrientations, kOrientationCount, "orientation", &Options::orientation)),
       media_(makeGroup(kMedia, kPaperCount, "media", &Options::media)),
-      safer_(makeToggle(QStringLiteral("Sa&fer"), "saferAction", &Options::safer)),
-      boundingBox_(makeToggle(QStringLiteral("Show Bounding Bo&x"), "boundingBoxAction",
-                              &Options::boundingBox)),
-      overrideMedia_(makeToggle(QStringLiteral("&Override Default paper size"),
-                                "overrideMediaAction", &Options::overrideDefaultMedia)) {
+      safer_(makeToggle(tr("Sa&fer"), "saferAction", &Options::safer)),
+      boundingBox_(
+          makeToggle(tr("Show Bounding Bo&x"), "boundingBoxAction", &Options::boundingBox)),
+      overrideMedia_(makeToggle(tr("&Override Default paper size"), "overrideMediaAction",
+                                &Options::overrideDefaultMedia)) {
     connect(orientation_, &QActionGroup::triggered, this, &OptionsMenus::orientationChosen);
     connect(boundingBox_, &QAction::toggled, this, &OptionsMenus::boundingBoxShown);
 }
@@ -35,7 +45,7 @@ QActionGroup* OptionsMenus::makeGroup(const char* const captions[], int count,
     auto* group = new QActionGroup(this);
     group->setExclusive(true);
     for (int i = 0; i < count; ++i) {
-        QAction* entry = group->addAction(QString::fromUtf8(captions[i]));
+        QAction* entry = group->addAction(tr(captions[i]));
         entry->setObjectName(QLatin1String(namePrefix) + QString::number(i));
         entry->setCheckable(true);
         entry->setData(i);
@@ -55,8 +65,8 @@ QAction* OptionsMenus::makeToggle(const QString& caption, const char* name, bool
 }
 
 void OptionsMenus::addOptionsEntries(QMenu* menu) {
-    menu->addMenu(QStringLiteral("&Units"))->addActions(units_->actions());
-    menu->addMenu(QStringLiteral("&Orientation"))->addActions(orientation_->actions());
+    menu->addMenu(tr("&Units"))->addActions(units_->actions());
+    menu->addMenu(tr("&Orientation"))->addActions(orientation_->actions());
     menu->addSeparator();
     menu->addAction(safer_);
     menu->addAction(boundingBox_);

@@ -4,6 +4,7 @@
 #include "base/user_dialogs.h"
 #include "base/version.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,7 +84,8 @@ bool namesFile(const QByteArray& rawPath) {
 }
 
 QString usageText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "quillorn::app",
         "Usage: quillorn [FILE]\n"
         "       quillorn /VIEW:FILE\n"
         "       quillorn /CONVERT:FILE\n"

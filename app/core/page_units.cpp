@@ -1,5 +1,6 @@
 #include "app/core/page_units.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace quillorn::app {
@@ -11,7 +12,10 @@ struct Unit {
     const char* name;
 };
 // In the order of options::Units.
-constexpr Unit kUnits[] = {{0, 0, "pixels"}, {1440, 0, "twips"}, {25.4, 1, "mm"}, {1, 2, "inch"}};
+constexpr Unit kUnits[] = {{0, 0, QT_TRANSLATE_NOOP("quillorn::app", "pixels")},
+                           {1440, 0, QT_TRANSLATE_NOOP("quillorn::app", "twips")},
+                           {25.4, 1, QT_TRANSLATE_NOOP("quillorn::app", "mm")},
+                           {1, 2, QT_TRANSLATE_NOOP("quillorn::app", "inch")}};
 
 const Unit& unit(options::Units units) {
     const auto index = static_cast<std::size_t>(units);
@@ -37,10 +41,10 @@ double pixelsInUnits(double pixels, options::Units units, double resolution) {
 
 QString positionText(QPointF pixels, options::Units units, double resolution,
                      const QLocale& locale) {
-    return QStringLiteral("x %1, y %2 %3")
+    return QCoreApplication::translate("quillorn::app", "x %1, y %2 %3")
         .arg(number(pixelsInUnits(pixels.x(), units, resolution), units, locale),
              number(pixelsInUnits(pixels.y(), units, resolution), units, locale),
-             QLatin1String(unit(units).name));
+             QCoreApplication::translate("quillorn::app", unit(units).name));
 }
 
 QString distanceText(QPointF from, QPointF to, options::Units units, double resolution,
@@ -50,8 +54,9 @@ QString distanceText(QPointF from, QPointF to, options::Units units, double reso
     const auto inUnits = [&](double pixels) {
         return number(pixelsInUnits(pixels, units, resolution), units, locale);
     };
-    return QStringLiteral("Distance: %1 %2 (dx %3, dy %4)")
-        .arg(inUnits(std::hypot(dx, dy)), QLatin1String(unit(units).name), inUnits(dx),
+    return QCoreApplication::translate("quillorn::app", "Distance: %1 %2 (dx %3, dy %4)")
+        .arg(inUnits(std::hypot(dx, dy)),
+             QCoreApplication::translate("quillorn::app", unit(units).name), inUnits(dx),
              inUnits(dy));
 }
 

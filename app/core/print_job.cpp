@@ -2,6 +2,7 @@
 
 #include "base/temp_files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,7 +52,8 @@ qint64 readPiece(int fd, char* buffer, qint64 size) {
 }
 
 QString readError() {
-    return QStringLiteral("standard input: ") + QString::fromLocal8Bit(std::strerror(errno));
+    return QCoreApplication::translate("quillorn::app", "standard input: ") +
+           QString::fromLocal8Bit(std::strerror(errno));
 }
 
 // The text of a PostScript string: "(Report \(draft\))" gives "Report (draft)".
@@ -110,7 +112,7 @@ SavedPrintJob savePrintJob(int fd, int stopFd) {
 
     const QString path = createTempFile();
     if (path.isEmpty()) {
-        job.error = QStringLiteral("no temporary file could be made");
+        job.error = QCoreApplication::translate("quillorn::app", "no temporary file could be made");
         return job;
     }
     TempFileGuard guard(path);

@@ -6,6 +6,7 @@
 #include "gs/arguments.h"
 #include "gs/document_info.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace quillorn::convert {

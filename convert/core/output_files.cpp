@@ -5,6 +5,7 @@
 #include "gs/arguments.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -64,7 +65,9 @@ QFile::Permissions newFilePermissions() {
 }
 
 Failure cannotWrite(const QString& folder) {
-    return {FailureKind::FileAccess, QStringLiteral("Cannot write in the folder ") + folder};
+    return {FailureKind::FileAccess,
+            QCoreApplication::translate("quillorn::convert", "Cannot write in the folder ") +
+                folder};
 }
 
 // A free name beside path for a file of this process: "<path>.quillorn-<pid>-XXXXXX".
@@ -84,7 +87,9 @@ QString keepAside(const QString& target) {
     struct stat st {};
     if (::lstat(to.constData(), &st) != 0)
         return {};
-    const Failure failure{FailureKind::FileAccess, QStringLiteral("Cannot write ") + target};
+    const Failure failure{FailureKind::FileAccess,
+                          QCoreApplication::translate("quillorn::convert", "Cannot write ") +
+                              target};
     if (S_ISDIR(st.st_mode))
         throw failure;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -454,7 +459,8 @@ QStringList OutputStaging::takePages(OutputStaging& from, int firstPage) {
     for (const auto& [page, staged] : from.d_->stagedPages()) {
         const QString to = d_->dir->filePath(QStringLiteral("page-%1").arg(firstPage + page - 1));
         if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(to).constData()) != 0)
-            throw Failure{FailureKind::FileAccess, QStringLiteral("Cannot write ") + to};
+            throw Failure{FailureKind::FileAccess,
+                          QCoreApplication::translate("quillorn::convert", "Cannot write ") + to};
         taken << to;
     }
     return taken;
@@ -467,7 +473,8 @@ QStringList OutputStaging::publish() {
         const QString to = d_->target.fileFor(1);
         if (::rename(QFile::encodeName(d_->file->fileName()).constData(),
                      QFile::encodeName(to).constData()) != 0)
-            throw Failure{FailureKind::FileAccess, QStringLiteral("Cannot write ") + to};
+            throw Failure{FailureKind::FileAccess,
+                          QCoreApplication::translate("quillorn::convert", "Cannot write ") + to};
         d_->file->setAutoRemove(false);
         d_->file.reset();
         return {to};
@@ -504,7 +511,9 @@ QStringList OutputStaging::publish() {
                          QFile::encodeName(to).constData()) != 0) {
                 if (!place.kept.isEmpty())
                     ::unlink(QFile::encodeName(place.kept).constData());
-                throw Failure{FailureKind::FileAccess, QStringLiteral("Cannot write ") + to};
+                throw Failure{FailureKind::FileAccess,
+                              QCoreApplication::translate("quillorn::convert", "Cannot write ") +
+                                  to};
             }
             placed.push_back(place);
             published << to;

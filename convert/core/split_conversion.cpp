@@ -6,6 +6,7 @@
 #include "convert/core/output_files.h"
 #include "gs/document_info.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -335,7 +336,8 @@ void SplitConversion::runSplit(const std::vector<PageRange>& ranges) {
             w.reached = std::clamp(written, w.reached, w.pages.size());
             update();
             astray_ = astray_ || written > w.pages.size();
-            return astray_ ? QStringLiteral("The document does not keep to page ranges")
+            return astray_ ? QCoreApplication::translate(
+                                 "quillorn::convert", "The document does not keep to page ranges")
                            : QString();
         };
         requests.push_back(std::move(request));

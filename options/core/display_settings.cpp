@@ -7,6 +7,8 @@
 #include <array>
 #include <limits>
 
+#include <QCoreApplication>
+
 namespace quillorn::options {
 
 namespace {
@@ -14,9 +16,11 @@ constexpr std::array<std::int16_t, 3> kAlphaValues{1, 2, 4};
 } // namespace
 
 QStringList colourDepthEntries() {
-    return {QStringLiteral("Black and White"), QStringLiteral("Greyscale"),
-            QStringLiteral("16 colour (4-bit)"), QStringLiteral("256 colour (8-bit)"),
-            QStringLiteral("True colour (16-bit)")};
+    return {QCoreApplication::translate("quillorn::options", "Black and White"),
+            QCoreApplication::translate("quillorn::options", "Greyscale"),
+            QCoreApplication::translate("quillorn::options", "16 colour (4-bit)"),
+            QCoreApplication::translate("quillorn::options", "256 colour (8-bit)"),
+            QCoreApplication::translate("quillorn::options", "True colour (16-bit)")};
 }
 
 QStringList alphaEntries() {

@@ -2,6 +2,7 @@
 
 #include "base/message_log.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,10 +124,14 @@ TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView&
                            const QString& title, int idleTimeoutMs) {
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return {false, QStringLiteral("not an http or https address: ") + url.toString()};
+        return {false,
+                QCoreApplication::translate("quillorn::system", "not an http or https address: ") +
+                    url.toString()};
     const QString directory = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(directory))
-        return {false, QStringLiteral("cannot create the directory ") + directory};
+        return {false,
+                QCoreApplication::translate("quillorn::system", "cannot create the directory ") +
+                    directory};
 
     PartFile part(target);
     if (!part.open())
@@ -180,24 +185,27 @@ TransferResult fetchToFile(const QUrl& url, const QString& target, DownloadView&
     QObject::disconnect(reply.get(), nullptr, nullptr, nullptr);
 
     if (state->cancelled)
-        return {false, QStringLiteral("cancelled")};
+        return {false, QCoreApplication::translate("quillorn::system", "cancelled")};
     if (reply->error() == QNetworkReply::NoError)
         drain();
     if (writeFailed)
         return {false, part.error()};
     if (reply->error() == QNetworkReply::OperationCanceledError)
         return {false,
-                QStringLiteral("nothing received for %1 seconds").arg(idleTimeoutMs / 1000.0)};
+                QCoreApplication::translate("quillorn::system", "nothing received for %1 seconds")
+                    .arg(idleTimeoutMs / 1000.0)};
     if (reply->error() != QNetworkReply::NoError)
         return {false, reply->errorString()};
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
-        return {false, QStringLiteral("the server answered %1").arg(status.toInt())};
+        return {false, QCoreApplication::translate("quillorn::system", "the server answered %1")
+                           .arg(status.toInt())};
     // Qt reports most early ends as errors; a body shorter than announced is one as well.
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && !reply->hasRawHeader("Content-Encoding") &&
         length.toLongLong() != part.size())
-        return {false, QStringLiteral("the transfer ended after %1 of %2 bytes")
+        return {false, QCoreApplication::translate("quillorn::system",
+                                                   "the transfer ended after %1 of %2 bytes")
                            .arg(part.size())
                            .arg(length.toLongLong())};
     QString error;
@@ -215,7 +223,8 @@ QString downloadFile(const QString& title, const QString& url, const QString& di
     case DownloadChoice::Cancel:
         return {};
     case DownloadChoice::SaveElsewhere:
-        destination = dialogs.getSaveFileName(title, QStringLiteral("All files (*)"), target);
+        destination = dialogs.getSaveFileName(
+            title, QCoreApplication::translate("quillorn::system", "All files (*)"), target);
         if (destination.isEmpty())
             return {};
         break;
@@ -226,7 +235,8 @@ QString downloadFile(const QString& title, const QString& url, const QString& di
     const TransferResult result = fetchToFile(QUrl(url), destination, view, title, idleTimeoutMs);
     if (result.complete)
         return destination;
-    messages.addMessage(QStringLiteral("Download of ") + url + QStringLiteral(" failed: ") +
+    messages.addMessage(QCoreApplication::translate("quillorn::system", "Download of ") + url +
+                        QCoreApplication::translate("quillorn::system", " failed: ") +
                         result.error + QStringLiteral("\n"));
     return {};
 }

@@ -122,7 +122,8 @@ gio::DesktopAppInfo waitForEntry(const AssociationSetup& setup) {
 
 QString writeDesktopEntry(const AssociationSetup& setup, const QString& iconName) {
     if (!QDir().mkpath(setup.applicationsDirectory))
-        return QStringLiteral("cannot create the directory ") + setup.applicationsDirectory;
+        return QCoreApplication::translate("quillorn::system", "cannot create the directory ") +
+               setup.applicationsDirectory;
     const gio::KeyFile file(g_key_file_new());
     const char* entry = "Desktop Entry";
     const char* convert = "Desktop Action Convert";
@@ -180,7 +181,8 @@ const QString kAskKey = QStringLiteral("AskAssociation");
 QString makeDefaultHandler(const AssociationSetup& setup) {
     const gio::DesktopAppInfo info = waitForEntry(setup);
     if (!info)
-        return QStringLiteral("the desktop does not see ") + entryPath(setup);
+        return QCoreApplication::translate("quillorn::system", "the desktop does not see ") +
+               entryPath(setup);
     return makeDefault(info.get());
 }
 
@@ -193,9 +195,11 @@ void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, Setti
     if (isThisProgram(current, setup))
         return;
     const CheckedAnswer answer = dialogs.askWithCheckBox(
-        QStringLiteral("PostScript files are currently not associated with Quillorn. "
-                       "Would you like to associate .ps files with Quillorn?"),
-        QStringLiteral("Don't ask again"), Buttons::YesNo, Icon::Question);
+        QCoreApplication::translate("quillorn::system",
+                                    "PostScript files are currently not associated with Quillorn. "
+                                    "Would you like to associate .ps files with Quillorn?"),
+        QCoreApplication::translate("quillorn::system", "Don't ask again"), Buttons::YesNo,
+        Icon::Question);
     if (answer.answer != Answer::Yes) {
         if (answer.checked)
             store.setValue(kSettingsSection, kAskKey, QStringLiteral("False"));
@@ -203,14 +207,18 @@ void checkAssociation(UserDialogs& dialogs, const AssociationSetup& setup, Setti
     }
     // The program's own entry that starts it no longer is rewritten; another program's stays.
     if (!current.command.isEmpty() && current.id != kDesktopId) {
-        dialogs.message(QStringLiteral("PostScript files are currently associated with ") +
-                            current.command + QStringLiteral(".\r\n\r\n") +
-                            QStringLiteral("To associate Quillorn with them, open your file "
-                                           "manager, choose 'Open With' on a PostScript file "
-                                           "and pick Quillorn, or remove '") +
-                            current.name +
-                            QStringLiteral("' as the default application for PostScript files."),
-                        Icon::Information);
+        dialogs.message(
+            QCoreApplication::translate("quillorn::system",
+                                        "PostScript files are currently associated with ") +
+                current.command + QCoreApplication::translate("quillorn::system", ".\r\n\r\n") +
+                QCoreApplication::translate("quillorn::system",
+                                            "To associate Quillorn with them, open your file "
+                                            "manager, choose 'Open With' on a PostScript file "
+                                            "and pick Quillorn, or remove '") +
+                current.name +
+                QCoreApplication::translate("quillorn::system",
+                                            "' as the default application for PostScript files."),
+            Icon::Information);
         return;
     }
     associateFiles(dialogs, setup);
@@ -224,7 +232,8 @@ void associateFiles(UserDialogs& dialogs, const AssociationSetup& setup) {
         QString icon = setup.iconName;
         if (!setup.iconAvailable || !setup.iconAvailable(icon)) {
             dialogs.message(
-                QStringLiteral("System file containing icon not found, not putting icon!"),
+                QCoreApplication::translate(
+                    "quillorn::system", "System file containing icon not found, not putting icon!"),
                 Icon::Warning);
             icon.clear();
         }
@@ -233,11 +242,13 @@ void associateFiles(UserDialogs& dialogs, const AssociationSetup& setup) {
             failure = makeDefaultHandler(setup);
     }
     if (failure.isEmpty())
-        dialogs.message(QStringLiteral("All done!"));
+        dialogs.message(QCoreApplication::translate("quillorn::system", "All done!"));
     else
-        dialogs.message(QStringLiteral("Could not associate PostScript files with Quillorn: ") +
-                            failure,
-                        Icon::Critical);
+        dialogs.message(
+            QCoreApplication::translate("quillorn::system",
+                                        "Could not associate PostScript files with Quillorn: ") +
+                failure,
+            Icon::Critical);
 }
 
 } // namespace quillorn::system

@@ -4,6 +4,7 @@
 #include "system/core/download.h"
 #include "system/core/package_installer.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -46,7 +47,8 @@ InstalledLibrary findInstalledLibrary(const QStringList& directories) {
 
 QString copyLibrary(const QString& source, const QString& directory) {
     if (!QDir().mkpath(directory))
-        return QStringLiteral("cannot create the directory ") + directory;
+        return QCoreApplication::translate("quillorn::system", "cannot create the directory ") +
+               directory;
     const QString target = QDir(directory).filePath(kPrivateLibraryName);
     QFile existing(target);
     if (QFileInfo::exists(target) && !existing.remove())
@@ -87,36 +89,44 @@ namespace {
 // The installed copy goes where the binding looks; the user starts the program again.
 CheckOutcome copyFoundLibrary(UserDialogs& dialogs, const GhostscriptCheckSetup& setup,
                               const InstalledLibrary& found) {
-    dialogs.message(QStringLiteral("GhostScript ") + found.version +
-                        QStringLiteral(" library found at ") + found.path +
-                        QStringLiteral(", copying to Quillorn's library directory..."),
-                    Icon::Information);
+    dialogs.message(
+        QCoreApplication::translate("quillorn::system", "GhostScript ") + found.version +
+            QCoreApplication::translate("quillorn::system", " library found at ") + found.path +
+            QCoreApplication::translate("quillorn::system",
+                                        ", copying to Quillorn's library directory..."),
+        Icon::Information);
     const QString failure = copyLibrary(found.path, setup.privateDirectory);
     if (failure.isEmpty())
-        dialogs.message(QStringLiteral("Copied the library to Quillorn's library directory, "
-                                       "please restart Quillorn"),
-                        Icon::Information);
-    else
         dialogs.message(
-            QStringLiteral("Could not copy the library to Quillorn's library directory: ") +
-                failure,
-            Icon::Critical);
+            QCoreApplication::translate("quillorn::system",
+                                        "Copied the library to Quillorn's library directory, "
+                                        "please restart Quillorn"),
+            Icon::Information);
+    else
+        dialogs.message(QCoreApplication::translate(
+                            "quillorn::system",
+                            "Could not copy the library to Quillorn's library directory: ") +
+                            failure,
+                        Icon::Critical);
     return CheckOutcome::Quit;
 }
 
 CheckOutcome offerDownload(UserDialogs& dialogs, const GhostscriptCheckSetup& setup) {
-    if (dialogs.ask(QStringLiteral("GhostScript doesn't appear to be installed! Would you like to "
-                                   "download it now?"),
-                    Buttons::YesNo, Icon::Question,
-                    QStringLiteral("Converter NOT found")) != Answer::Yes)
+    if (dialogs.ask(
+            QCoreApplication::translate(
+                "quillorn::system", "GhostScript doesn't appear to be installed! Would you like to "
+                                    "download it now?"),
+            Buttons::YesNo, Icon::Question,
+            QCoreApplication::translate("quillorn::system", "Converter NOT found")) != Answer::Yes)
         return CheckOutcome::GoOn;
-    const QString saved = setup.download(QStringLiteral("Download Ghostscript"), setup.downloadUrl,
-                                         setup.downloadDirectory, setup.archiveName);
+    const QString saved =
+        setup.download(QCoreApplication::translate("quillorn::system", "Download Ghostscript"),
+                       setup.downloadUrl, setup.downloadDirectory, setup.archiveName);
     if (!saved.isEmpty()) {
         setup.openFile(saved);
         return CheckOutcome::Quit;
     }
-    dialogs.message(QStringLiteral("Error downloading!"));
+    dialogs.message(QCoreApplication::translate("quillorn::system", "Error downloading!"));
     return CheckOutcome::Quit;
 }
 
@@ -127,14 +137,18 @@ CheckOutcome afterInstall(UserDialogs& dialogs, const GhostscriptCheckSetup& set
     if (result.ok && setup.libraryLoads())
         return CheckOutcome::GoOn;
     const QString why =
-        result.ok ? kGhostscriptPackage + QStringLiteral(" was installed, but the library still "
-                                                         "does not load")
+        result.ok ? kGhostscriptPackage +
+                        QCoreApplication::translate("quillorn::system",
+                                                    " was installed, but the library still "
+                                                    "does not load")
                   : result.error;
-    dialogs.message(QStringLiteral("GhostScript could not be installed through the package "
-                                   "manager (%1). To install it yourself, run:\n\n"
-                                   "sudo apt install %2")
-                        .arg(why, kGhostscriptPackage),
-                    Icon::Warning);
+    dialogs.message(
+        QCoreApplication::translate("quillorn::system",
+                                    "GhostScript could not be installed through the package "
+                                    "manager (%1). To install it yourself, run:\n\n"
+                                    "sudo apt install %2")
+            .arg(why, kGhostscriptPackage),
+        Icon::Warning);
     return offerDownload(dialogs, setup);
 }
 
@@ -172,7 +186,9 @@ void installPackage(UserDialogs& dialogs, const GhostscriptCheckSetup& setup,
     if (!wait->result && setup.installView) {
         wait->shown = true;
         setup.installView->showWaiting(kGhostscriptPackage, [wait] {
-            wait->settle({.ok = false, .error = QStringLiteral("the wait was cancelled")});
+            wait->settle({.ok = false,
+                          .error = QCoreApplication::translate("quillorn::system",
+                                                               "the wait was cancelled")});
         });
     }
     wait->asking = false;
@@ -188,10 +204,13 @@ void checkGhostscript(UserDialogs& dialogs, const GhostscriptCheckSetup& setup,
         done(CheckOutcome::GoOn);
         return;
     }
-    dialogs.ask(QStringLiteral("The PostScript Conversion program (GhostScript) was NOT found in "
-                               "the system library directories, checking to see if it is "
-                               "installed..."),
-                Buttons::Ok, Icon::Critical, QStringLiteral("Converter NOT Found"));
+    dialogs.ask(QCoreApplication::translate(
+                    "quillorn::system",
+                    "The PostScript Conversion program (GhostScript) was NOT found in "
+                    "the system library directories, checking to see if it is "
+                    "installed..."),
+                Buttons::Ok, Icon::Critical,
+                QCoreApplication::translate("quillorn::system", "Converter NOT Found"));
 
     const InstalledLibrary found = findInstalledLibrary(setup.searchDirectories);
     if (!found.path.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "gs/document_info.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cups/cups.h>
@@ -38,7 +39,7 @@ QString lastCupsError() {
 SubmittedJob submitPrintJob(const PrintJob& job) {
     // CUPS reports a missing file only as a job it cancelled itself.
     if (!QFileInfo(job.file).isFile())
-        return {0, QStringLiteral("cannot read ") + job.file};
+        return {0, QCoreApplication::translate("quillorn::system", "cannot read ") + job.file};
     JobOptions options;
     options.add("copies", QString::number(job.copies));
     if (!job.pageRanges.isEmpty())
@@ -64,22 +65,23 @@ QStringList printerNames() {
 }
 
 void setUpPage(UserDialogs& dialogs, PrintSettings& settings) {
-    if (const auto paper = dialogs.pageSetupDialog(
-            {QStringLiteral("Page Setup"), settings.printer, settings.paper}))
+    if (const auto paper =
+            dialogs.pageSetupDialog({QCoreApplication::translate("quillorn::system", "Page Setup"),
+                                     settings.printer, settings.paper}))
         settings.paper = *paper;
 }
 
 QString printDocument(const QString& path, UserDialogs& dialogs, PrintSettings& settings) {
-    const QString noPrinter =
-        QStringLiteral("There is no printer to print on. Set one up in the system's printer "
-                       "settings (CUPS), then print again.");
+    const QString noPrinter = QCoreApplication::translate(
+        "quillorn::system", "There is no printer to print on. Set one up in the system's printer "
+                            "settings (CUPS), then print again.");
     if (printerNames().isEmpty()) {
         dialogs.message(noPrinter, Icon::Warning);
         return {};
     }
-    const std::optional<PrintAnswer> answer =
-        dialogs.printDialog({QStringLiteral("Print"), settings.printer, settings.paper,
-                             gs::cheapPageCount(path).value_or(0)});
+    const std::optional<PrintAnswer> answer = dialogs.printDialog(
+        {QCoreApplication::translate("quillorn::system", "Print"), settings.printer, settings.paper,
+         gs::cheapPageCount(path).value_or(0)});
     if (!answer)
         return {};
     if (answer->printer.isEmpty()) {
@@ -93,12 +95,15 @@ QString printDocument(const QString& path, UserDialogs& dialogs, PrintSettings& 
                                answer->pageRanges, answer->paper});
     }();
     if (job.id == 0) {
-        dialogs.message(QStringLiteral("Could not print %1 on %2: %3")
-                            .arg(QFileInfo(path).fileName(), answer->printer, job.error),
-                        Icon::Critical);
+        dialogs.message(
+            QCoreApplication::translate("quillorn::system", "Could not print %1 on %2: %3")
+                .arg(QFileInfo(path).fileName(), answer->printer, job.error),
+            Icon::Critical);
         return {};
     }
-    return QStringLiteral("Sent to %1 as job %2").arg(answer->printer).arg(job.id);
+    return QCoreApplication::translate("quillorn::system", "Sent to %1 as job %2")
+        .arg(answer->printer)
+        .arg(job.id);
 }
 
 } // namespace quillorn::system

@@ -1,11 +1,12 @@
 // The window-free rules of the shell: the command line, saving a print job from standard input,
-// the window placement, the zoom steps and fits, lengths in the chosen units and the toolbar's
-// pictures.
+// the window placement, the zoom steps and fits, lengths in the chosen units, the toolbar's
+// pictures and the language of the texts.
 #include "app/core/command_line.h"
 #include "app/core/page_units.h"
 #include "app/core/placement.h"
 #include "app/core/print_job.h"
 #include "app/core/toolbar_icons.h"
+#include "app/core/translations.h"
 #include "app/core/zoom.h"
 #include "base/settings_store.h"
 #include "tests/support/test_env.h"
@@ -302,6 +303,27 @@ TEST(PageUnits, PositionAndDistanceInEveryUnit) {
     }
     EXPECT_EQ(positionText({-0.1, 72}, Millimetres, 144, QLocale(QLocale::German)),
               u"x 0,0, y 12,7 mm");
+}
+
+// A German desktop gets the catalogue built into the program; an English one the texts as
+// written, with nothing left over from the row before.
+TEST(Translations, TheLocaleChoosesTheLanguage) {
+    const struct {
+        const char* locale;
+        bool translated;
+        const char* distance;
+    } rows[] = {
+        {"de_DE", true, "Abstand: 2,50 Zoll (dx 1,50, dy 2,00)"},
+        {"en_GB", false, "Distance: 2.50 inch (dx 1.50, dy 2.00)"},
+    };
+    for (const auto& row : rows) {
+        const QLocale locale(QLatin1String(row.locale));
+        const Translations translations(locale);
+        EXPECT_EQ(translations.programTranslated(), row.translated) << row.locale;
+        EXPECT_EQ(distanceText({10, 300}, {226, 12}, options::Units::Inches, 144, locale),
+                  QLatin1String(row.distance))
+            << row.locale;
+    }
 }
 
 TEST(Toolbar, EveryPictureHasAFallback) {

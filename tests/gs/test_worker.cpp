@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -67,6 +68,27 @@ TEST(Worker, RelaysExactlyWhatTheLibrarySaysAndTheVectorItWasGiven) {
     EXPECT_TRUE(echo.log.text().startsWith(renderArgs(doc, page).join(QStringLiteral("\r\n")) +
                                            QStringLiteral("\r\n")));
     EXPECT_TRUE(runFolders().isEmpty());
+}
+
+// With the diagnostics turned on, a run can be followed to its end, and a document's password
+// never reaches them.
+TEST(Worker, DiagnosticsFollowARunAndKeepThePasswordOut) {
+    static QStringList said;
+    QLoggingCategory::setFilterRules(QStringLiteral("quillorn.*=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { said << text; });
+    const QString doc = test::writeTwoPagePostScript(QStringLiteral("traced/doc.ps"));
+    QStringList args = renderArgs(doc, QStringLiteral("/dev/null"));
+    args.insert(1, QStringLiteral("-sPDFPassword=sesame"));
+    gs::WorkerRunner worker;
+    Log log;
+    const bool succeeded = test::runAndWait(worker, args, log).succeeded();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules({});
+    EXPECT_TRUE(succeeded);
+    const QString all = said.join(u'\n');
+    EXPECT_TRUE(all.contains(QLatin1String("run finished: code 0"))) << all.toStdString();
+    EXPECT_FALSE(all.contains(QLatin1String("sesame"))) << all.toStdString();
 }
 
 TEST(Worker, SeveralRunsGoAtOnceEachToItsSinkAndOneStopEndsThemAll) {

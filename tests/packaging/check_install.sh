@@ -24,7 +24,7 @@ desktop-file-validate "$stage/usr/share/applications/org.quillorn.Quillorn.deskt
 appstreamcli validate --no-net --pedantic "$stage/usr/share/metainfo/org.quillorn.Quillorn.metainfo.xml" || fail=1
 # The manual page documents the command-line switches and print jobs on standard input.
 for word in '/VIEW:' '/CONVERT:' 'groff .*| quillorn' 'Escape' 'QUILLORN_MEMORY_LIMIT_MB' \
-    '\\-\\-convert' '\\-\\-force' 'quillorn\\-thumbnailer'; do
+    '\\-\\-convert' '\\-\\-force' 'quillorn\\-thumbnailer' 'QT_LOGGING_RULES'; do
     grep -q -- "$word" "$stage/usr/share/man/man1/quillorn.1" || { echo "manual page lacks $word"; fail=1; }
 done
 

@@ -1,13 +1,15 @@
 #include "viewer/core/document_files.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 namespace quillorn::viewer {
 
 QString openFilter() {
-    return QStringLiteral("GhostScript files (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz "
-                          "*.pdf.gz)");
+    return QCoreApplication::translate(
+        "quillorn::viewer", "GhostScript files (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz "
+                            "*.pdf.gz)");
 }
 
 std::optional<QString> droppedDocument(const QList<QUrl>& urls) {

@@ -1,5 +1,7 @@
 #include "viewer/core/page_cache.h"
 
+#include "viewer/core/logging.h"
+
 #include <algorithm>
 
 namespace quillorn::viewer {
@@ -7,8 +9,11 @@ namespace quillorn::viewer {
 const CachedPage* PageCache::find(const QString& key) {
     const auto it = std::find_if(pages_.begin(), pages_.end(),
                                  [&key](const CachedPage& page) { return page.key == key; });
-    if (it == pages_.end())
+    if (it == pages_.end()) {
+        qCDebug(lcPages) << "cache miss" << key;
         return nullptr;
+    }
+    qCDebug(lcPages) << "cache hit" << key;
     pages_.splice(pages_.begin(), pages_, it);
     return &pages_.front();
 }
@@ -19,12 +24,17 @@ bool PageCache::contains(const QString& key) const {
 }
 
 void PageCache::insert(CachedPage page) {
-    if (page.picture.sizeInBytes() > maxBytes_)
+    if (page.picture.sizeInBytes() > maxBytes_) {
+        qCDebug(lcPages) << "not cached, larger than the cache:" << page.key;
         return;
+    }
+    qCDebug(lcPages) << "cached" << page.key << page.picture.sizeInBytes() << "bytes";
     pages_.remove_if([&page](const CachedPage& kept) { return kept.key == page.key; });
     pages_.push_front(std::move(page));
-    while (static_cast<int>(pages_.size()) > maxPages_ || bytes() > maxBytes_)
+    while (static_cast<int>(pages_.size()) > maxPages_ || bytes() > maxBytes_) {
+        qCDebug(lcPages) << "cache lets go of" << pages_.back().key;
         pages_.pop_back();
+    }
 }
 
 qint64 PageCache::bytes() const {
