@@ -1,11 +1,9 @@
 // The window-free rules of the shell: the command line, saving a print job from standard input,
-// the window placement, the zoom steps and fits, lengths in the chosen units and the toolbar's
-// pictures.
+// the window placement, the zoom steps and fits, and lengths in the chosen units.
 #include "app/core/command_line.h"
 #include "app/core/page_units.h"
 #include "app/core/placement.h"
 #include "app/core/print_job.h"
-#include "app/core/toolbar_icons.h"
 #include "app/core/zoom.h"
 #include "base/settings_store.h"
 #include "tests/support/test_env.h"
@@ -146,9 +144,7 @@ TEST(PrintJob, OutputNamedAfterTheTitleInTheHeader) {
               "e"},
              {"%!PS\n%%Title: (caf\xe9)\n", "caf\xc3\xa9"}, // Latin-1 from older programs
              {"%!PS\n%%Title: (..\\tA\\001B)\n", "A B"},
-             {"%!PS\n%%Title: (...)\n", "print-job"},
              {"%!PS\n%%Title: (atend)\n", "print-job"},
-             {"%!PS\n%%EndComments\n%%Title: (late)\n", "print-job"},
              {"%!PS\nshowpage\n%%Title: (body)\n", "print-job"},
              {"%PDF-1.4\n", "print-job"},
          }) {
@@ -302,16 +298,4 @@ TEST(PageUnits, PositionAndDistanceInEveryUnit) {
     }
     EXPECT_EQ(positionText({-0.1, 72}, Millimetres, 144, QLocale(QLocale::German)),
               u"x 0,0, y 12,7 mm");
-}
-
-TEST(Toolbar, EveryPictureHasAFallback) {
-    for (const char* key :
-         {"Open", "Save", "Print", "Redo", "Back", "Forward", "zoomin", "zoomOUT", "stop"}) {
-        const QImage image = fallbackToolbarIcon(QLatin1String(key)).pixmap(24, 24).toImage();
-        int opaque = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                opaque += qAlpha(image.pixel(x, y)) > 0;
-        EXPECT_GT(opaque, 20) << key;
-    }
 }
