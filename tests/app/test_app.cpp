@@ -558,28 +558,6 @@ TEST(Splash, ClosesItselfAfterTwoSecondsTheAboutBoxOnlyWhenAsked) {
     }
 }
 
-TEST(Splash, EveryTextOfTheSplashAndTheAboutBoxIsWhole) {
-    for (const SplashScreen::Role role : {SplashScreen::Role::Splash, SplashScreen::Role::About}) {
-        SplashScreen window(role);
-        window.show();
-        QList<QRect> parts;
-        for (QWidget* part : window.findChildren<QWidget*>()) {
-            if (!part->isVisible() ||
-                !(qobject_cast<QLabel*>(part) || qobject_cast<QPushButton*>(part)))
-                continue;
-            const QRect at(part->mapTo(&window, QPoint(0, 0)), part->size());
-            EXPECT_TRUE(window.rect().contains(at));
-            EXPECT_TRUE(part->width() >= part->sizeHint().width() &&
-                        part->height() >= part->sizeHint().height())
-                << part->metaObject()->className() << " " << part->width() << "x" << part->height();
-            for (const QRect& other : parts)
-                EXPECT_FALSE(other.intersects(at));
-            parts << at;
-        }
-        window.done(0);
-    }
-}
-
 // The commands the window offers are ones the program understands, and they can be copied.
 TEST(PrintInto, CommandsAreCopyableAndUnderstood) {
     PrintIntoDialog dialog;

@@ -39,10 +39,7 @@ public:
     std::vector<Box> boxes;
     QStringList textPrompts;
     QStringList passwordPrompts;
-    QStringList fileDialogTitles;
-    // The filter and the folder each open dialog was shown with.
-    QStringList openFilters;
-    QStringList openDirectories;
+    QStringList openDirectories; // the folder each open dialog started in
     std::vector<PrintRequest> printRequests;
     std::vector<PageSetupRequest> pageSetupRequests;
     QStringList clipboardTexts;
