@@ -307,9 +307,9 @@ TEST_F(Window, CommandsWithoutADocumentDoNothingAndExitWritesOnlyWhatChanged) {
     Session s;
     s.run({});
     const qsizetype before = s.events.size();
-    for (const char* name : {"convertAction", "pageSetupAction", "printAction", "copyAction",
-                             "fullScreenAction", "nextPageAction", "previousPageAction",
-                             "goToPageAction", "redrawAction"})
+    for (const char* name :
+         {"convertAction", "pageSetupAction", "printAction", "copyAction", "fullScreenAction",
+          "nextPageAction", "previousPageAction", "goToPageAction", "redrawAction"})
         s.action(name)->trigger();
     QApplication::processEvents();
     EXPECT_EQ(s.events.size(), before) << s.joined().toStdString();

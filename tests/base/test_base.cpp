@@ -26,9 +26,9 @@ using namespace quillorn;
 // take halves to the even neighbour; a text too long for a field never wraps.
 TEST(NumberRule, ReadsTheLeadingNumberAndWholeNumbersThatFit) {
     const std::pair<const char16_t*, double> cases[] = {
-        {u"7 2", 72},     {u"\t1\n5 ", 15}, {u"- 3", -3},  {u".5", 0.5},   {u"1D2", 100},
-        {u"2.5d+1", 25},  {u" & h 1f", 31}, {u"&O17", 15}, {u"72DPI", 72}, {u"1.2.3", 1.2},
-        {u"3,5", 3},      {u"&O19", 1},     {u"", 0},      {u"E5", 0},     {u"\u0663", 0}};
+        {u"7 2", 72},    {u"\t1\n5 ", 15}, {u"- 3", -3},  {u".5", 0.5},   {u"1D2", 100},
+        {u"2.5d+1", 25}, {u" & h 1f", 31}, {u"&O17", 15}, {u"72DPI", 72}, {u"1.2.3", 1.2},
+        {u"3,5", 3},     {u"&O19", 1},     {u"", 0},      {u"E5", 0},     {u"\u0663", 0}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(parseLeadingNumber(text), value) << QStringView(text).toString().toStdString();
     const std::pair<const char16_t*, std::optional<std::int64_t>> wholes[] = {

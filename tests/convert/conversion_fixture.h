@@ -1,6 +1,7 @@
 #pragma once
 
-// What the conversion tests share: the dialog's default settings and a fixture with the scripted user, the real worker and a folder of the test's own.
+// What the conversion tests share: the dialog's default settings and a fixture with the scripted
+// user, the real worker and a folder of the test's own.
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "gs/worker_runner.h"

@@ -121,10 +121,17 @@ TEST(OutputNames, OverwritingTheInputIsRecognisedThroughLinks) {
 
 // Every choice of every format: files of that format, one per page.
 TEST_F(ConversionRun, EveryDeviceWritesItsFormatOneFilePerPage) {
-    const std::array<const char*, kFormatCount> magic = {
-        "BM",       "%!PS-Adobe-3.0 EPSF", "\x1B%-12345X@PJL", "\xFF\xD8\xFF",
-        "\x0A",     "8BPS",                "%PDF-",           "\x89PNG\r\n",
-        "P",        "%!PS-Adobe-3.0\n",     "II*"};
+    const std::array<const char*, kFormatCount> magic = {"BM",
+                                                         "%!PS-Adobe-3.0 EPSF",
+                                                         "\x1B%-12345X@PJL",
+                                                         "\xFF\xD8\xFF",
+                                                         "\x0A",
+                                                         "8BPS",
+                                                         "%PDF-",
+                                                         "\x89PNG\r\n",
+                                                         "P",
+                                                         "%!PS-Adobe-3.0\n",
+                                                         "II*"};
     for (int format = 0; format < kFormatCount; ++format) {
         const auto choices = static_cast<int>(formatAt(format)->choices.size());
         for (int choice = choices > 0 ? 0 : -1; choice < choices; ++choice) {

@@ -81,8 +81,7 @@ TEST(OptionsStore, ReadsWhatItWritesAndDefaultsForTextsItNeverWrites) {
           .colourDepth = ColourDepth::TrueColour,
           .textAlpha = 4,
           .graphicsAlpha = 2}},
-        {"[DisplaySettings]\nResolution=-5\nTextAlpha=3\nGraphicsAlpha=8\n", tabloid,
-         kFirstStart}};
+        {"[DisplaySettings]\nResolution=-5\nTextAlpha=3\nGraphicsAlpha=8\n", tabloid, kFirstStart}};
     int row = 0;
     for (const auto& [text, defaultMedia, expected] : stores) {
         const QString path = test::writeFile(QStringLiteral("stores/%1.ini").arg(++row), text);

@@ -4,9 +4,9 @@
 #include "tests/viewer/viewer_host.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QScopeGuard>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -30,7 +30,9 @@ TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
     const auto restore = qScopeGuard([old = qgetenv("TMPDIR")] { qputenv("TMPDIR", old); });
     qputenv("TMPDIR", QFile::encodeName(tempDir));
     int busyWhileRunning = 0; // at Ghostscript's first words
-    host.messages.onMessage = [&] { busyWhileRunning = std::max(busyWhileRunning, host.dialogs.busy); };
+    host.messages.onMessage = [&] {
+        busyWhileRunning = std::max(busyWhileRunning, host.dialogs.busy);
+    };
     host.loadFile(doc);
     EXPECT_EQ(busyWhileRunning, 1);
     ASSERT_EQ(host.page(), kPage75);
@@ -82,7 +84,8 @@ TEST(Navigation, PageCommandsReloadAndClose) {
     EXPECT_EQ(host.document.currentPage(), 1);
     // Each answer (the empty one is Cancel) and the page it leads to; the current page is
     // offered. The document has two pages: others are refused with a message.
-    const std::pair<const char*, int> answers[] = {{"2.9", 2}, {"-2", 2}, {"abc", 2}, {"", 2}, {"1", 1}};
+    const std::pair<const char*, int> answers[] = {
+        {"2.9", 2}, {"-2", 2}, {"abc", 2}, {"", 2}, {"1", 1}};
     for (const auto& [answer, page] : answers) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
