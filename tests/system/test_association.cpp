@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace quillorn;
@@ -26,26 +27,28 @@ QString makeProgram(const QString& path) {
     return path;
 }
 
-// Waits until GIO gives `id` as the default for the type (the empty text: none); GIO learns of
-// changed files through a file monitor of its own, a moment later.
-bool defaultBecomes(const QString& type, const QString& id) {
-    for (const QDeadlineTimer deadline(5000);; QThread::msleep(10)) {
-        const gio::AppInfo app(g_app_info_get_default_for_type(type.toUtf8().constData(), FALSE));
-        if ((app ? gio::fromUtf8(g_app_info_get_id(app.get())) : QString()) == id)
-            return true;
+// GIO learns of changed files through a file monitor of its own, a moment later: waits up to
+// five seconds for the condition.
+bool eventually(const std::function<bool()>& condition) {
+    for (const QDeadlineTimer deadline(5000); !condition(); QThread::msleep(10))
         if (deadline.hasExpired())
             return false;
-    }
+    return true;
 }
 
-// Waits until GIO no longer sees an entry of the program's id.
+// GIO gives `id` as the default for the type (the empty text: none).
+bool defaultBecomes(const QString& type, const QString& id) {
+    return eventually([&] {
+        const gio::AppInfo app(g_app_info_get_default_for_type(type.toUtf8().constData(), FALSE));
+        return (app ? gio::fromUtf8(g_app_info_get_id(app.get())) : QString()) == id;
+    });
+}
+
+// GIO no longer sees an entry of the program's id.
 bool entryGone() {
-    for (const QDeadlineTimer deadline(5000);; QThread::msleep(10)) {
-        if (!gio::DesktopAppInfo(g_desktop_app_info_new(kDesktopId.toUtf8().constData())))
-            return true;
-        if (deadline.hasExpired())
-            return false;
-    }
+    return eventually([] {
+        return !gio::DesktopAppInfo(g_desktop_app_info_new(kDesktopId.toUtf8().constData()));
+    });
 }
 
 class AssociationTest : public ::testing::Test {
@@ -188,9 +191,7 @@ TEST_F(AssociationTest, AnEntryOfAProgramThatMovedIsAskedAboutAgain) {
     checkAssociation(dialogs, setup, store);
     EXPECT_FALSE(test::readFile(entry()).contains("old place"));
     // Once GIO has read the rewritten entry, the next start asks nothing.
-    for (const QDeadlineTimer deadline(5000);
-         !deadline.hasExpired() && !isThisProgram(currentPostScriptHandler(), setup);)
-        QThread::msleep(10);
+    eventually([&] { return isThisProgram(currentPostScriptHandler(), setup); });
     dialogs.boxes.clear();
     checkAssociation(dialogs, setup, store);
     EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.texts().join(u'|').toStdString();
