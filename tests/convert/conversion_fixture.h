@@ -1,8 +1,7 @@
 #pragma once
 
-// What the conversion tests share: the dialog's default settings, a message log that records,
-// and a fixture with the scripted user, the real worker and a folder of the test's own.
-#include "base/message_log.h"
+// What the conversion tests share: the dialog's default settings and a fixture with the scripted
+// user, the real worker and a folder of the test's own.
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "gs/worker_runner.h"
@@ -26,15 +25,6 @@ inline convert::ConvertSettings settings(const QString& input = QStringLiteral("
             .textAlpha = 2,
             .output = output};
 }
-
-// Keeps what Ghostscript said; stands in for the application's messages window.
-struct RecordingMessages : Messages {
-    void addMessage(const QString& text) override { log += text; }
-    void showMessages() override { showMessagesModal(); }
-    void showMessagesModal() override { onShow(); }
-    QString log;
-    std::function<void()> onShow = [] {};
-};
 
 // The scripted user, the real library, the status line, and a folder of its own (with a blank
 // and letters beyond ASCII) holding the two-page document.

@@ -1,10 +1,11 @@
 #pragma once
 
 // What the integration tests share beyond the viewer's host: a conversion as the dialog runs it,
-// compressed bytes, and PDFs the real library writes.
+// and compressed bytes.
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
+#include "tests/convert/conversion_fixture.h"
 #include "tests/convert/convert_and_wait.h"
 #include "tests/viewer/viewer_host.h"
 
@@ -17,9 +18,8 @@ namespace quillorn::test {
 inline convert::RunOutcome convertWith(ViewerHost& host, const QString& input, int format,
                                        int choice, const QString& output,
                                        convert::ConversionProgress* progress = nullptr) {
-    return convertAndWait(
-        {input, format, choice, QStringLiteral("90"), QStringLiteral("72"), 2, 2, output},
-        host.options, {host.dialogs, host.runner, host.messages, {}, progress});
+    return convertAndWait(settings(input, format, choice, output), host.options,
+                          {host.dialogs, host.runner, host.messages, {}, progress});
 }
 
 // The chunk compressed the given number of times over, as one zlib stream or as a gzip file.
@@ -41,14 +41,6 @@ inline QByteArray deflated(QByteArray chunk, int times = 1, bool gzip = false) {
     }
     deflateEnd(&z);
     return out;
-}
-
-// The PostScript file as a PDF, written by the real library.
-inline QString writePdfOf(const QString& postScript, const QString& pdf) {
-    gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite").split(u' ')
-                          << QStringLiteral("-sOutputFile=") + pdf << postScript,
-                      {});
-    return pdf;
 }
 
 } // namespace quillorn::test

@@ -42,16 +42,12 @@ QString ScriptedDialogs::getPassword(const QString& prompt, const QString&) {
     return next(passwordAnswers);
 }
 
-QString ScriptedDialogs::getOpenFileName(const QString& title, const QString& filter,
-                                         const QString& directory) {
-    fileDialogTitles << title;
-    openFilters << filter;
+QString ScriptedDialogs::getOpenFileName(const QString&, const QString&, const QString& directory) {
     openDirectories << directory;
     return next(openAnswers);
 }
 
-QString ScriptedDialogs::getSaveFileName(const QString& title, const QString&, const QString&) {
-    fileDialogTitles << title;
+QString ScriptedDialogs::getSaveFileName(const QString&, const QString&, const QString&) {
     return next(saveAnswers);
 }
 

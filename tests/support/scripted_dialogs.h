@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/message_log.h"
 #include "base/user_dialogs.h"
 
 #include <QImage>
@@ -38,10 +39,7 @@ public:
     std::vector<Box> boxes;
     QStringList textPrompts;
     QStringList passwordPrompts;
-    QStringList fileDialogTitles;
-    // The filter and the folder each open dialog was shown with.
-    QStringList openFilters;
-    QStringList openDirectories;
+    QStringList openDirectories; // the folder each open dialog started in
     std::vector<PrintRequest> printRequests;
     std::vector<PageSetupRequest> pageSetupRequests;
     QStringList clipboardTexts;
@@ -70,6 +68,16 @@ public:
     // The texts of every box shown so far, in order.
     QStringList texts() const;
     QStringList titles() const;
+};
+
+// Stands in for the application's messages window: keeps what Ghostscript wrote.
+struct RecordingMessages : Messages {
+    QString log;
+    std::function<void()> onMessage = [] {}; // runs while Ghostscript is still running
+    std::function<void()> onShow = [] {};    // the user is shown the log
+    void addMessage(const QString& text) override { log += text, onMessage(); }
+    void showMessages() override { onShow(); }
+    void showMessagesModal() override { onShow(); }
 };
 
 } // namespace quillorn::test

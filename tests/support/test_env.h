@@ -23,6 +23,11 @@ QByteArray twoPagePostScript();
 // The same document, written below the scratch directory; the PDF is made by the real library.
 QString writeTwoPagePostScript(const QString& relativePath);
 QString writeTwoPagePdf(const QString& relativePath);
+// The PostScript file as a PDF written by the real library; returns the PDF's path.
+QString writePdfOf(const QString& postScript, const QString& pdf);
+// A PDF of the given objects, numbered from 1 (the first the catalog), with its cross-reference
+// table written by hand.
+QByteArray pdfOfObjects(const QByteArrayList& bodies);
 // One page of width x height points with a blue square.
 QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt);
 

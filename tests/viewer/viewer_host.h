@@ -1,6 +1,5 @@
 #pragma once
 
-#include "base/message_log.h"
 #include "base/settings_store.h"
 #include "gs/worker_runner.h"
 #include "options/core/options_store.h"
@@ -10,10 +9,9 @@
 #include "viewer/page_view.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMainWindow>
-#include <QRegularExpression>
 #include <QScrollBar>
+#include <QTest>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -24,17 +22,6 @@ namespace quillorn::test {
 inline options::Options firstStartOptions() {
     return options::readOptions(SettingsStore(scratchDir() + QStringLiteral("/unwritten.ini")));
 }
-
-// Stands in for the application's messages window: keeps what Ghostscript wrote and counts how
-// often the user was shown it.
-struct RecordingMessages : Messages {
-    QString log;
-    int shown = 0, shownModal = 0;
-    std::function<void()> onMessage = [] {}; // runs while Ghostscript is still running
-    void addMessage(const QString& text) override { log += text, onMessage(); }
-    void showMessages() override { ++shown; }
-    void showMessagesModal() override { ++shownModal; }
-};
 
 struct RecordingDialogs : ScriptedDialogs { // also records the text each input box offers
     QStringList offered;
@@ -53,8 +40,6 @@ struct ViewerHost {
         view->setDocument(&document);
         QObject::connect(&document, &viewer::DocumentController::statusChanged,
                          [this](const QString& text) { statuses << text; });
-        QObject::connect(&document, &viewer::DocumentController::captionChanged,
-                         [this](const QString& text) { captions << text; });
         QObject::connect(&document, &viewer::DocumentController::pageShown,
                          [this](qint32 page, int count) { shown << std::pair(page, count); });
         window.resize(size);
@@ -69,7 +54,7 @@ struct ViewerHost {
     QMainWindow window;
     viewer::PageView* view = new viewer::PageView(&window);
     viewer::DocumentController document{dialogs, options, messages, runner, *view};
-    QStringList statuses, captions;
+    QStringList statuses;
     QList<std::pair<qint32, int>> shown; // page and count, as pageShown told them
 
     // The document's commands, each followed until its redraw has ended: the page shown, or the
@@ -98,17 +83,9 @@ struct ViewerHost {
     static void settle() { QApplication::processEvents(); } // as between two commands
 };
 
-// Turns the event loop until the condition holds or 30 seconds have passed; false then.
-inline bool waitUntil(const std::function<bool()>& condition) {
-    for (QDeadlineTimer deadline(30000); !condition(); QApplication::processEvents())
-        if (deadline.hasExpired())
-            return false;
-    return true;
-}
-
 inline void ViewerHost::drawn(const std::function<void()>& command) {
     command();
-    waitUntil([this] { return !document.isRendering(); });
+    (void)QTest::qWaitFor([this] { return !document.isRendering(); }, 30000);
 }
 
 // A PostScript document with page comments, one 200 x 100 point page for each letter, filled
@@ -145,21 +122,5 @@ inline char colourLetter(const QImage& page, std::optional<QPoint> at = std::nul
             return letter;
     return '?';
 }
-
-// A PDF of the given objects, numbered from 1 (the first the catalog), with its cross-reference
-// table written by hand.
-inline QByteArray pdfOfObjects(const QByteArrayList& bodies) {
-    QByteArray pdf = "%PDF-1.4\n", xref = "xref\n0 " + QByteArray::number(bodies.size() + 1) +
-                                          "\n0000000000 65535 f \n";
-    for (qsizetype i = 0; i < bodies.size(); ++i) {
-        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
-    }
-    return pdf + xref + "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
-}
-
-// The time a redraw took is measured, so only the form of its text is known.
-inline const QRegularExpression kRedrawn(QStringLiteral("^Redrawn, took \\d+(\\.\\d+)? seconds$"));
 
 } // namespace quillorn::test
