@@ -111,66 +111,63 @@ void MainWindow::createActions() {
         return command(caption, name, this, slot, shortcut);
     };
     using viewer::DocumentController;
-    QAction* open = action(QStringLiteral("&Open..."), "openAction", &MainWindow::openDocument,
-                           QKeySequence::Open);
+    QAction* open =
+        action(tr("&Open..."), "openAction", &MainWindow::openDocument, QKeySequence::Open);
     QAction* close =
-        command(QStringLiteral("&Close"), "closeAction", document_,
-                &DocumentController::closeDocument, QKeySequence(Qt::CTRL | Qt::Key_F4));
-    QAction* convert = action(QStringLiteral("Con&vert..."), "convertAction",
-                              &MainWindow::convertDocument, QKeySequence(Qt::CTRL | Qt::Key_F));
-    QAction* pageSetup =
-        action(QStringLiteral("Page Set&up..."), "pageSetupAction", &MainWindow::pageSetup);
+        command(tr("&Close"), "closeAction", document_, &DocumentController::closeDocument,
+                QKeySequence(Qt::CTRL | Qt::Key_F4));
+    QAction* convert = action(tr("Con&vert..."), "convertAction", &MainWindow::convertDocument,
+                              QKeySequence(Qt::CTRL | Qt::Key_F));
+    QAction* pageSetup = action(tr("Page Set&up..."), "pageSetupAction", &MainWindow::pageSetup);
     QAction* print =
-        action(QStringLiteral("&Print..."), "printAction", &MainWindow::print, QKeySequence::Print);
+        action(tr("&Print..."), "printAction", &MainWindow::print, QKeySequence::Print);
     QAction* messages = command(
-        QStringLiteral("&Show Messages..."), "showMessagesAction", this,
-        [this] { messages_.showMessages(); }, QKeySequence(Qt::CTRL | Qt::Key_M));
-    QAction* exit = command(QStringLiteral("E&xit"), "exitAction", this, &QWidget::close);
-    QAction* copy =
-        action(QStringLiteral("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
-    QAction* measure = action(QStringLiteral("&Measure..."), "measureAction", &MainWindow::measure);
-    QAction* printInto = action(QStringLiteral("Print into &Quillorn..."), "printIntoAction",
-                                &MainWindow::showPrintInto);
-    QAction* next = command(QStringLiteral("&Next Page"), "nextPageAction", document_,
+        tr("&Show Messages..."), "showMessagesAction", this, [this] { messages_.showMessages(); },
+        QKeySequence(Qt::CTRL | Qt::Key_M));
+    QAction* exit = command(tr("E&xit"), "exitAction", this, &QWidget::close);
+    QAction* copy = action(tr("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
+    QAction* measure = action(tr("&Measure..."), "measureAction", &MainWindow::measure);
+    QAction* printInto =
+        action(tr("Print into &Quillorn..."), "printIntoAction", &MainWindow::showPrintInto);
+    QAction* next = command(tr("&Next Page"), "nextPageAction", document_,
                             &DocumentController::nextPage, QKeySequence(Qt::Key_F9));
-    QAction* previous = command(QStringLiteral("Pre&vious Page"), "previousPageAction", document_,
+    QAction* previous = command(tr("Pre&vious Page"), "previousPageAction", document_,
                                 &DocumentController::previousPage, QKeySequence(Qt::Key_F8));
-    QAction* goTo = command(QStringLiteral("&Goto Page..."), "goToPageAction", document_,
+    QAction* goTo = command(tr("&Goto Page..."), "goToPageAction", document_,
                             &DocumentController::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
-    QAction* redraw = command(QStringLiteral("&Redraw"), "redrawAction", document_,
-                              &DocumentController::redraw, QKeySequence(Qt::CTRL | Qt::Key_R));
+    QAction* redraw = command(tr("&Redraw"), "redrawAction", document_, &DocumentController::redraw,
+                              QKeySequence(Qt::CTRL | Qt::Key_R));
     // Enabled only while Ghostscript draws a page.
-    QAction* stop = command(QStringLiteral("&Stop"), "stopAction", document_,
-                            &DocumentController::stop, QKeySequence(Qt::Key_Escape));
+    QAction* stop = command(tr("&Stop"), "stopAction", document_, &DocumentController::stop,
+                            QKeySequence(Qt::Key_Escape));
     stop->setEnabled(false);
     stop->setIcon(
         QIcon::fromTheme(QStringLiteral("process-stop"), toolbarIcon(QStringLiteral("stop"))));
-    stop->setToolTip(QStringLiteral("Stop drawing the page"));
+    stop->setToolTip(tr("Stop drawing the page"));
     connect(document_, &viewer::DocumentController::renderingChanged, stop, &QAction::setEnabled);
     QAction* fullScreen =
-        action(QStringLiteral("&Full Screen"), "fullScreenAction", &MainWindow::toggleFullScreen);
+        action(tr("&Full Screen"), "fullScreenAction", &MainWindow::toggleFullScreen);
     // F2 is the program's own key; the desktop's usual one works too.
     QList<QKeySequence> fullScreenKeys{QKeySequence(Qt::Key_F2)};
     for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::FullScreen))
         if (!fullScreenKeys.contains(key))
             fullScreenKeys << key;
     fullScreen->setShortcuts(fullScreenKeys);
-    QAction* fitWidth =
-        action(QStringLiteral("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth);
-    QAction* fitPage = action(QStringLiteral("Fit &Page"), "fitPageAction", &MainWindow::fitPage);
-    QAction* originalSize = action(QStringLiteral("&Original Size"), "originalSizeAction",
+    QAction* fitWidth = action(tr("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth);
+    QAction* fitPage = action(tr("Fit &Page"), "fitPageAction", &MainWindow::fitPage);
+    QAction* originalSize = action(tr("&Original Size"), "originalSizeAction",
                                    &MainWindow::originalSize, QKeySequence(Qt::CTRL | Qt::Key_0));
-    QAction* display = action(QStringLiteral("&Display settings..."), "displaySettingsAction",
+    QAction* display = action(tr("&Display settings..."), "displaySettingsAction",
                               &MainWindow::showDisplaySettings);
-    QAction* about = action(QStringLiteral("&About "), "aboutAction", &MainWindow::about);
-    QAction* zoomInAct = action(QStringLiteral("Zoom In"), "zoomInAction", &MainWindow::zoomIn);
-    QAction* zoomOutAct = action(QStringLiteral("Zoom Out"), "zoomOutAction", &MainWindow::zoomOut);
+    QAction* about = action(tr("&About "), "aboutAction", &MainWindow::about);
+    QAction* zoomInAct = action(tr("Zoom In"), "zoomInAction", &MainWindow::zoomIn);
+    QAction* zoomOutAct = action(tr("Zoom Out"), "zoomOutAction", &MainWindow::zoomOut);
     // Ctrl+= is Ctrl++ without Shift on keyboards that put + over =.
     zoomInAct->setShortcuts(QKeySequence::keyBindings(QKeySequence::ZoomIn)
                             << QKeySequence(Qt::CTRL | Qt::Key_Equal));
     zoomOutAct->setShortcuts(QKeySequence::ZoomOut);
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(open);
     file->addAction(close);
     file->addSeparator();
@@ -194,17 +191,17 @@ void MainWindow::createActions() {
     connect(file, &QMenu::aboutToShow, this, &MainWindow::showRecentFiles);
     showRecentFiles();
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->addAction(copy);
     edit->addSeparator();
     edit->addAction(measure);
 
-    QMenu* optionsMenu = menuBar()->addMenu(QStringLiteral("O&ptions"));
+    QMenu* optionsMenu = menuBar()->addMenu(tr("O&ptions"));
     optionsMenus_->addOptionsEntries(optionsMenu);
     optionsMenu->addSeparator();
     optionsMenu->addAction(printInto);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addAction(next);
     view->addAction(previous);
     view->addAction(goTo);
@@ -217,12 +214,12 @@ void MainWindow::createActions() {
     view->addSeparator();
     view->addAction(fullScreen);
 
-    QMenu* media = menuBar()->addMenu(QStringLiteral("&Media"));
+    QMenu* media = menuBar()->addMenu(tr("&Media"));
     media->addAction(display);
     media->addSeparator();
     optionsMenus_->addMediaEntries(media);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(about);
 
     // The toolbar shares the menu's commands; the zoom steps live only here.
@@ -231,21 +228,21 @@ void MainWindow::createActions() {
         const char* picture;
         const char* toolTip;
     } tools[] = {
-        {open, "Open", "Open a file"},
-        {convert, "Save", "Convert open file to another format"},
-        {print, "Print", "Print the open file"},
-        {goTo, "Redo", "Goto another page"},
-        {previous, "Back", "Previous page"},
-        {next, "Forward", "Next page"},
-        {zoomInAct, "zoomin", "Zoom In"},
-        {zoomOutAct, "zoomOUT", "Zoom Out"},
+        {open, "Open", QT_TR_NOOP("Open a file")},
+        {convert, "Save", QT_TR_NOOP("Convert open file to another format")},
+        {print, "Print", QT_TR_NOOP("Print the open file")},
+        {goTo, "Redo", QT_TR_NOOP("Goto another page")},
+        {previous, "Back", QT_TR_NOOP("Previous page")},
+        {next, "Forward", QT_TR_NOOP("Next page")},
+        {zoomInAct, "zoomin", QT_TR_NOOP("Zoom In")},
+        {zoomOutAct, "zoomOUT", QT_TR_NOOP("Zoom Out")},
     };
-    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_ = addToolBar(tr("Toolbar"));
     toolBar_->setObjectName(QStringLiteral("toolBar"));
     toolBar_->setMovable(false);
     for (const auto& tool : tools) {
         tool.action->setIcon(toolbarIcon(QLatin1String(tool.picture)));
-        tool.action->setToolTip(QLatin1String(tool.toolTip));
+        tool.action->setToolTip(tr(tool.toolTip));
         toolBar_->addAction(tool.action);
     }
     toolBar_->addAction(stop);
@@ -258,22 +255,22 @@ bool MainWindow::start() {
     show();
     messages_.addMessage(QStringLiteral("Quillorn ") + versionText() + QStringLiteral("\r\n\r\n"));
 
-    setStatus(QStringLiteral("Checking GhostScript version..."));
+    setStatus(tr("Checking GhostScript version..."));
     if (system::checkGhostscript(dialogs_, ghostscriptCheck_) == system::CheckOutcome::Quit)
         return false;
 
-    setStatus(QStringLiteral("Loading Settings..."));
+    setStatus(tr("Loading Settings..."));
     options_ = options::readOptions(store_, options::systemDefaultMedia());
     optionsAtStart_ = options_;
     loaded_ = true;
     optionsMenus_->showOptions();
 
-    setStatus(QStringLiteral("Showing Splash Screen..."));
+    setStatus(tr("Showing Splash Screen..."));
     SplashScreen(SplashScreen::Role::Splash, this).exec();
     // By now the window manager has framed the window, if there is one.
     placement_->setFramed();
 
-    setStatus(QStringLiteral("Ready"));
+    setStatus(tr("Ready"));
     system::checkAssociation(dialogs_, association_, store_);
     return true;
 }
@@ -290,7 +287,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             if (!isMinimized() && !isFullScreen())
                 placement_->save();
             if (!store_.sync()) {
-                const QString problem = QStringLiteral("The settings could not be saved to %1: %2.")
+                const QString problem = tr("The settings could not be saved to %1: %2.")
                                             .arg(store_.fileName(), store_.writeProblem());
                 if (endingBySignal_)
                     std::fputs(qPrintable(problem + u'\n'), stderr);
@@ -388,8 +385,7 @@ bool MainWindow::isDocumentOpen() const {
 
 void MainWindow::openDocument() {
     const QString path = dialogs_.getOpenFileName(
-        QStringLiteral("Open"), viewer::openFilter() + QStringLiteral(";;All files (*)"),
-        readOpenFolder(store_));
+        tr("Open"), viewer::openFilter() + tr(";;All files (*)"), readOpenFolder(store_));
     if (path.isEmpty())
         return;
     writeOpenFolder(store_, QFileInfo(path).absolutePath());
@@ -407,7 +403,7 @@ void MainWindow::openRecentFile(int index) {
         return;
     }
     dialogs_.message(
-        QStringLiteral("%1 no longer exists; it was taken off the list of recent files.").arg(path),
+        tr("%1 no longer exists; it was taken off the list of recent files.").arg(path),
         Icon::Warning);
     store_.sync();
     QStringList files = readRecentFiles(store_);

@@ -7,13 +7,17 @@
 namespace quillorn::app {
 
 namespace {
-const QString kMeasureHint = QStringLiteral("Measure: drag from one point of the page to another");
-const QString kNoPage = QStringLiteral("Current Pos");
+QString measureHint() {
+    return StatusBar::tr("Measure: drag from one point of the page to another");
+}
+QString noPage() {
+    return StatusBar::tr("Current Pos");
+}
 } // namespace
 
 StatusBar::StatusBar(QWidget* parent)
-    : QStatusBar(parent), status_(new QLabel(QStringLiteral("Status"), this)),
-      position_(new QLabel(kNoPage, this)), pageIndicator_(kNoPage) {
+    : QStatusBar(parent), status_(new QLabel(tr("Status"), this)),
+      position_(new QLabel(noPage(), this)), pageIndicator_(noPage()) {
     status_->setObjectName(QStringLiteral("statusText"));
     position_->setObjectName(QStringLiteral("positionText"));
     addWidget(status_, 1);
@@ -31,11 +35,11 @@ QString StatusBar::status() const {
 
 void StatusBar::showPage(qint32 page, int pageCount) {
     if (page == 0)
-        pageIndicator_ = kNoPage;
+        pageIndicator_ = noPage();
     else if (pageCount > 0)
-        pageIndicator_ = QStringLiteral("Page %1 of %2").arg(page).arg(pageCount);
+        pageIndicator_ = tr("Page %1 of %2").arg(page).arg(pageCount);
     else
-        pageIndicator_ = QStringLiteral("Page %1").arg(page);
+        pageIndicator_ = tr("Page %1").arg(page);
     showPosition();
 }
 
@@ -57,9 +61,9 @@ void StatusBar::showPosition() {
 }
 
 void StatusBar::startMeasure() {
-    if (status_->text() != kMeasureHint && status_->text() != measureText_)
+    if (status_->text() != measureHint() && status_->text() != measureText_)
         beforeMeasure_ = status_->text();
-    setStatus(kMeasureHint);
+    setStatus(measureHint());
 }
 
 void StatusBar::showMeasure(const QString& distance) {

@@ -2,6 +2,7 @@
 
 #include "base/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <exception>
 #include <new>
 #include <utility>
@@ -36,7 +37,8 @@ StepRunner::StepRunner(UserDialogs& dialogs, QString action,
     : dialogs_(dialogs), action_(std::move(action)), noOutput_(std::move(noOutput)) {}
 
 QString StepRunner::unexpectedText(const Failure& failure) const {
-    return QStringLiteral("An unexpected error occurred while %1: %2 (%3)")
+    return QCoreApplication::translate("quillorn::base",
+                                       "An unexpected error occurred while %1: %2 (%3)")
         .arg(action_, failure.description)
         .arg(failureNumber(failure.kind));
 }
@@ -81,7 +83,8 @@ void StepRunner::advance(std::function<void()> body) {
         } catch (const Failure& f) {
             failure = f;
         } catch (const std::bad_alloc&) {
-            failure = {FailureKind::OutOfMemory, QStringLiteral("Out of memory")};
+            failure = {FailureKind::OutOfMemory,
+                       QCoreApplication::translate("quillorn::base", "Out of memory")};
         } catch (const std::exception& e) {
             failure = {FailureKind::Internal, QString::fromLocal8Bit(e.what())};
         }
@@ -96,12 +99,14 @@ void StepRunner::advance(std::function<void()> body) {
         // the action's own question says which, and nothing after it can go on without it.
         if (failure.kind == FailureKind::FileAccess) {
             if (dialogs_.ask(failure.description, Buttons::AbortRetryIgnore, Icon::Warning,
-                             QStringLiteral("Error in conversion")) == Answer::Retry)
+                             QCoreApplication::translate("quillorn::base",
+                                                         "Error in conversion")) == Answer::Retry)
                 continue;
             return end(Outcome::Aborted);
         }
-        switch (dialogs_.ask(unexpectedText(failure), Buttons::AbortRetryIgnore, Icon::Warning,
-                             QStringLiteral("Error (please report)"))) {
+        switch (
+            dialogs_.ask(unexpectedText(failure), Buttons::AbortRetryIgnore, Icon::Warning,
+                         QCoreApplication::translate("quillorn::base", "Error (please report)"))) {
         case Answer::Retry:
             break;
         case Answer::Ignore:

@@ -54,7 +54,7 @@ Views PostScript, EPS and PDF files and converts them to other formats with Ghos
 
 A print job on standard input shows only the conversion dialog for it.
 </source>
-        <translation>Aufruf: quillorn [DATEI]
+        <translation type="vanished">Aufruf: quillorn [DATEI]
        quillorn /VIEW:DATEI
        quillorn /CONVERT:DATEI
        quillorn --help | --version
@@ -101,6 +101,259 @@ Ein Druckauftrag auf der Standardeingabe zeigt nur den Konvertierungsdialog daf�
         <source>Distance: %1 %2 (dx %3, dy %4)</source>
         <translation>Abstand: %1 %2 (dx %3, dy %4)</translation>
     </message>
+    <message>
+        <source>Usage: quillorn [FILE]
+       quillorn /VIEW:FILE
+       quillorn /CONVERT:FILE
+       quillorn --convert INPUT... [OPTION...]
+       quillorn --help | --version
+
+Views PostScript, EPS and PDF files and converts them to other formats with Ghostscript.
+
+  FILE, /VIEW:FILE  open FILE in the viewer
+  /CONVERT:FILE     show only the conversion dialog for FILE
+  --help            show this text and end
+  --version         show the version and end
+
+A print job on standard input shows only the conversion dialog for it.
+
+--convert converts each INPUT without a window (&quot;-&quot; reads a print job from
+standard input); the output goes beside it, named as the dialog proposes:
+  --format FORMAT   pdf (the default), png, jpeg, tiff, bmp, pcx, pnm, psd, eps,
+                    ps or pxl; without it, the --output name&apos;s extension decides
+  --device NAME     one of the format&apos;s Ghostscript devices, such as pnggray
+  --resolution N    dots per inch (72)
+  --output NAME     the output file; %d stands for the page number, %n for the
+                    input&apos;s name; a folder (or NAME/) takes the proposed names
+  --first N         from page N on
+  --last N          up to page N
+  --jobs N          at most N Ghostscript workers at a time
+  --password P      the password of an encrypted PDF
+  --force           replace existing output files (they are kept otherwise)
+  --unsafe          let the document read and write files (no -dSAFER)
+  --quiet           no progress
+  --verbose         Ghostscript&apos;s messages on standard error
+Exit status: 0 all converted, 1 some not (one line each on standard error),
+2 a usage error, 128+N stopped by signal N.
+</source>
+        <translation>Aufruf: quillorn [DATEI]
+       quillorn /VIEW:DATEI
+       quillorn /CONVERT:DATEI
+       quillorn --convert EINGABE... [OPTION...]
+       quillorn --help | --version
+
+Zeigt PostScript-, EPS- und PDF-Dateien an und wandelt sie mit Ghostscript in andere Formate um.
+
+  DATEI, /VIEW:DATEI  DATEI im Betrachter öffnen
+  /CONVERT:DATEI      nur den Umwandlungsdialog für DATEI zeigen
+  --help              diesen Text zeigen und beenden
+  --version           die Version zeigen und beenden
+
+Ein Druckauftrag auf der Standardeingabe zeigt nur den Umwandlungsdialog dafür.
+
+--convert wandelt jede EINGABE ohne Fenster um (&quot;-&quot; liest einen Druckauftrag von
+der Standardeingabe); die Ausgabe kommt daneben, benannt wie im Dialog vorgeschlagen:
+  --format FORMAT   pdf (die Vorgabe), png, jpeg, tiff, bmp, pcx, pnm, psd, eps,
+                    ps oder pxl; ohne die Angabe entscheidet die Endung von --output
+  --device NAME     eines der Ghostscript-Geräte des Formats, etwa pnggray
+  --resolution N    Punkte pro Zoll (72)
+  --output NAME     die Ausgabedatei; %d steht für die Seitennummer, %n für den
+                    Namen der Eingabe; ein Ordner (oder NAME/) nimmt die vorgeschlagenen Namen
+  --first N         ab Seite N
+  --last N          bis Seite N
+  --jobs N          höchstens N Ghostscript-Prozesse zugleich
+  --password P      das Passwort einer verschlüsselten PDF-Datei
+  --force           vorhandene Ausgabedateien ersetzen (sonst bleiben sie)
+  --unsafe          dem Dokument Lesen und Schreiben von Dateien erlauben (kein -dSAFER)
+  --quiet           kein Fortschritt
+  --verbose         die Meldungen von Ghostscript auf der Standardfehlerausgabe
+Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standardfehlerausgabe),
+2 ein Aufruffehler, 128+N durch Signal N angehalten.
+</translation>
+    </message>
+</context>
+<context>
+    <name>quillorn::app::MainWindow</name>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>Ö&amp;ffnen...</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>S&amp;chließen</translation>
+    </message>
+    <message>
+        <source>Con&amp;vert...</source>
+        <translation>&amp;Umwandeln...</translation>
+    </message>
+    <message>
+        <source>Page Set&amp;up...</source>
+        <translation>Seite ein&amp;richten...</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>&amp;Drucken...</translation>
+    </message>
+    <message>
+        <source>&amp;Show Messages...</source>
+        <translation>&amp;Meldungen zeigen...</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Measure...</source>
+        <translation>&amp;Messen...</translation>
+    </message>
+    <message>
+        <source>Print into &amp;Quillorn...</source>
+        <translation>In &amp;Quillorn drucken...</translation>
+    </message>
+    <message>
+        <source>&amp;Next Page</source>
+        <translation>&amp;Nächste Seite</translation>
+    </message>
+    <message>
+        <source>Pre&amp;vious Page</source>
+        <translation>&amp;Vorige Seite</translation>
+    </message>
+    <message>
+        <source>&amp;Goto Page...</source>
+        <translation>&amp;Gehe zu Seite...</translation>
+    </message>
+    <message>
+        <source>&amp;Redraw</source>
+        <translation>Neu &amp;zeichnen</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Anhalten</translation>
+    </message>
+    <message>
+        <source>Stop drawing the page</source>
+        <translation>Das Zeichnen der Seite anhalten</translation>
+    </message>
+    <message>
+        <source>&amp;Full Screen</source>
+        <translation>&amp;Vollbild</translation>
+    </message>
+    <message>
+        <source>Fit &amp;Width</source>
+        <translation>&amp;Breite einpassen</translation>
+    </message>
+    <message>
+        <source>Fit &amp;Page</source>
+        <translation>&amp;Seite einpassen</translation>
+    </message>
+    <message>
+        <source>&amp;Original Size</source>
+        <translation>&amp;Originalgröße</translation>
+    </message>
+    <message>
+        <source>&amp;Display settings...</source>
+        <translation>&amp;Anzeigeeinstellungen...</translation>
+    </message>
+    <message>
+        <source>&amp;About </source>
+        <translation>Ü&amp;ber </translation>
+    </message>
+    <message>
+        <source>Zoom In</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>O&amp;ptions</source>
+        <translation>O&amp;ptionen</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Media</source>
+        <translation>&amp;Medien</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Open a file</source>
+        <translation>Eine Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Convert open file to another format</source>
+        <translation>Die offene Datei in ein anderes Format umwandeln</translation>
+    </message>
+    <message>
+        <source>Print the open file</source>
+        <translation>Die offene Datei drucken</translation>
+    </message>
+    <message>
+        <source>Goto another page</source>
+        <translation>Zu einer anderen Seite gehen</translation>
+    </message>
+    <message>
+        <source>Previous page</source>
+        <translation>Vorige Seite</translation>
+    </message>
+    <message>
+        <source>Next page</source>
+        <translation>Nächste Seite</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Checking GhostScript version...</source>
+        <translation>GhostScript-Version wird geprüft...</translation>
+    </message>
+    <message>
+        <source>Loading Settings...</source>
+        <translation>Einstellungen werden geladen...</translation>
+    </message>
+    <message>
+        <source>Showing Splash Screen...</source>
+        <translation>Startbild wird gezeigt...</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved to %1: %2.</source>
+        <translation>Die Einstellungen konnten nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>;;All files (*)</source>
+        <translation>;;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>%1 no longer exists; it was taken off the list of recent files.</source>
+        <translation>%1 gibt es nicht mehr; die Datei wurde aus der Liste der letzten Dateien genommen.</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::app::PrintIntoDialog</name>
@@ -142,6 +395,29 @@ Ein Druckauftrag auf der Standardeingabe zeigt nur den Konvertierungsdialog daf�
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>quillorn::app::StatusBar</name>
+    <message>
+        <source>Measure: drag from one point of the page to another</source>
+        <translation>Messen: von einem Punkt der Seite zu einem anderen ziehen</translation>
+    </message>
+    <message>
+        <source>Current Pos</source>
+        <translation>Aktuelle Pos.</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
     </message>
 </context>
 <context>
@@ -191,6 +467,26 @@ Ein Druckauftrag auf der Standardeingabe zeigt nur den Konvertierungsdialog daf�
     <message>
         <source>The settings file %1 is larger than 1 MB; it was set aside as %2 and the default settings are used.</source>
         <translation>Die Einstellungsdatei %1 ist größer als 1 MB; sie wurde als %2 beiseitegelegt und die Standardeinstellungen werden verwendet.</translation>
+    </message>
+    <message>
+        <source>An unexpected error occurred while %1: %2 (%3)</source>
+        <translation>Ein unerwarteter Fehler trat auf beim %1: %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Kein Speicher mehr frei</translation>
+    </message>
+    <message>
+        <source>Error in conversion</source>
+        <translation>Fehler bei der Umwandlung</translation>
+    </message>
+    <message>
+        <source>Error (please report)</source>
+        <translation>Fehler (bitte melden)</translation>
+    </message>
+    <message>
+        <source>Cannot create a temporary file in </source>
+        <translation>Kann keine temporäre Datei anlegen in </translation>
     </message>
 </context>
 <context>
@@ -419,7 +715,7 @@ Vergangen: %1:%2</translation>
     </message>
     <message>
         <source>Cannot create a temporary file in </source>
-        <translation>Es kann keine temporäre Datei angelegt werden in </translation>
+        <translation type="vanished">Es kann keine temporäre Datei angelegt werden in </translation>
     </message>
     <message>
         <source>Cannot write in the folder </source>
@@ -428,6 +724,66 @@ Vergangen: %1:%2</translation>
     <message>
         <source>Cannot write </source>
         <translation>Kann nicht schreiben: </translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>converting the file</source>
+        <translation>Umwandeln der Datei</translation>
+    </message>
+    <message>
+        <source>The output file would overwrite the document being converted:
+
+%1
+
+Please choose another output name.</source>
+        <translation>Die Ausgabedatei würde das umzuwandelnde Dokument überschreiben:
+
+%1
+
+Bitte wählen Sie einen anderen Ausgabenamen.</translation>
+    </message>
+    <message>
+        <source>The file %1 already exists. Do you want to replace it?</source>
+        <translation>Die Datei %1 gibt es schon. Möchten Sie sie ersetzen?</translation>
+    </message>
+    <message>
+        <source>Converting...</source>
+        <translation>Wird umgewandelt...</translation>
+    </message>
+    <message>
+        <source>Converted, took </source>
+        <translation>Umgewandelt, Dauer </translation>
+    </message>
+    <message>
+        <source> seconds</source>
+        <translation> Sekunden</translation>
+    </message>
+    <message>
+        <source>Cannot read </source>
+        <translation>Kann nicht lesen: </translation>
+    </message>
+    <message>
+        <source>Conversion stopped</source>
+        <translation>Umwandlung angehalten</translation>
+    </message>
+    <message>
+        <source>The password did not work. Please type the password of %1:</source>
+        <translation>Das Passwort hat nicht gepasst. Bitte geben Sie das Passwort von %1 ein:</translation>
+    </message>
+    <message>
+        <source>%1 is protected by a password. Please type it:</source>
+        <translation>%1 ist durch ein Passwort geschützt. Bitte geben Sie es ein:</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>Path/File access error</source>
+        <translation>Fehler beim Zugriff auf Pfad/Datei</translation>
     </message>
 </context>
 <context>
@@ -908,6 +1264,117 @@ sudo apt install %2</translation>
     <message>
         <source>GhostScript files (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz *.pdf.gz)</source>
         <translation>GhostScript-Dateien (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz *.pdf.gz)</translation>
+    </message>
+</context>
+<context>
+    <name>quillorn::viewer::DocumentController</name>
+    <message>
+        <source> while drawing page %1</source>
+        <translation> beim Zeichnen von Seite %1</translation>
+    </message>
+    <message>
+        <source>Please wait, redrawing...</source>
+        <translation>Bitte warten, wird neu gezeichnet...</translation>
+    </message>
+    <message>
+        <source>Not redrawn, see File &gt; Show Messages</source>
+        <translation>Nicht neu gezeichnet, siehe Datei &gt; Meldungen zeigen</translation>
+    </message>
+    <message>
+        <source>redrawing</source>
+        <translation>Neuzeichnen</translation>
+    </message>
+    <message>
+        <source> - </source>
+        <translation> - </translation>
+    </message>
+    <message>
+        <source>Opened file </source>
+        <translation>Geöffnete Datei </translation>
+    </message>
+    <message>
+        <source>Closed file</source>
+        <translation>Datei geschlossen</translation>
+    </message>
+    <message>
+        <source>What page do you want to go to?</source>
+        <translation>Zu welcher Seite möchten Sie gehen?</translation>
+    </message>
+    <message>
+        <source>Page Number</source>
+        <translation>Seitennummer</translation>
+    </message>
+    <message>
+        <source>There is no page %1 in this document</source>
+        <translation>Dieses Dokument hat keine Seite %1</translation>
+    </message>
+    <message>
+        <source>; it has 1 page.</source>
+        <translation>; es hat 1 Seite.</translation>
+    </message>
+    <message>
+        <source>; it has %1 pages.</source>
+        <translation>; es hat %1 Seiten.</translation>
+    </message>
+    <message>
+        <source>It looks like an error occurred within the PostScript conversion program. Would you like to take a look at the messages?</source>
+        <translation>Offenbar ist im PostScript-Umwandlungsprogramm ein Fehler aufgetreten. Möchten Sie sich die Meldungen ansehen?</translation>
+    </message>
+    <message>
+        <source>Error in conversion</source>
+        <translation>Fehler bei der Umwandlung</translation>
+    </message>
+    <message>
+        <source>Cannot read </source>
+        <translation>Kann nicht lesen: </translation>
+    </message>
+    <message>
+        <source>Invalid picture</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <source>Cannot delete </source>
+        <translation>Kann nicht löschen: </translation>
+    </message>
+    <message>
+        <source>Redrawn with errors, see File &gt; Show Messages</source>
+        <translation>Mit Fehlern neu gezeichnet, siehe Datei &gt; Meldungen zeigen</translation>
+    </message>
+    <message>
+        <source>Redrawn from the cache, took </source>
+        <translation>Aus dem Zwischenspeicher neu gezeichnet, Dauer </translation>
+    </message>
+    <message>
+        <source>Redrawn, took </source>
+        <translation>Neu gezeichnet, Dauer </translation>
+    </message>
+    <message>
+        <source> seconds</source>
+        <translation> Sekunden</translation>
+    </message>
+    <message>
+        <source>Redraw stopped</source>
+        <translation>Neuzeichnen angehalten</translation>
+    </message>
+    <message>
+        <source>The page is too large to show at %1 dots per inch (%2 x %3 pixels); choose a lower resolution</source>
+        <translation>Die Seite ist zu groß, um sie mit %1 Punkten pro Zoll zu zeigen (%2 x %3 Pixel); wählen Sie eine niedrigere Auflösung</translation>
+    </message>
+    <message>
+        <source>The password did not work. Please type the password of %1:</source>
+        <translation>Das Passwort hat nicht gepasst. Bitte geben Sie das Passwort von %1 ein:</translation>
+    </message>
+    <message>
+        <source>%1 is protected by a password. Please type it:</source>
+        <translation>%1 ist durch ein Passwort geschützt. Bitte geben Sie es ein:</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>The password did not work</source>
+        <translation>Das Passwort hat nicht gepasst</translation>
     </message>
 </context>
 </TS>

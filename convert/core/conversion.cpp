@@ -14,6 +14,7 @@
 #include "options/core/display_settings.h"
 #include "options/core/paper.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -24,7 +25,8 @@ namespace quillorn::convert {
 namespace {
 
 Failure noOutput() {
-    return {FailureKind::NoOutput, QStringLiteral("File not found")};
+    return {FailureKind::NoOutput,
+            QCoreApplication::translate("quillorn::convert", "File not found")};
 }
 
 } // namespace
@@ -109,13 +111,15 @@ Conversion::Conversion(ConvertSettings settings, options::Options options,
                        ConversionContext context, QObject* parent)
     : QObject(parent), settings_(std::move(settings)), options_(std::move(options)),
       context_(std::move(context)),
-      steps_(context_.dialogs, QStringLiteral("converting the file"), [this](const Failure&) {
-          if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
-                                   kConversionErrorTitle,
-                                   gs::firstErrorLine(output_)) == Answer::Yes)
-              return StepRunner::NoOutputChoice::Stop;
-          return StepRunner::NoOutputChoice::GoOn;
-      }) {
+      steps_(context_.dialogs,
+             QCoreApplication::translate("quillorn::convert", "converting the file"),
+             [this](const Failure&) {
+                 if (context_.dialogs.ask(kConversionErrorPrompt, Buttons::YesNo, Icon::Information,
+                                          kConversionErrorTitle,
+                                          gs::firstErrorLine(output_)) == Answer::Yes)
+                     return StepRunner::NoOutputChoice::Stop;
+                 return StepRunner::NoOutputChoice::GoOn;
+             }) {
     choices_.password = context_.password;
 }
 
@@ -132,22 +136,26 @@ void Conversion::start() {
     const bool pagesApart = writesOnePagePerFile(settings_.format);
     if (const QString clash = inputOverwrittenBy(settings_.output, pagesApart, settings_.inputFile);
         !clash.isEmpty()) {
-        dialogs.message(QStringLiteral("The output file would overwrite the document being "
-                                       "converted:\n\n%1\n\nPlease choose another output name.")
-                            .arg(clash),
-                        Icon::Warning);
+        dialogs.message(
+            QCoreApplication::translate("quillorn::convert",
+                                        "The output file would overwrite the document being "
+                                        "converted:\n\n%1\n\nPlease choose another output name.")
+                .arg(clash),
+            Icon::Warning);
         return end(RunOutcome::KeepOpen);
     }
     if (const QString existing = firstExistingOutput(settings_.output, pagesApart);
         !existing.isEmpty() &&
         dialogs.ask(
-            QStringLiteral("The file %1 already exists. Do you want to replace it?").arg(existing),
+            QCoreApplication::translate("quillorn::convert",
+                                        "The file %1 already exists. Do you want to replace it?")
+                .arg(existing),
             Buttons::YesNo, Icon::Question) != Answer::Yes)
         return end(RunOutcome::KeepOpen);
 
     std::vector<StepRunner::Step> steps = {
         [this] { busy_.emplace(context_.dialogs); },
-        [this] { status(QStringLiteral("Converting...")); },
+        [this] { status(QCoreApplication::translate("quillorn::convert", "Converting...")); },
         [this] {
             if (options_.media == options::Paper::Custom)
                 context_.dialogs.message(options::kCustomPaperNotDone);
@@ -161,9 +169,9 @@ void Conversion::start() {
         },
         [this] { runGhostscript(); },
         [this] {
-            status(QStringLiteral("Converted, took ") +
+            status(QCoreApplication::translate("quillorn::convert", "Converted, took ") +
                    secondsText(static_cast<double>(timer_.elapsed()) / 1000.0) +
-                   QStringLiteral(" seconds"));
+                   QCoreApplication::translate("quillorn::convert", " seconds"));
         },
         [this] { busy_.reset(); },
         [this] { publish(); },
@@ -200,7 +208,8 @@ void Conversion::readInput() {
     QFile file(settings_.inputFile);
     if (!input.isFile() || !file.open(QIODevice::ReadOnly))
         throw Failure{FailureKind::FileAccess,
-                      QStringLiteral("Cannot read ") + settings_.inputFile};
+                      QCoreApplication::translate("quillorn::convert", "Cannot read ") +
+                          settings_.inputFile};
     input_.emplace(settings_.inputFile);
     if (input_->path() != settings_.inputFile)
         args_.back() = input_->path();
@@ -228,7 +237,7 @@ void Conversion::ranGhostscript(const gs::RunResult& result) {
     switch (result.end) {
     case gs::RunResult::End::Stopped:
         staging_.reset();
-        status(QStringLiteral("Conversion stopped"));
+        status(QCoreApplication::translate("quillorn::convert", "Conversion stopped"));
         throw Cancelled{};
     case gs::RunResult::End::Finished:
         askPassword();
@@ -253,9 +262,13 @@ void Conversion::askPassword() {
     const QString name = QFileInfo(settings_.inputFile).fileName();
     const QString password = context_.dialogs.getPassword(
         asked == gs::PasswordRequest::Refused
-            ? QStringLiteral("The password did not work. Please type the password of %1:").arg(name)
-            : QStringLiteral("%1 is protected by a password. Please type it:").arg(name),
-        QStringLiteral("Password"));
+            ? QCoreApplication::translate(
+                  "quillorn::convert", "The password did not work. Please type the password of %1:")
+                  .arg(name)
+            : QCoreApplication::translate("quillorn::convert",
+                                          "%1 is protected by a password. Please type it:")
+                  .arg(name),
+        QCoreApplication::translate("quillorn::convert", "Password"));
     if (password.isEmpty())
         return; // the usual question follows
     args_.removeIf([](const QString& arg) { return arg.startsWith(u"-sPDFPassword="); });
@@ -279,7 +292,8 @@ void Conversion::publish() {
         throw noOutput();
     QFile file(written.front());
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure{FailureKind::FileAccess, QStringLiteral("Path/File access error")};
+        throw Failure{FailureKind::FileAccess,
+                      QCoreApplication::translate("quillorn::convert", "Path/File access error")};
 }
 
 } // namespace quillorn::convert

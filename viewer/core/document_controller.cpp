@@ -14,6 +14,7 @@
 #include "viewer/core/page_surface.h"
 #include "viewer/core/render_arguments.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -66,7 +67,9 @@ struct Kept : MessageSink {
 Failure stoppedUnexpectedly(const gs::RunResult& result, qint64 memoryLimit, qint32 page) {
     Failure failure = gs::failureOf(result, memoryLimit);
     if (result.end == gs::RunResult::End::OutOfMemory)
-        failure.description += QStringLiteral(" while drawing page %1").arg(page);
+        failure.description += QCoreApplication::translate("quillorn::viewer::DocumentController",
+                                                           " while drawing page %1")
+                                   .arg(page);
     return failure;
 }
 
@@ -76,6 +79,14 @@ qint64 aheadBudgetMs(qint64 lastRenderMs) {
 }
 
 } // namespace
+
+QString DocumentController::waitingText() {
+    return tr("Please wait, redrawing...");
+}
+
+QString DocumentController::notRedrawnText() {
+    return tr("Not redrawn, see File > Show Messages");
+}
 
 PageSource pageSource(bool allPages, bool cached) {
     if (allPages)
@@ -97,8 +108,10 @@ OneRunVerdict judgeOneRun(int shipped, bool clean, std::optional<int> pageCount,
 struct DocumentController::Redraw {
     Redraw(UserDialogs& dialogs, std::function<StepRunner::NoOutputChoice(const Failure&)> noOutput,
            qint32 page, std::int16_t resolution)
-        : steps(dialogs, QStringLiteral("redrawing"), std::move(noOutput)), busy(dialogs),
-          page(page), resolution(resolution) {}
+        : steps(dialogs,
+                QCoreApplication::translate("quillorn::viewer::DocumentController", "redrawing"),
+                std::move(noOutput)),
+          busy(dialogs), page(page), resolution(resolution) {}
 
     StepRunner steps;
     BusyCursor busy;
@@ -155,8 +168,8 @@ void DocumentController::loadFile(QString path) {
     filePath_ = std::move(path);
     currentPage_ = 1;
     watchFile();
-    Q_EMIT captionChanged(kAppTitle + QStringLiteral(" - ") + filePath_);
-    Q_EMIT statusChanged(QStringLiteral("Opened file ") + filePath_);
+    Q_EMIT captionChanged(kAppTitle + tr(" - ") + filePath_);
+    Q_EMIT statusChanged(tr("Opened file ") + filePath_);
     redraw();
 }
 
@@ -179,7 +192,7 @@ void DocumentController::closeDocument() {
         watcher_.removePaths(watcher_.directories());
     surface_.setPicture(QImage());
     Q_EMIT captionChanged(kAppTitle);
-    Q_EMIT statusChanged(QStringLiteral("Closed file"));
+    Q_EMIT statusChanged(tr("Closed file"));
     Q_EMIT pageShown(0, 0);
 }
 
@@ -203,9 +216,8 @@ void DocumentController::previousPage() {
 void DocumentController::goToPage() {
     if (!open_)
         return;
-    const QString answer =
-        dialogs_.getText(QStringLiteral("What page do you want to go to?"),
-                         QStringLiteral("Page Number"), QString::number(currentPage_));
+    const QString answer = dialogs_.getText(tr("What page do you want to go to?"),
+                                            tr("Page Number"), QString::number(currentPage_));
     const std::optional<qint16> page = pageFromAnswer(answer);
     if (!page)
         return;
@@ -218,12 +230,11 @@ void DocumentController::goToPage() {
 }
 
 QString DocumentController::noPageText(qint32 page) const {
-    const QString text = QStringLiteral("There is no page %1 in this document").arg(page);
+    const QString text = tr("There is no page %1 in this document").arg(page);
     if (!document_.pageCount)
         return text + u'.';
-    return text + (*document_.pageCount == 1
-                       ? QStringLiteral("; it has 1 page.")
-                       : QStringLiteral("; it has %1 pages.").arg(*document_.pageCount));
+    return text + (*document_.pageCount == 1 ? tr("; it has 1 page.")
+                                             : tr("; it has %1 pages.").arg(*document_.pageCount));
 }
 
 // ---- the redraw ----
@@ -252,11 +263,10 @@ void DocumentController::startRedraw() {
     redraw_ = std::make_unique<Redraw>(
         dialogs_,
         [this](const Failure&) {
-            if (dialogs_.ask(QStringLiteral("It looks like an error occurred within the "
-                                            "PostScript conversion program. Would you like to "
-                                            "take a look at the messages?"),
-                             Buttons::YesNo, Icon::Information,
-                             QStringLiteral("Error in conversion"),
+            if (dialogs_.ask(tr("It looks like an error occurred within the "
+                                "PostScript conversion program. Would you like to "
+                                "take a look at the messages?"),
+                             Buttons::YesNo, Icon::Information, tr("Error in conversion"),
                              gs::firstErrorLine(redraw_->said)) == Answer::Yes)
                 messages_.showMessages();
             return StepRunner::NoOutputChoice::GoOn;
@@ -265,8 +275,8 @@ void DocumentController::startRedraw() {
     std::vector<StepRunner::Step> steps = {
         [this] { clearPage(); },
         [this] { checkRegularFile(); },
-        [this] { surface_.setWaitingText(kWaitingText); },
-        [this] { Q_EMIT statusChanged(kWaitingText); },
+        [this] { surface_.setWaitingText(waitingText()); },
+        [this] { Q_EMIT statusChanged(waitingText()); },
         [this] { readDocument(); },
         [this] { makePageFolder(); },
         [this] {
@@ -284,7 +294,7 @@ void DocumentController::startRedraw() {
     redraw_->steps.start(std::move(steps), [this](StepRunner::Outcome outcome) {
         const bool shown = outcome == StepRunner::Outcome::Completed && redraw_->shown;
         if (outcome == StepRunner::Outcome::Aborted)
-            Q_EMIT statusChanged(kNotRedrawnText);
+            Q_EMIT statusChanged(notRedrawnText());
         // Not inside the redraw's own steps: it goes once the event loop is back.
         QMetaObject::invokeMethod(
             this, [this, shown] { redrawEnded(shown); }, Qt::QueuedConnection);
@@ -370,7 +380,10 @@ void DocumentController::renderPage() {
     Redraw& r = *redraw_;
     // Nothing for Ghostscript to read, or nowhere for it to put the page.
     if (!r.documentReady)
-        throw Failure{FailureKind::NoOutput, QStringLiteral("Cannot read ") + filePath_};
+        throw Failure{
+            FailureKind::NoOutput,
+            QCoreApplication::translate("quillorn::viewer::DocumentController", "Cannot read ") +
+                filePath_};
     if (!r.folder || !r.folder->isValid())
         throw noTemporaryFolder();
     // Page 1 of a document that counts its pages comes out right all the same.
@@ -477,7 +490,9 @@ void DocumentController::showPicture() {
     if (!picture && !r.picturePath.isEmpty())
         picture = loadPageBitmap(r.picturePath, bitmapLimitMb_);
     if (!picture)
-        throw Failure{FailureKind::NoOutput, QStringLiteral("Invalid picture")};
+        throw Failure{
+            FailureKind::NoOutput,
+            QCoreApplication::translate("quillorn::viewer::DocumentController", "Invalid picture")};
     shownResolution_ = r.resolution;
     picture->setDevicePixelRatio(surface_.pixelRatio());
     surface_.setPicture(*picture);
@@ -492,21 +507,22 @@ void DocumentController::removePageFiles() {
     for (int n = pagesWritten(folder); n > 0; --n)
         if (!QFile::remove(pageFile(folder, n)))
             throw Failure{FailureKind::FileAccess,
-                          QStringLiteral("Cannot delete ") + pageFile(folder, n)};
+                          QCoreApplication::translate("quillorn::viewer::DocumentController",
+                                                      "Cannot delete ") +
+                              pageFile(folder, n)};
 }
 
 void DocumentController::reportRedrawn() {
     const Redraw& r = *redraw_;
     if (!r.shown) {
-        Q_EMIT statusChanged(kNotRedrawnText);
+        Q_EMIT statusChanged(notRedrawnText());
         return;
     }
-    Q_EMIT statusChanged(r.withErrors
-                             ? QStringLiteral("Redrawn with errors, see File > Show Messages")
-                             : (r.cached ? QStringLiteral("Redrawn from the cache, took ")
-                                         : QStringLiteral("Redrawn, took ")) +
-                                   secondsText(static_cast<double>(r.timer.elapsed()) / 1000.0) +
-                                   QStringLiteral(" seconds"));
+    Q_EMIT statusChanged(
+        r.withErrors
+            ? tr("Redrawn with errors, see File > Show Messages")
+            : (r.cached ? tr("Redrawn from the cache, took ") : tr("Redrawn, took ")) +
+                  secondsText(static_cast<double>(r.timer.elapsed()) / 1000.0) + tr(" seconds"));
 }
 
 void DocumentController::runForRedraw(gs::RunRequest request, MessageSink& sink,
@@ -521,7 +537,7 @@ void DocumentController::runForRedraw(gs::RunRequest request, MessageSink& sink,
             if (result.end == gs::RunResult::End::Stopped) {
                 surface_.setWaitingText(QString());
                 if (!redrawAgain_)
-                    Q_EMIT statusChanged(QStringLiteral("Redraw stopped"));
+                    Q_EMIT statusChanged(tr("Redraw stopped"));
                 throw Cancelled{};
             }
             rest(result);
@@ -546,8 +562,9 @@ void DocumentController::runGhostscript(const gs::Arguments& switches, const QSt
         const std::optional<BitmapHeader> header = readBitmapHeader(firstPage);
         if (!header || header->decodedBytes() <= qint64(bitmapLimitMb_) * 1024 * 1024)
             return QString();
-        return QStringLiteral("The page is too large to show at %1 dots per inch "
-                              "(%2 x %3 pixels); choose a lower resolution")
+        return QCoreApplication::translate("quillorn::viewer::DocumentController",
+                                           "The page is too large to show at %1 dots per inch "
+                                           "(%2 x %3 pixels); choose a lower resolution")
             .arg(options_.resolution)
             .arg(header->width)
             .arg(header->height);
@@ -568,15 +585,15 @@ void DocumentController::runGhostscript(const gs::Arguments& switches, const QSt
             const QString name = QFileInfo(filePath_).fileName();
             const QString password = dialogs_.getPassword(
                 asked == gs::PasswordRequest::Refused
-                    ? QStringLiteral("The password did not work. Please type the password of %1:")
-                          .arg(name)
-                    : QStringLiteral("%1 is protected by a password. Please type it:").arg(name),
-                QStringLiteral("Password"));
+                    ? tr("The password did not work. Please type the password of %1:").arg(name)
+                    : tr("%1 is protected by a password. Please type it:").arg(name),
+                tr("Password"));
             if (password.isEmpty()) {
                 if (result.end != gs::RunResult::End::Finished) {
                     password_.clear();
-                    throw Failure{FailureKind::NoOutput,
-                                  QStringLiteral("The password did not work")};
+                    throw Failure{FailureKind::NoOutput, QCoreApplication::translate(
+                                                             "quillorn::viewer::DocumentController",
+                                                             "The password did not work")};
                 }
                 then(result); // the usual question follows
                 return;
@@ -706,7 +723,10 @@ void DocumentController::checkRegularFile() const {
     // A folder, a pipe or a device would keep Ghostscript waiting or failing; links are followed.
     const QFileInfo info(filePath_);
     if (!info.isFile() || !info.isReadable())
-        throw Failure{FailureKind::FileAccess, QStringLiteral("Cannot read ") + filePath_};
+        throw Failure{
+            FailureKind::FileAccess,
+            QCoreApplication::translate("quillorn::viewer::DocumentController", "Cannot read ") +
+                filePath_};
 }
 
 void DocumentController::prepareDocument() {

@@ -33,9 +33,6 @@ namespace quillorn::viewer {
 
 class PageSurface;
 
-inline const QString kWaitingText = QStringLiteral("Please wait, redrawing...");
-inline const QString kNotRedrawnText = QStringLiteral("Not redrawn, see File > Show Messages");
-
 // Where the page a redraw shows comes from.
 enum class PageSource {
     Cache,   // rendered ahead of need, for the file and the switches as they are
@@ -81,6 +78,10 @@ private:
 class DocumentController : public QObject {
     Q_OBJECT
 public:
+    // What the page view and the status bar say while a page is drawn, and when none was.
+    static QString waitingText();
+    static QString notRedrawnText();
+
     DocumentController(UserDialogs& dialogs, const options::Options& options, Messages& messages,
                        gs::Runner& runner, PageSurface& surface, QObject* parent = nullptr);
     ~DocumentController() override;
