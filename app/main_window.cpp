@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <cstdio>
 #include <cstdlib>
@@ -221,6 +222,16 @@ void MainWindow::createActions() {
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(about);
+
+    // A menu closed with Escape leaves the menu bar waiting for keys, and the next Escape would
+    // only end that: the keys go back to the page, so that the first Escape stops a drawing.
+    for (const QMenu* menu : {file, edit, optionsMenu, view, media, help})
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, pageView_, [this] {
+                if (QApplication::activePopupWidget() == nullptr && isActiveWindow())
+                    pageView_->setFocus();
+            });
+        });
 
     // The toolbar shares the menu's commands; the zoom steps live only here.
     const struct {
