@@ -8,6 +8,7 @@ namespace quillorn {
 enum class FailureKind {
     NoOutput,          // Ghostscript left no page or no output file
     FileAccess,        // a file or folder could not be made, opened or removed
+    Refused,           // the document asked for more than a run gives: a page too large, a flood
     OutOfMemory,       // the program itself ran out of memory
     LibraryMissing,    // the Ghostscript library cannot be loaded
     EntryPointMissing, // the library lacks one of the interpreter's entry points

@@ -24,6 +24,7 @@ int failureNumber(FailureKind kind) {
         return 48;
     case FailureKind::EntryPointMissing:
         return 453;
+    case FailureKind::Refused:
     case FailureKind::Internal:
         break;
     }
@@ -95,9 +96,10 @@ void StepRunner::advance(std::function<void()> body) {
             ++current_;
             continue;
         }
-        // A file that cannot be read or written is the user's situation, not a fault to report:
-        // the action's own question says which, and nothing after it can go on without it.
-        if (failure.kind == FailureKind::FileAccess) {
+        // A file that cannot be read or written, or a document that asks too much, is the user's
+        // situation, not a fault to report: the action's own question says which, and nothing
+        // after it can go on without it.
+        if (failure.kind == FailureKind::FileAccess || failure.kind == FailureKind::Refused) {
             if (dialogs_.ask(failure.description, Buttons::AbortRetryIgnore, Icon::Warning,
                              QCoreApplication::translate("quillorn::base",
                                                          "Error in conversion")) == Answer::Retry)

@@ -64,6 +64,8 @@ Failure failureOf(const RunResult& result, qint64 memoryLimitBytes) {
         return result.failure;
     case RunResult::End::OutOfMemory:
         return {FailureKind::OutOfMemory, describeEnd(result, memoryLimitBytes)};
+    case RunResult::End::Refused:
+        return {FailureKind::Refused, result.reason};
     default:
         return {FailureKind::Internal, describeEnd(result, memoryLimitBytes)};
     }
