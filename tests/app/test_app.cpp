@@ -154,7 +154,6 @@ void store(const char* section, const char* key, const char* value) {
     SettingsStore().setValue(QLatin1String(section), QLatin1String(key), QLatin1String(value));
 }
 
-// Every test starts from an empty store.
 class Start : public ::testing::Test {
 protected:
     void SetUp() override { QFile::remove(SettingsStore().fileName()); }

@@ -168,7 +168,6 @@ TEST_F(ConversionRun, BrokenLibraryIsAnUnexpectedError) {
     EXPECT_EQ(dialogs.busy, 0);
 }
 
-// The dialog, offscreen.
 class ConvertDialogTest : public ConversionRun {
 protected:
     void open(const QString& file) {

@@ -55,7 +55,6 @@ QByteArray withoutTime(const QByteArray& file) {
     return QString::fromLatin1(file).remove(time).toLatin1();
 }
 
-// Starts the run and waits for its end.
 gs::RunResult runSplit(SplitConversion& run) {
     QSignalSpy finished(&run, &SplitConversion::finished);
     run.start();
