@@ -34,7 +34,6 @@ Ran convert(const QString& folder, const QStringList& arguments,
         QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts)};
 }
 
-// A fresh folder of its own for each test.
 QString folder(const char* name) {
     QString path = scratchDir() + QStringLiteral("/cli/") + QLatin1String(name);
     QDir(path).removeRecursively();

@@ -6,6 +6,7 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
@@ -121,7 +122,7 @@ TEST(StepRunner, TheAnswerToAFailedStepDecidesWhatRunsNext) {
         const auto waits = [&] {
             ran += u'b';
             runner.suspend();
-            QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, QCoreApplication::instance(), [&] {
                 runner.resume([&] {
                     if (failures-- > 0)
                         throw Failure{kind, QStringLiteral("Disk full")};

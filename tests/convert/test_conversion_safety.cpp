@@ -149,9 +149,9 @@ TEST_F(ConversionSafety, EveryNameARunMayWriteIsCheckedBeforeItStarts) {
         const QByteArray before = readFile(from);
         EXPECT_EQ(convert(from, format, choice, to), RunOutcome::KeepOpen);
         ASSERT_EQ(dialogs.boxes.size(), 1u);
-        EXPECT_TRUE(dialogs.texts().front().contains(QStringLiteral("would overwrite")));
-        EXPECT_TRUE(dialogs.texts().front().contains(clash))
-            << dialogs.texts().front().toStdString();
+        const QString text = dialogs.boxes.front().text;
+        EXPECT_TRUE(text.contains(QStringLiteral("would overwrite")));
+        EXPECT_TRUE(text.contains(clash)) << text.toStdString();
         EXPECT_EQ(readFile(from), before);
     };
     // Page 2 of "d%d/doc.ps" is d2/doc.ps, also through a link to its folder.

@@ -162,12 +162,12 @@ TEST_F(ConversionRun, BrokenLibraryIsAnUnexpectedError) {
                              options, context()),
         RunOutcome::KeepOpen);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(dialogs.boxes[0].text.contains(QRegularExpression(
-        QStringLiteral("^An unexpected error occurred while converting the file: .+ \\(453\\)$"))));
+    static const QRegularExpression unexpected(
+        QStringLiteral("^An unexpected error occurred while converting the file: .+ \\(453\\)$"));
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(unexpected));
     EXPECT_EQ(dialogs.busy, 0);
 }
 
-// The dialog, offscreen.
 class ConvertDialogTest : public ConversionRun {
 protected:
     void open(const QString& file) {

@@ -55,7 +55,6 @@ QByteArray withoutTime(const QByteArray& file) {
     return QString::fromLatin1(file).remove(time).toLatin1();
 }
 
-// Starts the run and waits for its end.
 gs::RunResult runSplit(SplitConversion& run) {
     QSignalSpy finished(&run, &SplitConversion::finished);
     run.start();
@@ -143,8 +142,8 @@ TEST_F(SplitRun, SharedPagesAreTheFilesOneRunWrites) {
         }
     // Each worker's words together, in page order: the PDF's "Page N" lines as one run has them.
     QStringList pageLines;
-    const QRegularExpression pageLine(QStringLiteral("^Page (\\d)$"),
-                                      QRegularExpression::MultilineOption);
+    static const QRegularExpression pageLine(QStringLiteral("^Page (\\d)$"),
+                                             QRegularExpression::MultilineOption);
     for (auto it = pageLine.globalMatch(messages.log); it.hasNext();)
         pageLines << it.next().captured(1);
     EXPECT_EQ(pageLines.join(u','), QStringLiteral("1,2,3,4,5,6,7,8,1,2,3,4,5,6,7,8"));

@@ -41,7 +41,7 @@ template <typename T = QWidget> T* child(const QObject& parent, const char* name
 // Shows the dialog the way the main window does; `user` acts once it is open.
 bool showAndAct(Options& record, const std::function<void(QDialog&)>& user) {
     bool acted = false;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             acted = true, user(*dialog);
     });

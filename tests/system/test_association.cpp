@@ -210,7 +210,8 @@ TEST_F(AssociationTest, MissingIconIsLeftOutAndAFailureIsReported) {
     setup.applicationsDirectory =
         test::writeFile(QStringLiteral("file"), "x") + QStringLiteral("/apps");
     associateFiles(dialogs, setup);
-    EXPECT_TRUE(dialogs.texts().last().startsWith(
+    ASSERT_FALSE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.boxes.back().text.startsWith(
         QStringLiteral("Could not associate PostScript files with Quillorn: ")));
 }
 

@@ -233,9 +233,9 @@ TEST(Printing, PageTwiceOnThePaperOfPageSetupAndNoPrinterOrARefusedJobSaidClearl
     dialogs.printAnswers = {PrintAnswer{QStringLiteral("no-such-queue"), 1, {}, {}}};
     EXPECT_TRUE(printDocument(ps, dialogs, settings).isEmpty());
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(
-        dialogs.texts()[0].startsWith(QLatin1String("Could not print two.ps on no-such-queue: ")))
-        << dialogs.texts()[0].toStdString();
+    EXPECT_TRUE(dialogs.boxes[0].text.startsWith(
+        QLatin1String("Could not print two.ps on no-such-queue: ")))
+        << dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(dialogs.boxes[0].icon, Icon::Critical);
 }
 

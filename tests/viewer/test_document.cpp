@@ -69,7 +69,7 @@ TEST(Redraw, PaperSizesAndLargePages) {
     // A page too large to show is refused as soon as Ghostscript starts writing it.
     host.document.setBitmapLimitMb(8);
     host.redraw();
-    EXPECT_TRUE(host.dialogs.texts().last().contains(
+    EXPECT_TRUE(host.dialogs.boxes.back().text.contains(
         QLatin1String("The page is too large to show at 600 dots per inch (4958 x 7017 pixels)")))
         << host.dialogs.texts().join(u'|').toStdString() << host.statuses.last().toStdString();
     EXPECT_TRUE(host.view->picture().isNull());

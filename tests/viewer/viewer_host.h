@@ -38,9 +38,9 @@ struct ViewerHost {
         runner.setLibraryCandidates(libraries);
         window.setCentralWidget(view);
         view->setDocument(&document);
-        QObject::connect(&document, &viewer::DocumentController::statusChanged,
+        QObject::connect(&document, &viewer::DocumentController::statusChanged, &window,
                          [this](const QString& text) { statuses << text; });
-        QObject::connect(&document, &viewer::DocumentController::pageShown,
+        QObject::connect(&document, &viewer::DocumentController::pageShown, &window,
                          [this](qint32 page, int count) { shown << std::pair(page, count); });
         window.resize(size);
         window.show();
