@@ -1,6 +1,7 @@
 #include "convert/convert_dialog.h"
 
 #include "base/message_log.h"
+#include "base/number_rule.h"
 #include "base/user_dialogs.h"
 
 #include <QButtonGroup>
@@ -291,6 +292,15 @@ void ConvertDialog::browseForOutput() {
 void ConvertDialog::convert() {
     if (conversion_)
         return;
+    // Ghostscript would refuse a resolution of no dots with a rangecheck; the user gets the reason.
+    if (parseLeadingNumber(resolutionEdit_->text()) < 1) {
+        context_.dialogs.message(
+            tr("The resolution must be a number of dots per inch from 1 to %1.")
+                .arg(options::kLargestDialogResolution),
+            Icon::Warning);
+        resolutionEdit_->setFocus();
+        return;
+    }
     if (!progress_)
         progress_ = std::make_unique<ProgressWindow>(this);
     conversion_ = std::make_unique<Conversion>(

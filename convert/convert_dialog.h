@@ -57,7 +57,7 @@ protected:
     void reject() override;
 
 private:
-    QGroupBox* makeFrame(int format);
+    QGroupBox* makeFrame(int index);
     void chooseFormat(int index);
     void browseForOutput();
     void convert();

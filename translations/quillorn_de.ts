@@ -844,6 +844,10 @@ Bitte wählen Sie einen anderen Ausgabenamen.</translation>
         <source>Choose where to put output</source>
         <translation>Wählen Sie, wohin die Ausgabe geschrieben wird</translation>
     </message>
+    <message>
+        <source>The resolution must be a number of dots per inch from 1 to %1.</source>
+        <translation>Die Auflösung muss eine Zahl von Punkten pro Zoll von 1 bis %1 sein.</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::gs</name>

@@ -109,7 +109,7 @@ QStringList libraryArguments(const QStringList& args) {
 
 Conversion::Conversion(ConvertSettings settings, options::Options options,
                        ConversionContext context, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)), options_(std::move(options)),
+    : QObject(parent), settings_(std::move(settings)), options_(options),
       context_(std::move(context)),
       steps_(context_.dialogs,
              QCoreApplication::translate("quillorn::convert", "converting the file"),

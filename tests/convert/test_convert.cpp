@@ -255,12 +255,21 @@ TEST_F(ConvertDialogTest, RefusedRunKeepsItOpenAndMessagesComeAfterItClosed) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(dialogs.texts().value(0).contains(QStringLiteral("would overwrite")));
     EXPECT_TRUE(statusTexts.isEmpty() && messages.log.isEmpty());
-    // A run Ghostscript refuses (-r0); "Yes" shows the messages once the dialog has closed.
-    child<QLineEdit>("resolutionEdit")->setText(QStringLiteral("abc"));
+    // A resolution of no dots is refused with its reason before Ghostscript starts.
+    for (const char* typed : {"abc", "0", "-5"}) {
+        dialogs.boxes.clear();
+        child<QLineEdit>("resolutionEdit")->setText(QLatin1String(typed));
+        convertTo(dir + QStringLiteral("/bad.pdf"));
+        EXPECT_TRUE(dialog->isVisible() && dialogs.boxes.size() == 1) << typed;
+        EXPECT_TRUE(dialogs.texts().value(0).contains(QStringLiteral("resolution"))) << typed;
+    }
+    EXPECT_TRUE(messages.log.isEmpty());
+    // A document Ghostscript fails on; "Yes" shows the messages once the dialog has closed.
+    open(writeFile(dir + QStringLiteral("/broken.ps"), "%!PS\nnoSuchOperator\n"));
     dialogs.answers = {Answer::Yes};
     std::vector<bool> shownOverDialog;
     messages.onShow = [&] { shownOverDialog.push_back(dialog->isVisible()); };
     convertTo(dir + QStringLiteral("/bad.pdf"));
     EXPECT_EQ(shownOverDialog, std::vector<bool>{false});
-    EXPECT_TRUE(messages.log.contains(QStringLiteral("rangecheck")));
+    EXPECT_TRUE(messages.log.contains(QStringLiteral("undefined")));
 }

@@ -221,7 +221,8 @@ TEST_F(GhostscriptCheckTest, InstalledLibraryIsCopiedWhereTheBindingLooks) {
     setup.privateDirectory =
         test::writeFile(dir + QStringLiteral("/file"), "x") + QStringLiteral("/lib");
     EXPECT_EQ(checkGhostscript(dialogs, setup), CheckOutcome::Quit);
-    EXPECT_TRUE(dialogs.texts().last().startsWith(
+    ASSERT_FALSE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.boxes.back().text.startsWith(
         QStringLiteral("Could not copy the library to Quillorn's library directory: ")));
 
     dialogs.boxes.clear();
@@ -258,7 +259,7 @@ TEST_F(GhostscriptCheckTest, NoLibraryOffersTheDownload) {
         EXPECT_EQ(checkGhostscript(dialogs, setup), outcome);
         ASSERT_GE(dialogs.boxes.size(), 2u);
         EXPECT_EQ(dialogs.boxes[1].buttons, Buttons::YesNo);
-        EXPECT_TRUE(dialogs.texts().last().endsWith(QLatin1String(lastBox)));
+        EXPECT_TRUE(dialogs.boxes.back().text.endsWith(QLatin1String(lastBox)));
         EXPECT_EQ(server.requests - before, answer == Answer::Yes ? 1 : 0);
         EXPECT_EQ(opened, expectOpened);
     }

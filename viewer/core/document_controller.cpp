@@ -548,7 +548,7 @@ void DocumentController::runForRedraw(gs::RunRequest request, MessageSink& sink,
 
 void DocumentController::runGhostscript(const gs::Arguments& switches, const QString& output,
                                         const QString& firstPage,
-                                        std::function<void(const gs::RunResult&)> then) {
+                                        const std::function<void(const gs::RunResult&)>& then) {
     redraw_->said.clear();
     gs::RunRequest request;
     request.args = arguments(switches, output);

@@ -174,7 +174,8 @@ private:
     // wants one and the user gives one. then gets the run's result; a stopped run ends the redraw
     // quietly, a run that did not end by itself is a failure of the step.
     void runGhostscript(const gs::Arguments& switches, const QString& output,
-                        const QString& firstPage, std::function<void(const gs::RunResult&)> then);
+                        const QString& firstPage,
+                        const std::function<void(const gs::RunResult&)>& then);
 
     // Throws Failure (FileAccess) for anything but a readable regular file.
     void checkRegularFile() const;
