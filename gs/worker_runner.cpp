@@ -153,12 +153,19 @@ struct Run {
     qint64 said = 0;     // characters of messages the run wrote
     qint64 relayed = 0;  // of them, given to the sink
     qint64 withheld = 0; // of them, not
+    // False once the job is gone: whoever hears a message may let the job go meanwhile.
+    std::shared_ptr<bool> alive;
 
-    Run(RunRequest r, MessageSink& s) : request(std::move(r)), sink(s) {}
+    Run(RunRequest r, MessageSink& s, std::shared_ptr<bool> jobAlive)
+        : request(std::move(r)), sink(s), alive(std::move(jobAlive)) {}
 
     void drain() {
+        const std::shared_ptr<bool> jobAlive = alive; // outlives this run if the job goes
         reader.feed(process->readAllStandardOutput());
-        while (const std::optional<protocol::Frame> f = reader.next()) {
+        while (*jobAlive) {
+            const std::optional<protocol::Frame> f = reader.next();
+            if (!f)
+                break;
             qCDebug(lcWorker).nospace()
                 << "worker " << pid << " frame '" << static_cast<char>(f->tag) << "', "
                 << f->payload.size() << " bytes";
@@ -166,10 +173,10 @@ struct Run {
             case Tag::Out:
             case Tag::Err: {
                 const QString text = decoder.decode(f->payload);
-                relay(text);
                 if (output.size() < 65536)
                     output += text;
-                if (request.onOutput)
+                relay(text);
+                if (*jobAlive && request.onOutput)
                     request.onOutput(text);
                 break;
             }
@@ -197,20 +204,18 @@ struct Run {
     void relay(const QString& text) {
         said += text.size();
         const qint64 room = std::max<qint64>(0, kRelayedPerRun - relayed);
-        if (text.size() <= room) {
-            sink.addMessage(text);
-        } else {
-            if (room > 0)
-                sink.addMessage(text.left(room));
-            withheld += text.size() - room;
-        }
-        relayed += std::min<qint64>(room, text.size());
+        const qsizetype given = static_cast<qsizetype>(std::min<qint64>(room, text.size()));
+        relayed += given;
+        withheld += text.size() - given;
         if (said > kMostPerRun && result.reason.isEmpty()) {
             result.reason = QCoreApplication::translate(
                                 "quillorn::gs", "Ghostscript wrote more than %1 MB of messages")
                                 .arg(kMostPerRun >> 20);
             killGroup(*process);
         }
+        // Last: the sink may let the job go.
+        if (given > 0)
+            sink.addMessage(given == text.size() ? text : text.left(given));
     }
 
     // Tells the log how much of the run's messages it did not get.
@@ -276,6 +281,7 @@ class WorkerJob final : public RunJob {
 public:
     WorkerJob(WorkerRunner& runner, Urgency urgency) : runner_(&runner), urgency_(urgency) {}
     ~WorkerJob() override {
+        *alive_ = false;
         for (const std::unique_ptr<Run>& run : runs_)
             if (run->process && run->process->state() != QProcess::NotRunning) {
                 run->process->disconnect(this);
@@ -296,8 +302,8 @@ public:
         // folder, no run, rather than one in the user's temporary directory.
         const QString temp = tempDirectory();
         for (size_t i = 0; i < requests.size(); ++i) {
-            auto& run =
-                *runs_.emplace_back(std::make_unique<Run>(std::move(requests[i]), *sinks.at(i)));
+            auto& run = *runs_.emplace_back(
+                std::make_unique<Run>(std::move(requests[i]), *sinks.at(i), alive_));
             run.privateDir = makePrivateFolder(QStringLiteral("quillorn"));
         }
         if (std::any_of(runs_.begin(), runs_.end(),
@@ -378,8 +384,13 @@ private:
         if (run.ended)
             return;
         run.ended = true;
+        const std::shared_ptr<bool> alive = alive_; // whoever hears a message may let us go
         run.drain();
+        if (!*alive)
+            return;
         run.noteWithheld();
+        if (!*alive)
+            return;
         // A run may end between two looks of its watchdog: it has the last word all the same.
         run.watch();
         run.conclude(runner_ ? runner_->workerPath_ : QString());
@@ -405,6 +416,7 @@ private:
     std::vector<std::unique_ptr<Run>> runs_;
     QTimer watch_; // the requests' watchdogs, looked at every tenth of a second
     bool ended_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
