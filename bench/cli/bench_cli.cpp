@@ -24,6 +24,7 @@
 #include <QThread>
 #include <cstdio>
 #include <functional>
+#include <random>
 
 using namespace quillorn;
 
@@ -59,10 +60,10 @@ QString tiger(const QString& root) {
             return it.next();
     std::fprintf(stderr, "no tiger.eps installed: a picture of 2,000 filled curves instead\n");
     QByteArray eps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 17 171 567 739\n";
-    unsigned seed = 12345;
-    const auto next = [&seed](int range) {
-        seed = seed * 1103515245U + 12345U;
-        return static_cast<int>((seed >> 16) % static_cast<unsigned>(range));
+    // A fixed sequence, so that every run draws the same picture.
+    std::minstd_rand numbers;
+    const auto next = [&numbers](int range) {
+        return static_cast<int>(numbers() % static_cast<unsigned>(range));
     };
     for (int i = 0; i < 2000; ++i) {
         eps += QByteArray::number(next(100) / 100.0) + ' ' + QByteArray::number(next(100) / 100.0) +
