@@ -1,5 +1,7 @@
 #include "gs/arguments.h"
 
+#include <QFileInfo>
+
 namespace quillorn::gs {
 
 Arguments::Arguments() : elements_{QStringLiteral("quillorn")} {}
@@ -87,7 +89,11 @@ QString outputFileSwitch(const QString& path) {
 }
 
 QString inputFileArgument(const QString& path) {
-    return plainFileName(path);
+    // Ghostscript looks a relative name up in its own library folders before the working
+    // folder: a document called lines.ps would be read as Ghostscript's lines.ps.
+    if (path.isEmpty())
+        return path;
+    return QFileInfo(path).absoluteFilePath();
 }
 
 QString literalOutputPath(const QString& path) {

@@ -48,7 +48,8 @@ QStringList orientationArguments(int orientation);
 
 // The output and input files, each one element. A file name that Ghostscript would read as
 // something else (a switch "-x", an argument file "@x", a device "%pipe%x" or a pipe "|x") is
-// passed as "./" and the name, the same file.
+// passed as "./" and the name, the same file. The input is passed as an absolute name, which
+// Ghostscript never looks up in its library folders.
 QString outputFileSwitch(const QString& path);
 QString inputFileArgument(const QString& path);
 

@@ -145,6 +145,20 @@ TEST(CommandLineConversion, TheInputIsNeverItsOwnOutput) {
     EXPECT_EQ(entries(dir), QStringList{QStringLiteral("doc.ps")});
 }
 
+// Ghostscript's library holds a lines.ps of its own: the user's document of that name is the one
+// converted.
+TEST(CommandLineConversion, ADocumentNamedLikeALibraryFileIsTheUsersOwn) {
+    const QString dir = folder("library-name");
+    writeFile(dir + QStringLiteral("/lines.ps"), greyPages(1));
+    const Ran ran =
+        convert(dir, {QStringLiteral("lines.ps"), QStringLiteral("--format=png"),
+                      QStringLiteral("--device=pnggray"), QStringLiteral("--resolution=10")});
+    ASSERT_EQ(ran.code, 0) << ran.errorLines.join(u'\n').toStdString();
+    const QImage picture(dir + QStringLiteral("/lines-1.png"));
+    ASSERT_FALSE(picture.isNull()) << entries(dir).join(u' ').toStdString();
+    EXPECT_NEAR(qGray(picture.pixel(picture.width() / 2, picture.height() / 2)), 25.5, 2.5);
+}
+
 // The pages asked for, shared between two workers: the files are numbered from 1 and hold the
 // pages in order.
 TEST(CommandLineConversion, APageRangeSharedAmongWorkersKeepsItsPagesInOrder) {

@@ -18,7 +18,7 @@ using namespace quillorn;
 using namespace quillorn::viewer;
 
 // Blanks and non-ASCII letters in both paths stay inside one element each; a name Ghostscript
-// would read as an argument file is passed as a path. Then every option in its place.
+// would read as an argument file is passed as an absolute path. Then every option in its place.
 TEST(RenderArguments, FirstStartGivesThirteenElementsAndEveryOptionTakesItsPlace) {
     const QString temp = QStringLiteral("/scratch/my temp dir/KMW 1/page.bmp");
     const QString doc = QStringLiteral("@Meine Dokumente/Übersicht größe.ps");
@@ -29,7 +29,7 @@ TEST(RenderArguments, FirstStartGivesThirteenElementsAndEveryOptionTakesItsPlace
                                           "-sPAPERSIZE=11x17 -dFirstPage=1 -dLastPage=1")
                                    .split(u' ')
                                << QStringLiteral("-sOutputFile=") + temp
-                               << QStringLiteral("./") + doc);
+                               << QFileInfo(doc).absoluteFilePath());
     options::Options o = test::firstStartOptions();
     o.safer = false, o.colourDepth = options::ColourDepth::Grey, o.resolution = 300;
     o.graphicsAlpha = 4, o.textAlpha = 1, o.media = options::Paper::Letter;
