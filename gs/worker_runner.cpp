@@ -433,7 +433,7 @@ std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
 void WorkerRunner::jobEnded(const WorkerJob* job, bool prepareNext) {
     std::erase_if(urgent_, [job](const QPointer<WorkerJob>& j) { return !j || j == job; });
     // The next run the user waits for finds a worker with the library loaded.
-    if (prepareNext && job->urgency() == Urgency::Now)
+    if (prepareNext && keepReady_ && job->urgency() == Urgency::Now)
         prepare();
 }
 

@@ -39,6 +39,9 @@ public:
 
     // Starts a worker now, so that the next run finds the library loaded.
     void prepare();
+    // Whether a run the user waited for leaves a worker ready for the next (on by default). Off
+    // once no run is to follow: a worker started only to be killed delays the program's end.
+    void setKeepReady(bool keep) { keepReady_ = keep; }
 
     using Runner::start;
     std::unique_ptr<RunJob> start(std::vector<RunRequest> requests, std::vector<MessageSink*> sinks,
@@ -58,6 +61,7 @@ private:
     QStringList candidates_;
     qint64 memoryLimit_;
     bool echo_ = false;
+    bool keepReady_ = true;
     std::unique_ptr<QProcess> spare_;
     std::vector<QPointer<WorkerJob>> urgent_; // the jobs the user waits for
 };

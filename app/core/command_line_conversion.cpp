@@ -313,6 +313,8 @@ void CommandLineConversion::next() {
                 [this, j](convert::RunOutcome outcome) { converted(j, outcome); });
         j->conversion->start();
     }
+    if (nextInput_ >= request_.inputs.size())
+        runner_.setKeepReady(false);
     // A signal that ended the reading of a print job goes on through the event loop.
     if (!running_.empty() || awaitingSignal_ || ended_ ||
         (signal_ == 0 && nextInput_ < request_.inputs.size()))
