@@ -1,12 +1,12 @@
+// The quillorn command. A conversion, --help and --version are answered here, by a program that
+// loads no window libraries, so that a conversion starts as fast as the gs executable; for
+// everything else the viewer takes this process's place.
 #include "app/core/command_line.h"
 #include "app/core/command_line_conversion.h"
-#include "app/core/translations.h"
-#include "app/main_window.h"
-#include "app/qt_user_dialogs.h"
-#include "app/startup.h"
+#include "app/core/viewer_program.h"
 #include "base/version.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -21,14 +21,12 @@ QByteArrayList argumentsOf(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // A conversion from the command line needs no display and no window.
     if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
         QCoreApplication application(argc, argv);
         QCoreApplication::setApplicationName(quillorn::kAppTitle);
         QCoreApplication::setApplicationVersion(quillorn::versionText());
         return quillorn::app::runConvertCommand(argumentsOf(argc, argv).mid(1), STDIN_FILENO);
     }
-    // "--help" and "--version" need no display, so they are answered before Qt looks for one.
     const quillorn::app::Road road = quillorn::app::decideRoad(false, argumentsOf(argc, argv)).road;
     if (road == quillorn::app::Road::Help || road == quillorn::app::Road::Version) {
         const QString text = road == quillorn::app::Road::Help ? quillorn::app::usageText()
@@ -36,17 +34,5 @@ int main(int argc, char* argv[]) {
         std::fputs(text.toLocal8Bit().constData(), stdout);
         return 0;
     }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(quillorn::kAppTitle);
-    QApplication::setApplicationVersion(quillorn::versionText());
-    const quillorn::app::Translations translations; // the system locale's language
-    quillorn::app::QtUserDialogs dialogs;
-    // Qt has taken its own options out of argv; what is left are the bytes as the system passed
-    // them, which QCoreApplication::arguments() would decode with losses.
-    quillorn::app::Startup startup(
-        dialogs, argumentsOf(argc, argv), STDIN_FILENO,
-        {[&dialogs](quillorn::app::MainWindow& window) { dialogs.setParentWindow(&window); }});
-    if (const std::optional<int> code = startup.run())
-        return *code;
-    return QApplication::exec();
+    return quillorn::app::startViewer(argv);
 }

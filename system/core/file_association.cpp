@@ -17,7 +17,10 @@ AssociationSetup defaultAssociationSetup() {
     AssociationSetup setup;
     setup.applicationsDirectory =
         QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
-    setup.programPath = QCoreApplication::applicationFilePath();
+    // The command the desktop entry names: the viewer runs in its place.
+    const QString command = qEnvironmentVariable("QUILLORN_PROGRAM");
+    setup.programPath =
+        QFileInfo(command).isAbsolute() ? command : QCoreApplication::applicationFilePath();
     setup.iconAvailable = [](const QString& name) { return QIcon::hasThemeIcon(name); };
     return setup;
 }

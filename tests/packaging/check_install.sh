@@ -11,6 +11,7 @@ fail=0
 need() { [ -e "$stage/usr/$1" ] || { echo "missing: /usr/$1"; fail=1; }; }
 need bin/quillorn
 need libexec/quillorn/quillorn-gs
+need libexec/quillorn/quillorn-viewer
 need share/applications/org.quillorn.Quillorn.desktop
 need share/metainfo/org.quillorn.Quillorn.metainfo.xml
 need share/man/man1/quillorn.1
