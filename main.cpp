@@ -11,23 +11,16 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace {
-QByteArrayList argumentsOf(int argc, char* argv[]) {
-    QByteArrayList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    return arguments;
-}
-} // namespace
-
 int main(int argc, char* argv[]) {
     if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
         QCoreApplication application(argc, argv);
         QCoreApplication::setApplicationName(quillorn::kAppTitle);
         QCoreApplication::setApplicationVersion(quillorn::versionText());
-        return quillorn::app::runConvertCommand(argumentsOf(argc, argv).mid(1), STDIN_FILENO);
+        return quillorn::app::runConvertCommand(quillorn::app::argumentsOf(argc, argv).mid(1),
+                                                STDIN_FILENO);
     }
-    const quillorn::app::Road road = quillorn::app::decideRoad(false, argumentsOf(argc, argv)).road;
+    const quillorn::app::Road road =
+        quillorn::app::decideRoad(false, quillorn::app::argumentsOf(argc, argv)).road;
     if (road == quillorn::app::Road::Help || road == quillorn::app::Road::Version) {
         const QString text = road == quillorn::app::Road::Help ? quillorn::app::usageText()
                                                                : quillorn::app::versionLine();

@@ -1,4 +1,5 @@
 // The viewer, which the quillorn command starts in its own place.
+#include "app/core/command_line.h"
 #include "app/core/translations.h"
 #include "app/main_window.h"
 #include "app/qt_user_dialogs.h"
@@ -7,15 +8,6 @@
 
 #include <QApplication>
 #include <unistd.h>
-
-namespace {
-QByteArrayList argumentsOf(int argc, char* argv[]) {
-    QByteArrayList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    return arguments;
-}
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -26,7 +18,7 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options out of argv; what is left are the bytes as the system passed
     // them, which QCoreApplication::arguments() would decode with losses.
     quillorn::app::Startup startup(
-        dialogs, argumentsOf(argc, argv), STDIN_FILENO,
+        dialogs, quillorn::app::argumentsOf(argc, argv), STDIN_FILENO,
         {[&dialogs](quillorn::app::MainWindow& window) { dialogs.setParentWindow(&window); }});
     if (const std::optional<int> code = startup.run())
         return *code;

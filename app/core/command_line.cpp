@@ -16,6 +16,13 @@
 
 namespace quillorn::app {
 
+QList<QByteArray> argumentsOf(int argc, char* argv[]) {
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    return arguments;
+}
+
 namespace {
 bool decodes(const QByteArray& raw) {
     return QFile::encodeName(QFile::decodeName(raw)) == raw;

@@ -30,6 +30,10 @@ struct StartRequest {
     QString commandLine;    // the whole command line, for the Invalid message
 };
 
+// The arguments after the program's name, as the bytes the system passed them: what
+// QCoreApplication::arguments() would decode with losses.
+QList<QByteArray> argumentsOf(int argc, char* argv[]);
+
 // The program's arguments (after its own name and Qt's options) as one text, single blanks
 // between them; bytes that are no text in the system's encoding come out replaced.
 QString joinCommandLine(const QList<QByteArray>& arguments);
