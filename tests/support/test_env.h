@@ -22,9 +22,11 @@ QStringList tempLeftovers();
 QByteArray twoPagePostScript();
 // The same document, written below the scratch directory; the PDF is made by the real library.
 QString writeTwoPagePostScript(const QString& relativePath);
-QString writeTwoPagePdf(const QString& relativePath);
+QString writeTwoPagePdf(const QString& relativePath, const QStringList& switches = {});
 // The PostScript file as a PDF written by the real library; returns the PDF's path.
-QString writePdfOf(const QString& postScript, const QString& pdf);
+QString writePdfOf(const QString& postScript, const QString& pdf, const QStringList& switches = {});
+// The two-page document as a PDF that opens with the password "user" (its owner's is "owner").
+QString writeEncryptedPdf(const QString& relativePath);
 // A PDF of the given objects, numbered from 1 (the first the catalog), with its cross-reference
 // table written by hand.
 QByteArray pdfOfObjects(const QByteArrayList& bodies);

@@ -54,19 +54,25 @@ QString writeTwoPagePostScript(const QString& relativePath) {
     return writeFile(relativePath, twoPagePostScript());
 }
 
-QString writePdfOf(const QString& postScript, const QString& pdf) {
-    gs::Binding().run({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
-                       QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
-                       QStringLiteral("-sOutputFile=") + pdf, postScript},
+QString writePdfOf(const QString& postScript, const QString& pdf, const QStringList& switches) {
+    gs::Binding().run(QStringList{QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
+                                  QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
+                                  QStringLiteral("-sDEVICE=pdfwrite")}
+                          << switches << QStringLiteral("-sOutputFile=") + pdf << postScript,
                       {});
     return pdf;
 }
 
-QString writeTwoPagePdf(const QString& relativePath) {
+QString writeTwoPagePdf(const QString& relativePath, const QStringList& switches) {
     const QString ps = writeTwoPagePostScript(relativePath + QStringLiteral(".source.ps"));
-    const QString pdf = writePdfOf(ps, QDir(scratchDir()).filePath(relativePath));
+    const QString pdf = writePdfOf(ps, QDir(scratchDir()).filePath(relativePath), switches);
     QFile::remove(ps);
     return QFileInfo::exists(pdf) ? pdf : QString();
+}
+
+QString writeEncryptedPdf(const QString& relativePath) {
+    return writeTwoPagePdf(relativePath, {QStringLiteral("-sOwnerPassword=owner"),
+                                          QStringLiteral("-sUserPassword=user")});
 }
 
 QByteArray pdfOfObjects(const QByteArrayList& bodies) {
