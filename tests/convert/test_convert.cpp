@@ -3,7 +3,6 @@
 #include "convert/convert_dialog.h"
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
-#include "tests/convert/convert_and_wait.h"
 #include "tests/support/test_env.h"
 
 #include <QComboBox>
