@@ -30,6 +30,8 @@ QString writeEncryptedPdf(const QString& relativePath);
 // A PDF of the given objects, numbered from 1 (the first the catalog), with its cross-reference
 // table written by hand.
 QByteArray pdfOfObjects(const QByteArrayList& bodies);
+// The bytes as a gzip file holds them, by the gzip program.
+QByteArray gzipped(const QByteArray& bytes);
 // One page of width x height points with a blue square.
 QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt);
 

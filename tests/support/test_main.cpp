@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -84,6 +85,14 @@ QByteArray pdfOfObjects(const QByteArrayList& bodies) {
     }
     return pdf + xref + "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) +
            " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
+}
+
+QByteArray gzipped(const QByteArray& bytes) {
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+    gzip.write(bytes);
+    gzip.closeWriteChannel();
+    return gzip.waitForFinished(30000) ? gzip.readAllStandardOutput() : QByteArray();
 }
 
 QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt) {

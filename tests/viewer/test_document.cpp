@@ -90,7 +90,7 @@ TEST(Navigation, PageCommandsReloadAndClose) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
         host.goToPage();
-        EXPECT_EQ(host.dialogs.offered.last(), offered) << answer;
+        EXPECT_EQ(host.dialogs.textOffers.last(), offered) << answer;
         EXPECT_EQ(host.document.currentPage(), page) << answer;
     }
     EXPECT_EQ(host.dialogs.texts(),
