@@ -102,13 +102,6 @@ TEST(Navigation, PageCommandsReloadAndClose) {
     host.document.closeDocument();
     EXPECT_TRUE(!host.document.isOpen() && host.document.filePath().isEmpty());
     EXPECT_TRUE(host.view->picture().isNull());
-    // Without a document the page commands do nothing.
-    for (auto command :
-         {&viewer::DocumentController::nextPage, &viewer::DocumentController::previousPage,
-          &viewer::DocumentController::goToPage, &viewer::DocumentController::redraw})
-        (host.document.*command)();
-    EXPECT_EQ(host.document.currentPage(), 0);
-    EXPECT_EQ(host.dialogs.textPrompts.size(), 5);
 }
 
 TEST(Scrolling, BarsFollowThePageAndANewDocumentOpensAtItsTopLeft) {
