@@ -39,6 +39,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace quillorn;
 using namespace quillorn::app;
@@ -141,6 +142,14 @@ struct Session {
             dialog->reject();
     }
     QString joined() const { return events.join(u'|'); }
+    // Converts to `path` from the conversion dialog, up to the conversion's end.
+    static void convertTo(QDialog& dialog, const QString& path) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->setText(path);
+        dialog.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&dialog] { return !qobject_cast<convert::ConvertDialog*>(&dialog)->isConverting(); },
+            60000));
+    }
 };
 
 QString document() {
@@ -208,14 +217,7 @@ TEST_F(Start, PrintJobConvertsToPdfWithTheStoredSaferChoice) {
         QString log;
         s.atConvert = [&](QDialog& dialog) {
             QFile::remove(pdf);
-            dialog.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->setText(pdf);
-            dialog.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
-            EXPECT_TRUE(QTest::qWaitFor(
-                [&dialog] {
-                    const auto* convert = qobject_cast<convert::ConvertDialog*>(&dialog);
-                    return convert && !convert->isConverting();
-                },
-                60000));
+            Session::convertTo(dialog, pdf);
             log = s.startup->messages().log();
         };
         EXPECT_EQ(s.run({}, Input(job)), 0);
@@ -223,6 +225,33 @@ TEST_F(Start, PrintJobConvertsToPdfWithTheStoredSaferChoice) {
         EXPECT_EQ(log.contains(QLatin1String("LEAKED:TOPSECRET42")), !safer) << log.toStdString();
     }
 }
+
+// An encrypted PDF is converted with its password: asked for when the conversion starts alone,
+// taken from the viewer when the document is open there.
+class EncryptedPdf : public Start, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EncryptedPdf, ConvertsWithItsPasswordAskedOnce) {
+    const QString pdf = test::writeEncryptedPdf(QStringLiteral("locked/two.pdf"));
+    const QString output = test::scratchDir() + QStringLiteral("/locked/open.pdf");
+    QFile::remove(output);
+    Session s;
+    s.dialogs.passwordAnswers = {QStringLiteral("user")};
+    s.atConvert = [&output](QDialog& dialog) { Session::convertTo(dialog, output); };
+    if (GetParam()) {
+        s.run({});
+        s.window()->loadFile(pdf);
+        s.drawn();
+        s.action("convertAction")->trigger();
+    } else {
+        EXPECT_EQ(s.run({QStringLiteral("/CONVERT:") + pdf}), 0);
+    }
+    EXPECT_TRUE(test::readFile(output).startsWith("%PDF"));
+    EXPECT_EQ(s.dialogs.passwordPrompts.size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversions, EncryptedPdf, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "OfTheOpenDocument" : "Alone");
+});
 
 TEST_F(Start, ConvertSwitchShowsOnlyTheDialogAndLeavesTheStore) {
     store("DisplaySettings", "Resolution", "150");
@@ -511,6 +540,39 @@ TEST_F(Window, FullScreenOnAndOffEscapeStopsADrawingFirst) {
     EXPECT_TRUE(w->isFullScreen());
     QTest::keyClick(view, Qt::Key_Escape);
     EXPECT_FALSE(w->isFullScreen());
+}
+
+// After a menu was opened and closed by keys, the first Escape stops a drawing.
+TEST_F(Window, AfterAMenuTheFirstEscapeStopsADrawing) {
+    Session s;
+    s.run({});
+    MainWindow* w = s.window();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+    bool pressed = false;
+    s.onStatus = [w, &pressed](const QString& text) {
+        if (text == QLatin1String("Please wait, redrawing...") && !std::exchange(pressed, true))
+            QTimer::singleShot(
+                0, w, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    };
+    w->loadFile(test::writeFile(QStringLiteral("docs/endless.ps"), "%!PS\n{} loop\n"));
+    s.drawn();
+    EXPECT_EQ(w->statusText(), QStringLiteral("Redraw stopped"));
+}
+
+// Another orientation chosen from the menu turns the page shown.
+TEST_F(Window, OrientationFromTheMenuTurnsThePage) {
+    Session s;
+    s.run({});
+    s.window()->loadFile(document());
+    s.drawn();
+    ASSERT_EQ(s.page().size(), QSize(208, 104));
+    s.action("orientation1")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&s] { return s.page().size() == QSize(104, 208); }, 30000));
 }
 
 // The splash closes itself; the About box closes on Return or a click beside its texts only,

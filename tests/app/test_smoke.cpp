@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 
 namespace {
 // The program started in its own scratch home, configuration and temporary folders, without a
@@ -19,13 +20,18 @@ struct Program {
     QTemporaryDir root{quillorn::test::scratchDir() + QStringLiteral("/smoke-XXXXXX")};
     QProcess process;
 
-    Program(const QStringList& arguments, const char* platform, const QString& input) {
+    // `prepare` may plant files in the scratch folders before the start.
+    Program(const QStringList& arguments, const char* platform, const QString& input,
+            const std::function<void(const QDir&)>& prepare = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* var :
              {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
             QDir(root.path()).mkpath(QLatin1String(var));
             env.insert(QLatin1String(var), root.filePath(QLatin1String(var)));
         }
+        if (prepare)
+            prepare(QDir(root.path()));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("quillorn.store=true"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -40,6 +46,7 @@ struct Program {
         }
     }
 };
+
 } // namespace
 
 TEST(Smoke, TheBuiltProgramStartsAndKeepsRunning) {
@@ -87,4 +94,24 @@ TEST(Smoke, ATerminationSignalEndsAPrintJobAndLeavesNothing) {
                   QStringList())
             << signal;
     }
+}
+
+// The settings' folder is a file, so the document the start opens cannot be saved among the
+// recent files: the signal's shutdown (which answers the start's questions as Escape would) says
+// so on standard error and ends by itself, with no box waiting for an answer.
+TEST(Smoke, ATerminationSignalWithUnsavableSettingsEndsAndSaysSoOnStandardError) {
+    const QString doc = quillorn::test::writeTwoPagePostScript(QStringLiteral("smoke-doc.ps"));
+    Program program({doc}, "offscreen", QProcess::nullDevice(), [](const QDir& root) {
+        quillorn::test::writeFile(root.filePath(QStringLiteral("XDG_CONFIG_HOME/Quillorn")), "");
+    });
+    // Sent once the main window has read the recent files from the store.
+    QByteArray said;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (said += program.process.readAllStandardError()).contains("written:"); },
+        30000));
+    ASSERT_EQ(::kill(static_cast<pid_t>(program.process.processId()), SIGTERM), 0);
+    ASSERT_TRUE(program.process.waitForFinished(20000));
+    EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
+    said += program.process.readAllStandardError();
+    EXPECT_TRUE(said.contains("The settings could not be saved to ")) << said.toStdString();
 }

@@ -27,14 +27,6 @@ struct Case {
 const QByteArray kPicture = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 100 100 300 200\n"
                             "0 0 1 setrgbcolor 100 100 200 100 rectfill\n";
 
-QByteArray gzipped(const QByteArray& bytes) {
-    QProcess gzip;
-    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
-    gzip.write(bytes);
-    gzip.closeWriteChannel();
-    return gzip.waitForFinished(10000) ? gzip.readAllStandardOutput() : QByteArray();
-}
-
 const Case kCases[] = {
     {"Eps", "picture.eps", kPicture, false, true, QSize(128, 64)},
     {"GzippedEps", "picture.eps.gz", kPicture, true, true, QSize(128, 64)},

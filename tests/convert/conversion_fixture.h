@@ -1,14 +1,16 @@
 #pragma once
 
-// What the conversion tests share: the dialog's default settings and a fixture with the scripted
-// user, the real worker and a folder of the test's own.
+// What the conversion tests share: the dialog's default settings, a press of Convert waited for,
+// and a fixture with the scripted user, the real worker and a folder of the test's own.
 #include "convert/core/conversion.h"
 #include "convert/core/formats.h"
 #include "gs/worker_runner.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace quillorn::test {
 
@@ -24,6 +26,19 @@ inline convert::ConvertSettings settings(const QString& input = QStringLiteral("
             .graphicsAlpha = 2,
             .textAlpha = 2,
             .output = output};
+}
+
+// One press of Convert, waited for: the dialog's outcome.
+inline convert::RunOutcome convertAndWait(const convert::ConvertSettings& settings,
+                                          const options::Options& options,
+                                          const convert::ConversionContext& context) {
+    convert::Conversion conversion(settings, options, context);
+    std::optional<convert::RunOutcome> outcome;
+    QObject::connect(&conversion, &convert::Conversion::finished,
+                     [&outcome](convert::RunOutcome ended) { outcome = ended; });
+    conversion.start();
+    (void)QTest::qWaitFor([&outcome] { return outcome.has_value(); }, 300000);
+    return outcome.value_or(convert::RunOutcome::KeepOpen);
 }
 
 // The scripted user, the real library, the status line, and a folder of its own (with a blank

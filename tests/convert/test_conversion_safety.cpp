@@ -4,7 +4,6 @@
 #include "base/failure.h"
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
-#include "tests/convert/convert_and_wait.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,6 @@
 #include "convert/core/output_files.h"
 #include "convert/core/split_conversion.h"
 #include "tests/convert/conversion_fixture.h"
-#include "tests/convert/convert_and_wait.h"
 
 #include <QDir>
 #include <QRegularExpression>

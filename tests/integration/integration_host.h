@@ -6,7 +6,6 @@
 #include "convert/core/formats.h"
 #include "convert/core/output_files.h"
 #include "tests/convert/conversion_fixture.h"
-#include "tests/convert/convert_and_wait.h"
 #include "tests/viewer/viewer_host.h"
 
 #include <array>

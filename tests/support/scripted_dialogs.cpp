@@ -32,8 +32,9 @@ CheckedAnswer ScriptedDialogs::respond(const Box& box) {
     return {answer, !box.checkBox.isEmpty() && next(checkAnswers)};
 }
 
-QString ScriptedDialogs::getText(const QString& prompt, const QString&, const QString&) {
+QString ScriptedDialogs::getText(const QString& prompt, const QString&, const QString& text) {
     textPrompts << prompt;
+    textOffers << text;
     return next(textAnswers);
 }
 

@@ -38,6 +38,7 @@ public:
 
     std::vector<Box> boxes;
     QStringList textPrompts;
+    QStringList textOffers; // the text each input box starts with
     QStringList passwordPrompts;
     QStringList openDirectories; // the folder each open dialog started in
     std::vector<PrintRequest> printRequests;

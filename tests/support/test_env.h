@@ -22,12 +22,16 @@ QStringList tempLeftovers();
 QByteArray twoPagePostScript();
 // The same document, written below the scratch directory; the PDF is made by the real library.
 QString writeTwoPagePostScript(const QString& relativePath);
-QString writeTwoPagePdf(const QString& relativePath);
+QString writeTwoPagePdf(const QString& relativePath, const QStringList& switches = {});
 // The PostScript file as a PDF written by the real library; returns the PDF's path.
-QString writePdfOf(const QString& postScript, const QString& pdf);
+QString writePdfOf(const QString& postScript, const QString& pdf, const QStringList& switches = {});
+// The two-page document as a PDF that opens with the password "user" (its owner's is "owner").
+QString writeEncryptedPdf(const QString& relativePath);
 // A PDF of the given objects, numbered from 1 (the first the catalog), with its cross-reference
 // table written by hand.
 QByteArray pdfOfObjects(const QByteArrayList& bodies);
+// The bytes as a gzip file holds them, by the gzip program.
+QByteArray gzipped(const QByteArray& bytes);
 // One page of width x height points with a blue square.
 QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt);
 

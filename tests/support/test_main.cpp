@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,19 +55,25 @@ QString writeTwoPagePostScript(const QString& relativePath) {
     return writeFile(relativePath, twoPagePostScript());
 }
 
-QString writePdfOf(const QString& postScript, const QString& pdf) {
-    gs::Binding().run({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
-                       QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
-                       QStringLiteral("-sOutputFile=") + pdf, postScript},
+QString writePdfOf(const QString& postScript, const QString& pdf, const QStringList& switches) {
+    gs::Binding().run(QStringList{QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"),
+                                  QStringLiteral("-dBATCH"), QStringLiteral("-dSAFER"),
+                                  QStringLiteral("-sDEVICE=pdfwrite")}
+                          << switches << QStringLiteral("-sOutputFile=") + pdf << postScript,
                       {});
     return pdf;
 }
 
-QString writeTwoPagePdf(const QString& relativePath) {
+QString writeTwoPagePdf(const QString& relativePath, const QStringList& switches) {
     const QString ps = writeTwoPagePostScript(relativePath + QStringLiteral(".source.ps"));
-    const QString pdf = writePdfOf(ps, QDir(scratchDir()).filePath(relativePath));
+    const QString pdf = writePdfOf(ps, QDir(scratchDir()).filePath(relativePath), switches);
     QFile::remove(ps);
     return QFileInfo::exists(pdf) ? pdf : QString();
+}
+
+QString writeEncryptedPdf(const QString& relativePath) {
+    return writeTwoPagePdf(relativePath, {QStringLiteral("-sOwnerPassword=owner"),
+                                          QStringLiteral("-sUserPassword=user")});
 }
 
 QByteArray pdfOfObjects(const QByteArrayList& bodies) {
@@ -78,6 +85,14 @@ QByteArray pdfOfObjects(const QByteArrayList& bodies) {
     }
     return pdf + xref + "trailer\n<< /Size " + QByteArray::number(bodies.size() + 1) +
            " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(pdf.size()) + "\n%%EOF\n";
+}
+
+QByteArray gzipped(const QByteArray& bytes) {
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c")});
+    gzip.write(bytes);
+    gzip.closeWriteChannel();
+    return gzip.waitForFinished(30000) ? gzip.readAllStandardOutput() : QByteArray();
 }
 
 QString writeSizedPostScript(const QString& relativePath, int widthPt, int heightPt) {

@@ -201,14 +201,6 @@ protected:
     QStringList opened;
 };
 
-TEST_F(GhostscriptCheckTest, LoadableLibraryAsksNothing) {
-    setup.libraryLoads = [] {
-        return gs::Binding({QStringLiteral("libgs.so.10")}).revision().has_value();
-    };
-    EXPECT_EQ(checkGhostscript(dialogs, setup), CheckOutcome::GoOn);
-    EXPECT_TRUE(dialogs.boxes.empty());
-}
-
 TEST_F(GhostscriptCheckTest, InstalledLibraryIsCopiedWhereTheBindingLooks) {
     // Development links and other names do not count; within a directory the highest version
     // wins.

@@ -90,7 +90,7 @@ TEST(Navigation, PageCommandsReloadAndClose) {
         const QString offered = QString::number(host.document.currentPage());
         host.dialogs.textAnswers = {QLatin1String(answer)};
         host.goToPage();
-        EXPECT_EQ(host.dialogs.offered.last(), offered) << answer;
+        EXPECT_EQ(host.dialogs.textOffers.last(), offered) << answer;
         EXPECT_EQ(host.document.currentPage(), page) << answer;
     }
     EXPECT_EQ(host.dialogs.texts(),
@@ -102,13 +102,6 @@ TEST(Navigation, PageCommandsReloadAndClose) {
     host.document.closeDocument();
     EXPECT_TRUE(!host.document.isOpen() && host.document.filePath().isEmpty());
     EXPECT_TRUE(host.view->picture().isNull());
-    // Without a document the page commands do nothing.
-    for (auto command :
-         {&viewer::DocumentController::nextPage, &viewer::DocumentController::previousPage,
-          &viewer::DocumentController::goToPage, &viewer::DocumentController::redraw})
-        (host.document.*command)();
-    EXPECT_EQ(host.document.currentPage(), 0);
-    EXPECT_EQ(host.dialogs.textPrompts.size(), 5);
 }
 
 TEST(Scrolling, BarsFollowThePageAndANewDocumentOpensAtItsTopLeft) {
@@ -234,13 +227,7 @@ TEST(Pages, DocumentsThatChooseTheirOwnPagesShowEveryPageGhostscriptMakes) {
 }
 
 TEST(Redraw, AnEncryptedPdfAsksForItsPasswordUntilOneWorks) {
-    const QString source = writeTwoPagePostScript(QStringLiteral("locked/two.ps"));
-    const QString pdf = scratchDir() + QStringLiteral("/locked/two.pdf");
-    gs::Binding().run(QStringLiteral("gs -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite "
-                                     "-sOwnerPassword=owner -sUserPassword=user")
-                              .split(u' ')
-                          << QStringLiteral("-sOutputFile=") + pdf << source,
-                      {});
+    const QString pdf = writeEncryptedPdf(QStringLiteral("locked/two.pdf"));
     ViewerHost host;
     host.dialogs.passwordAnswers = {QStringLiteral("wrong"), QStringLiteral("user")};
     host.loadFile(pdf);
@@ -251,9 +238,23 @@ TEST(Redraw, AnEncryptedPdfAsksForItsPasswordUntilOneWorks) {
     EXPECT_EQ(host.view->picture().pixelColor(156, 52), QColor(Qt::red));
     EXPECT_EQ(host.dialogs.passwordPrompts.size(), 2);
     EXPECT_TRUE(host.dialogs.boxes.empty());
+    // Ghostscript 10.0 dies of a wrong password instead of saying so (the crashing stand-in
+    // plays it): it is asked for again, and after Cancel nothing is left waiting on the screen.
+    host.runner.setLibraryCandidates({QStringLiteral(CRASHING_GS)});
+    host.options.resolution = 80; // not the page rendered ahead
+    host.redraw();
+    host.runner.setLibraryCandidates({});
+    EXPECT_EQ(host.dialogs.passwordPrompts.size(), 3);
+    EXPECT_TRUE(host.dialogs.passwordPrompts.last().startsWith(QLatin1String("The password did")));
+    EXPECT_NE(host.statuses.last(), viewer::DocumentController::waitingText());
+    const QImage shot = host.view->viewport()->grab().toImage();
+    QImage plain(shot.size(), shot.format());
+    plain.fill(shot.pixel(0, 0));
+    EXPECT_EQ(shot, plain); // no waiting text
+    host.dialogs.boxes.clear();
     // Cancel: the usual question, with what Ghostscript said.
     host.loadFile(pdf);
-    EXPECT_EQ(host.dialogs.passwordPrompts.size(), 3);
+    EXPECT_EQ(host.dialogs.passwordPrompts.size(), 4);
     ASSERT_EQ(host.dialogs.titles(), QStringList({QStringLiteral("Error in conversion")}));
     EXPECT_EQ(host.dialogs.boxes[0].details,
               QStringLiteral("This file requires a password for access"));

@@ -92,6 +92,21 @@ TEST(PageOverlay, TheBoundingBoxIsDrawnWhereTheCommentSays) {
     EXPECT_FALSE(hasColour(host.view->widget()->grab().toImage(), Qt::red));
 }
 
+// An EPS picture is cropped to its box of 160 x 70 points: the box lies on the picture's edges.
+TEST(PageOverlay, TheBoxOfACroppedEpsLiesOnThePicture) {
+    ViewerHost host;
+    host.options.resolution = 144;
+    host.view->setBoundingBoxShown(true);
+    host.loadFile(writeFile(QStringLiteral("box/cropped.eps"),
+                            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 20 10 180 80\n"
+                            "0 0 1 setrgbcolor 20 10 160 70 rectfill showpage\n"));
+    ASSERT_EQ(host.page(), QSize(320, 140));
+    const QImage shot = host.view->widget()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(0, 70), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(160, 0), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(40, 70), QColor(Qt::blue));
+}
+
 // While Ghostscript draws the page at 150 dpi, the view shows the 75 dpi page twice its size
 // instead of the waiting text; a zoom that is stopped leaves the view empty.
 TEST(ZoomPreview, TheOldPageScaledUntilTheNewOneArrives) {

@@ -23,14 +23,6 @@ inline options::Options firstStartOptions() {
     return options::readOptions(SettingsStore(scratchDir() + QStringLiteral("/unwritten.ini")));
 }
 
-struct RecordingDialogs : ScriptedDialogs { // also records the text each input box offers
-    QStringList offered;
-    QString getText(const QString& prompt, const QString& title, const QString& text) override {
-        offered << text;
-        return ScriptedDialogs::getText(prompt, title, text);
-    }
-};
-
 // A main window as the application builds one: the page view in the middle, the document over
 // it, rendering in a Ghostscript worker with the real library (or the given library candidates).
 struct ViewerHost {
@@ -47,7 +39,7 @@ struct ViewerHost {
         settle();
     }
 
-    RecordingDialogs dialogs;
+    ScriptedDialogs dialogs;
     options::Options options = firstStartOptions();
     RecordingMessages messages;
     gs::WorkerRunner runner;
