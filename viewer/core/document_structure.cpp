@@ -5,8 +5,10 @@
 #include "viewer/core/pdf_structure.h"
 #include "viewer/core/ps_structure.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <exception>
 #include <memory>
@@ -68,6 +70,44 @@ DocumentStructure readDocumentStructure(const QString& path, const QString& pass
         qCDebug(lcPages) << "No structure read from" << path;
     }
     return {};
+}
+
+PropertiesSheet propertiesSheet(const DocumentProperties& p, const QString& path) {
+    const auto tr = [](const char* text) {
+        return QCoreApplication::translate("quillorn::viewer", text);
+    };
+    const QFileInfo file(path);
+    PropertiesSheet sheet;
+    sheet.title = tr("Properties of %1").arg(file.fileName());
+    QString size;
+    if (!p.pageSize.isEmpty())
+        size = tr("%1 × %2 points (%3 × %4 mm)")
+                   .arg(qRound(p.pageSize.width()))
+                   .arg(qRound(p.pageSize.height()))
+                   .arg(qRound(p.pageSize.width() * 25.4 / 72))
+                   .arg(qRound(p.pageSize.height() * 25.4 / 72));
+    const std::pair<const char*, QString> rows[] = {
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "File"), file.absoluteFilePath()},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Title"), p.title},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Author"), p.author},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Subject"), p.subject},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Creator"), p.creator},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Producer"), p.producer},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Created"), p.created},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Format"), p.format},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Encrypted"), p.encrypted ? tr("yes") : QString()},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Pages"),
+         p.pageCount ? QString::number(*p.pageCount) : QString()},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Page size"), size},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "File size"),
+         file.exists() ? QLocale().formattedDataSize(file.size()) : QString()},
+    };
+    for (const auto& [name, value] : rows)
+        if (!value.isEmpty())
+            sheet.rows.append({tr(name), value});
+    sheet.listName = tr("Fonts");
+    sheet.list = p.fonts;
+    return sheet;
 }
 
 QString readablePdfDate(const QString& date) {

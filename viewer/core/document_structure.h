@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/user_dialogs.h"
 #include "viewer/core/page_labels.h"
 
 #include <QRectF>
@@ -57,6 +58,9 @@ struct DocumentStructure {
 // The structure of the document at path (gzipped or not); for an encrypted PDF the password opens
 // it. A damaged or unreadable document has none: it never throws.
 DocumentStructure readDocumentStructure(const QString& path, const QString& password = {});
+
+// What File > Properties shows of the document at path: the values it has, its fonts under them.
+PropertiesSheet propertiesSheet(const DocumentProperties& properties, const QString& path);
 
 // A PDF date ("D:20261207151800+01'00'") as "2026-12-07 15:18:00 +01:00"; other text as it is.
 QString readablePdfDate(const QString& date);

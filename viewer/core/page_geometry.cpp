@@ -36,4 +36,11 @@ QRectF areaOnPicture(const QRectF& area, const QSize& picture, int resolution,
     return QRectF(turned.topLeft() * scale, turned.size() * scale);
 }
 
+bool isOpenableAddress(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && ((scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+                                 ? !url.host().isEmpty()
+                                 : scheme == QLatin1String("mailto"));
+}
+
 } // namespace quillorn::viewer

@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QUrl>
 
 namespace quillorn::viewer {
 
@@ -18,5 +19,9 @@ QRectF turnedRect(const QRectF& rect, const QSizeF& page, int quarterTurns);
 // from the page's, in points.
 QRectF areaOnPicture(const QRectF& area, const QSize& picture, int resolution,
                      options::Orientation orientation, QPointF cropOffset = {});
+
+// Whether a link's address may go to the desktop's browser or mail program: http, https and
+// mailto; a file or a script is never opened from a document.
+bool isOpenableAddress(const QUrl& url);
 
 } // namespace quillorn::viewer
