@@ -618,10 +618,11 @@ void MainWindow::showStructure() {
     statusBar_->setPageLabels(structure.labels);
     outlinePanel_->setOutline(structure.outline);
     const bool outline = !structure.outline.empty();
-    if (outline && outlinePanel_->isHidden())
-        resizeDocks({outlinePanel_}, {width() / 4}, Qt::Horizontal); // the page keeps the most
+    const bool wasHidden = outlinePanel_->isHidden();
     outlinePanel_->toggleViewAction()->setEnabled(outline);
     outlinePanel_->setVisible(outline && outlineWanted_ && !isFullScreen());
+    if (wasHidden && outlinePanel_->isVisible())
+        resizeDocks({outlinePanel_}, {width() / 4}, Qt::Horizontal); // the page keeps the most
     showLinks();
     if (std::exchange(propertiesWanted_, false) && isDocumentOpen())
         showProperties();

@@ -3,13 +3,18 @@
 // files, and where a link lies on the picture.
 #include "gs/api.h"
 #include "tests/support/test_env.h"
+#include "tests/viewer/viewer_host.h"
 #include "viewer/core/document_structure.h"
 #include "viewer/core/page_geometry.h"
 #include "viewer/core/page_labels.h"
 #include "viewer/core/ps_structure.h"
+#include "viewer/core/structure_loader.h"
+#include "viewer/outline_panel.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -322,3 +327,55 @@ INSTANTIATE_TEST_SUITE_P(
                     PlacementCase{"seascape", O::Seascape, {200, 400}, {}, {140, 20, 20, 60}},
                     PlacementCase{"cropped", O::Portrait, {100, 100}, {5, 15}, {10, 10, 60, 20}}),
     [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
+
+// ---- the outline panel and links over real pages ----
+
+// The outline read in the background as the window reads it; a click on an entry shows its page,
+// also one that goes to a named destination. On page 1, a click on its link's place on the
+// picture tells that link, and the pointer is a hand there.
+TEST(OutlineAndLinks, ClickingAnEntryShowsItsPageAndALinkIsWhereItsAreaIs) {
+    test::ViewerHost host;
+    const QString pdf = writeMarkedPdf(QStringLiteral("outline/marked.pdf"));
+    host.loadFile(pdf);
+    StructureLoader loader;
+    QSignalSpy read(&loader, &StructureLoader::structureChanged);
+    loader.load(pdf);
+    ASSERT_TRUE(read.wait(30000));
+    auto* panel = new OutlinePanel(&host.window);
+    host.window.addDockWidget(Qt::LeftDockWidgetArea, panel);
+    panel->setOutline(loader.structure().outline);
+    QObject::connect(panel, &OutlinePanel::pageChosen, &host.document,
+                     &DocumentController::showPage);
+    host.settle();
+
+    // Where the page 1 link to page 3 lies, before the panel is used.
+    const PageLink& link = loader.structure().linksOn(1).at(0);
+    const QRectF area =
+        areaOnPicture(link.area, host.view->picture().deviceIndependentSize().toSize(),
+                      host.document.shownResolution(), host.options.orientation);
+    host.view->setLinkAreas({area});
+    QSignalSpy clicked(host.view, &PageView::linkClicked);
+    QWidget* picture = host.view->widget();
+    QTest::mouseMove(picture, area.center().toPoint());
+    EXPECT_EQ(picture->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, area.center().toPoint());
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(clicked.at(0).at(0).toInt(), 0);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, area.bottomRight().toPoint() + QPoint(5, 5));
+    EXPECT_EQ(clicked.count(), 1) << "beside the link";
+
+    QTreeWidget* tree = panel->tree();
+    const struct {
+        QTreeWidgetItem* item;
+        int page;
+    } rows[] = {{tree->topLevelItem(1), 3}, {tree->topLevelItem(1)->child(0), 5}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.item->text(0).toStdString());
+        tree->scrollToItem(row.item);
+        const QRect place = tree->visualItemRect(row.item);
+        host.drawn(
+            [&] { QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place.center()); });
+        EXPECT_EQ(host.document.currentPage(), row.page);
+        EXPECT_EQ(host.shown.back(), std::pair(row.page, 5));
+    }
+}
