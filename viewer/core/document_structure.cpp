@@ -73,15 +73,16 @@ DocumentStructure readDocumentStructure(const QString& path, const QString& pass
 }
 
 PropertiesSheet propertiesSheet(const DocumentProperties& p, const QString& path) {
-    const auto tr = [](const char* text) {
+    const auto translated = [](const char* text) {
         return QCoreApplication::translate("quillorn::viewer", text);
     };
     const QFileInfo file(path);
     PropertiesSheet sheet;
-    sheet.title = tr("Properties of %1").arg(file.fileName());
+    sheet.title =
+        QCoreApplication::translate("quillorn::viewer", "Properties of %1").arg(file.fileName());
     QString size;
     if (!p.pageSize.isEmpty())
-        size = tr("%1 × %2 points (%3 × %4 mm)")
+        size = QCoreApplication::translate("quillorn::viewer", "%1 × %2 points (%3 × %4 mm)")
                    .arg(qRound(p.pageSize.width()))
                    .arg(qRound(p.pageSize.height()))
                    .arg(qRound(p.pageSize.width() * 25.4 / 72))
@@ -95,7 +96,8 @@ PropertiesSheet propertiesSheet(const DocumentProperties& p, const QString& path
         {QT_TRANSLATE_NOOP("quillorn::viewer", "Producer"), p.producer},
         {QT_TRANSLATE_NOOP("quillorn::viewer", "Created"), p.created},
         {QT_TRANSLATE_NOOP("quillorn::viewer", "Format"), p.format},
-        {QT_TRANSLATE_NOOP("quillorn::viewer", "Encrypted"), p.encrypted ? tr("yes") : QString()},
+        {QT_TRANSLATE_NOOP("quillorn::viewer", "Encrypted"),
+         p.encrypted ? QCoreApplication::translate("quillorn::viewer", "yes") : QString()},
         {QT_TRANSLATE_NOOP("quillorn::viewer", "Pages"),
          p.pageCount ? QString::number(*p.pageCount) : QString()},
         {QT_TRANSLATE_NOOP("quillorn::viewer", "Page size"), size},
@@ -104,8 +106,8 @@ PropertiesSheet propertiesSheet(const DocumentProperties& p, const QString& path
     };
     for (const auto& [name, value] : rows)
         if (!value.isEmpty())
-            sheet.rows.append({tr(name), value});
-    sheet.listName = tr("Fonts");
+            sheet.rows.append({translated(name), value});
+    sheet.listName = QCoreApplication::translate("quillorn::viewer", "Fonts");
     sheet.list = p.fonts;
     return sheet;
 }
