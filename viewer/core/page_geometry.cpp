@@ -1,5 +1,7 @@
 #include "viewer/core/page_geometry.h"
 
+#include "options/core/options.h"
+
 #include <QSize>
 
 namespace quillorn::viewer {

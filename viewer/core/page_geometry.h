@@ -1,11 +1,14 @@
 #pragma once
 
-#include "options/core/options.h"
-
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 #include <QUrl>
+#include <cstdint>
+
+namespace quillorn::options {
+enum class Orientation : std::int32_t;
+}
 
 namespace quillorn::viewer {
 

@@ -114,7 +114,7 @@ private:
 
     // The entries from first on, along their /Next links, with their children. qpdf's own outline
     // helper is not used: it runs without end on an entry that is its own next.
-    std::vector<OutlineItem> outline(QPDFObjectHandle first, int depth, int& items) {
+    std::vector<OutlineItem> outline(const QPDFObjectHandle& first, int depth, int& items) {
         std::vector<OutlineItem> result;
         if (depth >= kOutlineDepth)
             return result;
@@ -132,7 +132,7 @@ private:
         return result;
     }
 
-    int pageOf(QPDFObjectHandle page) const {
+    int pageOf(const QPDFObjectHandle& page) const {
         if (!page.isIndirect())
             return 0;
         const auto found = pageNumbers_.find(page.getObjGen());
