@@ -65,7 +65,7 @@ const QByteArray kMarked = R"(%!PS-Adobe-3.0
 
 QString writeMarkedPdf(const QString& name, const QStringList& extra = {}) {
     const QString ps = test::writeFile(name + QStringLiteral(".ps"), kMarked);
-    const QString pdf = QDir(test::scratchDir()).filePath(name);
+    QString pdf = QDir(test::scratchDir()).filePath(name);
     QStringList args{QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
                      QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite")};
     args << extra << QStringLiteral("-sOutputFile=") + pdf << ps;
@@ -239,8 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                                          "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                                          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] >>",
                                          "<< /Type /Outlines /First 5 0 R /Last 5 0 R /Count 1 >>",
-                                         "<< /Title (Loop) /Parent 4 0 R /Next 5 0 R /First 5 0 R "
-                                         "/Last 5 0 R /Count 1 /Dest [3 0 R /Fit] >>"});
+                                         QByteArray("<< /Title (Loop) /Parent 4 0 R /Next 5 0 R "
+                                                    "/First 5 0 R /Last 5 0 R /Count 1 "
+                                                    "/Dest [3 0 R /Fit] >>")});
                                 }}),
     [](const testing::TestParamInfo<DamagedCase>& info) { return std::string(info.param.name); });
 

@@ -84,7 +84,7 @@ private:
             QPDFObjectHandle fonts = resources.getKey("/Font");
             if (!fonts.isDictionary())
                 continue;
-            for (auto [key, font] : fonts.ditems()) {
+            for (auto& [key, font] : fonts.ditems()) {
                 if (!font.isDictionary())
                     continue;
                 QString base = name(font.getKey("/BaseFont"));
@@ -180,7 +180,7 @@ private:
         if (!tree.isDictionary())
             return {};
         std::vector<LabelRange> ranges;
-        for (auto [index, label] : QPDFNumberTreeObjectHelper(tree, pdf_, false)) {
+        for (auto& [index, label] : QPDFNumberTreeObjectHelper(tree, pdf_, false)) {
             if (index < 0 || index >= std::numeric_limits<int>::max() || !label.isDictionary())
                 continue;
             LabelRange range;
