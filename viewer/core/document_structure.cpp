@@ -11,8 +11,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <exception>
-#include <memory>
-#include <zlib.h>
 
 namespace quillorn::viewer {
 
@@ -20,28 +18,6 @@ namespace {
 
 // A document larger than this (decompressed) is not read for its structure.
 constexpr qint64 kReadLimit = 256LL * 1024 * 1024;
-
-struct GzClose {
-    void operator()(gzFile file) const { gzclose(file); }
-};
-
-// The file's bytes, decompressed when it is gzipped; nothing past the limit or on a read error.
-std::optional<QByteArray> contents(const QString& path) {
-    const std::unique_ptr<gzFile_s, GzClose> file(
-        gzopen(QFile::encodeName(path).constData(), "rb"));
-    if (!file)
-        return std::nullopt;
-    QByteArray text;
-    QByteArray buffer(1 << 20, '\0');
-    for (;;) {
-        const int read = gzread(file.get(), buffer.data(), static_cast<unsigned>(buffer.size()));
-        if (read < 0 || text.size() + read > kReadLimit)
-            return std::nullopt;
-        if (read == 0)
-            return text;
-        text.append(buffer.constData(), read);
-    }
-}
 
 } // namespace
 
@@ -58,7 +34,7 @@ DocumentStructure readDocumentStructure(const QString& path, const QString& pass
         // qpdf reads a plain PDF from the disk as it needs it; anything else is read whole.
         if (gs::isPdf(path) && !gs::isGzip(path))
             return readPdfStructure(path, password);
-        const std::optional<QByteArray> text = contents(path);
+        const std::optional<QByteArray> text = gs::wholeText(path, kReadLimit);
         if (!text)
             return {};
         if (text->left(1024).contains("%PDF-"))

@@ -1,5 +1,7 @@
 #include "viewer/core/ps_structure.h"
 
+#include "gs/document_info.h"
+
 #include <QByteArrayView>
 #include <QSet>
 #include <QStringDecoder>
@@ -252,68 +254,20 @@ public:
     explicit Scan(const QByteArray& text) : text_(text) {}
 
     DocumentStructure run() {
-        const qsizetype size = text_.size();
-        qsizetype pos = 0;
-        const auto skipTo = [&](QByteArrayView endComment) {
-            for (qsizetype next = pos; pos < size; pos = next)
-                if (lineAt(pos, next).startsWith(endComment)) {
-                    pos = next;
-                    return;
-                }
-        };
-        const QByteArrayView first = lineAt(0, pos);
-        pos = 0;
-        readVersion(first);
-        int depth = 0; // documents embedded around the line
-        while (pos < size) {
-            qsizetype next = 0;
-            const qsizetype lineStart = pos;
-            const QByteArrayView line = lineAt(pos, next);
-            pos = next;
-            if (isComment(line, "%%BeginData:")) {
-                const QList<QByteArray> words =
-                    line.sliced(12).toByteArray().simplified().split(' ');
-                bool ok = false;
-                const qint64 count = words.value(0).toLongLong(&ok);
-                if (!ok || count < 0)
-                    skipTo("%%EndData");
-                else if (words.value(2) == "Lines")
-                    for (qint64 i = 0; i < count && pos < size; ++i)
-                        lineAt(pos, pos);
-                else
-                    pos += std::min<qint64>(count, size - pos);
-            } else if (isComment(line, "%%BeginBinary:")) {
-                bool ok = false;
-                const qint64 count = line.sliced(14).trimmed().toByteArray().toLongLong(&ok);
-                if (ok && count >= 0)
-                    pos += std::min<qint64>(count, size - pos);
-                else
-                    skipTo("%%EndBinary");
-            } else if (isComment(line, "%%BeginDocument")) {
-                ++depth;
-            } else if (isComment(line, "%%EndDocument")) {
-                depth = std::max(0, depth - 1);
-            } else if (depth > 0) {
-                continue;
-            } else if (line.startsWith("%%")) {
+        qsizetype firstEnd = 0;
+        while (firstEnd < text_.size() && text_[firstEnd] != '\n' && text_[firstEnd] != '\r')
+            ++firstEnd;
+        readVersion(QByteArrayView(text_).first(firstEnd));
+        gs::forEachOwnLine(text_, [this](QByteArrayView line, qsizetype start) {
+            if (line.startsWith("%%"))
                 readComment(line);
-            } else if (line.contains("pdfmark")) {
-                readMarks(lineStart, lineStart + line.size());
-            }
-        }
+            else if (line.contains("pdfmark"))
+                readMarks(start, start + line.size());
+        });
         return finish();
     }
 
 private:
-    QByteArrayView lineAt(qsizetype from, qsizetype& next) const {
-        const qsizetype size = text_.size();
-        qsizetype end = from;
-        while (end < size && text_[end] != '\n' && text_[end] != '\r')
-            ++end;
-        next = end + (end + 1 < size && text_[end] == '\r' && text_[end + 1] == '\n' ? 2 : 1);
-        return QByteArrayView(text_.constData() + from, end - from);
-    }
-
     void readVersion(QByteArrayView line) {
         // "%!PS-Adobe-3.0 EPSF-3.0"
         const QList<QByteArray> words = line.toByteArray().simplified().split(' ');
