@@ -20,11 +20,15 @@
 #include "system/install_progress.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
+#include "viewer/core/page_geometry.h"
+#include "viewer/core/structure_loader.h"
+#include "viewer/outline_panel.h"
 #include "viewer/page_view.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -46,7 +50,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
       document_(
           new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
       optionsMenus_(new options::OptionsMenus(options, this)), statusBar_(new StatusBar(this)),
-      placement_(new WindowPlacement(*this, store_)) {
+      placement_(new WindowPlacement(*this, store_)), structure_(new viewer::StructureLoader(this)),
+      outlinePanel_(new viewer::OutlinePanel(this)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kAppTitle);
     setCentralWidget(pageView_);
@@ -61,6 +66,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     };
     ghostscriptCheck_.installView = std::make_shared<system::InstallProgress>(this);
 
+    addDockWidget(Qt::LeftDockWidgetArea, outlinePanel_);
+    outlinePanel_->hide();
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
     connect(document_, &viewer::DocumentController::captionChanged, this, &QWidget::setWindowTitle);
@@ -91,6 +98,23 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(optionsMenus_, &options::OptionsMenus::orientationChosen, document_,
             &viewer::DocumentController::redraw);
     connect(document_, &viewer::DocumentController::pageShown, statusBar_, &StatusBar::showPage);
+    // The structure is read once a page shows that the document opens (with its password).
+    connect(document_, &viewer::DocumentController::pageShown, this, [this](qint32 page) {
+        if (page == 0)
+            structure_->clear();
+        else
+            structure_->load(filePath(), document_->password());
+        showLinks();
+    });
+    connect(structure_, &viewer::StructureLoader::structureChanged, this,
+            &MainWindow::showStructure);
+    connect(outlinePanel_, &viewer::OutlinePanel::pageChosen, document_,
+            &viewer::DocumentController::showPage);
+    connect(pageView_, &viewer::PageView::linkClicked, this, [this](int index) {
+        const auto& links = structure_->structure().linksOn(document_->currentPage());
+        if (index >= 0 && index < static_cast<int>(links.size()))
+            followLink(links[static_cast<std::size_t>(index)]);
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -126,6 +150,11 @@ void MainWindow::createActions() {
         tr("&Show Messages..."), "showMessagesAction", this, [this] { messages_.showMessages(); },
         QKeySequence(Qt::CTRL | Qt::Key_M));
     QAction* exit = command(tr("E&xit"), "exitAction", this, &QWidget::close);
+    QAction* properties =
+        action(tr("Propert&ies..."), "propertiesAction", &MainWindow::showProperties);
+    properties->setEnabled(false);
+    connect(document_, &DocumentController::captionChanged, properties,
+            [this, properties] { properties->setEnabled(isDocumentOpen()); });
     QAction* copy = action(tr("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
     QAction* measure = action(tr("&Measure..."), "measureAction", &MainWindow::measure);
     QAction* printInto =
@@ -177,6 +206,7 @@ void MainWindow::createActions() {
     file->addAction(pageSetup);
     file->addAction(print);
     file->addSeparator();
+    file->addAction(properties);
     file->addAction(messages);
     recentSeparator_ = file->addSeparator();
     for (int i = 0; i < kRecentFileCount; ++i) {
@@ -214,6 +244,12 @@ void MainWindow::createActions() {
     view->addAction(originalSize);
     view->addSeparator();
     view->addAction(fullScreen);
+    // The panel is offered only for a document with an outline.
+    QAction* outline = outlinePanel_->toggleViewAction();
+    outline->setObjectName(QStringLiteral("outlineAction"));
+    outline->setEnabled(false);
+    connect(outline, &QAction::triggered, this, [this](bool shown) { outlineWanted_ = shown; });
+    view->addAction(outline);
 
     QMenu* media = menuBar()->addMenu(tr("&Media"));
     media->addAction(display);
@@ -572,6 +608,63 @@ void MainWindow::fit(Fit fit) {
     const auto resolution = fitResolution(pagePoints_, pageView_->viewport()->size(), fit);
     if (resolution && *resolution != options_.resolution)
         zoomTo(*resolution);
+}
+
+// ---- structure ----
+
+void MainWindow::showStructure() {
+    const viewer::DocumentStructure& structure = structure_->structure();
+    document_->setPageLabels(structure.labels);
+    statusBar_->setPageLabels(structure.labels);
+    outlinePanel_->setOutline(structure.outline);
+    const bool outline = !structure.outline.empty();
+    const bool wasHidden = outlinePanel_->isHidden();
+    outlinePanel_->toggleViewAction()->setEnabled(outline);
+    outlinePanel_->setVisible(outline && outlineWanted_ && !isFullScreen());
+    if (wasHidden && outlinePanel_->isVisible())
+        resizeDocks({outlinePanel_}, {width() / 4}, Qt::Horizontal); // the page keeps the most
+    showLinks();
+    if (std::exchange(propertiesWanted_, false) && isDocumentOpen())
+        showProperties();
+}
+
+void MainWindow::showLinks() {
+    QList<QRectF> areas;
+    const QImage picture = pageView_->picture();
+    if (!picture.isNull())
+        for (const viewer::PageLink& link :
+             structure_->structure().linksOn(document_->currentPage()))
+            areas << viewer::areaOnPicture(link.area, picture.deviceIndependentSize().toSize(),
+                                           document_->shownResolution(), options_.orientation);
+    pageView_->setLinkAreas(areas);
+}
+
+void MainWindow::followLink(const viewer::PageLink& link) {
+    if (link.page > 0) {
+        document_->showPage(link.page);
+        return;
+    }
+    const QUrl url(link.uri);
+    if (viewer::isOpenableAddress(url)) {
+        if (!QDesktopServices::openUrl(url))
+            dialogs_.message(tr("No program opens %1.").arg(link.uri), Icon::Warning);
+        return;
+    }
+    dialogs_.message(
+        tr("The link leads to %1; Quillorn opens only web and mail addresses.").arg(link.uri),
+        Icon::Warning);
+}
+
+void MainWindow::showProperties() {
+    if (!isDocumentOpen())
+        return;
+    if (structure_->isLoading()) {
+        propertiesWanted_ = true;
+        setStatus(tr("Reading the document's properties..."));
+        return;
+    }
+    dialogs_.showProperties(
+        viewer::propertiesSheet(structure_->structure().properties, filePath()));
 }
 
 } // namespace quillorn::app

@@ -27,7 +27,10 @@ class OptionsMenus;
 }
 namespace viewer {
 class DocumentController;
+class OutlinePanel;
 class PageView;
+class StructureLoader;
+struct PageLink;
 } // namespace viewer
 } // namespace quillorn
 
@@ -76,6 +79,8 @@ public:
     void showDisplaySettings();
     void showPrintInto();
     void about();
+    // File > Properties: what the document says of itself.
+    void showProperties();
     void zoomIn();
     void zoomOut();
     void fitWidth();
@@ -104,6 +109,10 @@ private:
     void applyResolution(std::int16_t resolution);
     void fit(Fit fit);
     void leaveFullScreen();
+    // The document's outline, labels and links, once read, or none.
+    void showStructure();
+    void showLinks();
+    void followLink(const viewer::PageLink& link);
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -131,6 +140,10 @@ private:
     std::optional<std::int16_t> zoomBase_; // the resolution before the first zoom
     QSizeF pagePoints_;                    // the last page shown, in points
     std::vector<QPointer<QWidget>> hiddenForFullScreen_;
+    viewer::StructureLoader* structure_;
+    viewer::OutlinePanel* outlinePanel_;
+    bool outlineWanted_ = true;     // the user did not close the outline panel
+    bool propertiesWanted_ = false; // shown once the structure is read
     bool maximizedBeforeFullScreen_ = false;
 };
 

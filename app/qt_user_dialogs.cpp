@@ -2,14 +2,20 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QVBoxLayout>
 
 namespace quillorn::app {
 
@@ -174,6 +180,32 @@ void QtUserDialogs::setClipboardText(const QString& text) {
 
 void QtUserDialogs::setClipboardImage(const QImage& image) {
     QGuiApplication::clipboard()->setImage(image);
+}
+
+void QtUserDialogs::showProperties(const PropertiesSheet& sheet) {
+    QDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("propertiesDialog"));
+    dialog.setWindowTitle(sheet.title);
+    dialog.setMinimumWidth(480);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* form = new QFormLayout;
+    for (const auto& [name, value] : sheet.rows) {
+        auto* label = new QLabel(value.toHtmlEscaped(), &dialog);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setWordWrap(true);
+        form->addRow(name + u':', label);
+    }
+    layout->addLayout(form);
+    if (!sheet.list.isEmpty()) {
+        layout->addWidget(new QLabel(sheet.listName, &dialog));
+        auto* list = new QListWidget(&dialog);
+        list->addItems(sheet.list);
+        layout->addWidget(list);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.exec();
 }
 
 } // namespace quillorn::app

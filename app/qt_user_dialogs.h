@@ -32,6 +32,7 @@ public:
     std::optional<QPageSize> pageSetupDialog(const PageSetupRequest& request) override;
     CheckedAnswer askWithCheckBox(const QString& text, const QString& checkBoxText, Buttons buttons,
                                   Icon icon, const QString& title) override;
+    void showProperties(const PropertiesSheet& sheet) override;
     void setBusyCursor(bool busy) override;
     void setClipboardText(const QString& text) override;
     void setClipboardImage(const QImage& image) override;

@@ -34,13 +34,24 @@ QString StatusBar::status() const {
 }
 
 void StatusBar::showPage(qint32 page, int pageCount) {
+    page_ = page, pageCount_ = pageCount;
+    const std::optional<QString> label = viewer::distinctLabel(labels_, page);
     if (page == 0)
         pageIndicator_ = noPage();
+    else if (label && pageCount > 0)
+        pageIndicator_ = tr("Page %1 (%2 of %3)").arg(*label).arg(page).arg(pageCount);
+    else if (label)
+        pageIndicator_ = tr("Page %1 (%2)").arg(*label).arg(page);
     else if (pageCount > 0)
         pageIndicator_ = tr("Page %1 of %2").arg(page).arg(pageCount);
     else
         pageIndicator_ = tr("Page %1").arg(page);
     showPosition();
+}
+
+void StatusBar::setPageLabels(viewer::PageLabels labels) {
+    labels_ = std::move(labels);
+    showPage(page_, pageCount_);
 }
 
 void StatusBar::setPointer(std::optional<QPointF> pointer) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "options/core/options.h"
+#include "viewer/core/page_labels.h"
 
 #include <QPointF>
 #include <QStatusBar>
@@ -24,6 +25,8 @@ public:
 
     // The page shown, and of how many when that is known; page 0: none.
     void showPage(qint32 page, int pageCount);
+    // The names the document gives its pages: "Page iv (4 of 120)".
+    void setPageLabels(viewer::PageLabels labels);
     // The pointer over the page, in its pixels; nothing when it left the page.
     void setPointer(std::optional<QPointF> pointer);
     // How the pointer's place is told: the units chosen and the resolution the page was drawn at.
@@ -43,6 +46,9 @@ private:
     QLabel* status_;
     QLabel* position_;
     QString pageIndicator_;
+    qint32 page_ = 0;
+    int pageCount_ = 0;
+    viewer::PageLabels labels_;
     std::optional<QPointF> pointer_;
     options::Units units_ = options::Units::Pixels;
     int resolution_ = 0;

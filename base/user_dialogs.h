@@ -3,7 +3,9 @@
 #include <QImage>
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
+#include <utility>
 
 namespace quillorn {
 
@@ -41,6 +43,14 @@ struct PageSetupRequest {
     QPageSize paper;
 };
 
+// What File > Properties shows: named values, and a list (the fonts) under them.
+struct PropertiesSheet {
+    QString title;
+    QList<std::pair<QString, QString>> rows;
+    QString listName;
+    QStringList list;
+};
+
 // Everything the program asks of the user or of the desktop goes through this interface, so a
 // test can script the answers. QtUserDialogs is the implementation users get.
 class UserDialogs {
@@ -73,6 +83,16 @@ public:
     virtual CheckedAnswer askWithCheckBox(const QString& text, const QString& checkBoxText,
                                           Buttons buttons, Icon icon,
                                           const QString& title = kAppTitle) = 0;
+
+    // A read-only sheet of a document's properties; by default a message box of its rows.
+    virtual void showProperties(const PropertiesSheet& sheet) {
+        QStringList lines;
+        for (const auto& [name, value] : sheet.rows)
+            lines << name + QStringLiteral(": ") + value;
+        const QString list =
+            sheet.list.isEmpty() ? QString() : sheet.listName + u'\n' + sheet.list.join(u'\n');
+        ask(lines.join(u'\n'), Buttons::Ok, Icon::Information, sheet.title, list);
+    }
 
     virtual void setBusyCursor(bool busy) = 0;
     virtual void setClipboardText(const QString& text) = 0;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <zlib.h>
 
@@ -40,12 +41,10 @@ bool isComment(QByteArrayView line, const char* keyword) {
            line[length] == '\t' || line[length] == ':';
 }
 
-// A PostScript file's page count by its own DSC comments: "%%Pages: 12" in the header (the first
-// there), or "(atend)" there and the last "%%Pages:" after "%%Trailer"; without a number, its
-// "%%Page:" comments counted. Comments of documents embedded in it (between %%BeginDocument and
-// %%EndDocument, nested) are theirs, and what stands inside %%BeginData/%%EndData and
-// %%BeginBinary/%%EndBinary sections is data: their declared bytes or lines are passed over.
-std::optional<int> dscPageCount(const QByteArray& text) {
+} // namespace
+
+void forEachOwnLine(const QByteArray& text,
+                    const std::function<void(QByteArrayView line, qsizetype start)>& visit) {
     const qsizetype size = text.size();
     qsizetype pos = 0;
     // The line at pos: where it ends, and where the next one starts.
@@ -65,17 +64,15 @@ std::optional<int> dscPageCount(const QByteArray& text) {
             }
     };
     int depth = 0; // embedded documents open around the line
-    bool trailer = false;
-    bool atEnd = false;
-    std::optional<qint64> header, trailing;
-    qint64 pageComments = 0;
     while (pos < size) {
         qsizetype next = 0;
+        const qsizetype start = pos;
         const QByteArrayView line = lineAt(pos, next);
         pos = next;
-        if (!line.startsWith("%%"))
-            continue;
-        if (isComment(line, "%%BeginData:")) {
+        if (!line.startsWith("%%")) {
+            if (depth == 0)
+                visit(line, start);
+        } else if (isComment(line, "%%BeginData:")) {
             // "%%BeginData: numberof [type [Bytes|Lines]]"
             const QList<QByteArray> words = line.sliced(12).toByteArray().simplified().split(' ');
             const std::optional<qint64> count = leadingNumber(words.value(0));
@@ -96,9 +93,24 @@ std::optional<int> dscPageCount(const QByteArray& text) {
             ++depth;
         } else if (isComment(line, "%%EndDocument")) {
             depth = std::max(0, depth - 1);
-        } else if (depth > 0) {
-            continue;
-        } else if (isComment(line, "%%Trailer")) {
+        } else if (depth == 0) {
+            visit(line, start);
+        }
+    }
+}
+
+namespace {
+
+// A PostScript file's page count by its own DSC comments: "%%Pages: 12" in the header (the first
+// there), or "(atend)" there and the last "%%Pages:" after "%%Trailer"; without a number, its
+// "%%Page:" comments counted.
+std::optional<int> dscPageCount(const QByteArray& text) {
+    bool trailer = false;
+    bool atEnd = false;
+    std::optional<qint64> header, trailing;
+    qint64 pageComments = 0;
+    forEachOwnLine(text, [&](QByteArrayView line, qsizetype) {
+        if (isComment(line, "%%Trailer")) {
             trailer = true;
         } else if (isComment(line, "%%Page:")) {
             ++pageComments;
@@ -113,7 +125,7 @@ std::optional<int> dscPageCount(const QByteArray& text) {
                 header = number;
             }
         }
-    }
+    });
     const auto fit = [](qint64 n) { return static_cast<int>(std::min<qint64>(n, INT_MAX)); };
     const std::optional<qint64> found = header ? header : trailing;
     if (found && *found > 0)
@@ -155,8 +167,12 @@ QByteArray head(const QString& path, int size) {
     return bytes;
 }
 
-// The whole text of a file, read through gzip compression when it has any; nothing when it
-// cannot be read, is damaged, or holds more than limit bytes.
+Failure unreadable(const QString& text, const QString& path) {
+    return {FailureKind::FileAccess, text.arg(path)};
+}
+
+} // namespace
+
 std::optional<QByteArray> wholeText(const QString& path, qint64 limit) {
     const GzFile file(gzopen(QFile::encodeName(path).constData(), "rb"));
     if (!file)
@@ -174,12 +190,6 @@ std::optional<QByteArray> wholeText(const QString& path, qint64 limit) {
         text.append(buffer.constData(), read);
     }
 }
-
-Failure unreadable(const QString& text, const QString& path) {
-    return {FailureKind::FileAccess, text.arg(path)};
-}
-
-} // namespace
 
 bool isGzip(const QString& path) {
     QFile file(path);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace quillorn::gs {
@@ -13,6 +16,17 @@ namespace quillorn::gs {
 // its trailer, and the comments of documents embedded in it (%%BeginDocument ... %%EndDocument)
 // and what %%BeginData and %%BeginBinary sections hold are not its own.
 std::optional<int> cheapPageCount(const QString& path);
+
+// Each line of a PostScript document that is its own, with where it starts in text: the lines of
+// documents embedded in it (%%BeginDocument ... %%EndDocument, nested, those comments included)
+// are theirs, and what %%BeginData and %%BeginBinary sections hold is data (their declared bytes
+// or lines are passed over, the section comments too).
+void forEachOwnLine(const QByteArray& text,
+                    const std::function<void(QByteArrayView line, qsizetype start)>& visit);
+
+// The whole text of a file, read through gzip compression when it has any; nothing when it
+// cannot be read, is damaged, or holds more than limit bytes.
+std::optional<QByteArray> wholeText(const QString& path, qint64 limit);
 
 // True for a PDF file (by its first bytes, not its name).
 bool isPdf(const QString& path);

@@ -354,6 +354,22 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
         <source>%1 no longer exists; it was taken off the list of recent files.</source>
         <translation>%1 gibt es nicht mehr; die Datei wurde aus der Liste der letzten Dateien genommen.</translation>
     </message>
+    <message>
+        <source>Propert&amp;ies...</source>
+        <translation>&amp;Eigenschaften...</translation>
+    </message>
+    <message>
+        <source>No program opens %1.</source>
+        <translation>Kein Programm öffnet %1.</translation>
+    </message>
+    <message>
+        <source>The link leads to %1; Quillorn opens only web and mail addresses.</source>
+        <translation>Der Verweis führt zu %1; Quillorn öffnet nur Web- und E-Mail-Adressen.</translation>
+    </message>
+    <message>
+        <source>Reading the document&apos;s properties...</source>
+        <translation>Die Eigenschaften des Dokuments werden gelesen...</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::app::PrintIntoDialog</name>
@@ -418,6 +434,14 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
     <message>
         <source>Page %1</source>
         <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>Page %1 (%2 of %3)</source>
+        <translation>Seite %1 (%2 von %3)</translation>
+    </message>
+    <message>
+        <source>Page %1 (%2)</source>
+        <translation>Seite %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1269,6 +1293,70 @@ sudo apt install %2</translation>
         <source>GhostScript files (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz *.pdf.gz)</source>
         <translation>GhostScript-Dateien (*.ps *.eps *.epi *.pdf *.prn *.ps.gz *.eps.gz *.pdf.gz)</translation>
     </message>
+    <message>
+        <source>Properties of %1</source>
+        <translation>Eigenschaften von %1</translation>
+    </message>
+    <message>
+        <source>%1 × %2 points (%3 × %4 mm)</source>
+        <translation>%1 × %2 Punkt (%3 × %4 mm)</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Author</source>
+        <translation>Autor</translation>
+    </message>
+    <message>
+        <source>Subject</source>
+        <translation>Thema</translation>
+    </message>
+    <message>
+        <source>Creator</source>
+        <translation>Erstellt mit</translation>
+    </message>
+    <message>
+        <source>Producer</source>
+        <translation>Erzeugt von</translation>
+    </message>
+    <message>
+        <source>Created</source>
+        <translation>Erstellt am</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Encrypted</source>
+        <translation>Verschlüsselt</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>Page size</source>
+        <translation>Seitengröße</translation>
+    </message>
+    <message>
+        <source>File size</source>
+        <translation>Dateigröße</translation>
+    </message>
+    <message>
+        <source>Fonts</source>
+        <translation>Schriften</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::viewer::DocumentController</name>
@@ -1379,6 +1467,13 @@ sudo apt install %2</translation>
     <message>
         <source>The password did not work</source>
         <translation>Das Passwort hat nicht gepasst</translation>
+    </message>
+</context>
+<context>
+    <name>quillorn::viewer::OutlinePanel</name>
+    <message>
+        <source>Outline</source>
+        <translation>Gliederung</translation>
     </message>
 </context>
 </TS>

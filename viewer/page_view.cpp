@@ -13,7 +13,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace quillorn::viewer {
 
@@ -379,6 +381,22 @@ bool PageView::handleMouse(QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPointF point = picture_->pagePoint(mouse->position());
     const bool left = mouse->button() == Qt::LeftButton;
+    const auto link = std::find_if(linkAreas_.cbegin(), linkAreas_.cend(),
+                                   [&](const QRectF& area) { return area.contains(point); });
+    const int overLink = measure_ == Measure::Off && link != linkAreas_.cend()
+                             ? static_cast<int>(link - linkAreas_.cbegin())
+                             : -1;
+    if (overLink >= 0)
+        picture_->setCursor(Qt::PointingHandCursor);
+    else
+        picture_->unsetCursor();
+    if (left && event->type() == QEvent::MouseButtonPress)
+        pressedLink_ = overLink;
+    if (left && event->type() == QEvent::MouseButtonRelease && overLink >= 0 &&
+        overLink == std::exchange(pressedLink_, -1)) {
+        Q_EMIT linkClicked(overLink);
+        return true;
+    }
     switch (event->type()) {
     case QEvent::MouseMove:
         if (measure_ == Measure::Dragging) {
@@ -411,6 +429,12 @@ bool PageView::handleMouse(QEvent* event) {
     default:
         return false;
     }
+}
+
+void PageView::setLinkAreas(QList<QRectF> areas) {
+    linkAreas_ = std::move(areas);
+    pressedLink_ = -1;
+    picture_->unsetCursor();
 }
 
 void PageView::paintEvent(QPaintEvent* event) {

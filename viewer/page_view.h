@@ -46,6 +46,9 @@ public:
     void setBoundingBoxShown(bool shown);
     // The next drag on the page measures; its line stays until the next click.
     void startMeasuring();
+    // Places on the page shown that lead somewhere, in its pixels: the pointer becomes a hand
+    // over them, and a click on one tells which.
+    void setLinkAreas(QList<QRectF> areas);
 
 Q_SIGNALS:
     // A single PostScript, EPS or PDF file was dropped on the view.
@@ -59,6 +62,8 @@ Q_SIGNALS:
     void measureCleared();
     // Ctrl and the wheel: steps > 0 zoom in, < 0 out.
     void zoomRequested(int steps);
+    // A click on the link area of that index.
+    void linkClicked(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -99,6 +104,8 @@ private:
     Measure measure_ = Measure::Off;
     QLineF measureLine_;
     int zoomAngle_ = 0; // wheel angle not yet a whole zoom step
+    QList<QRectF> linkAreas_;
+    int pressedLink_ = -1; // the link the left button went down on
 };
 
 } // namespace quillorn::viewer

@@ -185,6 +185,7 @@ void DocumentController::closeDocument() {
     currentPage_ = 0;
     document_ = {};
     password_.clear();
+    labels_ = {};
     reloadTimer_.stop();
     if (!watcher_.files().isEmpty())
         watcher_.removePaths(watcher_.files());
@@ -216,9 +217,10 @@ void DocumentController::previousPage() {
 void DocumentController::goToPage() {
     if (!open_)
         return;
-    const QString answer = dialogs_.getText(tr("What page do you want to go to?"),
-                                            tr("Page Number"), QString::number(currentPage_));
-    const std::optional<qint16> page = pageFromAnswer(answer);
+    const QString answer = dialogs_.getText(
+        tr("What page do you want to go to?"), tr("Page Number"),
+        distinctLabel(labels_, currentPage_).value_or(QString::number(currentPage_)));
+    const std::optional<qint32> page = pageFromLabelOrNumber(answer, labels_, document_.pageCount);
     if (!page)
         return;
     if (*page < 1 || (document_.pageCount && *page > *document_.pageCount)) {
@@ -226,6 +228,13 @@ void DocumentController::goToPage() {
         return;
     }
     currentPage_ = *page;
+    redraw();
+}
+
+void DocumentController::showPage(qint32 page) {
+    if (!open_ || page < 1 || (document_.pageCount && page > *document_.pageCount))
+        return;
+    currentPage_ = page;
     redraw();
 }
 

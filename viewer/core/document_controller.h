@@ -5,6 +5,7 @@
 #include "options/core/options.h"
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_cache.h"
+#include "viewer/core/page_labels.h"
 
 #include <QByteArray>
 #include <QFileSystemWatcher>
@@ -92,8 +93,12 @@ public:
     void nextPage();
     // Does nothing on page 1.
     void previousPage();
-    // Refuses, with a message, a page the document does not have.
+    // Refuses, with a message, a page the document does not have. A page's label names it too.
     void goToPage();
+    // Shows the page, when the document has it (an outline entry's, a link's).
+    void showPage(qint32 page);
+    // The names the document gives its pages, for Go To.
+    void setPageLabels(PageLabels labels) { labels_ = std::move(labels); }
     // Renders the current page; does nothing without a document. Every failure is put to the
     // user, step by step, with Abort, Retry and Ignore. A redraw asked for meanwhile (another
     // page, a zoom) takes the place of the running one.
@@ -214,6 +219,7 @@ private:
     std::int16_t shownResolution_ = 0;
     Document document_;
     QString password_; // the PDF's password, once the user gave one that works
+    PageLabels labels_;
     int bitmapLimitMb_ = kPageAllocationLimitMb;
     qint64 decompressedLimit_ = gs::kDecompressedLimit;
     bool rendering_ = false;
