@@ -27,7 +27,11 @@ class OptionsMenus;
 }
 namespace viewer {
 class DocumentController;
+class DocumentText;
+class FindBar;
+class PageTextLayer;
 class PageView;
+class TextSearch;
 } // namespace viewer
 } // namespace quillorn
 
@@ -70,7 +74,10 @@ public:
     void convertDocument();
     void pageSetup();
     void print();
+    // The selected text, or the page's picture when no text is selected.
     void copyPage();
+    void copyPagePicture();
+    void selectAll();
     void measure();
     void toggleFullScreen();
     void showDisplaySettings();
@@ -132,6 +139,11 @@ private:
     QSizeF pagePoints_;                    // the last page shown, in points
     std::vector<QPointer<QWidget>> hiddenForFullScreen_;
     bool maximizedBeforeFullScreen_ = false;
+    // The document's text: the find bar's search and the selection on the page shown.
+    viewer::DocumentText* text_ = nullptr;
+    viewer::TextSearch* search_ = nullptr;
+    viewer::FindBar* findBar_ = nullptr;
+    viewer::PageTextLayer* textLayer_ = nullptr;
 };
 
 } // namespace quillorn::app

@@ -8,11 +8,19 @@
 #include <QLineF>
 #include <QScrollArea>
 #include <optional>
+#include <vector>
 
 namespace quillorn::viewer {
 
 class DocumentController;
 class PagePicture;
+
+// What is marked on the page's text, in the picture's logical pixels.
+struct TextMarks {
+    std::vector<QRectF> hits;    // what a search found
+    std::vector<QRectF> current; // the hit the user is at
+    std::vector<QRectF> selection;
+};
 
 // The main window's page view: the page bitmap at its natural size in a scroll area, with the
 // redraw's waiting text on the viewport behind it. The scroll offsets persist from page to page;
@@ -46,6 +54,8 @@ public:
     void setBoundingBoxShown(bool shown);
     // The next drag on the page measures; its line stays until the next click.
     void startMeasuring();
+    // Marks over the page's text; reveal scrolls the current hit into the view.
+    void setTextMarks(TextMarks marks, bool reveal);
 
 Q_SIGNALS:
     // A single PostScript, EPS or PDF file was dropped on the view.
@@ -59,6 +69,9 @@ Q_SIGNALS:
     void measureCleared();
     // Ctrl and the wheel: steps > 0 zoom in, < 0 out.
     void zoomRequested(int steps);
+    // A drag over the page that does not measure, for a text selection: from its press (to the
+    // same point at the press) to where the pointer is.
+    void textDragged(QPointF from, QPointF to);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -99,6 +112,8 @@ private:
     Measure measure_ = Measure::Off;
     QLineF measureLine_;
     int zoomAngle_ = 0; // wheel angle not yet a whole zoom step
+    // A drag for a text selection goes on from there.
+    std::optional<QPointF> textDragFrom_;
 };
 
 } // namespace quillorn::viewer

@@ -229,6 +229,14 @@ void DocumentController::goToPage() {
     redraw();
 }
 
+void DocumentController::showPage(qint32 page) {
+    if (!open_ || page < 1 || page == currentPage_ ||
+        (document_.pageCount && page > *document_.pageCount))
+        return;
+    currentPage_ = page;
+    redraw();
+}
+
 QString DocumentController::noPageText(qint32 page) const {
     const QString text = tr("There is no page %1 in this document").arg(page);
     if (!document_.pageCount)

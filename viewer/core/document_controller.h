@@ -111,6 +111,16 @@ public:
     const QString& password() const { return password_; }
     // The document's number of pages; nothing while it is not known.
     std::optional<int> pageCount() const { return document_.pageCount; }
+    // What Ghostscript reads for the document (decompressed), once it was looked at; empty before.
+    const QString& input() const { return document_.input; }
+    // The file as it was looked at.
+    const QByteArray& stamp() const { return document_.stamp; }
+    bool isEps() const { return document_.eps; }
+    // Whether a run over some pages gives those pages: not for a document that decides itself
+    // which pages it makes.
+    bool pageRangesWork() const { return !document_.allPages && !document_.followsPageCount; }
+    // Shows that page; nothing without a document, for the page shown or one it does not have.
+    void showPage(qint32 page);
 
     // Largest decoded page, in MB, that a redraw loads.
     void setBitmapLimitMb(int mb) { bitmapLimitMb_ = mb; }
