@@ -51,10 +51,16 @@ int numbers(std::string_view text, double* out, int count) {
 }
 
 // XML's character references and the five named entities; anything else stays as written.
-QString decoded(std::string_view value) {
+// Into text, whose memory is used again from character to character.
+void decode(std::string_view value, QString& text) {
+    text.clear();
     if (value.size() > kMaxValue)
-        return {};
-    QString text;
+        return;
+    // Most characters are one printable ASCII letter.
+    if (value.size() == 1 && value[0] > ' ' && value[0] < 0x7f && value[0] != '&') {
+        text += QLatin1Char(value[0]);
+        return;
+    }
     for (std::size_t i = 0; i < value.size();) {
         const std::size_t semicolon = value[i] == '&' ? value.find(';', i) : std::string_view::npos;
         if (semicolon == std::string_view::npos) {
@@ -90,7 +96,6 @@ QString decoded(std::string_view value) {
         i = semicolon + 1;
     }
     text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
-    return text;
 }
 
 bool isBlank(QChar c) {
@@ -144,6 +149,7 @@ PageText PageText::parse(QByteArrayView output) {
     double size = 10; // of the span the characters are in
     Box last{};       // the character before, for the blanks between them
     bool any = false;
+    QString text; // of one character
     for (std::size_t at = all.find('<'); at != std::string_view::npos; at = all.find('<', at)) {
         const std::size_t close = all.find('>', at);
         if (close == std::string_view::npos)
@@ -161,7 +167,7 @@ PageText PageText::parse(QByteArrayView output) {
         if (tag.rfind("<char ", 0) != 0)
             continue;
         double bbox[4];
-        const QString text = decoded(attribute(tag, "c"));
+        decode(attribute(tag, "c"), text);
         if (text.isEmpty() || numbers(attribute(tag, "bbox"), bbox, 4) != 4)
             continue;
         Box box{};
@@ -217,6 +223,8 @@ void PageText::append(QChar c, const Box& box) {
 void PageText::buildSearchText() {
     search_.clear();
     origin_.clear();
+    search_.reserve(text_.size());
+    origin_.reserve(static_cast<std::size_t>(text_.size()));
     for (int i = 0; i < text_.size(); ++i) {
         const QChar c = text_[i];
         if (isBlank(c)) {
@@ -224,6 +232,11 @@ void PageText::buildSearchText() {
                 search_ += u' ';
                 origin_.push_back(i);
             }
+            continue;
+        }
+        if (c.unicode() < 0x80) { // nothing to fold
+            search_ += c;
+            origin_.push_back(i);
             continue;
         }
         const QString f = folded(c);
