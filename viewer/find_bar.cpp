@@ -122,7 +122,7 @@ void FindBar::updateStatus() {
     else if (search_.current() >= 0)
         status = tr("%1 of %2").arg(search_.current() + 1).arg(hits);
     else if (hits > 0)
-        status = tr("%n match(es)", nullptr, static_cast<int>(hits));
+        status = tr("Matches: %1").arg(hits);
     else if (!search_.query().isEmpty() && text_.isComplete())
         status = tr("No matches");
     status_->setText(status);
