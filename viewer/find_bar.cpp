@@ -50,6 +50,7 @@ FindBar::FindBar(DocumentText& text, TextSearch& search, QWidget* parent)
     layout->addWidget(closeButton);
 
     edit_->installEventFilter(this);
+    caseBox_->installEventFilter(this);
     connect(edit_, &QLineEdit::textChanged, this, &FindBar::search);
     connect(caseBox_, &QCheckBox::toggled, this, &FindBar::search);
     connect(previous_, &QToolButton::clicked, this, &FindBar::findPrevious);
@@ -131,7 +132,7 @@ void FindBar::updateStatus() {
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != edit_)
+    if (watched != edit_ && watched != caseBox_)
         return QWidget::eventFilter(watched, event);
     const bool override = event->type() == QEvent::ShortcutOverride;
     if (!override && event->type() != QEvent::KeyPress)
