@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <functional>
 
@@ -84,12 +85,15 @@ QString lastPageWord(const QByteArray& output) {
     return {};
 }
 
-// Turns the event loop until the condition holds, at most a minute.
+// Turns the event loop, sleeping while it has nothing to do, until the condition holds (or for a
+// minute at most).
 void until(const std::function<bool()>& done) {
     QElapsedTimer limit;
     limit.start();
+    QTimer tick; // wakes the loop to look again
+    tick.start(50);
     while (!done() && limit.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 } // namespace
