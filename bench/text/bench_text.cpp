@@ -122,17 +122,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    bench::SilentDialogs dialogs;
-    bench::DroppedMessages messages;
-    gs::WorkerRunner runner(QStringLiteral(QUILLORN_WORKER));
-    runner.prepare();
+    // The default display settings (black and white), letter paper at 96 dpi.
     options::Options options;
-    options.safer = true;
-    options.colourDepth = options::ColourDepth::TrueColour;
-    options.textAlpha = 4;
-    options.graphicsAlpha = 4;
     options.media = options::Paper::Letter;
     options.resolution = 96;
+    gs::WorkerRunner runner(QStringLiteral(QUILLORN_WORKER));
+    runner.prepare();
+    bench::SilentDialogs dialogs;
+    bench::DroppedMessages messages;
     viewer::PageView view;
     viewer::DocumentController document(dialogs, options, messages, runner, view);
     document.setPrefetch(false); // pages ahead would run beside the text in the benchmark
