@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 namespace quillorn::viewer {
 
@@ -200,7 +201,7 @@ PageText PageText::parse(QByteArrayView output) {
                 page.append(u' ', {});
             continue; // its box is the gap, which the words on either side show
         }
-        for (const QChar c : text)
+        for (const QChar c : std::as_const(text))
             page.append(c, box);
         last = box;
         any = true;
