@@ -27,6 +27,38 @@ struct Unheard : MessageSink {
 
 } // namespace
 
+std::vector<int> partSizes(int pages, int runs) {
+    // Ghostscript goes through the pages before a part's first one too, at about a third of
+    // the cost of reading them: a later part gets fewer pages, so that the parts end together.
+    constexpr double kSkipCost = 1.0 / 3;
+    if (pages <= 0)
+        return {};
+    runs = std::clamp(runs, 1, pages);
+    // Every part but the last takes as many pages as a cost allows, the last one the rest;
+    // enough tells whether the last one stays within the cost too.
+    const auto fill = [&](double cost, bool& enough) {
+        std::vector<int> sizes;
+        int done = 0;
+        for (int run = 1; run < runs && done < pages; ++run) {
+            sizes.push_back(std::clamp(static_cast<int>(cost - kSkipCost * done), 1, pages - done));
+            done += sizes.back();
+        }
+        enough = done == pages || kSkipCost * done + (pages - done) <= cost;
+        if (done < pages)
+            sizes.push_back(pages - done);
+        return sizes;
+    };
+    double low = 0, high = pages; // at the cost of all pages, one part takes them all
+    for (int step = 0; step < 32; ++step) {
+        const double middle = (low + high) / 2;
+        bool enough = false;
+        fill(middle, enough);
+        (enough ? high : low) = middle;
+    }
+    bool enough = false;
+    return fill(high, enough);
+}
+
 TextSource textSourceOf(const DocumentController& document, const options::Options& options) {
     TextSource source;
     if (!document.isOpen())
@@ -136,11 +168,12 @@ void DocumentText::read() {
         return;
     }
     const int runs = runner_.runsTogether() ? std::max(1, QThread::idealThreadCount()) : 1;
-    const std::size_t share = (missing.size() + runs - 1) / static_cast<std::size_t>(runs);
-    for (std::size_t from = 0; from < missing.size(); from += share) {
-        const std::size_t to = std::min(missing.size(), from + share) - 1;
+    std::size_t from = 0;
+    for (const int pages : partSizes(static_cast<int>(missing.size()), runs)) {
+        const std::size_t to = std::min(missing.size(), from + static_cast<std::size_t>(pages));
         // A part runs over every page between its ends: a page read already is read again.
-        startPart(missing[from], missing[to]);
+        startPart(missing[from], missing[to - 1]);
+        from = to;
     }
 }
 

@@ -51,6 +51,9 @@ TextSource textSourceOf(const DocumentController& document, const options::Optio
 // start, to the end) into the output pattern ("%d": the run's page number).
 QStringList textArguments(const TextSource& source, int first, int last, const QString& output);
 
+// How many pages each of the runs reading a document's pages side by side takes, in order.
+std::vector<int> partSizes(int pages, int runs);
+
 // The text of a document, read in the background by Ghostscript's text device: in as many runs
 // side by side as the runner allows, each over a part of the pages, every page taken as soon as
 // its run has gone past it. Kept until the source changes; bounded in memory.
