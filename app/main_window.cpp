@@ -23,6 +23,10 @@
 #include "viewer/core/page_geometry.h"
 #include "viewer/core/structure_loader.h"
 #include "viewer/outline_panel.h"
+#include "viewer/core/document_text.h"
+#include "viewer/core/text_search.h"
+#include "viewer/find_bar.h"
+#include "viewer/page_text_layer.h"
 #include "viewer/page_view.h"
 
 #include <QAction>
@@ -37,6 +41,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
 
@@ -54,7 +59,19 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
       outlinePanel_(new viewer::OutlinePanel(this)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kAppTitle);
-    setCentralWidget(pageView_);
+    text_ = new viewer::DocumentText(runner, this);
+    search_ = new viewer::TextSearch(*text_, this);
+    findBar_ = new viewer::FindBar(*text_, *search_, this);
+    textLayer_ = new viewer::PageTextLayer(*document_, *pageView_, *text_, *search_, options, this);
+    // The find bar goes under the page.
+    auto* middle = new QWidget(this);
+    auto* column = new QVBoxLayout(middle);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(pageView_, 1);
+    column->addWidget(findBar_);
+    setCentralWidget(middle);
+    connect(findBar_, &viewer::FindBar::closed, pageView_, [this] { pageView_->setFocus(); });
     setStatusBar(statusBar_);
     connect(statusBar_, &StatusBar::statusShown, this, &MainWindow::statusShown);
 
@@ -142,7 +159,7 @@ void MainWindow::createActions() {
         command(tr("&Close"), "closeAction", document_, &DocumentController::closeDocument,
                 QKeySequence(Qt::CTRL | Qt::Key_F4));
     QAction* convert = action(tr("Con&vert..."), "convertAction", &MainWindow::convertDocument,
-                              QKeySequence(Qt::CTRL | Qt::Key_F));
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     QAction* pageSetup = action(tr("Page Set&up..."), "pageSetupAction", &MainWindow::pageSetup);
     QAction* print =
         action(tr("&Print..."), "printAction", &MainWindow::print, QKeySequence::Print);
@@ -156,6 +173,17 @@ void MainWindow::createActions() {
     connect(document_, &DocumentController::captionChanged, properties,
             [this, properties] { properties->setEnabled(isDocumentOpen()); });
     QAction* copy = action(tr("&Copy"), "copyAction", &MainWindow::copyPage, QKeySequence::Copy);
+    QAction* copyPicture =
+        action(tr("Copy Page &Picture"), "copyPictureAction", &MainWindow::copyPagePicture);
+    QAction* selectAll = action(tr("Select &All"), "selectAllAction", &MainWindow::selectAll,
+                                QKeySequence::SelectAll);
+    QAction* find =
+        command(tr("&Find..."), "findAction", findBar_, &viewer::FindBar::open, QKeySequence::Find);
+    QAction* findNext = command(tr("Find &Next"), "findNextAction", findBar_,
+                                &viewer::FindBar::findNext, QKeySequence(Qt::Key_F3));
+    QAction* findPrevious =
+        command(tr("Find Pre&vious"), "findPreviousAction", findBar_,
+                &viewer::FindBar::findPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3));
     QAction* measure = action(tr("&Measure..."), "measureAction", &MainWindow::measure);
     QAction* printInto =
         action(tr("Print into &Quillorn..."), "printIntoAction", &MainWindow::showPrintInto);
@@ -224,6 +252,12 @@ void MainWindow::createActions() {
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->addAction(copy);
+    edit->addAction(copyPicture);
+    edit->addAction(selectAll);
+    edit->addSeparator();
+    edit->addAction(find);
+    edit->addAction(findNext);
+    edit->addAction(findPrevious);
     edit->addSeparator();
     edit->addAction(measure);
 
@@ -484,9 +518,24 @@ void MainWindow::print() {
 void MainWindow::copyPage() {
     if (!isDocumentOpen())
         return;
+    if (textLayer_->hasSelection()) {
+        dialogs_.setClipboardText(textLayer_->selectedText());
+        return;
+    }
+    copyPagePicture();
+}
+
+void MainWindow::copyPagePicture() {
+    if (!isDocumentOpen())
+        return;
     const QImage picture = pageView_->picture();
     if (!picture.isNull()) // after a failed render there is nothing to copy
         dialogs_.setClipboardImage(picture);
+}
+
+void MainWindow::selectAll() {
+    if (isDocumentOpen())
+        textLayer_->selectAll();
 }
 
 void MainWindow::measure() {

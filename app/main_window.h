@@ -31,6 +31,10 @@ class OutlinePanel;
 class PageView;
 class StructureLoader;
 struct PageLink;
+class DocumentText;
+class FindBar;
+class PageTextLayer;
+class TextSearch;
 } // namespace viewer
 } // namespace quillorn
 
@@ -73,7 +77,10 @@ public:
     void convertDocument();
     void pageSetup();
     void print();
+    // The selected text, or the page's picture when no text is selected.
     void copyPage();
+    void copyPagePicture();
+    void selectAll();
     void measure();
     void toggleFullScreen();
     void showDisplaySettings();
@@ -145,6 +152,11 @@ private:
     bool outlineWanted_ = true;     // the user did not close the outline panel
     bool propertiesWanted_ = false; // shown once the structure is read
     bool maximizedBeforeFullScreen_ = false;
+    // The document's text: the find bar's search and the selection on the page shown.
+    viewer::DocumentText* text_ = nullptr;
+    viewer::TextSearch* search_ = nullptr;
+    viewer::FindBar* findBar_ = nullptr;
+    viewer::PageTextLayer* textLayer_ = nullptr;
 };
 
 } // namespace quillorn::app

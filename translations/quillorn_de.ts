@@ -370,6 +370,26 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
         <source>Reading the document&apos;s properties...</source>
         <translation>Die Eigenschaften des Dokuments werden gelesen...</translation>
     </message>
+    <message>
+        <source>Copy Page &amp;Picture</source>
+        <translation>Seiten&amp;bild kopieren</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Suchen...</translation>
+    </message>
+    <message>
+        <source>Find &amp;Next</source>
+        <translation>&amp;Weitersuchen</translation>
+    </message>
+    <message>
+        <source>Find Pre&amp;vious</source>
+        <translation>&amp;Rückwärts suchen</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::app::PrintIntoDialog</name>
@@ -1474,6 +1494,53 @@ sudo apt install %2</translation>
     <message>
         <source>Outline</source>
         <translation>Gliederung</translation>
+    </message>
+</context>
+<context>
+    <name>quillorn::viewer::FindBar</name>
+    <message>
+        <source>Match &amp;case</source>
+        <translation>&amp;Groß-/Kleinschreibung beachten</translation>
+    </message>
+    <message>
+        <source>Find in the document</source>
+        <translation>Im Dokument suchen</translation>
+    </message>
+    <message>
+        <source>Previous (Shift+F3)</source>
+        <translation>Vorheriger Treffer (Umschalt+F3)</translation>
+    </message>
+    <message>
+        <source>Next (F3)</source>
+        <translation>Nächster Treffer (F3)</translation>
+    </message>
+    <message>
+        <source>Close (Escape)</source>
+        <translation>Schließen (Esc)</translation>
+    </message>
+    <message>
+        <source>%v of %m pages read</source>
+        <translation>%v von %m Seiten gelesen</translation>
+    </message>
+    <message>
+        <source>Find:</source>
+        <translation>Suchen:</translation>
+    </message>
+    <message>
+        <source>This document has no searchable text</source>
+        <translation>Dieses Dokument enthält keinen durchsuchbaren Text</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Matches: %1</source>
+        <translation>Treffer: %1</translation>
+    </message>
+    <message>
+        <source>No matches</source>
+        <translation>Keine Treffer</translation>
     </message>
 </context>
 </TS>

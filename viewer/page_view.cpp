@@ -22,6 +22,9 @@ namespace quillorn::viewer {
 namespace {
 // What is drawn over the page: the bounding box and the measuring line.
 const QColor kOverlayColour(Qt::red);
+// The hits of a search, and the one the user is at.
+const QColor kHitColour(255, 240, 120);
+const QColor kCurrentHitColour(255, 170, 60);
 // One notch of a mouse wheel, in eighths of a degree.
 constexpr int kWheelNotch = 120;
 
@@ -94,6 +97,12 @@ public:
     }
 
     QPointF pagePoint(QPointF point) const { return point / scale_; }
+    double scale() const { return scale_; }
+
+    void setMarks(TextMarks marks) {
+        marks_ = std::move(marks);
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override {
@@ -106,9 +115,10 @@ protected:
         const double toImage = image_.devicePixelRatio() / scale_;
         painter.drawImage(exposed, image_,
                           QRectF(exposed.topLeft() * toImage, exposed.size() * toImage));
+        painter.scale(scale_, scale_);
+        paintMarks(painter);
         if (box_.isNull() && line_.isNull())
             return;
-        painter.scale(scale_, scale_);
         QPen pen(kOverlayColour, 1);
         pen.setCosmetic(true);
         painter.setPen(pen);
@@ -119,10 +129,28 @@ protected:
     }
 
 private:
+    // Over the page's ink: the text stays readable under the colour.
+    void paintMarks(QPainter& painter) const {
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+        const std::pair<const std::vector<QRectF>*, QColor> layers[] = {
+            {&marks_.hits, kHitColour},
+            {&marks_.current, kCurrentHitColour},
+            {&marks_.selection, palette().color(QPalette::Highlight).lighter(150)}};
+        for (const auto& [rects, colour] : layers) {
+            painter.setBrush(colour);
+            for (const QRectF& rect : *rects)
+                painter.drawRect(rect);
+        }
+        painter.restore();
+    }
+
     QImage image_;
     double scale_ = 1;
     QRect box_;
     QLineF line_;
+    TextMarks marks_;
 };
 
 PageView::PageView(QWidget* parent) : QScrollArea(parent), picture_(new PagePicture(this)) {
@@ -247,6 +275,18 @@ void PageView::setBoundingBoxShown(bool shown) {
 
 void PageView::startMeasuring() {
     setMeasure(Measure::Armed);
+}
+
+void PageView::setTextMarks(TextMarks marks, bool reveal) {
+    QRectF current;
+    for (const QRectF& rect : marks.current)
+        current = current.united(rect);
+    picture_->setMarks(std::move(marks));
+    if (!reveal || current.isEmpty())
+        return;
+    const QPointF middle = current.center() * picture_->scale();
+    ensureVisible(qRound(middle.x()), qRound(middle.y()), qRound(current.width() / 2) + 50,
+                  qRound(current.height() / 2) + 50);
 }
 
 void PageView::setMeasure(Measure state) {
@@ -404,6 +444,8 @@ bool PageView::handleMouse(QEvent* event) {
             showPage();
             Q_EMIT measured(measureLine_.p1(), measureLine_.p2());
         }
+        if (textDragFrom_)
+            Q_EMIT textDragged(*textDragFrom_, point);
         Q_EMIT pointerMoved(point);
         return false;
     case QEvent::MouseButtonPress:
@@ -417,6 +459,10 @@ bool PageView::handleMouse(QEvent* event) {
             setMeasure(Measure::Off);
             Q_EMIT measureCleared();
         }
+        if (left) {
+            textDragFrom_ = point;
+            Q_EMIT textDragged(point, point);
+        }
         return false;
     case QEvent::MouseButtonRelease:
         if (left && measure_ == Measure::Dragging) {
@@ -425,6 +471,8 @@ bool PageView::handleMouse(QEvent* event) {
             Q_EMIT measured(measureLine_.p1(), measureLine_.p2());
             return true;
         }
+        if (left)
+            textDragFrom_.reset();
         return false;
     default:
         return false;

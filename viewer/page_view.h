@@ -8,11 +8,19 @@
 #include <QLineF>
 #include <QScrollArea>
 #include <optional>
+#include <vector>
 
 namespace quillorn::viewer {
 
 class DocumentController;
 class PagePicture;
+
+// What is marked on the page's text, in the picture's logical pixels.
+struct TextMarks {
+    std::vector<QRectF> hits;    // what a search found
+    std::vector<QRectF> current; // the hit the user is at
+    std::vector<QRectF> selection;
+};
 
 // The main window's page view: the page bitmap at its natural size in a scroll area, with the
 // redraw's waiting text on the viewport behind it. The scroll offsets persist from page to page;
@@ -49,6 +57,8 @@ public:
     // Places on the page shown that lead somewhere, in its pixels: the pointer becomes a hand
     // over them, and a click on one tells which.
     void setLinkAreas(QList<QRectF> areas);
+    // Marks over the page's text; reveal scrolls the current hit into the view.
+    void setTextMarks(TextMarks marks, bool reveal);
 
 Q_SIGNALS:
     // A single PostScript, EPS or PDF file was dropped on the view.
@@ -64,6 +74,9 @@ Q_SIGNALS:
     void zoomRequested(int steps);
     // A click on the link area of that index.
     void linkClicked(int index);
+    // A drag over the page that does not measure, for a text selection: from its press (to the
+    // same point at the press) to where the pointer is.
+    void textDragged(QPointF from, QPointF to);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -106,6 +119,8 @@ private:
     int zoomAngle_ = 0; // wheel angle not yet a whole zoom step
     QList<QRectF> linkAreas_;
     int pressedLink_ = -1; // the link the left button went down on
+    // A drag for a text selection goes on from there.
+    std::optional<QPointF> textDragFrom_;
 };
 
 } // namespace quillorn::viewer

@@ -506,6 +506,47 @@ TEST_F(Window, ADroppedDocumentOpensFitsAndCopies) {
     EXPECT_EQ(s.dialogs.clipboardImages.size(), 1u);
 }
 
+// Ctrl+F finds in the bar under the page and Escape there closes the bar; a drag over a line of
+// text and Copy put its words on the clipboard, Select All the page's.
+TEST_F(Window, FindThenSelectAndCopyText) {
+    Session s;
+    const QString doc = test::writeFile(
+        QStringLiteral("docs/words.ps"),
+        "%!PS\n<< /PageSize [300 200] >> setpagedevice /Helvetica findfont 20 scalefont setfont\n"
+        "20 150 moveto (alpha beta) show 20 100 moveto (gamma needle) show showpage\n");
+    s.run({doc});
+    s.drawn();
+    s.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window()));
+    QTest::keyClick(s.view(), Qt::Key_F, Qt::ControlModifier);
+    auto* bar = s.window()->findChild<QWidget*>(QStringLiteral("findBar"));
+    auto* edit = bar->findChild<QLineEdit*>(QStringLiteral("findEdit"));
+    ASSERT_TRUE(bar->isVisible());
+    QTest::keyClicks(edit, QStringLiteral("Needle"));
+    auto* status = bar->findChild<QLabel*>(QStringLiteral("findStatus"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == QStringLiteral("1 of 1"); }));
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+
+    // The page is 300 x 200 points: the first line's baseline 50 points from its top.
+    auto* picture = s.view()->findChild<QWidget*>(QStringLiteral("pagePicture"));
+    const double scale = s.page().deviceIndependentSize().width() / 300.0;
+    const auto at = [scale](double x, double y) {
+        return QPointF(x, y).operator*=(scale).toPoint();
+    };
+    // The text was read for the search: the first drag selects.
+    QTest::mousePress(picture, Qt::LeftButton, {}, at(10, 45));
+    QTest::mouseMove(picture, at(200, 45));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, at(200, 45));
+    s.action("copyAction")->trigger();
+    ASSERT_FALSE(s.dialogs.clipboardTexts.isEmpty());
+    EXPECT_EQ(s.dialogs.clipboardTexts.last(), QStringLiteral("alpha beta"));
+    s.action("selectAllAction")->trigger();
+    s.action("copyAction")->trigger();
+    EXPECT_EQ(s.dialogs.clipboardTexts.last(), QStringLiteral("alpha beta\ngamma needle"));
+    EXPECT_TRUE(s.dialogs.clipboardImages.empty());
+}
+
 // F2 shows the page view alone on the screen and F2 or Escape leave. While a page is drawn
 // Escape stops the drawing first and the window stays full screen.
 TEST_F(Window, FullScreenOnAndOffEscapeStopsADrawingFirst) {

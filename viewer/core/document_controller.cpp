@@ -232,7 +232,8 @@ void DocumentController::goToPage() {
 }
 
 void DocumentController::showPage(qint32 page) {
-    if (!open_ || page < 1 || (document_.pageCount && page > *document_.pageCount))
+    if (!open_ || page < 1 || page == currentPage_ ||
+        (document_.pageCount && page > *document_.pageCount))
         return;
     currentPage_ = page;
     redraw();

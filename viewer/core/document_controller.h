@@ -95,7 +95,8 @@ public:
     void previousPage();
     // Refuses, with a message, a page the document does not have. A page's label names it too.
     void goToPage();
-    // Shows the page, when the document has it (an outline entry's, a link's).
+    // Shows the page (an outline entry's, a link's, a hit's); nothing without a document, for
+    // the page shown or one it does not have.
     void showPage(qint32 page);
     // The names the document gives its pages, for Go To.
     void setPageLabels(PageLabels labels) { labels_ = std::move(labels); }
@@ -116,6 +117,14 @@ public:
     const QString& password() const { return password_; }
     // The document's number of pages; nothing while it is not known.
     std::optional<int> pageCount() const { return document_.pageCount; }
+    // What Ghostscript reads for the document (decompressed), once it was looked at; empty before.
+    const QString& input() const { return document_.input; }
+    // The file as it was looked at.
+    const QByteArray& stamp() const { return document_.stamp; }
+    bool isEps() const { return document_.eps; }
+    // Whether a run over some pages gives those pages: not for a document that decides itself
+    // which pages it makes.
+    bool pageRangesWork() const { return !document_.allPages && !document_.followsPageCount; }
 
     // Largest decoded page, in MB, that a redraw loads.
     void setBitmapLimitMb(int mb) { bitmapLimitMb_ = mb; }

@@ -1,0 +1,124 @@
+#include "viewer/page_text_layer.h"
+
+#include "options/core/options.h"
+#include "viewer/core/document_controller.h"
+#include "viewer/core/document_text.h"
+#include "viewer/core/text_search.h"
+#include "viewer/page_view.h"
+
+#include <algorithm>
+
+namespace quillorn::viewer {
+
+PageTextLayer::PageTextLayer(DocumentController& document, PageView& view, DocumentText& text,
+                             TextSearch& search, const options::Options& options, QObject* parent)
+    : QObject(parent), document_(document), view_(view), text_(text), search_(search),
+      options_(options) {
+    connect(&document_, &DocumentController::pageShown, this, &PageTextLayer::pageShown);
+    connect(&text_, &DocumentText::pageRead, this, [this](int page) {
+        if (page != page_)
+            return;
+        if (std::exchange(selectAllPending_, false))
+            selectAll();
+        updateMarks(std::exchange(revealPending_, false));
+    });
+    connect(&text_, &DocumentText::cleared, this, [this] {
+        selection_ = {};
+        updateMarks();
+    });
+    connect(&search_, &TextSearch::hitsChanged, this, [this] { updateMarks(); });
+    connect(&search_, &TextSearch::currentChanged, this, &PageTextLayer::showCurrentHit);
+    connect(&view_, &PageView::textDragged, this, &PageTextLayer::dragged);
+}
+
+void PageTextLayer::pageShown(qint32 page) {
+    page_ = page;
+    orientation_ = static_cast<int>(options_.orientation);
+    selection_ = {};
+    selectAllPending_ = false;
+    // The document may have been looked at for the first time, or changed.
+    text_.setSource(textSourceOf(document_, options_));
+    search_.setStartPage(std::max(page, 1));
+    if (!search_.query().isEmpty())
+        text_.read(); // a search began before the document was looked at
+    updateMarks(std::exchange(revealPending_, false));
+}
+
+void PageTextLayer::showCurrentHit() {
+    const int current = search_.current();
+    if (current < 0)
+        return;
+    const int page = search_.hits()[static_cast<std::size_t>(current)].page;
+    if (page != page_ || document_.currentPage() != page_) {
+        revealPending_ = true;
+        document_.showPage(page);
+        return;
+    }
+    updateMarks(true);
+}
+
+const PageText* PageTextLayer::shownText() const {
+    return page_ > 0 && !view_.picture().isNull() ? text_.page(page_) : nullptr;
+}
+
+PageGeometry PageTextLayer::geometry() const {
+    return {view_.picture().deviceIndependentSize(), double(document_.shownResolution()),
+            orientation_};
+}
+
+void PageTextLayer::updateMarks(bool reveal) {
+    TextMarks marks;
+    const PageText* text = shownText();
+    if (text && document_.shownResolution() > 0) {
+        const PageGeometry where = geometry();
+        const auto add = [&](std::vector<QRectF>& to, TextRange range) {
+            for (const QRectF& box : text->boxes(range))
+                to.push_back(pictureRect(box, where));
+        };
+        const int current = search_.current();
+        for (std::size_t i = 0; i < search_.hits().size(); ++i) {
+            const TextHit& hit = search_.hits()[i];
+            if (hit.page == page_)
+                add(static_cast<int>(i) == current ? marks.current : marks.hits, hit.range);
+        }
+        add(marks.selection, selection_);
+    }
+    view_.setTextMarks(std::move(marks), reveal);
+}
+
+void PageTextLayer::dragged(QPointF from, QPointF to) {
+    const PageText* text = shownText();
+    if (!text) {
+        // The text is read on the first drag over a page: the next one selects.
+        text_.setSource(textSourceOf(document_, options_));
+        text_.read();
+        return;
+    }
+    const PageGeometry where = geometry();
+    const int a = text->caretAt(pagePoint(from, where));
+    const int b = text->caretAt(pagePoint(to, where));
+    const TextRange selection{std::min(a, b), std::abs(a - b)};
+    if (selection == selection_)
+        return;
+    selection_ = selection;
+    updateMarks();
+}
+
+void PageTextLayer::selectAll() {
+    const PageText* text = shownText();
+    if (!text) {
+        selectAllPending_ = page_ > 0;
+        text_.setSource(textSourceOf(document_, options_));
+        text_.read();
+        return;
+    }
+    selection_ = {0, static_cast<int>(text->text().size())};
+    updateMarks();
+}
+
+QString PageTextLayer::selectedText() const {
+    const PageText* text = shownText();
+    return text ? text->textOf(selection_) : QString();
+}
+
+} // namespace quillorn::viewer

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "viewer/core/page_text.h"
+
+#include <QObject>
+#include <QString>
+
+namespace quillorn {
+namespace options {
+struct Options;
+}
+namespace viewer {
+
+class DocumentController;
+class DocumentText;
+class PageView;
+class TextSearch;
+
+// The text of the page a single page view shows: the search's hits marked on it, a hit on
+// another page turned to, and the selection a drag over the text makes.
+class PageTextLayer : public QObject {
+    Q_OBJECT
+public:
+    PageTextLayer(DocumentController& document, PageView& view, DocumentText& text,
+                  TextSearch& search, const options::Options& options, QObject* parent = nullptr);
+
+    // The whole text of the page shown (once it is read).
+    void selectAll();
+    bool hasSelection() const { return !selection_.isEmpty(); }
+    QString selectedText() const;
+
+private:
+    void pageShown(qint32 page);
+    void showCurrentHit();
+    void dragged(QPointF from, QPointF to);
+    // Puts the marks of the page shown on the view.
+    void updateMarks(bool reveal = false);
+    PageGeometry geometry() const;
+    const PageText* shownText() const;
+
+    DocumentController& document_;
+    PageView& view_;
+    DocumentText& text_;
+    TextSearch& search_;
+    const options::Options& options_;
+    qint32 page_ = 0;     // shown
+    int orientation_ = 0; // the page shown was rendered in
+    TextRange selection_;
+    bool revealPending_ = false;    // the current hit is on a page being turned to
+    bool selectAllPending_ = false; // asked for before the page's text was read
+};
+
+} // namespace viewer
+} // namespace quillorn
