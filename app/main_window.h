@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class QDockWidget;
+class QStackedWidget;
 class QToolBar;
 
 namespace quillorn {
@@ -26,8 +28,11 @@ namespace options {
 class OptionsMenus;
 }
 namespace viewer {
+class ContinuousView;
 class DocumentController;
+class PageService;
 class PageView;
+class ThumbnailsPanel;
 } // namespace viewer
 } // namespace quillorn
 
@@ -76,6 +81,13 @@ public:
     void showDisplaySettings();
     void showPrintInto();
     void about();
+    // F8, F9 and Go To: in the continuous view they scroll to the page.
+    void nextPage();
+    void previousPage();
+    void goToPage();
+    // View > Continuous: every page one under the other, or one page at a time.
+    void setContinuous(bool on);
+    bool isContinuousShown() const;
     void zoomIn();
     void zoomOut();
     void fitWidth();
@@ -104,6 +116,8 @@ private:
     void applyResolution(std::int16_t resolution);
     void fit(Fit fit);
     void leaveFullScreen();
+    // The continuous view when it is asked for and the document can be shown so.
+    void showPagesView();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -116,6 +130,12 @@ private:
     system::PrintSettings printSettings_;
     viewer::PageView* pageView_;
     viewer::DocumentController* document_;
+    viewer::PageService* pageService_;
+    viewer::ContinuousView* continuousView_;
+    QStackedWidget* pagesStack_;
+    viewer::ThumbnailsPanel* thumbnails_;
+    QDockWidget* thumbnailsDock_;
+    QAction* continuousAction_ = nullptr;
     options::OptionsMenus* optionsMenus_;
     StatusBar* statusBar_;
     QToolBar* toolBar_ = nullptr;
