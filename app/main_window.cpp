@@ -685,7 +685,11 @@ void MainWindow::fitPage() {
 void MainWindow::fit(Fit fit) {
     if (!isDocumentOpen())
         return;
-    const auto resolution = fitResolution(pagePoints_, pageView_->viewport()->size(), fit);
+    QSize view = pageView_->viewport()->size();
+    if (isContinuousShown()) // the gaps around the pages stay
+        view =
+            continuousView_->viewport()->size() - QSize(2 * viewer::kPageGap, 2 * viewer::kPageGap);
+    const auto resolution = fitResolution(pagePoints_, view, fit);
     if (resolution && *resolution != options_.resolution)
         zoomTo(*resolution);
 }

@@ -130,7 +130,7 @@ struct ServiceHost {
         QObject::connect(&service, &viewer::PageService::pageFailed, &service,
                          [this](qint32 page) { failed.push_back(page); });
     }
-    bool idle() const { return service.running() == 0 && service.queued() == 0; }
+    bool idle() const { return service.isIdle(); }
 
     options::Options options = firstStartOptions();
     gs::WorkerRunner runner;
@@ -173,6 +173,18 @@ TEST(PageService, ACancelledRequestIsNeverAnsweredAndTheCacheKeepsItsBound) {
     EXPECT_EQ(host.letters, (std::map<qint32, char>{{1, 'R'}, {3, 'B'}, {4, 'Y'}, {5, 'K'}}));
     EXPECT_LE(host.service.cache().bytes(), bound);
     EXPECT_GE(host.service.cache().size(), 1);
+}
+
+TEST(PageService, BackgroundPagesDrawnTogetherEachAnswerForItsOwnPage) {
+    ServiceHost host(writeFile(QStringLiteral("service/seven.ps"), colourPages("RGBYKGB")), 7);
+    // The current page first, as the thumbnails ask.
+    for (const qint32 page : {5, 1, 2, 3, 4, 6, 7})
+        host.service.request(page, 18, PagePriority::Thumbnail);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.idle() && host.answered.size() == 7; }, 30000));
+    EXPECT_EQ(host.letters,
+              (std::map<qint32, char>{
+                  {1, 'R'}, {2, 'G'}, {3, 'B'}, {4, 'Y'}, {5, 'K'}, {6, 'G'}, {7, 'B'}}));
+    EXPECT_TRUE(host.failed.empty());
 }
 
 // ---- the continuous view ----

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace quillorn::viewer {
 
@@ -32,19 +33,26 @@ struct Said : MessageSink {
 } // namespace
 
 struct PageService::Run {
-    Request request;
+    std::vector<Request> requests; // pages first..last, in order
+    std::vector<bool> delivered;
     std::unique_ptr<gs::RunJob> job;
-    QString prefix; // page n of the run goes to prefix + n + ".bmp"
+    QString prefix; // the run's n-th page goes to prefix + n + ".bmp"
     Said said;
 
-    QString file(int n) const { return prefix + QString::number(n) + QStringLiteral(".bmp"); }
+    QString file(std::size_t index) const {
+        return prefix + QString::number(index + 1) + QStringLiteral(".bmp");
+    }
+    bool batch() const { return requests.size() > 1; }
 };
 
 PageService::PageService(gs::Runner& runner, const options::Options& options, QObject* parent,
                          qint64 cacheBytes)
     : QObject(parent), runner_(runner), options_(options),
       workers_(runner.runsTogether() ? std::max(1, QThread::idealThreadCount()) : 1),
-      cache_(kNoPageBound, cacheBytes) {}
+      cache_(kNoPageBound, cacheBytes) {
+    harvestTimer_.setInterval(100);
+    connect(&harvestTimer_, &QTimer::timeout, this, &PageService::harvest);
+}
 
 PageService::~PageService() = default;
 
@@ -54,22 +62,27 @@ void PageService::setDocument(PageDocument document) {
     qCDebug(lcPages) << "page service: document" << document.input;
     queue_.clear();
     runs_.clear(); // their runs end with their jobs
+    answers_.clear();
     cache_.clear();
     document_ = std::move(document);
     Q_EMIT documentChanged();
 }
 
-QStringList PageService::runArguments(qint32 page, int resolution, const QString& output) const {
+QStringList PageService::runArguments(qint32 first, qint32 last, int resolution,
+                                      const QString& output) const {
     options::Options options = options_;
     options.resolution = static_cast<std::int16_t>(std::clamp(resolution, 1, 32767));
-    return renderRunArguments(renderArguments(options, page, document_.eps), output,
-                              document_.password, options_.orientation, document_.input);
+    gs::Arguments switches = documentArguments(options, document_.eps);
+    switches << QStringLiteral("-dFirstPage=%1").arg(first)
+             << QStringLiteral("-dLastPage=%1").arg(last);
+    return renderRunArguments(std::move(switches), output, document_.password, options_.orientation,
+                              document_.input);
 }
 
 QString PageService::keyOf(qint32 page, int resolution) const {
     // Every switch but the output, and the file as it was looked at.
     return QString::fromLatin1(document_.stamp) + u'\n' +
-           runArguments(page, resolution, QString()).join(u'\n');
+           runArguments(page, page, resolution, QString()).join(u'\n');
 }
 
 std::optional<QImage> PageService::cached(qint32 page, int resolution) {
@@ -89,10 +102,12 @@ void PageService::request(qint32 page, int resolution, PagePriority priority) {
     if (cache_.contains(key))
         return;
     for (const auto& run : runs_) {
-        if (run->request.key == key) {
-            run->request.wanted = true;
-            run->request.priority = std::min(run->request.priority, priority);
-            return;
+        for (Request& running : run->requests) {
+            if (running.key == key) {
+                running.wanted = true;
+                running.priority = std::min(running.priority, priority);
+                return;
+            }
         }
     }
     const auto queued = std::find_if(queue_.begin(), queue_.end(),
@@ -111,17 +126,33 @@ void PageService::cancel(qint32 page, int resolution) {
     };
     queue_.erase(std::remove_if(queue_.begin(), queue_.end(), same), queue_.end());
     for (const auto& run : runs_)
-        if (same(run->request))
-            run->request.wanted = false; // it may still end in the cache
+        for (Request& running : run->requests)
+            if (same(running))
+                running.wanted = false; // it may still end in the cache
+    answers_.erase(std::remove_if(answers_.begin(), answers_.end(),
+                                  [page, resolution](const Answer& a) {
+                                      return a.page == page && a.resolution == resolution;
+                                  }),
+                   answers_.end());
 }
 
 void PageService::cancelAll(PagePriority priority) {
     queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
                                 [priority](const Request& r) { return r.priority == priority; }),
                  queue_.end());
-    for (const auto& run : runs_)
-        if (run->request.priority == priority)
-            run->request.wanted = false;
+    for (const auto& run : runs_) {
+        for (Request& running : run->requests) {
+            if (running.priority == priority) {
+                running.wanted = false;
+                answers_.erase(std::remove_if(answers_.begin(), answers_.end(),
+                                              [&running](const Answer& a) {
+                                                  return a.page == running.page &&
+                                                         a.resolution == running.resolution;
+                                              }),
+                               answers_.end());
+            }
+        }
+    }
 }
 
 void PageService::offer(qint32 page, int resolution, const QImage& picture) {
@@ -144,63 +175,159 @@ void PageService::schedule() {
         if (running() >= workers_) {
             if (next->priority != PagePriority::Visible || !makeRoom())
                 return;
-            continue; // the queue changed: the one given way waits in it again
+            continue; // the queue changed: what gave way waits in it again
         }
         Request request = std::move(*next);
         queue_.erase(next);
-        start(std::move(request));
+        start(takeBatch(std::move(request)));
     }
 }
 
+std::vector<PageService::Request> PageService::takeBatch(Request first) {
+    std::vector<Request> batch;
+    const PagePriority priority = first.priority;
+    const int resolution = first.resolution;
+    batch.push_back(std::move(first));
+    // A page in view or next to it goes alone: it is wanted now.
+    if (priority < PagePriority::Thumbnail)
+        return batch;
+    const auto alike = [&](const Request& r) {
+        return r.priority == priority && r.resolution == resolution;
+    };
+    const auto waiting = std::count_if(queue_.begin(), queue_.end(), alike) + 1;
+    const auto free = std::max(1, workers_ - running());
+    const auto share = (waiting + free - 1) / free;
+    while (static_cast<qsizetype>(batch.size()) < share) {
+        const qint32 page = batch.back().page + 1;
+        const auto it = std::find_if(queue_.begin(), queue_.end(),
+                                     [&](const Request& r) { return alike(r) && r.page == page; });
+        if (it == queue_.end())
+            break;
+        batch.push_back(std::move(*it));
+        queue_.erase(it);
+    }
+    return batch;
+}
+
 bool PageService::makeRoom() {
+    const auto least = [](const std::unique_ptr<Run>& run) {
+        PagePriority most = PagePriority::Search;
+        bool wanted = false;
+        for (const Request& r : run->requests) {
+            if (r.wanted) {
+                wanted = true;
+                most = std::min(most, r.priority);
+            }
+        }
+        return std::pair(wanted, most);
+    };
     // A run nobody waits for goes first, then the least urgent background run.
     auto victim = std::find_if(runs_.begin(), runs_.end(),
-                               [](const auto& run) { return !run->request.wanted; });
+                               [&](const auto& run) { return !least(run).first; });
     if (victim == runs_.end())
-        victim = std::max_element(runs_.begin(), runs_.end(), [](const auto& a, const auto& b) {
-            return a->request.priority < b->request.priority;
+        victim = std::max_element(runs_.begin(), runs_.end(), [&](const auto& a, const auto& b) {
+            return least(a).second < least(b).second;
         });
-    if (victim == runs_.end() ||
-        ((*victim)->request.wanted && (*victim)->request.priority == PagePriority::Visible))
+    if (victim == runs_.end() || least(*victim) == std::pair(true, PagePriority::Visible))
         return false;
-    qCDebug(lcPages) << "page service: page" << (*victim)->request.page
-                     << "gives way to a visible page";
-    Request given = std::move((*victim)->request);
-    runs_.erase(victim); // the run ends with its job
-    if (given.wanted)
-        queue_.push_back(std::move(given));
+    Run& run = **victim;
+    qCDebug(lcPages) << "page service: pages from" << run.requests.front().page
+                     << "give way to a visible page";
+    // What it has finished is kept; the rest waits again.
+    for (std::size_t i = 0; i < run.requests.size(); ++i)
+        if (!run.delivered[i] && !deliver(run, i, false) && run.requests[i].wanted)
+            queue_.push_back(std::move(run.requests[i]));
+    const std::unique_ptr<Run> stopped = std::move(*victim);
+    runs_.erase(victim);
+    stopped->job.reset(); // the run ends with its job
+    for (std::size_t n = 0; n <= stopped->requests.size(); ++n)
+        QFile::remove(stopped->file(n));
     return true;
 }
 
-void PageService::start(Request request) {
+void PageService::start(std::vector<Request> requests) {
     if (!folder_)
         folder_ = makePrivateFolder(QStringLiteral("KMW"));
     if (!folder_ || !folder_->isValid()) {
-        if (request.wanted)
-            Q_EMIT pageFailed(request.page, request.resolution);
+        for (const Request& request : requests)
+            if (request.wanted)
+                Q_EMIT pageFailed(request.page, request.resolution);
         return;
     }
     auto run = std::make_unique<Run>();
     run->prefix = folder_->filePath(QStringLiteral("p%1-").arg(++serial_));
+    const Request& first = requests.front();
     gs::RunRequest job;
-    job.args = runArguments(request.page, request.resolution,
+    job.args = runArguments(first.page, requests.back().page, first.resolution,
                             gs::literalOutputPath(run->prefix) + QStringLiteral("%d.bmp"));
     // A page too large to show is no page to draw.
-    job.watchdog = [first = run->file(1)] {
-        const std::optional<BitmapHeader> header = readBitmapHeader(first);
+    job.watchdog = [path = run->file(0)] {
+        const std::optional<BitmapHeader> header = readBitmapHeader(path);
         if (header && header->decodedBytes() > qint64(kPageAllocationLimitMb) * 1024 * 1024)
             return QStringLiteral("too large");
         return QString();
     };
     const gs::Urgency urgency =
-        request.priority == PagePriority::Visible ? gs::Urgency::Now : gs::Urgency::Whenever;
-    qCDebug(lcPages) << "page service: draws page" << request.page << "at" << request.resolution
-                     << "dpi, priority" << static_cast<int>(request.priority);
-    run->request = std::move(request);
+        first.priority == PagePriority::Visible ? gs::Urgency::Now : gs::Urgency::Whenever;
+    qCDebug(lcPages) << "page service: draws pages" << first.page << "to" << requests.back().page
+                     << "at" << first.resolution << "dpi, priority"
+                     << static_cast<int>(first.priority);
+    run->delivered.assign(requests.size(), false);
+    run->requests = std::move(requests);
     run->job = runner_.start(std::move(job), run->said, urgency);
     Run* started = run.get();
     connect(run->job.get(), &gs::RunJob::finished, this, [this, started] { runEnded(started); });
+    if (run->batch())
+        harvestTimer_.start();
     runs_.push_back(std::move(run));
+}
+
+bool PageService::deliver(Run& run, std::size_t index, bool ended) {
+    // Ghostscript has closed a page's file once it has begun the next one.
+    const bool complete = ended || QFileInfo::exists(run.file(index + 1));
+    std::optional<QImage> picture;
+    if (complete && QFileInfo::exists(run.file(index)))
+        picture = loadPageBitmap(run.file(index));
+    if (!picture)
+        return false;
+    QFile::remove(run.file(index));
+    run.delivered[index] = true;
+    const Request& request = run.requests[index];
+    cache_.insert({request.key, *picture, run.said.text, false});
+    answer(request, *picture);
+    return true;
+}
+
+void PageService::answer(const Request& request, const QImage& picture) {
+    if (!request.wanted)
+        return;
+    answers_.push_back({request.page, request.resolution, picture});
+    if (answers_.size() == 1)
+        QMetaObject::invokeMethod(this, &PageService::flushAnswers, Qt::QueuedConnection);
+}
+
+void PageService::flushAnswers() {
+    const std::vector<Answer> answers = std::exchange(answers_, {});
+    for (const Answer& a : answers)
+        Q_EMIT pageReady(a.page, a.resolution, a.picture);
+}
+
+void PageService::harvest() {
+    bool batches = false;
+    for (std::size_t r = 0; r < runs_.size(); ++r) {
+        Run& run = *runs_[r];
+        if (!run.batch())
+            continue;
+        batches = true;
+        for (std::size_t i = 0; i < run.requests.size(); ++i) {
+            if (run.delivered[i])
+                continue;
+            if (!deliver(run, i, false))
+                break;
+        }
+    }
+    if (!batches)
+        harvestTimer_.stop();
 }
 
 void PageService::runEnded(Run* ended) {
@@ -211,24 +338,20 @@ void PageService::runEnded(Run* ended) {
     const std::unique_ptr<Run> run = std::move(*it);
     runs_.erase(it);
     const gs::RunResult& result = run->job->result();
-    // One page, and only one: several mean that the range missed.
-    std::optional<QImage> picture;
-    if (result.end == gs::RunResult::End::Finished && QFileInfo::exists(run->file(1)) &&
-        !QFileInfo::exists(run->file(2)) &&
-        gs::passwordRequest(run->said.text) == gs::PasswordRequest::None)
-        picture = loadPageBitmap(run->file(1));
-    for (int n = 1; QFile::remove(run->file(n)); ++n) {
-    }
-    const Request& request = run->request;
-    if (picture) {
-        cache_.insert({request.key, *picture, run->said.text, !result.succeeded()});
-        if (request.wanted)
-            Q_EMIT pageReady(request.page, request.resolution, *picture);
-    } else {
+    // The pages asked for, and no more: more mean that the range missed.
+    const bool usable = result.end == gs::RunResult::End::Finished &&
+                        !QFileInfo::exists(run->file(run->requests.size())) &&
+                        gs::passwordRequest(run->said.text) == gs::PasswordRequest::None;
+    for (std::size_t i = 0; i < run->requests.size(); ++i) {
+        if (run->delivered[i] || (usable && deliver(*run, i, true)))
+            continue;
+        const Request& request = run->requests[i];
         qCDebug(lcPages) << "page service: page" << request.page << "not drawn";
         if (request.wanted)
             Q_EMIT pageFailed(request.page, request.resolution);
     }
+    for (std::size_t n = 0; n <= run->requests.size(); ++n)
+        QFile::remove(run->file(n));
     schedule();
 }
 

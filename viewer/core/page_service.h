@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -63,6 +64,8 @@ public:
     // A picture of the page drawn elsewhere for the same settings: kept as if drawn here.
     void offer(qint32 page, int resolution, const QImage& picture);
 
+    // Nothing queued, running, or still to be answered.
+    bool isIdle() const { return queue_.empty() && runs_.empty() && answers_.empty(); }
     int queued() const { return static_cast<int>(queue_.size()); }
     int running() const { return static_cast<int>(runs_.size()); }
     int workers() const { return workers_; }
@@ -84,14 +87,24 @@ private:
     };
     struct Run;
 
-    QStringList runArguments(qint32 page, int resolution, const QString& output) const;
+    QStringList runArguments(qint32 first, qint32 last, int resolution,
+                             const QString& output) const;
     QString keyOf(qint32 page, int resolution) const;
     // Starts what the workers have room for, most urgent first; a visible request without a
     // free worker takes the place of the least urgent background run.
     void schedule();
+    // Thumbnails and search go in runs over a range of pages, the queue's share of a worker.
+    std::vector<Request> takeBatch(Request first);
     bool makeRoom();
-    void start(Request request);
+    void start(std::vector<Request> requests);
+    // Pages of a range that Ghostscript has finished (the next one begun) are answered at once.
+    void harvest();
+    // Answers the page, once its file is complete; false when there was none to load.
+    bool deliver(Run& run, std::size_t index, bool ended);
     void runEnded(Run* run);
+    // Pages are answered from the event loop, never from inside the service's own steps.
+    void answer(const Request& request, const QImage& picture);
+    void flushAnswers();
 
     gs::Runner& runner_;
     const options::Options& options_;
@@ -102,6 +115,13 @@ private:
     PageCache cache_;
     std::unique_ptr<QTemporaryDir> folder_;
     int serial_ = 0;
+    QTimer harvestTimer_;
+    struct Answer {
+        qint32 page;
+        int resolution;
+        QImage picture;
+    };
+    std::vector<Answer> answers_;
 };
 
 } // namespace quillorn::viewer
