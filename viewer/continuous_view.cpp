@@ -201,7 +201,6 @@ void ContinuousView::pageDrawn(qint32 page, const QImage& picture) {
 void ContinuousView::pageReady(qint32 page, int resolution, const QImage& picture) {
     if (resolution != layoutResolution_ || page < 1 || page > pageCount())
         return;
-    requested_.erase(page);
     const QSizeF points = QSizeF(picture.size()) * 72.0 / resolution;
     QSizeF& known = measured_[static_cast<std::size_t>(page - 1)];
     const bool first = firstDrawn_.isEmpty();
@@ -209,10 +208,12 @@ void ContinuousView::pageReady(qint32 page, int resolution, const QImage& pictur
         firstDrawn_ = points;
     const QSize shown = layout_.pages[static_cast<std::size_t>(page - 1)].size();
     known = points;
-    if (first || pagePixels(points, options_.resolution) != shown)
+    if (first || pagePixels(points, options_.resolution) != shown) {
         relayout(QPoint());
-    else
-        viewport()->update();
+        return;
+    }
+    requestPages(); // the neighbours, once the view is drawn
+    viewport()->update();
 }
 
 bool ContinuousView::viewDrawn() {
@@ -236,10 +237,16 @@ void ContinuousView::requestPages() {
     std::set<qint32> wanted;
     for (int i = first; i <= last; ++i)
         wanted.insert(i + 1);
+    // The pages around the view once those in it are drawn: they would only slow them down.
+    const qint32 drawing =
+        document_ && document_->isRendering() ? document_->currentPage() : qint32(0);
+    bool allDrawn = drawing == 0;
+    for (const qint32 page : wanted)
+        allDrawn = allDrawn && service_.cached(page, layoutResolution_).has_value();
     std::set<qint32> neighbours;
-    for (int i = last + 1; i <= last + kNeighboursBelow && i < pageCount(); ++i)
+    for (int i = last + 1; allDrawn && i <= last + kNeighboursBelow && i < pageCount(); ++i)
         neighbours.insert(i + 1);
-    for (int i = first - 1; i >= first - kNeighboursAbove && i >= 0; --i)
+    for (int i = first - 1; allDrawn && i >= first - kNeighboursAbove && i >= 0; --i)
         neighbours.insert(i + 1);
     // Pages that left the view are not drawn for it.
     for (const qint32 page : requested_)
@@ -247,8 +254,6 @@ void ContinuousView::requestPages() {
             service_.cancel(page, layoutResolution_);
     requested_.clear();
     // The page the controller is drawing arrives through pageDrawn().
-    const qint32 drawing =
-        document_ && document_->isRendering() ? document_->currentPage() : qint32(0);
     for (const qint32 page : wanted) {
         requested_.insert(page);
         if (page != drawing)

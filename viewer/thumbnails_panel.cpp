@@ -43,6 +43,7 @@ ThumbnailsPanel::ThumbnailsPanel(PageService& service, QWidget* parent)
     connect(&service_, &PageService::pageReady, this, &ThumbnailsPanel::pageReady);
     connect(this, &QListWidget::itemClicked, this,
             [this](const QListWidgetItem* item) { Q_EMIT pageChosen(row(item) + 1); });
+    readDocument();
 }
 
 void ThumbnailsPanel::readDocument() {

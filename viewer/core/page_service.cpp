@@ -116,7 +116,22 @@ void PageService::request(qint32 page, int resolution, PagePriority priority) {
         queued->priority = std::min(queued->priority, priority);
     else
         queue_.push_back({page, resolution, priority, key});
-    schedule();
+    if (priority == PagePriority::Visible) {
+        schedule();
+        return;
+    }
+    // Background pages are asked for many at once: they are shared out among the workers once
+    // all are in the queue.
+    if (!scheduling_) {
+        scheduling_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                scheduling_ = false;
+                schedule();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void PageService::cancel(qint32 page, int resolution) {

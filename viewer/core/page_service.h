@@ -116,6 +116,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
     int serial_ = 0;
     QTimer harvestTimer_;
+    bool scheduling_ = false; // a schedule() is on its way from the event loop
     struct Answer {
         qint32 page;
         int resolution;
