@@ -250,7 +250,7 @@ void ContinuousView::requestPages() {
         neighbours.insert(i + 1);
     // Pages that left the view are not drawn for it.
     for (const qint32 page : requested_)
-        if (!wanted.count(page) && !neighbours.count(page))
+        if (!wanted.contains(page) && !neighbours.contains(page))
             service_.cancel(page, layoutResolution_);
     requested_.clear();
     // The page the controller is drawing arrives through pageDrawn().

@@ -101,7 +101,7 @@ private:
     void harvest();
     // Answers the page, once its file is complete; false when there was none to load.
     bool deliver(Run& run, std::size_t index, bool ended);
-    void runEnded(Run* run);
+    void runEnded(Run* ended);
     // Pages are answered from the event loop, never from inside the service's own steps.
     void answer(const Request& request, const QImage& picture);
     void flushAnswers();
