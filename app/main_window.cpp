@@ -18,26 +18,31 @@
 #include "options/options_menus.h"
 #include "system/download_dialog.h"
 #include "system/install_progress.h"
+#include "viewer/continuous_view.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
-#include "viewer/core/page_geometry.h"
-#include "viewer/core/structure_loader.h"
-#include "viewer/outline_panel.h"
 #include "viewer/core/document_text.h"
+#include "viewer/core/page_geometry.h"
+#include "viewer/core/page_service.h"
+#include "viewer/core/structure_loader.h"
 #include "viewer/core/text_search.h"
 #include "viewer/find_bar.h"
+#include "viewer/outline_panel.h"
 #include "viewer/page_text_layer.h"
 #include "viewer/page_view.h"
+#include "viewer/thumbnails_panel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -54,6 +59,11 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
       association_(system::defaultAssociationSetup()), pageView_(new viewer::PageView(this)),
       document_(
           new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
+      pageService_(new viewer::PageService(runner, options, this)),
+      continuousView_(new viewer::ContinuousView(*pageService_, options, this)),
+      pagesStack_(new QStackedWidget(this)),
+      thumbnails_(new viewer::ThumbnailsPanel(*pageService_, this)),
+      thumbnailsDock_(new QDockWidget(tr("Thumbnails"), this)),
       optionsMenus_(new options::OptionsMenus(options, this)), statusBar_(new StatusBar(this)),
       placement_(new WindowPlacement(*this, store_)), structure_(new viewer::StructureLoader(this)),
       outlinePanel_(new viewer::OutlinePanel(this)) {
@@ -64,14 +74,20 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     findBar_ = new viewer::FindBar(*text_, *search_, this);
     textLayer_ = new viewer::PageTextLayer(*document_, *pageView_, *text_, *search_, options, this);
     // The find bar goes under the page.
+    pagesStack_->addWidget(pageView_);
+    pagesStack_->addWidget(continuousView_);
     auto* middle = new QWidget(this);
     auto* column = new QVBoxLayout(middle);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(pageView_, 1);
+    column->addWidget(pagesStack_, 1);
     column->addWidget(findBar_);
     setCentralWidget(middle);
     connect(findBar_, &viewer::FindBar::closed, pageView_, [this] { pageView_->setFocus(); });
+    thumbnailsDock_->setObjectName(QStringLiteral("thumbnailsDock"));
+    thumbnailsDock_->setWidget(thumbnails_);
+    addDockWidget(Qt::LeftDockWidgetArea, thumbnailsDock_);
+    thumbnailsDock_->hide();
     setStatusBar(statusBar_);
     connect(statusBar_, &StatusBar::statusShown, this, &MainWindow::statusShown);
 
@@ -84,6 +100,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     ghostscriptCheck_.installView = std::make_shared<system::InstallProgress>(this);
 
     addDockWidget(Qt::LeftDockWidgetArea, outlinePanel_);
+    // The side panels share the left edge as tabs, as in other readers.
+    tabifyDockWidget(thumbnailsDock_, outlinePanel_);
     outlinePanel_->hide();
     createActions();
     connect(document_, &viewer::DocumentController::statusChanged, this, &MainWindow::setStatus);
@@ -125,12 +143,27 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     });
     connect(structure_, &viewer::StructureLoader::structureChanged, this,
             &MainWindow::showStructure);
-    connect(outlinePanel_, &viewer::OutlinePanel::pageChosen, document_,
-            &viewer::DocumentController::showPage);
+    connect(outlinePanel_, &viewer::OutlinePanel::pageChosen, this, &MainWindow::openPage);
     connect(pageView_, &viewer::PageView::linkClicked, this, [this](int index) {
         const auto& links = structure_->structure().linksOn(document_->currentPage());
         if (index >= 0 && index < static_cast<int>(links.size()))
             followLink(links[static_cast<std::size_t>(index)]);
+    });
+
+    continuousView_->setDocument(document_);
+    connect(document_, &viewer::DocumentController::documentRead, this, &MainWindow::showPagesView);
+    connect(document_, &viewer::DocumentController::pageShown, this, [this](qint32 page) {
+        showPagesView();
+        if (isContinuousShown() && document_->isRendering())
+            continuousView_->pageDrawn(page, pageView_->picture());
+    });
+    connect(continuousView_, &viewer::ContinuousView::zoomRequested, this, &MainWindow::zoomBy);
+    connect(document_, &viewer::DocumentController::pageShown, thumbnails_,
+            &viewer::ThumbnailsPanel::showCurrentPage);
+    connect(thumbnails_, &viewer::ThumbnailsPanel::pageChosen, this, &MainWindow::openPage);
+    connect(optionsMenus_, &options::OptionsMenus::orientationChosen, this, [this] {
+        if (isContinuousShown())
+            continuousView_->refresh();
     });
 }
 
@@ -187,12 +220,12 @@ void MainWindow::createActions() {
     QAction* measure = action(tr("&Measure..."), "measureAction", &MainWindow::measure);
     QAction* printInto =
         action(tr("Print into &Quillorn..."), "printIntoAction", &MainWindow::showPrintInto);
-    QAction* next = command(tr("&Next Page"), "nextPageAction", document_,
-                            &DocumentController::nextPage, QKeySequence(Qt::Key_F9));
-    QAction* previous = command(tr("Pre&vious Page"), "previousPageAction", document_,
-                                &DocumentController::previousPage, QKeySequence(Qt::Key_F8));
-    QAction* goTo = command(tr("&Goto Page..."), "goToPageAction", document_,
-                            &DocumentController::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* next =
+        action(tr("&Next Page"), "nextPageAction", &MainWindow::nextPage, QKeySequence(Qt::Key_F9));
+    QAction* previous = action(tr("Pre&vious Page"), "previousPageAction",
+                               &MainWindow::previousPage, QKeySequence(Qt::Key_F8));
+    QAction* goTo = action(tr("&Goto Page..."), "goToPageAction", &MainWindow::goToPage,
+                           QKeySequence(Qt::CTRL | Qt::Key_G));
     QAction* redraw = command(tr("&Redraw"), "redrawAction", document_, &DocumentController::redraw,
                               QKeySequence(Qt::CTRL | Qt::Key_R));
     // Enabled only while Ghostscript draws a page.
@@ -277,6 +310,20 @@ void MainWindow::createActions() {
     view->addAction(fitPage);
     view->addAction(originalSize);
     view->addSeparator();
+    continuousAction_ = new QAction(tr("&Continuous"), this);
+    continuousAction_->setObjectName(QStringLiteral("continuousAction"));
+    continuousAction_->setCheckable(true);
+    continuousAction_->setChecked(
+        store_.value(QStringLiteral("View"), QStringLiteral("Continuous")) == u'1');
+    connect(continuousAction_, &QAction::toggled, this, &MainWindow::setContinuous);
+    view->addAction(continuousAction_);
+    QAction* thumbnails = thumbnailsDock_->toggleViewAction();
+    thumbnails->setText(tr("&Thumbnails"));
+    thumbnails->setObjectName(QStringLiteral("thumbnailsAction"));
+    thumbnails->setShortcut(QKeySequence(Qt::Key_F4));
+    thumbnails->setToolTip(tr("Show small pictures of every page"));
+    addAction(thumbnails);
+    view->addAction(thumbnails);
     view->addAction(fullScreen);
     // The panel is offered only for a document with an outline.
     QAction* outline = outlinePanel_->toggleViewAction();
@@ -327,6 +374,7 @@ void MainWindow::createActions() {
         toolBar_->addAction(tool.action);
     }
     toolBar_->addAction(stop);
+    toolBar_->addAction(thumbnails);
 }
 
 // ---- start-up and shutdown ----
@@ -590,6 +638,8 @@ void MainWindow::showDisplaySettings() {
     if (options::DisplaySettingsDialog::edit(options_, this))
         zoomBase_.reset(); // the resolution set here is the one Original Size returns to
     document_->redraw();   // also after Cancel; nothing without a document
+    if (isContinuousShown())
+        continuousView_->refresh();
 }
 
 void MainWindow::showPrintInto() {
@@ -629,9 +679,78 @@ void MainWindow::zoomTo(std::int16_t resolution) {
 
 void MainWindow::applyResolution(std::int16_t resolution) {
     options_.resolution = resolution;
-    if (isDocumentOpen())
+    if (isDocumentOpen() && !isContinuousShown())
         pageView_->showZoomPreview(resolution);
     document_->redraw();
+    if (isContinuousShown())
+        continuousView_->refresh();
+}
+
+// ---- continuous pages ----
+
+void MainWindow::nextPage() {
+    if (!isContinuousShown()) {
+        document_->nextPage();
+        return;
+    }
+    continuousView_->scrollToPage(continuousView_->pageAtTop() + 1);
+}
+
+void MainWindow::previousPage() {
+    if (!isContinuousShown()) {
+        document_->previousPage();
+        return;
+    }
+    continuousView_->scrollToPage(std::max(1, continuousView_->pageAtTop() - 1));
+}
+
+void MainWindow::goToPage() {
+    if (!isContinuousShown()) {
+        document_->goToPage();
+        return;
+    }
+    if (const std::optional<qint32> page = document_->askPage())
+        continuousView_->scrollToPage(*page);
+}
+
+void MainWindow::openPage(qint32 page) {
+    if (isContinuousShown())
+        continuousView_->scrollToPage(page);
+    else
+        document_->showPage(page);
+}
+
+void MainWindow::setContinuous(bool on) {
+    store_.setValue(QStringLiteral("View"), QStringLiteral("Continuous"),
+                    on ? QStringLiteral("1") : QStringLiteral("0"));
+    const bool wasShown = isContinuousShown();
+    showPagesView();
+    // The single page view shows the page the continuous one had at its top.
+    if (wasShown && !isContinuousShown())
+        document_->redraw();
+}
+
+bool MainWindow::isContinuousShown() const {
+    return pagesStack_->currentWidget() == continuousView_;
+}
+
+void MainWindow::showPagesView() {
+    const bool continuous = continuousAction_->isChecked() && continuousView_->canShow();
+    if (continuous == isContinuousShown())
+        return;
+    const bool focused = pagesStack_->currentWidget()->hasFocus();
+    // Pages ahead are the page service's in the continuous view.
+    document_->setPrefetch(!continuous);
+    if (continuous) {
+        pagesStack_->setCurrentWidget(continuousView_);
+        continuousView_->scrollToPage(document_->currentPage());
+        if (!document_->isRendering() && !pageView_->picture().isNull())
+            continuousView_->pageDrawn(document_->currentPage(), pageView_->picture());
+    } else {
+        pagesStack_->setCurrentWidget(pageView_);
+    }
+    if (focused)
+        pagesStack_->currentWidget()->setFocus();
 }
 
 void MainWindow::originalSize() {
@@ -654,7 +773,11 @@ void MainWindow::fitPage() {
 void MainWindow::fit(Fit fit) {
     if (!isDocumentOpen())
         return;
-    const auto resolution = fitResolution(pagePoints_, pageView_->viewport()->size(), fit);
+    QSize view = pageView_->viewport()->size();
+    if (isContinuousShown()) // the gaps around the pages stay
+        view =
+            continuousView_->viewport()->size() - QSize(2 * viewer::kPageGap, 2 * viewer::kPageGap);
+    const auto resolution = fitResolution(pagePoints_, view, fit);
     if (resolution && *resolution != options_.resolution)
         zoomTo(*resolution);
 }
@@ -690,7 +813,7 @@ void MainWindow::showLinks() {
 
 void MainWindow::followLink(const viewer::PageLink& link) {
     if (link.page > 0) {
-        document_->showPage(link.page);
+        openPage(link.page);
         return;
     }
     const QUrl url(link.uri);

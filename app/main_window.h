@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class QDockWidget;
+class QStackedWidget;
 class QToolBar;
 
 namespace quillorn {
@@ -26,6 +28,7 @@ namespace options {
 class OptionsMenus;
 }
 namespace viewer {
+class ContinuousView;
 class DocumentController;
 class OutlinePanel;
 class PageView;
@@ -35,6 +38,8 @@ class DocumentText;
 class FindBar;
 class PageTextLayer;
 class TextSearch;
+class PageService;
+class ThumbnailsPanel;
 } // namespace viewer
 } // namespace quillorn
 
@@ -88,6 +93,15 @@ public:
     void about();
     // File > Properties: what the document says of itself.
     void showProperties();
+    // Shows the page in the view shown (an outline entry's, a link's, a thumbnail's).
+    void openPage(qint32 page);
+    // F8, F9 and Go To: in the continuous view they scroll to the page.
+    void nextPage();
+    void previousPage();
+    void goToPage();
+    // View > Continuous: every page one under the other, or one page at a time.
+    void setContinuous(bool on);
+    bool isContinuousShown() const;
     void zoomIn();
     void zoomOut();
     void fitWidth();
@@ -120,6 +134,8 @@ private:
     void showStructure();
     void showLinks();
     void followLink(const viewer::PageLink& link);
+    // The continuous view when it is asked for and the document can be shown so.
+    void showPagesView();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -132,6 +148,12 @@ private:
     system::PrintSettings printSettings_;
     viewer::PageView* pageView_;
     viewer::DocumentController* document_;
+    viewer::PageService* pageService_;
+    viewer::ContinuousView* continuousView_;
+    QStackedWidget* pagesStack_;
+    viewer::ThumbnailsPanel* thumbnails_;
+    QDockWidget* thumbnailsDock_;
+    QAction* continuousAction_ = nullptr;
     options::OptionsMenus* optionsMenus_;
     StatusBar* statusBar_;
     QToolBar* toolBar_ = nullptr;

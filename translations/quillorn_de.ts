@@ -175,6 +175,22 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
 <context>
     <name>quillorn::app::MainWindow</name>
     <message>
+        <source>&amp;Continuous</source>
+        <translation>&amp;Fortlaufend</translation>
+    </message>
+    <message>
+        <source>Thumbnails</source>
+        <translation>Miniaturen</translation>
+    </message>
+    <message>
+        <source>&amp;Thumbnails</source>
+        <translation>&amp;Miniaturen</translation>
+    </message>
+    <message>
+        <source>Show small pictures of every page</source>
+        <translation>Kleine Bilder aller Seiten zeigen</translation>
+    </message>
+    <message>
         <source>&amp;Open...</source>
         <translation>Ö&amp;ffnen...</translation>
     </message>

@@ -215,20 +215,43 @@ void DocumentController::previousPage() {
 }
 
 void DocumentController::goToPage() {
-    if (!open_)
+    const std::optional<qint32> page = askPage();
+    if (!page)
         return;
+    currentPage_ = *page;
+    redraw();
+}
+
+std::optional<qint32> DocumentController::askPage() {
+    if (!open_)
+        return std::nullopt;
     const QString answer = dialogs_.getText(
         tr("What page do you want to go to?"), tr("Page Number"),
         distinctLabel(labels_, currentPage_).value_or(QString::number(currentPage_)));
     const std::optional<qint32> page = pageFromLabelOrNumber(answer, labels_, document_.pageCount);
     if (!page)
-        return;
+        return std::nullopt;
     if (*page < 1 || (document_.pageCount && *page > *document_.pageCount)) {
         dialogs_.message(noPageText(*page), Icon::Information);
-        return;
+        return std::nullopt;
     }
-    currentPage_ = *page;
-    redraw();
+    return *page;
+}
+
+void DocumentController::followPage(qint32 page) {
+    if (!open_ || page < 1 || page == currentPage_)
+        return;
+    currentPage_ = page;
+    Q_EMIT pageShown(page, document_.pageCount.value_or(0));
+}
+
+PageDocument DocumentController::pageDocument() const {
+    return {.input = document_.input,
+            .eps = document_.eps,
+            .password = password_,
+            .stamp = document_.stamp,
+            .pageCount = document_.pageCount,
+            .allPages = document_.allPages || document_.followsPageCount};
 }
 
 void DocumentController::showPage(qint32 page) {
@@ -352,6 +375,7 @@ void DocumentController::readDocument() {
         // A document rewritten with fewer pages shows its last one.
         if (document_.pageCount && redraw_->page > *document_.pageCount)
             redraw_->page = currentPage_ = *document_.pageCount;
+        Q_EMIT documentRead();
     };
     try {
         prepareDocument();
@@ -778,13 +802,8 @@ options::Options DocumentController::renderOptions() const {
 }
 
 QStringList DocumentController::arguments(gs::Arguments switches, const QString& output) const {
-    switches << gs::outputFileSwitch(output);
-    // A switch, so before the orientation's PostScript, which runs up to the input.
-    if (!password_.isEmpty())
-        switches << QStringLiteral("-sPDFPassword=") + password_;
-    switches << gs::orientationArguments(static_cast<int>(options_.orientation))
-             << gs::inputFileArgument(document_.input);
-    return switches.list();
+    return renderRunArguments(std::move(switches), output, password_, options_.orientation,
+                              document_.input);
 }
 
 } // namespace quillorn::viewer

@@ -6,6 +6,7 @@
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_cache.h"
 #include "viewer/core/page_labels.h"
+#include "viewer/core/page_service.h"
 
 #include <QByteArray>
 #include <QFileSystemWatcher>
@@ -100,6 +101,13 @@ public:
     void showPage(qint32 page);
     // The names the document gives its pages, for Go To.
     void setPageLabels(PageLabels labels) { labels_ = std::move(labels); }
+    // The page the user asks for, as goToPage() asks; nothing when refused or not given.
+    std::optional<qint32> askPage();
+    // Another view shows this page now: it becomes the current page, told by pageShown(), without
+    // a redraw.
+    void followPage(qint32 page);
+    // What the pages are made from, once a redraw has read the document; no input before.
+    PageDocument pageDocument() const;
     // Renders the current page; does nothing without a document. Every failure is put to the
     // user, step by step, with Abort, Retry and Ignore. A redraw asked for meanwhile (another
     // page, a zoom) takes the place of the running one.
@@ -146,6 +154,8 @@ Q_SIGNALS:
     // A page is shown; pageCount is 0 while the document's number of pages is not known. Page 0
     // when the document was closed.
     void pageShown(qint32 page, int pageCount);
+    // A redraw has read the document: pageDocument() tells what it learned.
+    void documentRead();
 
 private:
     // What a redraw learns about the file once and keeps until the file changes.

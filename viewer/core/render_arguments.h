@@ -21,4 +21,10 @@ gs::Arguments documentArguments(const options::Options& options, bool eps);
 // The same for one page: the page range follows.
 gs::Arguments renderArguments(const options::Options& options, qint32 page, bool eps = false);
 
+// A render's whole argument list: the switches, the output, a PDF's password, the orientation's
+// PostScript (which runs up to the input) and the input.
+QStringList renderRunArguments(gs::Arguments switches, const QString& output,
+                               const QString& password, options::Orientation orientation,
+                               const QString& input);
+
 } // namespace quillorn::viewer
