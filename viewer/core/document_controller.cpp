@@ -229,6 +229,20 @@ void DocumentController::goToPage() {
     redraw();
 }
 
+void DocumentController::firstPage() {
+    if (!open_ || currentPage_ == 1)
+        return;
+    currentPage_ = 1;
+    redraw();
+}
+
+void DocumentController::lastPage() {
+    if (!open_ || !document_.pageCount || currentPage_ == *document_.pageCount)
+        return;
+    currentPage_ = *document_.pageCount;
+    redraw();
+}
+
 QString DocumentController::noPageText(qint32 page) const {
     const QString text = tr("There is no page %1 in this document").arg(page);
     if (!document_.pageCount)
@@ -551,7 +565,8 @@ void DocumentController::runGhostscript(const gs::Arguments& switches, const QSt
                                         const std::function<void(const gs::RunResult&)>& then) {
     redraw_->said.clear();
     gs::RunRequest request;
-    request.args = arguments(switches, output);
+    // The run over every page takes the document's orientation.
+    request.args = arguments(switches, output, document_.allPages ? 0 : redraw_->page);
     request.onOutput = [this](const QString& text) {
         if (redraw_ && redraw_->said.size() < (1 << 20))
             redraw_->said += text;
@@ -648,8 +663,8 @@ void DocumentController::prefetch() {
         if (!QDir().mkpath(folder))
             return;
         gs::RunRequest request;
-        request.args =
-            arguments(renderArguments(renderOptions(), page, document_.eps), pagePattern(folder));
+        request.args = arguments(renderArguments(renderOptions(), page, document_.eps),
+                                 pagePattern(folder), page);
         // A page too large to show is no page to keep either, and one that takes far longer
         // than the page shown is no page the user is about to read.
         QElapsedTimer clock;
@@ -749,6 +764,7 @@ void DocumentController::prepareDocument() {
     if (count && *count > 0)
         document_.pageCount = count;
     document_.followsPageCount = pagesFollowPageCount(input);
+    document_.orientation = gs::dscOrientationOf(input);
     document_.input = input;
 }
 
@@ -767,12 +783,17 @@ options::Options DocumentController::renderOptions() const {
     return options;
 }
 
-QStringList DocumentController::arguments(gs::Arguments switches, const QString& output) const {
+QStringList DocumentController::arguments(gs::Arguments switches, const QString& output,
+                                          qint32 page) const {
     switches << gs::outputFileSwitch(output);
     // A switch, so before the orientation's PostScript, which runs up to the input.
     if (!password_.isEmpty())
         switches << QStringLiteral("-sPDFPassword=") + password_;
-    switches << gs::orientationArguments(static_cast<int>(options_.orientation))
+    // A page lying as its comments say is shown upright; the user's choice turns it further.
+    const int lies =
+        page > 0 ? document_.orientation.forPage(page) : document_.orientation.document;
+    switches << gs::orientationArguments(
+                    gs::combinedOrientation(lies, static_cast<int>(options_.orientation)))
              << gs::inputFileArgument(document_.input);
     return switches.list();
 }
