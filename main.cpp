@@ -1,6 +1,7 @@
 #include "app/core/command_line.h"
 #include "app/core/command_line_conversion.h"
 #include "app/core/translations.h"
+#include "app/core/view_settings.h"
 #include "app/main_window.h"
 #include "app/qt_user_dialogs.h"
 #include "app/startup.h"
@@ -29,7 +30,9 @@ int main(int argc, char* argv[]) {
         return quillorn::app::runConvertCommand(argumentsOf(argc, argv).mid(1), STDIN_FILENO);
     }
     // "--help" and "--version" need no display, so they are answered before Qt looks for one.
-    const quillorn::app::Road road = quillorn::app::decideRoad(false, argumentsOf(argc, argv)).road;
+    QByteArrayList plain = argumentsOf(argc, argv);
+    quillorn::app::takeNoSplash(plain);
+    const quillorn::app::Road road = quillorn::app::decideRoad(false, plain).road;
     if (road == quillorn::app::Road::Help || road == quillorn::app::Road::Version) {
         const QString text = road == quillorn::app::Road::Help ? quillorn::app::usageText()
                                                                : quillorn::app::versionLine();

@@ -4,10 +4,12 @@
 #include "app/core/placement.h"
 #include "app/core/recent_files.h"
 #include "app/core/toolbar_icons.h"
+#include "app/core/view_settings.h"
 #include "app/core/zoom.h"
 #include "app/messages_window.h"
 #include "app/print_into_dialog.h"
 #include "app/splash_screen.h"
+#include "app/zoom_box.h"
 #include "base/user_dialogs.h"
 #include "base/version.h"
 #include "convert/convert_dialog.h"
@@ -35,6 +37,7 @@
 #include <QToolBar>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace quillorn::app {
 
@@ -46,7 +49,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
       document_(
           new viewer::DocumentController(dialogs, options, messages, runner, *pageView_, this)),
       optionsMenus_(new options::OptionsMenus(options, this)), statusBar_(new StatusBar(this)),
-      placement_(new WindowPlacement(*this, store_)) {
+      zoomBox_(new ZoomBox(this)), placement_(new WindowPlacement(*this, store_)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kAppTitle);
     setCentralWidget(pageView_);
@@ -91,6 +94,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(optionsMenus_, &options::OptionsMenus::orientationChosen, document_,
             &viewer::DocumentController::redraw);
     connect(document_, &viewer::DocumentController::pageShown, statusBar_, &StatusBar::showPage);
+    connect(document_, &viewer::DocumentController::pageShown, zoomBox_,
+            [this] { zoomBox_->showResolution(document_->shownResolution()); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -136,6 +141,12 @@ void MainWindow::createActions() {
                                 &DocumentController::previousPage, QKeySequence(Qt::Key_F8));
     QAction* goTo = command(tr("&Goto Page..."), "goToPageAction", document_,
                             &DocumentController::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* first = command(tr("&First Page"), "firstPageAction", document_,
+                             &DocumentController::firstPage, QKeySequence(Qt::Key_Home));
+    first->setShortcuts({QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Home)});
+    QAction* last = command(tr("&Last Page"), "lastPageAction", document_,
+                            &DocumentController::lastPage, QKeySequence(Qt::Key_End));
+    last->setShortcuts({QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)});
     QAction* redraw = command(tr("&Redraw"), "redrawAction", document_, &DocumentController::redraw,
                               QKeySequence(Qt::CTRL | Qt::Key_R));
     // Enabled only while Ghostscript draws a page.
@@ -154,8 +165,15 @@ void MainWindow::createActions() {
         if (!fullScreenKeys.contains(key))
             fullScreenKeys << key;
     fullScreen->setShortcuts(fullScreenKeys);
-    QAction* fitWidth = action(tr("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth);
-    QAction* fitPage = action(tr("Fit &Page"), "fitPageAction", &MainWindow::fitPage);
+    QAction* fitWidth = action(tr("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth,
+                               QKeySequence(Qt::CTRL | Qt::Key_1));
+    QAction* fitPage = action(tr("Fit &Page"), "fitPageAction", &MainWindow::fitPage,
+                              QKeySequence(Qt::CTRL | Qt::Key_2));
+    QAction* invert = command(tr("&Invert Colours"), "invertColoursAction", this,
+                              &MainWindow::setColoursInverted);
+    invert->setCheckable(true);
+    invert->setChecked(readInvertColours(store_));
+    pageView_->setColoursInverted(invert->isChecked());
     QAction* originalSize = action(tr("&Original Size"), "originalSizeAction",
                                    &MainWindow::originalSize, QKeySequence(Qt::CTRL | Qt::Key_0));
     QAction* display = action(tr("&Display settings..."), "displaySettingsAction",
@@ -201,11 +219,19 @@ void MainWindow::createActions() {
     optionsMenus_->addOptionsEntries(optionsMenu);
     optionsMenu->addSeparator();
     optionsMenu->addAction(printInto);
+    showSplash_ = optionsMenu->addAction(tr("Show splash screen at start-up"));
+    showSplash_->setObjectName(QStringLiteral("showSplashAction"));
+    showSplash_->setCheckable(true);
+    showSplash_->setChecked(readShowSplash(store_));
+    connect(showSplash_, &QAction::toggled, this,
+            [this](bool shown) { writeShowSplash(store_, shown); });
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addAction(next);
     view->addAction(previous);
     view->addAction(goTo);
+    view->addAction(first);
+    view->addAction(last);
     view->addAction(redraw);
     view->addAction(stop);
     view->addSeparator();
@@ -214,6 +240,7 @@ void MainWindow::createActions() {
     view->addAction(originalSize);
     view->addSeparator();
     view->addAction(fullScreen);
+    view->addAction(invert);
 
     QMenu* media = menuBar()->addMenu(tr("&Media"));
     media->addAction(display);
@@ -256,7 +283,12 @@ void MainWindow::createActions() {
         tool.action->setToolTip(tr(tool.toolTip));
         toolBar_->addAction(tool.action);
     }
+    toolBar_->insertWidget(zoomOutAct, zoomBox_);
     toolBar_->addAction(stop);
+    connect(zoomBox_, &ZoomBox::resolutionChosen, this, [this](std::int16_t resolution) {
+        if (resolution != options_.resolution)
+            zoomTo(resolution);
+    });
 }
 
 // ---- start-up and shutdown ----
@@ -275,15 +307,57 @@ bool MainWindow::start() {
     optionsAtStart_ = options_;
     loaded_ = true;
     optionsMenus_->showOptions();
+    zoomBox_->showResolution(options_.resolution);
 
+    starting_ = true;
+    {
+        const QSignalBlocker quiet(showSplash_); // what is stored is shown, not written back
+        showSplash_->setChecked(readShowSplash(store_));
+    }
+    if (splashLeftOut_ || !showSplash_->isChecked()) {
+        finishStart();
+        return true;
+    }
     setStatus(tr("Showing Splash Screen..."));
-    SplashScreen(SplashScreen::Role::Splash, this).exec();
+    // Modal to the window, but no loop of its own: the start goes on (the document's first page
+    // is drawn meanwhile), and the rest of it follows the close.
+    auto* splash = new SplashScreen(SplashScreen::Role::Splash, this);
+    splash_ = splash;
+    connect(splash, &QDialog::finished, this, [this, splash] {
+        splash->deleteLater();
+        finishStart();
+    });
+    splash->open();
+    return true;
+}
+
+void MainWindow::finishStart() {
     // By now the window manager has framed the window, if there is one.
     placement_->setFramed();
-
     setStatus(tr("Ready"));
-    system::checkAssociation(dialogs_, association_, store_);
-    return true;
+    // The question comes once the document given at the start is drawn, never before it.
+    QTimer::singleShot(0, this, &MainWindow::askAssociation);
+}
+
+void MainWindow::askAssociation() {
+    if (document_->isRendering()) {
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = connect(document_, &viewer::DocumentController::renderingChanged, this,
+                        [this, once](bool rendering) {
+                            if (rendering)
+                                return;
+                            disconnect(*once);
+                            // Not inside the document's own signal.
+                            QTimer::singleShot(0, this, &MainWindow::askAssociation);
+                        });
+        return;
+    }
+    if (!starting_)
+        return;
+    if (!closed_)
+        system::checkAssociation(dialogs_, association_, store_);
+    starting_ = false;
+    Q_EMIT started();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -544,6 +618,7 @@ void MainWindow::zoomTo(std::int16_t resolution) {
 
 void MainWindow::applyResolution(std::int16_t resolution) {
     options_.resolution = resolution;
+    zoomBox_->showResolution(resolution);
     if (isDocumentOpen())
         pageView_->showZoomPreview(resolution);
     document_->redraw();
@@ -556,6 +631,11 @@ void MainWindow::originalSize() {
     zoomBase_.reset();
     if (base != options_.resolution)
         applyResolution(base);
+}
+
+void MainWindow::setColoursInverted(bool inverted) {
+    pageView_->setColoursInverted(inverted);
+    writeInvertColours(store_, inverted);
 }
 
 void MainWindow::fitWidth() {

@@ -34,6 +34,7 @@ class PageView;
 namespace quillorn::app {
 
 class MessagesWindow;
+class ZoomBox;
 
 // The main window: menus, toolbar, the page view and the status bar. start() runs its start-up
 // (placement, banner, Ghostscript check, options, splash, "Ready", association check); closing
@@ -45,8 +46,14 @@ public:
                gs::Binding& binding, gs::Runner& runner, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // False when the Ghostscript check ended the program: nothing is saved then.
+    // False when the Ghostscript check ended the program: nothing is saved then. Returns while
+    // the splash shows; the rest of the start-up ("Ready", the association question) follows its
+    // close, and the association question waits for a page being drawn.
     bool start();
+    // The start shows no splash, whatever the option says ("--no-splash").
+    void leaveOutSplash() { splashLeftOut_ = true; }
+    // True from start() until the last of its steps has run.
+    bool isStarting() const { return starting_; }
     // The close that follows is a termination signal's: it asks nothing.
     void setEndingBySignal() { endingBySignal_ = true; }
 
@@ -83,10 +90,14 @@ public:
     // Back to the resolution from before the zooms: as read at the start or last set in the
     // display settings.
     void originalSize();
+    // View > Invert Colours: the page shown, not what is copied or converted.
+    void setColoursInverted(bool inverted);
 
 Q_SIGNALS:
     // Every text the first status panel shows, in order.
     void statusShown(const QString& text);
+    // The start-up's last step has run.
+    void started();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +115,9 @@ private:
     void applyResolution(std::int16_t resolution);
     void fit(Fit fit);
     void leaveFullScreen();
+    // The start-up's steps after the splash.
+    void finishStart();
+    void askAssociation();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -118,6 +132,7 @@ private:
     viewer::DocumentController* document_;
     options::OptionsMenus* optionsMenus_;
     StatusBar* statusBar_;
+    ZoomBox* zoomBox_;
     QToolBar* toolBar_ = nullptr;
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
@@ -132,6 +147,10 @@ private:
     QSizeF pagePoints_;                    // the last page shown, in points
     std::vector<QPointer<QWidget>> hiddenForFullScreen_;
     bool maximizedBeforeFullScreen_ = false;
+    bool splashLeftOut_ = false;
+    bool starting_ = false;
+    QAction* showSplash_ = nullptr;
+    QPointer<QWidget> splash_;
 };
 
 } // namespace quillorn::app

@@ -46,6 +46,9 @@ public:
     void setBoundingBoxShown(bool shown);
     // The next drag on the page measures; its line stays until the next click.
     void startMeasuring();
+    // The page is drawn with its colours inverted (for reading in the dark); picture() and what
+    // is copied stay as rendered.
+    void setColoursInverted(bool inverted);
 
 Q_SIGNALS:
     // A single PostScript, EPS or PDF file was dropped on the view.
