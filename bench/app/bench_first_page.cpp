@@ -209,12 +209,15 @@ std::optional<int> startDisplay(pid_t& server) {
     ::close(fds[1]);
     if (spawned != 0)
         return std::nullopt;
-    char buffer[32] = {};
-    const ssize_t n = ::read(fds[0], buffer, sizeof(buffer) - 1);
-    ::close(fds[0]);
-    if (n <= 0)
+    // The number comes before its line's end, in writes of their own: the pipe stays open, so
+    // that the server's last write finds a reader.
+    std::string number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    if (number.empty())
         return std::nullopt;
-    return std::atoi(buffer);
+    return std::atoi(number.c_str());
 }
 
 } // namespace
