@@ -94,8 +94,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(optionsMenus_, &options::OptionsMenus::orientationChosen, document_,
             &viewer::DocumentController::redraw);
     connect(document_, &viewer::DocumentController::pageShown, statusBar_, &StatusBar::showPage);
-    connect(document_, &viewer::DocumentController::pageShown, zoomBox_,
-            [this] { zoomBox_->showResolution(document_->shownResolution()); });
+    // Without a page (closed, or a new document on its way) the box says the resolution asked for.
+    connect(document_, &viewer::DocumentController::pageShown, zoomBox_, [this](qint32 page) {
+        zoomBox_->showResolution(page > 0 ? document_->shownResolution() : options_.resolution);
+    });
 }
 
 MainWindow::~MainWindow() = default;
