@@ -143,11 +143,11 @@ void MainWindow::createActions() {
                                 &DocumentController::previousPage, QKeySequence(Qt::Key_F8));
     QAction* goTo = command(tr("&Goto Page..."), "goToPageAction", document_,
                             &DocumentController::goToPage, QKeySequence(Qt::CTRL | Qt::Key_G));
-    QAction* first = command(tr("&First Page"), "firstPageAction", document_,
-                             &DocumentController::firstPage, QKeySequence(Qt::Key_Home));
+    QAction* first =
+        command(tr("&First Page"), "firstPageAction", document_, &DocumentController::firstPage);
     first->setShortcuts({QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Home)});
-    QAction* last = command(tr("&Last Page"), "lastPageAction", document_,
-                            &DocumentController::lastPage, QKeySequence(Qt::Key_End));
+    QAction* last =
+        command(tr("&Last Page"), "lastPageAction", document_, &DocumentController::lastPage);
     last->setShortcuts({QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)});
     QAction* redraw = command(tr("&Redraw"), "redrawAction", document_, &DocumentController::redraw,
                               QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -324,7 +324,6 @@ bool MainWindow::start() {
     // Modal to the window, but no loop of its own: the start goes on (the document's first page
     // is drawn meanwhile), and the rest of it follows the close.
     auto* splash = new SplashScreen(SplashScreen::Role::Splash, this);
-    splash_ = splash;
     connect(splash, &QDialog::finished, this, [this, splash] {
         splash->deleteLater();
         finishStart();

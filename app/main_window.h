@@ -150,7 +150,6 @@ private:
     bool splashLeftOut_ = false;
     bool starting_ = false;
     QAction* showSplash_ = nullptr;
-    QPointer<QWidget> splash_;
 };
 
 } // namespace quillorn::app
