@@ -190,6 +190,10 @@ std::optional<std::pair<double, double>> timeSplash(const std::string& self, con
 
 // Starts a virtual X server on a free display; its number, or nothing.
 std::optional<int> startDisplay(pid_t& server) {
+    const std::string xvfb =
+        QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("Xvfb"))).toStdString();
+    if (xvfb.empty())
+        return std::nullopt;
     int fds[2];
     if (::pipe(fds) != 0)
         return std::nullopt;
@@ -198,9 +202,10 @@ std::optional<int> startDisplay(pid_t& server) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const std::vector<std::string> argv{"/usr/bin/Xvfb", "-displayfd", fd,   "-screen", "0",
-                                        "1280x1024x24",  "-nolisten",  "tcp"};
+    const std::vector<std::string> argv{xvfb, "-displayfd",   fd,          "-screen",
+                                        "0",  "1280x1024x24", "-nolisten", "tcp"};
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
