@@ -30,6 +30,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -171,6 +172,8 @@ void MainWindow::createActions() {
                                QKeySequence(Qt::CTRL | Qt::Key_1));
     QAction* fitPage = action(tr("Fit &Page"), "fitPageAction", &MainWindow::fitPage,
                               QKeySequence(Qt::CTRL | Qt::Key_2));
+    QAction* presentation = action(tr("P&resentation"), "presentationAction",
+                                   &MainWindow::togglePresentation, QKeySequence(Qt::Key_F5));
     QAction* invert = command(tr("&Invert Colours"), "invertColoursAction", this,
                               &MainWindow::setColoursInverted);
     invert->setCheckable(true);
@@ -242,6 +245,7 @@ void MainWindow::createActions() {
     view->addAction(originalSize);
     view->addSeparator();
     view->addAction(fullScreen);
+    view->addAction(presentation);
     view->addAction(invert);
 
     QMenu* media = menuBar()->addMenu(tr("&Media"));
@@ -556,7 +560,39 @@ void MainWindow::toggleFullScreen() {
     pageView_->setFocus();
 }
 
+void MainWindow::togglePresentation() {
+    if (presenting_) {
+        leaveFullScreen();
+        return;
+    }
+    if (!isDocumentOpen())
+        return;
+    presenting_ = true;
+    resolutionBeforePresentation_ = options_.resolution;
+    pageView_->viewport()->installEventFilter(this);
+    pageView_->widget()->installEventFilter(this);
+    if (!isFullScreen())
+        toggleFullScreen();
+    fit(Fit::Page); // again once the screen's size reaches the view
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (presenting_ && watched == pageView_->viewport() && event->type() == QEvent::Resize)
+        fit(Fit::Page);
+    if (presenting_ && watched == pageView_->widget() &&
+        event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        document_->nextPage();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::leaveFullScreen() {
+    if (std::exchange(presenting_, false)) {
+        pageView_->viewport()->removeEventFilter(this);
+        pageView_->widget()->removeEventFilter(this);
+        if (resolutionBeforePresentation_ != options_.resolution)
+            applyResolution(resolutionBeforePresentation_);
+    }
     for (const QPointer<QWidget>& bar : hiddenForFullScreen_)
         if (bar)
             bar->show();
@@ -571,6 +607,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     // While a page is drawn Escape is Stop's; the Escape after it leaves full screen.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isFullScreen()) {
         leaveFullScreen();
+        return;
+    }
+    if (presenting_ && event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+        document_->previousPage();
         return;
     }
     QMainWindow::keyPressEvent(event);

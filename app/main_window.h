@@ -80,6 +80,9 @@ public:
     void copyPage();
     void measure();
     void toggleFullScreen();
+    // F5: the page alone on the whole screen, fit to it; PgDn, Space or a click go on, PgUp or
+    // Backspace back, Escape leaves at the resolution from before.
+    void togglePresentation();
     void showDisplaySettings();
     void showPrintInto();
     void about();
@@ -102,6 +105,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
@@ -147,6 +151,8 @@ private:
     QSizeF pagePoints_;                    // the last page shown, in points
     std::vector<QPointer<QWidget>> hiddenForFullScreen_;
     bool maximizedBeforeFullScreen_ = false;
+    bool presenting_ = false;
+    std::int16_t resolutionBeforePresentation_ = 0;
     bool splashLeftOut_ = false;
     bool starting_ = false;
     QAction* showSplash_ = nullptr;

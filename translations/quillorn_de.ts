@@ -372,6 +372,10 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
         <source>Show splash screen at start-up</source>
         <translation>Startbildschirm beim Start zeigen</translation>
     </message>
+    <message>
+        <source>P&amp;resentation</source>
+        <translation>P&amp;räsentation</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::app::PrintIntoDialog</name>

@@ -12,6 +12,7 @@
 #include "convert/convert_dialog.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
+#include "viewer/core/document_controller.h"
 #include "viewer/page_view.h"
 
 #include <QAction>
@@ -651,6 +652,31 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_NEAR(s.page().width(), 2 * dpi * 200 / 72, 2);
                     auto* box = s.window()->findChild<QComboBox*>(QStringLiteral("zoomBox"));
                     EXPECT_EQ(box->currentText(), QStringLiteral("200%"));
+                }},
+        // The page fit to the whole screen; Space on, Backspace back, Escape out as it was.
+        Comfort{"Presentation", [](Session& s) { key(s, Qt::Key_F5); },
+                [](Session& s) {
+                    ASSERT_TRUE(s.window()->isFullScreen());
+                    EXPECT_TRUE(QTest::qWaitFor([&s] {
+                        s.drawn();
+                        const QSize view = s.view()->viewport()->size();
+                        return s.view()->geometry() == s.window()->rect() &&
+                               s.page().width() > view.width() - 4 &&
+                               s.page().width() <= view.width();
+                    }));
+                    key(s, Qt::Key_Space);
+                    s.drawn();
+                    const QSize page = s.page().size(); // page 2's red circle, fit still
+                    EXPECT_TRUE(page.width() > 400 &&
+                                pageColour(s, {page.width() * 3 / 4, page.height() / 2}, Qt::red));
+                    key(s, Qt::Key_Backspace);
+                    s.drawn();
+                    EXPECT_EQ(s.window()->findChild<viewer::DocumentController*>()->currentPage(),
+                              1);
+                    key(s, Qt::Key_Escape);
+                    s.drawn();
+                    EXPECT_FALSE(s.window()->isFullScreen());
+                    EXPECT_EQ(s.page().size(), QSize(208, 104));
                 }},
         // Only what is shown is inverted: the page copied is the page as drawn.
         Comfort{"InvertColours", [](Session& s) { s.action("invertColoursAction")->trigger(); },
