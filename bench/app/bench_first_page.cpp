@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "bench/documents.h"
 #include "bench/result_row.h"
+#include "bench/spawn.h"
 #include "viewer/core/document_controller.h"
 
 #include <QApplication>
@@ -28,13 +29,10 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -42,20 +40,11 @@ namespace {
 const QColor kMark(255, 0, 255);
 constexpr int kMarkPoints = 80; // 80 pt square
 
+// Starts argv with its output and errors to /dev/null.
 pid_t spawnQuiet(const std::vector<std::string>& argv) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    const pid_t pid = quillorn::bench::spawn(argv, -1, devNull, -1, true);
+    ::close(devNull);
     return pid;
 }
 
@@ -117,10 +106,8 @@ QByteArray markedManual() {
 
 // The child for the splash's figure: the real start with the splash on, a document given; prints
 // the page's and the splash's close time from the start, in seconds.
-int splashChild(const char* file) {
-    int argc = 1;
-    char name[] = "quillorn";
-    char* argv[] = {name, nullptr};
+int splashChild(int argc, char** argv) {
+    const QByteArray file = argv[2];
     QApplication app(argc, argv);
     QApplication::setApplicationName(quillorn::kAppTitle);
     quillorn::app::QtUserDialogs dialogs;
@@ -154,7 +141,7 @@ int splashChild(const char* file) {
                          });
     };
     const int devNull = ::open("/dev/null", O_RDONLY);
-    quillorn::app::Startup startup(dialogs, {QByteArray(file)}, devNull, hooks);
+    quillorn::app::Startup startup(dialogs, {file}, devNull, hooks);
     startup.run();
     QApplication::exec();
     return 1;
@@ -164,26 +151,12 @@ std::optional<std::pair<double, double>> timeSplash(const std::string& self, con
     int fds[2];
     if (::pipe(fds) != 0)
         return std::nullopt;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const std::string path = QFile::encodeName(file).toStdString();
-    char mode[] = "--splash-child";
-    std::vector<char*> args{const_cast<char*>(self.c_str()), mode, const_cast<char*>(path.c_str()),
-                            nullptr};
-    pid_t pid = -1;
-    posix_spawn(&pid, self.c_str(), &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = quillorn::bench::spawn(
+        {self, "--splash-child", QFile::encodeName(file).toStdString()}, -1, fds[1], fds[0]);
     ::close(fds[1]);
-    char buffer[128] = {};
-    ssize_t n = 0, got = 0;
-    while ((n = ::read(fds[0], buffer + got, sizeof(buffer) - 1 - size_t(got))) > 0)
-        got += n;
-    ::close(fds[0]);
-    waitpid(pid, nullptr, 0);
+    const std::string output = quillorn::bench::childOutput(pid, fds[0]);
     double page = 0, closed = 0;
-    if (std::sscanf(buffer, "%lf %lf", &page, &closed) != 2)
+    if (std::sscanf(output.c_str(), "%lf %lf", &page, &closed) != 2)
         return std::nullopt;
     return std::pair(page, closed);
 }
@@ -197,22 +170,11 @@ std::optional<int> startDisplay(pid_t& server) {
     int fds[2];
     if (::pipe(fds) != 0)
         return std::nullopt;
-    const std::string fd = std::to_string(fds[1]);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const std::vector<std::string> argv{xvfb, "-displayfd",   fd,          "-screen",
-                                        "0",  "1280x1024x24", "-nolisten", "tcp"};
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const int spawned = posix_spawn(&server, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    server = quillorn::bench::spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                     "1280x1024x24", "-nolisten", "tcp"},
+                                    -1, -1, fds[0], true);
     ::close(fds[1]);
-    if (spawned != 0)
+    if (server <= 0)
         return std::nullopt;
     // The number comes before its line's end, in writes of their own: the pipe stays open, so
     // that the server's last write finds a reader.
@@ -229,7 +191,7 @@ std::optional<int> startDisplay(pid_t& server) {
 
 int main(int argc, char** argv) {
     if (argc > 2 && std::string(argv[1]) == "--splash-child")
-        return splashChild(argv[2]);
+        return splashChild(argc, argv);
 
     QTemporaryDir root;
     if (!root.isValid())

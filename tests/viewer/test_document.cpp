@@ -7,8 +7,8 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace quillorn;
