@@ -3,6 +3,7 @@
 // everything else the viewer takes this process's place.
 #include "app/core/command_line.h"
 #include "app/core/command_line_conversion.h"
+#include "app/core/view_settings.h"
 #include "app/core/viewer_program.h"
 #include "base/version.h"
 
@@ -19,8 +20,9 @@ int main(int argc, char* argv[]) {
         return quillorn::app::runConvertCommand(quillorn::app::argumentsOf(argc, argv).mid(1),
                                                 STDIN_FILENO);
     }
-    const quillorn::app::Road road =
-        quillorn::app::decideRoad(false, quillorn::app::argumentsOf(argc, argv)).road;
+    QByteArrayList plain = quillorn::app::argumentsOf(argc, argv);
+    quillorn::app::takeNoSplash(plain);
+    const quillorn::app::Road road = quillorn::app::decideRoad(false, plain).road;
     if (road == quillorn::app::Road::Help || road == quillorn::app::Road::Version) {
         const QString text = road == quillorn::app::Road::Help ? quillorn::app::usageText()
                                                                : quillorn::app::versionLine();

@@ -4,10 +4,12 @@
 #include "app/core/placement.h"
 #include "app/core/recent_files.h"
 #include "app/core/toolbar_icons.h"
+#include "app/core/view_settings.h"
 #include "app/core/zoom.h"
 #include "app/messages_window.h"
 #include "app/print_into_dialog.h"
 #include "app/splash_screen.h"
+#include "app/zoom_box.h"
 #include "base/user_dialogs.h"
 #include "base/version.h"
 #include "convert/convert_dialog.h"
@@ -40,6 +42,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -49,6 +52,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace quillorn::app {
 
@@ -65,8 +69,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
       thumbnails_(new viewer::ThumbnailsPanel(*pageService_, this)),
       thumbnailsDock_(new QDockWidget(tr("Thumbnails"), this)),
       optionsMenus_(new options::OptionsMenus(options, this)), statusBar_(new StatusBar(this)),
-      placement_(new WindowPlacement(*this, store_)), structure_(new viewer::StructureLoader(this)),
-      outlinePanel_(new viewer::OutlinePanel(this)) {
+      zoomBox_(new ZoomBox(this)), placement_(new WindowPlacement(*this, store_)),
+      structure_(new viewer::StructureLoader(this)), outlinePanel_(new viewer::OutlinePanel(this)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kAppTitle);
     text_ = new viewer::DocumentText(runner, this);
@@ -165,6 +169,10 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
         if (isContinuousShown())
             continuousView_->refresh();
     });
+    // Without a page (closed, or a new document on its way) the box says the resolution asked for.
+    connect(document_, &viewer::DocumentController::pageShown, zoomBox_, [this](qint32 page) {
+        zoomBox_->showResolution(page > 0 ? document_->shownResolution() : options_.resolution);
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -226,6 +234,20 @@ void MainWindow::createActions() {
                                &MainWindow::previousPage, QKeySequence(Qt::Key_F8));
     QAction* goTo = action(tr("&Goto Page..."), "goToPageAction", &MainWindow::goToPage,
                            QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* first = command(tr("&First Page"), "firstPageAction", this, [this] {
+        if (isContinuousShown())
+            continuousView_->scrollToPage(1);
+        else
+            document_->firstPage();
+    });
+    first->setShortcuts({QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Home)});
+    QAction* last = command(tr("&Last Page"), "lastPageAction", this, [this] {
+        if (isContinuousShown() && document_->pageCount())
+            continuousView_->scrollToPage(*document_->pageCount());
+        else
+            document_->lastPage();
+    });
+    last->setShortcuts({QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)});
     QAction* redraw = command(tr("&Redraw"), "redrawAction", document_, &DocumentController::redraw,
                               QKeySequence(Qt::CTRL | Qt::Key_R));
     // Enabled only while Ghostscript draws a page.
@@ -244,8 +266,17 @@ void MainWindow::createActions() {
         if (!fullScreenKeys.contains(key))
             fullScreenKeys << key;
     fullScreen->setShortcuts(fullScreenKeys);
-    QAction* fitWidth = action(tr("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth);
-    QAction* fitPage = action(tr("Fit &Page"), "fitPageAction", &MainWindow::fitPage);
+    QAction* fitWidth = action(tr("Fit &Width"), "fitWidthAction", &MainWindow::fitWidth,
+                               QKeySequence(Qt::CTRL | Qt::Key_1));
+    QAction* fitPage = action(tr("Fit &Page"), "fitPageAction", &MainWindow::fitPage,
+                              QKeySequence(Qt::CTRL | Qt::Key_2));
+    QAction* presentation = action(tr("P&resentation"), "presentationAction",
+                                   &MainWindow::togglePresentation, QKeySequence(Qt::Key_F5));
+    QAction* invert = command(tr("&Invert Colours"), "invertColoursAction", this,
+                              &MainWindow::setColoursInverted);
+    invert->setCheckable(true);
+    invert->setChecked(readInvertColours(store_));
+    pageView_->setColoursInverted(invert->isChecked());
     QAction* originalSize = action(tr("&Original Size"), "originalSizeAction",
                                    &MainWindow::originalSize, QKeySequence(Qt::CTRL | Qt::Key_0));
     QAction* display = action(tr("&Display settings..."), "displaySettingsAction",
@@ -298,11 +329,19 @@ void MainWindow::createActions() {
     optionsMenus_->addOptionsEntries(optionsMenu);
     optionsMenu->addSeparator();
     optionsMenu->addAction(printInto);
+    showSplash_ = optionsMenu->addAction(tr("Show splash screen at start-up"));
+    showSplash_->setObjectName(QStringLiteral("showSplashAction"));
+    showSplash_->setCheckable(true);
+    showSplash_->setChecked(readShowSplash(store_));
+    connect(showSplash_, &QAction::toggled, this,
+            [this](bool shown) { writeShowSplash(store_, shown); });
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addAction(next);
     view->addAction(previous);
     view->addAction(goTo);
+    view->addAction(first);
+    view->addAction(last);
     view->addAction(redraw);
     view->addAction(stop);
     view->addSeparator();
@@ -331,6 +370,8 @@ void MainWindow::createActions() {
     outline->setEnabled(false);
     connect(outline, &QAction::triggered, this, [this](bool shown) { outlineWanted_ = shown; });
     view->addAction(outline);
+    view->addAction(presentation);
+    view->addAction(invert);
 
     QMenu* media = menuBar()->addMenu(tr("&Media"));
     media->addAction(display);
@@ -373,8 +414,13 @@ void MainWindow::createActions() {
         tool.action->setToolTip(tr(tool.toolTip));
         toolBar_->addAction(tool.action);
     }
+    toolBar_->insertWidget(zoomOutAct, zoomBox_);
     toolBar_->addAction(stop);
     toolBar_->addAction(thumbnails);
+    connect(zoomBox_, &ZoomBox::resolutionChosen, this, [this](std::int16_t resolution) {
+        if (resolution != options_.resolution)
+            zoomTo(resolution);
+    });
 }
 
 // ---- start-up and shutdown ----
@@ -393,15 +439,56 @@ bool MainWindow::start() {
     optionsAtStart_ = options_;
     loaded_ = true;
     optionsMenus_->showOptions();
+    zoomBox_->showResolution(options_.resolution);
 
+    starting_ = true;
+    {
+        const QSignalBlocker quiet(showSplash_); // what is stored is shown, not written back
+        showSplash_->setChecked(readShowSplash(store_));
+    }
+    if (splashLeftOut_ || !showSplash_->isChecked()) {
+        finishStart();
+        return true;
+    }
     setStatus(tr("Showing Splash Screen..."));
-    SplashScreen(SplashScreen::Role::Splash, this).exec();
+    // Modal to the window, but no loop of its own: the start goes on (the document's first page
+    // is drawn meanwhile), and the rest of it follows the close.
+    auto* splash = new SplashScreen(SplashScreen::Role::Splash, this);
+    connect(splash, &QDialog::finished, this, [this, splash] {
+        splash->deleteLater();
+        finishStart();
+    });
+    splash->open();
+    return true;
+}
+
+void MainWindow::finishStart() {
     // By now the window manager has framed the window, if there is one.
     placement_->setFramed();
-
     setStatus(tr("Ready"));
-    system::checkAssociation(dialogs_, association_, store_);
-    return true;
+    // The question comes once the document given at the start is drawn, never before it.
+    QTimer::singleShot(0, this, &MainWindow::askAssociation);
+}
+
+void MainWindow::askAssociation() {
+    if (document_->isRendering()) {
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = connect(document_, &viewer::DocumentController::renderingChanged, this,
+                        [this, once](bool rendering) {
+                            if (rendering)
+                                return;
+                            disconnect(*once);
+                            // Not inside the document's own signal.
+                            QTimer::singleShot(0, this, &MainWindow::askAssociation);
+                        });
+        return;
+    }
+    if (!starting_)
+        return;
+    if (!closed_)
+        system::checkAssociation(dialogs_, association_, store_);
+    starting_ = false;
+    Q_EMIT started();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -614,7 +701,39 @@ void MainWindow::toggleFullScreen() {
     pageView_->setFocus();
 }
 
+void MainWindow::togglePresentation() {
+    if (presenting_) {
+        leaveFullScreen();
+        return;
+    }
+    if (!isDocumentOpen())
+        return;
+    presenting_ = true;
+    resolutionBeforePresentation_ = options_.resolution;
+    pageView_->viewport()->installEventFilter(this);
+    pageView_->widget()->installEventFilter(this);
+    if (!isFullScreen())
+        toggleFullScreen();
+    fit(Fit::Page); // again once the screen's size reaches the view
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (presenting_ && watched == pageView_->viewport() && event->type() == QEvent::Resize)
+        fit(Fit::Page);
+    if (presenting_ && watched == pageView_->widget() &&
+        event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        document_->nextPage();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::leaveFullScreen() {
+    if (std::exchange(presenting_, false)) {
+        pageView_->viewport()->removeEventFilter(this);
+        pageView_->widget()->removeEventFilter(this);
+        if (resolutionBeforePresentation_ != options_.resolution)
+            applyResolution(resolutionBeforePresentation_);
+    }
     for (const QPointer<QWidget>& bar : hiddenForFullScreen_)
         if (bar)
             bar->show();
@@ -629,6 +748,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     // While a page is drawn Escape is Stop's; the Escape after it leaves full screen.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isFullScreen()) {
         leaveFullScreen();
+        return;
+    }
+    if (presenting_ && event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+        document_->previousPage();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -679,6 +802,7 @@ void MainWindow::zoomTo(std::int16_t resolution) {
 
 void MainWindow::applyResolution(std::int16_t resolution) {
     options_.resolution = resolution;
+    zoomBox_->showResolution(resolution);
     if (isDocumentOpen() && !isContinuousShown())
         pageView_->showZoomPreview(resolution);
     document_->redraw();
@@ -760,6 +884,11 @@ void MainWindow::originalSize() {
     zoomBase_.reset();
     if (base != options_.resolution)
         applyResolution(base);
+}
+
+void MainWindow::setColoursInverted(bool inverted) {
+    pageView_->setColoursInverted(inverted);
+    writeInvertColours(store_, inverted);
 }
 
 void MainWindow::fitWidth() {

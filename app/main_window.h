@@ -46,6 +46,7 @@ class ThumbnailsPanel;
 namespace quillorn::app {
 
 class MessagesWindow;
+class ZoomBox;
 
 // The main window: menus, toolbar, the page view and the status bar. start() runs its start-up
 // (placement, banner, Ghostscript check, options, splash, "Ready", association check); closing
@@ -57,8 +58,14 @@ public:
                gs::Binding& binding, gs::Runner& runner, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // False when the Ghostscript check ended the program: nothing is saved then.
+    // False when the Ghostscript check ended the program: nothing is saved then. Returns while
+    // the splash shows; the rest of the start-up ("Ready", the association question) follows its
+    // close, and the association question waits for a page being drawn.
     bool start();
+    // The start shows no splash, whatever the option says ("--no-splash").
+    void leaveOutSplash() { splashLeftOut_ = true; }
+    // True from start() until the last of its steps has run.
+    bool isStarting() const { return starting_; }
     // The close that follows is a termination signal's: it asks nothing.
     void setEndingBySignal() { endingBySignal_ = true; }
 
@@ -88,6 +95,9 @@ public:
     void selectAll();
     void measure();
     void toggleFullScreen();
+    // F5: the page alone on the whole screen, fit to it; PgDn, Space or a click go on, PgUp or
+    // Backspace back, Escape leaves at the resolution from before.
+    void togglePresentation();
     void showDisplaySettings();
     void showPrintInto();
     void about();
@@ -109,14 +119,19 @@ public:
     // Back to the resolution from before the zooms: as read at the start or last set in the
     // display settings.
     void originalSize();
+    // View > Invert Colours: the page shown, not what is copied or converted.
+    void setColoursInverted(bool inverted);
 
 Q_SIGNALS:
     // Every text the first status panel shows, in order.
     void statusShown(const QString& text);
+    // The start-up's last step has run.
+    void started();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
@@ -136,6 +151,9 @@ private:
     void followLink(const viewer::PageLink& link);
     // The continuous view when it is asked for and the document can be shown so.
     void showPagesView();
+    // The start-up's steps after the splash.
+    void finishStart();
+    void askAssociation();
 
     UserDialogs& dialogs_;
     options::Options& options_;
@@ -156,6 +174,7 @@ private:
     QAction* continuousAction_ = nullptr;
     options::OptionsMenus* optionsMenus_;
     StatusBar* statusBar_;
+    ZoomBox* zoomBox_;
     QToolBar* toolBar_ = nullptr;
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
@@ -179,6 +198,11 @@ private:
     viewer::TextSearch* search_ = nullptr;
     viewer::FindBar* findBar_ = nullptr;
     viewer::PageTextLayer* textLayer_ = nullptr;
+    bool presenting_ = false;
+    std::int16_t resolutionBeforePresentation_ = 0;
+    bool splashLeftOut_ = false;
+    bool starting_ = false;
+    QAction* showSplash_ = nullptr;
 };
 
 } // namespace quillorn::app

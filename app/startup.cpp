@@ -2,6 +2,7 @@
 
 #include "app/core/print_job.h"
 #include "app/core/termination_signals.h"
+#include "app/core/view_settings.h"
 #include "app/main_window.h"
 #include "base/settings_store.h"
 #include "base/temp_files.h"
@@ -33,6 +34,7 @@ Startup::Startup(UserDialogs& dialogs, QByteArrayList arguments, int stdinFd, St
 Startup::~Startup() = default;
 
 std::optional<int> Startup::run() {
+    noSplash_ = takeNoSplash(arguments_);
     if (const StartRequest info = decideRoad(false, arguments_);
         info.road == Road::Help || info.road == Road::Version) {
         printOut(info.road == Road::Help ? usageText() : versionLine());
@@ -105,6 +107,9 @@ std::optional<int> Startup::showMainWindow(const StartRequest& request) {
     window_ = std::make_unique<MainWindow>(dialogs_, options_, messages_, binding_, runner_);
     if (hooks_.mainWindowCreated)
         hooks_.mainWindowCreated(*window_);
+    if (noSplash_)
+        window_->leaveOutSplash();
+    // The document is opened while the splash shows: its first page is drawn meanwhile.
     if (!window_->start())
         return 0;
     if (request.road == Road::View)

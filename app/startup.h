@@ -28,7 +28,8 @@ struct StartupHooks {
 
 // The program's start and what it owns for the whole run: the options, the Ghostscript binding,
 // the message log and the main window. The start takes one of the roads decideRoad() names:
-// "--help" and "--version" print and end; then a print job on standard input, "/CONVERT:",
+// "--help" and "--version" print and end ("--no-splash" anywhere only leaves the splash out);
+// then a print job on standard input, "/CONVERT:",
 // "/VIEW:" or a file, or nothing.
 // SIGTERM, SIGINT and SIGHUP end the run as Exit does: the run in progress is stopped, every
 // dialog is closed as Cancel (or Escape) would close it, and the main window closes with its
@@ -63,6 +64,7 @@ private:
     QByteArrayList arguments_;
     int stdinFd_;
     StartupHooks hooks_;
+    bool noSplash_ = false; // "--no-splash" was given
     options::Options options_;
     gs::Binding binding_;
     gs::WorkerRunner runner_;

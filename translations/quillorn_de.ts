@@ -102,8 +102,8 @@ Ein Druckauftrag auf der Standardeingabe zeigt nur den Konvertierungsdialog daf�
         <translation>Abstand: %1 %2 (dx %3, dy %4)</translation>
     </message>
     <message>
-        <source>Usage: quillorn [FILE]
-       quillorn /VIEW:FILE
+        <source>Usage: quillorn [--no-splash] [FILE]
+       quillorn [--no-splash] /VIEW:FILE
        quillorn /CONVERT:FILE
        quillorn --convert INPUT... [OPTION...]
        quillorn --help | --version
@@ -112,6 +112,7 @@ Views PostScript, EPS and PDF files and converts them to other formats with Ghos
 
   FILE, /VIEW:FILE  open FILE in the viewer
   /CONVERT:FILE     show only the conversion dialog for FILE
+  --no-splash       start without the splash screen
   --help            show this text and end
   --version         show the version and end
 
@@ -136,8 +137,8 @@ standard input); the output goes beside it, named as the dialog proposes:
 Exit status: 0 all converted, 1 some not (one line each on standard error),
 2 a usage error, 128+N stopped by signal N.
 </source>
-        <translation>Aufruf: quillorn [DATEI]
-       quillorn /VIEW:DATEI
+        <translation>Aufruf: quillorn [--no-splash] [DATEI]
+       quillorn [--no-splash] /VIEW:DATEI
        quillorn /CONVERT:DATEI
        quillorn --convert EINGABE... [OPTION...]
        quillorn --help | --version
@@ -146,6 +147,7 @@ Zeigt PostScript-, EPS- und PDF-Dateien an und wandelt sie mit Ghostscript in an
 
   DATEI, /VIEW:DATEI  DATEI im Betrachter öffnen
   /CONVERT:DATEI      nur den Umwandlungsdialog für DATEI zeigen
+  --no-splash         ohne den Startbildschirm starten
   --help              diesen Text zeigen und beenden
   --version           die Version zeigen und beenden
 
@@ -406,6 +408,26 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
         <source>Find Pre&amp;vious</source>
         <translation>&amp;Rückwärts suchen</translation>
     </message>
+    <message>
+        <source>&amp;First Page</source>
+        <translation>&amp;Erste Seite</translation>
+    </message>
+    <message>
+        <source>&amp;Last Page</source>
+        <translation>&amp;Letzte Seite</translation>
+    </message>
+    <message>
+        <source>&amp;Invert Colours</source>
+        <translation>Farben &amp;umkehren</translation>
+    </message>
+    <message>
+        <source>Show splash screen at start-up</source>
+        <translation>Startbildschirm beim Start zeigen</translation>
+    </message>
+    <message>
+        <source>P&amp;resentation</source>
+        <translation>P&amp;räsentation</translation>
+    </message>
 </context>
 <context>
     <name>quillorn::app::PrintIntoDialog</name>
@@ -478,6 +500,13 @@ Rückgabewert: 0 alle umgewandelt, 1 einige nicht (je eine Zeile auf der Standar
     <message>
         <source>Page %1 (%2)</source>
         <translation>Seite %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>quillorn::app::ZoomBox</name>
+    <message>
+        <source>Zoom: type a percentage and press Return</source>
+        <translation>Vergrößerung: Prozentzahl eingeben und Eingabe drücken</translation>
     </message>
 </context>
 <context>

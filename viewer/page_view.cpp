@@ -83,9 +83,16 @@ public:
         scale_ = scale;
         if (!image_.isNull())
             resize((image_.deviceIndependentSize() * scale_).toSize());
-        update();
+        prepareDrawn();
     }
     const QImage& image() const { return image_; }
+
+    void setInverted(bool inverted) {
+        if (inverted == inverted_)
+            return;
+        inverted_ = inverted;
+        prepareDrawn();
+    }
 
     // In the page's pixels; an empty box or line draws nothing.
     void setOverlay(const QRect& box, const QLineF& line) {
@@ -113,7 +120,7 @@ protected:
         }
         const QRectF exposed = QRectF(event->rect()) & QRectF(rect());
         const double toImage = image_.devicePixelRatio() / scale_;
-        painter.drawImage(exposed, image_,
+        painter.drawImage(exposed, drawn_,
                           QRectF(exposed.topLeft() * toImage, exposed.size() * toImage));
         painter.scale(scale_, scale_);
         paintMarks(painter);
@@ -146,7 +153,21 @@ private:
         painter.restore();
     }
 
+    // What is painted: the image, or a copy with its colours inverted (indexed images invert
+    // their indices, not their colours, so the copy is in true colour).
+    void prepareDrawn() {
+        drawn_ = image_;
+        if (inverted_ && !image_.isNull()) {
+            drawn_ = image_.convertToFormat(QImage::Format_RGB32);
+            drawn_.invertPixels();
+            drawn_.setDevicePixelRatio(image_.devicePixelRatio());
+        }
+        update();
+    }
+
     QImage image_;
+    QImage drawn_;
+    bool inverted_ = false;
     double scale_ = 1;
     QRect box_;
     QLineF line_;
@@ -160,7 +181,10 @@ PageView::PageView(QWidget* parent) : QScrollArea(parent), picture_(new PagePict
     picture_->installEventFilter(this);
     setWidget(picture_);
     setWidgetResizable(false);
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The page in the middle of a neutral ground, a thin frame around it.
+    setAlignment(Qt::AlignCenter);
+    viewport()->setBackgroundRole(QPalette::Mid);
+    viewport()->setAutoFillBackground(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     horizontalScrollBar()->setSingleStep(20);
@@ -271,6 +295,10 @@ void PageView::showZoomPreview(int resolution) {
 void PageView::setBoundingBoxShown(bool shown) {
     boxShown_ = shown;
     showPage();
+}
+
+void PageView::setColoursInverted(bool inverted) {
+    picture_->setInverted(inverted);
 }
 
 void PageView::startMeasuring() {
@@ -487,6 +515,11 @@ void PageView::setLinkAreas(QList<QRectF> areas) {
 
 void PageView::paintEvent(QPaintEvent* event) {
     QScrollArea::paintEvent(event);
+    if (picture_->isVisible() && !picture_->image().isNull()) {
+        QPainter frame(viewport());
+        frame.setPen(palette().color(QPalette::Shadow));
+        frame.drawRect(picture_->geometry().adjusted(-1, -1, 0, 0));
+    }
     // A zoom's preview stands where the waiting text would.
     if (waitingText_.isEmpty() || previewScale_ > 0)
         return;

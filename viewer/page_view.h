@@ -59,6 +59,9 @@ public:
     void setLinkAreas(QList<QRectF> areas);
     // Marks over the page's text; reveal scrolls the current hit into the view.
     void setTextMarks(TextMarks marks, bool reveal);
+    // The page is drawn with its colours inverted (for reading in the dark); picture() and what
+    // is copied stay as rendered.
+    void setColoursInverted(bool inverted);
 
 Q_SIGNALS:
     // A single PostScript, EPS or PDF file was dropped on the view.

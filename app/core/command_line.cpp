@@ -93,8 +93,8 @@ bool namesFile(const QByteArray& rawPath) {
 QString usageText() {
     return QCoreApplication::translate(
         "quillorn::app",
-        "Usage: quillorn [FILE]\n"
-        "       quillorn /VIEW:FILE\n"
+        "Usage: quillorn [--no-splash] [FILE]\n"
+        "       quillorn [--no-splash] /VIEW:FILE\n"
         "       quillorn /CONVERT:FILE\n"
         "       quillorn --convert INPUT... [OPTION...]\n"
         "       quillorn --help | --version\n"
@@ -104,6 +104,7 @@ QString usageText() {
         "\n"
         "  FILE, /VIEW:FILE  open FILE in the viewer\n"
         "  /CONVERT:FILE     show only the conversion dialog for FILE\n"
+        "  --no-splash       start without the splash screen\n"
         "  --help            show this text and end\n"
         "  --version         show the version and end\n"
         "\n"

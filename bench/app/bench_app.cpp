@@ -12,6 +12,7 @@
 #include "base/user_dialogs.h"
 #include "bench/process_status.h"
 #include "bench/result_row.h"
+#include "bench/spawn.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,27 +49,7 @@ qint64 wallNs() {
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-// Starts argv with stdin from inFd and stdout to outFd (-1: inherited).
-pid_t spawn(const std::vector<std::string>& argv, int inFd, int outFd, int closeFd) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (inFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, inFd, STDIN_FILENO);
-    if (outFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    if (closeFd >= 0)
-        posix_spawn_file_actions_addclose(&actions, closeFd);
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
+using quillorn::bench::spawn;
 
 void writeAll(int fd, const QByteArray& chunk, qint64 total) {
     qint64 done = 0;
@@ -181,7 +162,9 @@ int startupChild() {
     };
     const int devNull = ::open("/dev/null", O_RDONLY);
     quillorn::app::Startup startup(dialogs, {}, devNull, hooks);
-    startup.run();
+    // "Ready" follows the splash's close, from the event loop.
+    if (!startup.run())
+        QApplication::exec();
     return 1;
 }
 
@@ -206,14 +189,9 @@ double timeChild(const std::string& self, const char* mode) {
     const qint64 started = wallNs();
     const pid_t pid = spawn({self, mode}, -1, fds[1], fds[0]);
     ::close(fds[1]);
-    char buffer[128] = {};
-    ssize_t n = 0, got = 0;
-    while ((n = ::read(fds[0], buffer + got, sizeof(buffer) - 1 - size_t(got))) > 0)
-        got += n;
-    ::close(fds[0]);
-    waitpid(pid, nullptr, 0);
+    const std::string output = quillorn::bench::childOutput(pid, fds[0]);
     long long ready = 0, excluded = 0;
-    if (std::sscanf(buffer, "%lld %lld", &ready, &excluded) != 2)
+    if (std::sscanf(output.c_str(), "%lld %lld", &ready, &excluded) != 2)
         return 0;
     return double(ready - started - excluded) / 1e9;
 }

@@ -12,10 +12,12 @@
 #include "convert/convert_dialog.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
+#include "viewer/core/document_controller.h"
 #include "viewer/page_view.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -110,7 +112,12 @@ struct Session {
                     onStatus(text);
                 });
             }});
-        return startup->run();
+        const std::optional<int> code = startup->run();
+        // The start goes on after the splash: run as far as its end, as the program would.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] { return !window() || !window()->isVisible() || !window()->isStarting(); },
+            20000));
+        return code;
     }
     MainWindow* window() const { return startup ? startup->mainWindow() : nullptr; }
     // Turns the event loop until the page asked for is drawn (or its failure told).
@@ -461,8 +468,7 @@ TEST_F(Window, NoTwoCommandsShareAKey) {
     s.run({});
     s.window()->loadFile(document()); // a recent file's entry takes part too
     QList<QKeySequence> taken{Qt::Key_Up,       Qt::Key_Down,  Qt::Key_PageUp,
-                              Qt::Key_PageDown, Qt::Key_Space, Qt::SHIFT | Qt::Key_Space,
-                              Qt::Key_Home,     Qt::Key_End};
+                              Qt::Key_PageDown, Qt::Key_Space, Qt::SHIFT | Qt::Key_Space};
     for (const QAction* action : s.window()->findChildren<QAction*>()) {
         for (const QKeySequence& key : action->shortcuts()) {
             EXPECT_FALSE(taken.contains(key))
@@ -615,6 +621,178 @@ TEST_F(Window, OrientationFromTheMenuTurnsThePage) {
     s.action("orientation1")->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&s] { return s.page().size() == QSize(104, 208); }, 30000));
 }
+
+namespace {
+struct SplashChoice {
+    const char* name;
+    const char* stored; // "Settings"/"ShowSplash", nothing when not stored
+    bool noSplashFlag;
+    bool splashShown;
+};
+class SplashChoices : public ::testing::TestWithParam<SplashChoice> {
+protected:
+    void SetUp() override { QFile::remove(SettingsStore().fileName()); }
+};
+} // namespace
+
+// The first page is drawn while the splash shows, and the start-up's question comes after it;
+// the option (kept across starts) and "--no-splash" leave the splash out.
+TEST_P(SplashChoices, TheFirstPageIsDrawnWhileTheSplashShows) {
+    const SplashChoice& row = GetParam();
+    if (row.stored)
+        store("Settings", "ShowSplash", row.stored);
+    Session s;
+    std::optional<bool> splashAtRender;
+    s.onStatus = [&s, &splashAtRender](const QString& text) {
+        const auto* splash = s.window()->findChild<QWidget*>(QStringLiteral("splash"));
+        if (text == QLatin1String("Please wait, redrawing...") && !splashAtRender)
+            splashAtRender = splash && splash->isVisible();
+    };
+    QStringList arguments{document()};
+    if (row.noSplashFlag)
+        arguments.prepend(QStringLiteral("--no-splash"));
+    EXPECT_EQ(s.run(arguments), std::nullopt);
+    s.drawn();
+    EXPECT_FALSE(s.page().isNull());
+    EXPECT_EQ(s.events.contains(QStringLiteral("splash")), row.splashShown)
+        << s.joined().toStdString();
+    EXPECT_EQ(splashAtRender, row.splashShown);
+    const auto first = [&s](const char* start) {
+        return std::ranges::find_if(s.events,
+                                    [start](const QString& event) {
+                                        return event.startsWith(QLatin1String(start));
+                                    }) -
+               s.events.begin();
+    };
+    EXPECT_LT(first("Redrawn"), first("box: PostScript files")) << s.joined().toStdString();
+    QAction* option = s.action("showSplashAction");
+    const bool optionOn = option->isChecked();
+    EXPECT_EQ(optionOn, QByteArray(row.stored) != "False");
+    option->trigger();
+    s.window()->close();
+    EXPECT_EQ(setting("Settings", "ShowSplash"),
+              optionOn ? QStringLiteral("False") : QStringLiteral("True"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Start, SplashChoices,
+                         ::testing::Values(SplashChoice{"ByDefault", nullptr, false, true},
+                                           SplashChoice{"StoredOff", "False", false, false},
+                                           SplashChoice{"Flag", nullptr, true, false},
+                                           SplashChoice{"FlagOverStoredOn", "True", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+struct Comfort {
+    const char* name;
+    std::function<void(Session&)> act;   // on page 1 of the two-page document, the page shown
+    std::function<void(Session&)> check; // once the page asked for is drawn
+};
+class Comforts : public ::testing::TestWithParam<Comfort> {
+protected:
+    void SetUp() override { QFile::remove(SettingsStore().fileName()); }
+};
+
+void key(Session& s, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(s.view(), Qt::Key(key), modifiers);
+}
+bool pageColour(Session& s, QPoint at, Qt::GlobalColor colour) {
+    return s.page().pixelColor(at) == QColor(colour);
+}
+} // namespace
+
+// The keys and boxes readers expect, on a shown page.
+TEST_P(Comforts, ReadersKeysAndZoom) {
+    Session s;
+    s.run({QStringLiteral("--no-splash"), document()});
+    s.drawn();
+    s.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window()));
+    ASSERT_FALSE(s.page().isNull());
+    GetParam().act(s);
+    s.drawn();
+    GetParam().check(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, Comforts,
+    ::testing::Values(
+        Comfort{"EndShowsTheLastPage", [](Session& s) { key(s, Qt::Key_End); },
+                [](Session& s) {
+                    EXPECT_TRUE(pageColour(s, {156, 52}, Qt::red));
+                }},
+        Comfort{"HomeShowsTheFirstPage",
+                [](Session& s) {
+                    key(s, Qt::Key_F9);
+                    s.drawn();
+                    key(s, Qt::Key_Home);
+                },
+                [](Session& s) {
+                    EXPECT_TRUE(pageColour(s, {52, 52}, Qt::blue));
+                }},
+        Comfort{"FitWidthKey", [](Session& s) { key(s, Qt::Key_1, Qt::ControlModifier); },
+                [](Session& s) {
+                    const int width = s.view()->viewport()->width();
+                    EXPECT_TRUE(s.page().width() <= width && s.page().width() > width - 4);
+                }},
+        Comfort{"FitPageKey", [](Session& s) { key(s, Qt::Key_2, Qt::ControlModifier); },
+                [](Session& s) {
+                    const QSize view = s.view()->viewport()->size();
+                    EXPECT_TRUE(s.page().width() <= view.width() &&
+                                s.page().height() <= view.height());
+                    EXPECT_TRUE(s.page().width() > view.width() - 4 ||
+                                s.page().height() > view.height() - 4);
+                }},
+        // 200 % is twice the screen's dots per inch: a page of 200 points is 400 / 72 inches.
+        Comfort{"TypedZoom",
+                [](Session& s) {
+                    auto* box = s.window()->findChild<QComboBox*>(QStringLiteral("zoomBox"));
+                    box->lineEdit()->selectAll();
+                    QTest::keyClicks(box->lineEdit(), QStringLiteral("200 %"));
+                    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+                },
+                [](Session& s) {
+                    const double dpi = s.view()->screen()->logicalDotsPerInch();
+                    EXPECT_NEAR(s.page().width(), 2 * dpi * 200 / 72, 2);
+                    auto* box = s.window()->findChild<QComboBox*>(QStringLiteral("zoomBox"));
+                    EXPECT_EQ(box->currentText(), QStringLiteral("200%"));
+                }},
+        // The page fit to the whole screen; Space on, Backspace back, Escape out as it was.
+        Comfort{"Presentation", [](Session& s) { key(s, Qt::Key_F5); },
+                [](Session& s) {
+                    ASSERT_TRUE(s.window()->isFullScreen());
+                    EXPECT_TRUE(QTest::qWaitFor([&s] {
+                        s.drawn();
+                        const QSize view = s.view()->viewport()->size();
+                        return s.view()->geometry() == s.window()->rect() &&
+                               s.page().width() > view.width() - 4 &&
+                               s.page().width() <= view.width();
+                    }));
+                    key(s, Qt::Key_Space);
+                    s.drawn();
+                    const QSize page = s.page().size(); // page 2's red circle, fit still
+                    EXPECT_TRUE(page.width() > 400 &&
+                                pageColour(s, {page.width() * 3 / 4, page.height() / 2}, Qt::red));
+                    key(s, Qt::Key_Backspace);
+                    s.drawn();
+                    EXPECT_EQ(s.window()->findChild<viewer::DocumentController*>()->currentPage(),
+                              1);
+                    key(s, Qt::Key_Escape);
+                    s.drawn();
+                    EXPECT_FALSE(s.window()->isFullScreen());
+                    EXPECT_EQ(s.page().size(), QSize(208, 104));
+                }},
+        // Only what is shown is inverted: the page copied is the page as drawn.
+        Comfort{"InvertColours", [](Session& s) { s.action("invertColoursAction")->trigger(); },
+                [](Session& s) {
+                    const QImage shown = s.view()->widget()->grab().toImage();
+                    EXPECT_EQ(shown.pixelColor(52, 52), QColor(Qt::yellow));
+                    s.action("copyAction")->trigger();
+                    ASSERT_EQ(s.dialogs.clipboardImages.size(), 1u);
+                    EXPECT_EQ(s.dialogs.clipboardImages[0].pixelColor(52, 52), QColor(Qt::blue));
+                    s.window()->close();
+                    EXPECT_EQ(setting("Settings", "InvertColours"), QStringLiteral("True"));
+                }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The splash closes itself; the About box closes on Return or a click beside its texts only,
 // and is still open past two seconds when left alone.

@@ -61,7 +61,7 @@ TEST(Smoke, TheBuiltProgramStartsAndKeepsRunning) {
 // On a platform that needs a display: any window, or Qt's look for one, would end the program.
 TEST(Smoke, HelpAndVersionPrintOnStandardOutputWithoutAWindow) {
     const std::pair<const char*, QString> cases[] = {
-        {"--help", QStringLiteral("Usage: quillorn [FILE]\n")},
+        {"--help", QStringLiteral("Usage: quillorn [--no-splash] [FILE]\n")},
         {"--version", QStringLiteral("Quillorn ") + quillorn::versionText() + u'\n'}};
     for (const auto& [argument, begins] : cases) {
         Program program({QLatin1String(argument)}, "xcb", QProcess::nullDevice());

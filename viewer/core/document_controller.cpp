@@ -251,7 +251,8 @@ PageDocument DocumentController::pageDocument() const {
             .password = password_,
             .stamp = document_.stamp,
             .pageCount = document_.pageCount,
-            .allPages = document_.allPages || document_.followsPageCount};
+            .allPages = document_.allPages || document_.followsPageCount,
+            .orientation = document_.orientation};
 }
 
 void DocumentController::showPage(qint32 page) {
@@ -259,6 +260,20 @@ void DocumentController::showPage(qint32 page) {
         (document_.pageCount && page > *document_.pageCount))
         return;
     currentPage_ = page;
+    redraw();
+}
+
+void DocumentController::firstPage() {
+    if (!open_ || currentPage_ == 1)
+        return;
+    currentPage_ = 1;
+    redraw();
+}
+
+void DocumentController::lastPage() {
+    if (!open_ || !document_.pageCount || currentPage_ == *document_.pageCount)
+        return;
+    currentPage_ = *document_.pageCount;
     redraw();
 }
 
@@ -585,7 +600,8 @@ void DocumentController::runGhostscript(const gs::Arguments& switches, const QSt
                                         const std::function<void(const gs::RunResult&)>& then) {
     redraw_->said.clear();
     gs::RunRequest request;
-    request.args = arguments(switches, output);
+    // The run over every page takes the document's orientation.
+    request.args = arguments(switches, output, document_.allPages ? 0 : redraw_->page);
     request.onOutput = [this](const QString& text) {
         if (redraw_ && redraw_->said.size() < (1 << 20))
             redraw_->said += text;
@@ -682,8 +698,8 @@ void DocumentController::prefetch() {
         if (!QDir().mkpath(folder))
             return;
         gs::RunRequest request;
-        request.args =
-            arguments(renderArguments(renderOptions(), page, document_.eps), pagePattern(folder));
+        request.args = arguments(renderArguments(renderOptions(), page, document_.eps),
+                                 pagePattern(folder), page);
         // A page too large to show is no page to keep either, and one that takes far longer
         // than the page shown is no page the user is about to read.
         QElapsedTimer clock;
@@ -783,6 +799,7 @@ void DocumentController::prepareDocument() {
     if (count && *count > 0)
         document_.pageCount = count;
     document_.followsPageCount = pagesFollowPageCount(input);
+    document_.orientation = gs::dscOrientationOf(input);
     document_.input = input;
 }
 
@@ -801,8 +818,13 @@ options::Options DocumentController::renderOptions() const {
     return options;
 }
 
-QStringList DocumentController::arguments(gs::Arguments switches, const QString& output) const {
-    return renderRunArguments(std::move(switches), output, password_, options_.orientation,
+QStringList DocumentController::arguments(gs::Arguments switches, const QString& output,
+                                          qint32 page) const {
+    // A page lying as its comments say is shown upright; the user's choice turns it further.
+    const int lies =
+        page > 0 ? document_.orientation.forPage(page) : document_.orientation.document;
+    return renderRunArguments(std::move(switches), output, password_,
+                              gs::combinedOrientation(lies, static_cast<int>(options_.orientation)),
                               document_.input);
 }
 

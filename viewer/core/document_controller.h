@@ -2,6 +2,7 @@
 
 #include "gs/arguments.h"
 #include "gs/document_info.h"
+#include "gs/dsc_orientation.h"
 #include "options/core/options.h"
 #include "viewer/core/page_bitmap.h"
 #include "viewer/core/page_cache.h"
@@ -108,6 +109,9 @@ public:
     void followPage(qint32 page);
     // What the pages are made from, once a redraw has read the document; no input before.
     PageDocument pageDocument() const;
+    // Page 1; the last page once the number of pages is known (nothing before).
+    void firstPage();
+    void lastPage();
     // Renders the current page; does nothing without a document. Every failure is put to the
     // user, step by step, with Abort, Retry and Ignore. A redraw asked for meanwhile (another
     // page, a zoom) takes the place of the running one.
@@ -167,7 +171,8 @@ private:
         // Ghostscript's page range cannot be trusted for this document: its pages come from one
         // run over all of them, kept in the private folder.
         bool allPages = false;
-        bool followsPageCount = false; // its pages depend on the pages shipped before them
+        bool followsPageCount = false;  // its pages depend on the pages shipped before them
+        gs::DscOrientation orientation; // how its comments say its pages lie
         KeptPages keptPages;
         QByteArray stamp; // the file as it was looked at: inode, size, time
         std::unique_ptr<QTemporaryDir> folder;
@@ -210,8 +215,9 @@ private:
     QTemporaryDir& privateFolder();
     // The options for a render on this surface: the resolution follows the device pixels.
     options::Options renderOptions() const;
-    // The argument list of the switches and an output, with the password and the orientation.
-    QStringList arguments(gs::Arguments switches, const QString& output) const;
+    // The argument list of the switches and an output, with the password and the orientation
+    // (page's as the document says it lies, turned by the user's; 0 for the document's).
+    QStringList arguments(gs::Arguments switches, const QString& output, qint32 page = 0) const;
     QString noPageText(qint32 page) const;
 
     void watchFile();

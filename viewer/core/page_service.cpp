@@ -75,7 +75,11 @@ QStringList PageService::runArguments(qint32 first, qint32 last, int resolution,
     gs::Arguments switches = documentArguments(options, document_.eps);
     switches << QStringLiteral("-dFirstPage=%1").arg(first)
              << QStringLiteral("-dLastPage=%1").arg(last);
-    return renderRunArguments(std::move(switches), output, document_.password, options_.orientation,
+    // A page lying as its comments say is shown upright; the user's choice turns it further.
+    const int lies =
+        first == last ? document_.orientation.forPage(first) : document_.orientation.document;
+    return renderRunArguments(std::move(switches), output, document_.password,
+                              gs::combinedOrientation(lies, static_cast<int>(options_.orientation)),
                               document_.input);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gs/dsc_orientation.h"
 #include "options/core/options.h"
 #include "viewer/core/page_cache.h"
 
@@ -31,6 +32,7 @@ struct PageDocument {
     std::optional<int> pageCount;
     // Ghostscript's page range cannot be trusted: pages come only from a run over all of them.
     bool allPages = false;
+    gs::DscOrientation orientation; // how its comments say its pages lie
     friend bool operator==(const PageDocument&, const PageDocument&) = default;
 };
 

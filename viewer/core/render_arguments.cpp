@@ -41,14 +41,12 @@ gs::Arguments renderArguments(const options::Options& options, qint32 page, bool
 }
 
 QStringList renderRunArguments(gs::Arguments switches, const QString& output,
-                               const QString& password, options::Orientation orientation,
-                               const QString& input) {
+                               const QString& password, int orientation, const QString& input) {
     switches << gs::outputFileSwitch(output);
     // A switch, so before the orientation's PostScript.
     if (!password.isEmpty())
         switches << QStringLiteral("-sPDFPassword=") + password;
-    switches << gs::orientationArguments(static_cast<int>(orientation))
-             << gs::inputFileArgument(input);
+    switches << gs::orientationArguments(orientation) << gs::inputFileArgument(input);
     return switches.list();
 }
 

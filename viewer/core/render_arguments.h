@@ -22,9 +22,8 @@ gs::Arguments documentArguments(const options::Options& options, bool eps);
 gs::Arguments renderArguments(const options::Options& options, qint32 page, bool eps = false);
 
 // A render's whole argument list: the switches, the output, a PDF's password, the orientation's
-// PostScript (which runs up to the input) and the input.
+// PostScript (which runs up to the input; page device quarter turns) and the input.
 QStringList renderRunArguments(gs::Arguments switches, const QString& output,
-                               const QString& password, options::Orientation orientation,
-                               const QString& input);
+                               const QString& password, int orientation, const QString& input);
 
 } // namespace quillorn::viewer
