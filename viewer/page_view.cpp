@@ -229,7 +229,7 @@ void PageView::showPage() {
     const bool preview = previewScale_ > 0;
     const QImage& page = preview ? previewPage_ : page_;
     picture_->setImage(page, preview ? previewScale_ : 1.0);
-    picture_->setVisible(preview || pageVisible_);
+    picture_->setVisible(preview || (pageVisible_ && !page.isNull()));
     // The box in points from the page's lower-left corner, in pixels from its top-left one.
     QRect box;
     const int resolution = document_ ? document_->shownResolution() : 0;
