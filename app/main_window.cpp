@@ -77,6 +77,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     search_ = new viewer::TextSearch(*text_, this);
     findBar_ = new viewer::FindBar(*text_, *search_, this);
     textLayer_ = new viewer::PageTextLayer(*document_, *pageView_, *text_, *search_, options, this);
+    textLayer_->setPageOpener([this](qint32 page) { openPage(page); });
     // The find bar goes under the page.
     pagesStack_->addWidget(pageView_);
     pagesStack_->addWidget(continuousView_);

@@ -51,7 +51,10 @@ void PageTextLayer::showCurrentHit() {
     const int page = search_.hits()[static_cast<std::size_t>(current)].page;
     if (page != page_ || document_.currentPage() != page_) {
         revealPending_ = true;
-        document_.showPage(page);
+        if (openPage_)
+            openPage_(page);
+        else
+            document_.showPage(page);
         return;
     }
     updateMarks(true);

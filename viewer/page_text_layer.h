@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace quillorn {
 namespace options {
@@ -23,6 +24,9 @@ class PageTextLayer : public QObject {
 public:
     PageTextLayer(DocumentController& document, PageView& view, DocumentText& text,
                   TextSearch& search, const options::Options& options, QObject* parent = nullptr);
+    // How the page of a hit is shown: by default the document turns to it; a window with
+    // other views of the pages shows it in the one in use.
+    void setPageOpener(std::function<void(qint32)> open) { openPage_ = std::move(open); }
 
     // The whole text of the page shown (once it is read).
     void selectAll();
@@ -48,6 +52,7 @@ private:
     TextRange selection_;
     bool revealPending_ = false;    // the current hit is on a page being turned to
     bool selectAllPending_ = false; // asked for before the page's text was read
+    std::function<void(qint32)> openPage_;
 };
 
 } // namespace viewer
