@@ -132,11 +132,12 @@ int splashChild(int argc, char** argv) {
                              }
                          });
         auto* document = window.findChild<quillorn::viewer::DocumentController*>();
-        QObject::connect(document, &quillorn::viewer::DocumentController::pageShown,
-                         [&](qint32 page) {
-                             if (page > 0 && pageAt < 0) {
-                                 pageAt = clock.nsecsElapsed() / 1e9;
-                                 report();
+        // The times live as long as the event loop below.
+        QObject::connect(document, &quillorn::viewer::DocumentController::pageShown, document,
+                         [at = &pageAt, since = &clock, tell = &report](qint32 page) {
+                             if (page > 0 && *at < 0) {
+                                 *at = since->nsecsElapsed() / 1e9;
+                                 (*tell)();
                              }
                          });
     };

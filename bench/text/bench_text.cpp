@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 using namespace quillorn;
 
@@ -73,7 +74,7 @@ QString lastPageWord(const QByteArray& output) {
     }
     if (words.empty())
         return {};
-    for (const QString& word : words.back()) {
+    for (const QString& word : std::as_const(words.back())) {
         if (word.size() < 6)
             continue;
         bool elsewhere = false;
