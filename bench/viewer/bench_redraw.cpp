@@ -5,6 +5,7 @@
 // a 600 dpi page, as a multiple of the bitmap's size, and while browsing 50 pages at 300 dpi with
 // pages rendered ahead, against the cache's limit. Runs in a scratch home and temporary
 // directory, offscreen.
+#include "bench/documents.h"
 #include "bench/process_status.h"
 #include "bench/result_row.h"
 #include "bench/silent_dialogs.h"
@@ -140,13 +141,7 @@ int main(int argc, char** argv) {
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quillorn-bench-XXXXXX"));
     if (!scratch.isValid())
         return 2;
-    for (const char* sub : {"home", "config", "data", "cache", "tmp"})
-        QDir(scratch.path()).mkpath(QLatin1String(sub));
-    qputenv("HOME", QFile::encodeName(scratch.path() + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/cache")));
-    qputenv("TMPDIR", QFile::encodeName(scratch.path() + QStringLiteral("/tmp")));
+    bench::useScratchHome(scratch.path());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
