@@ -1,6 +1,7 @@
 #include "gs/runner.h"
 
 #include "base/failure.h"
+#include "base/user_dialogs.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -115,6 +116,18 @@ std::unique_ptr<RunJob> Runner::start(RunRequest request, MessageSink& sink, Urg
     std::vector<RunRequest> requests;
     requests.push_back(std::move(request));
     return start(std::move(requests), {&sink}, urgency);
+}
+
+QString askPassword(UserDialogs& dialogs, PasswordRequest asked, const QString& name) {
+    return dialogs.getPassword(
+        asked == PasswordRequest::Refused
+            ? QCoreApplication::translate(
+                  "quillorn::gs", "The password did not work. Please type the password of %1:")
+                  .arg(name)
+            : QCoreApplication::translate("quillorn::gs",
+                                          "%1 is protected by a password. Please type it:")
+                  .arg(name),
+        QCoreApplication::translate("quillorn::gs", "Password"));
 }
 
 } // namespace quillorn::gs

@@ -14,7 +14,8 @@
 
 namespace quillorn {
 class MessageSink;
-}
+class UserDialogs;
+} // namespace quillorn
 
 namespace quillorn::gs {
 
@@ -75,6 +76,9 @@ enum class PasswordRequest {
     Refused,  // the one given did not work
 };
 PasswordRequest passwordRequest(const QString& output);
+// Asks the user for the password of the PDF called name, the way the request says (first time,
+// or again after one that did not work); the empty text when none is given.
+QString askPassword(UserDialogs& dialogs, PasswordRequest asked, const QString& name);
 
 // One or more Ghostscript runs under way together. It answers with finished() from the event
 // loop, once every run has ended, never from within the call that started it; results() then

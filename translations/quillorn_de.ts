@@ -859,18 +859,6 @@ Bitte wählen Sie einen anderen Ausgabenamen.</translation>
         <translation>Umwandlung angehalten</translation>
     </message>
     <message>
-        <source>The password did not work. Please type the password of %1:</source>
-        <translation>Das Passwort hat nicht gepasst. Bitte geben Sie das Passwort von %1 ein:</translation>
-    </message>
-    <message>
-        <source>%1 is protected by a password. Please type it:</source>
-        <translation>%1 ist durch ein Passwort geschützt. Bitte geben Sie es ein:</translation>
-    </message>
-    <message>
-        <source>Password</source>
-        <translation>Passwort</translation>
-    </message>
-    <message>
         <source>Path/File access error</source>
         <translation>Fehler beim Zugriff auf Pfad/Datei</translation>
     </message>
@@ -1003,6 +991,18 @@ Bitte wählen Sie einen anderen Ausgabenamen.</translation>
     <message>
         <source>The temporary folder %1 cannot be used</source>
         <translation>Der temporäre Ordner %1 kann nicht verwendet werden</translation>
+    </message>
+    <message>
+        <source>The password did not work. Please type the password of %1:</source>
+        <translation>Das Passwort hat nicht gepasst. Bitte geben Sie das Passwort von %1 ein:</translation>
+    </message>
+    <message>
+        <source>%1 is protected by a password. Please type it:</source>
+        <translation>%1 ist durch ein Passwort geschützt. Bitte geben Sie es ein:</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
     </message>
 </context>
 <context>
@@ -1516,18 +1516,6 @@ sudo apt install %2</translation>
     <message>
         <source>The page is too large to show at %1 dots per inch (%2 x %3 pixels); choose a lower resolution</source>
         <translation>Die Seite ist zu groß, um sie mit %1 Punkten pro Zoll zu zeigen (%2 x %3 Pixel); wählen Sie eine niedrigere Auflösung</translation>
-    </message>
-    <message>
-        <source>The password did not work. Please type the password of %1:</source>
-        <translation>Das Passwort hat nicht gepasst. Bitte geben Sie das Passwort von %1 ein:</translation>
-    </message>
-    <message>
-        <source>%1 is protected by a password. Please type it:</source>
-        <translation>%1 ist durch ein Passwort geschützt. Bitte geben Sie es ein:</translation>
-    </message>
-    <message>
-        <source>Password</source>
-        <translation>Passwort</translation>
     </message>
     <message>
         <source>The password did not work</source>

@@ -260,15 +260,7 @@ void Conversion::askPassword() {
     if (asked == gs::PasswordRequest::None || !gs::isPdf(args_.back()))
         return;
     const QString name = QFileInfo(settings_.inputFile).fileName();
-    const QString password = context_.dialogs.getPassword(
-        asked == gs::PasswordRequest::Refused
-            ? QCoreApplication::translate(
-                  "quillorn::convert", "The password did not work. Please type the password of %1:")
-                  .arg(name)
-            : QCoreApplication::translate("quillorn::convert",
-                                          "%1 is protected by a password. Please type it:")
-                  .arg(name),
-        QCoreApplication::translate("quillorn::convert", "Password"));
+    const QString password = gs::askPassword(context_.dialogs, asked, name);
     if (password.isEmpty())
         return; // the usual question follows
     args_.removeIf([](const QString& arg) { return arg.startsWith(u"-sPDFPassword="); });

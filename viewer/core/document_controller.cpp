@@ -619,39 +619,35 @@ void DocumentController::runGhostscript(const gs::Arguments& switches, const QSt
             .arg(header->width)
             .arg(header->height);
     };
-    runForRedraw(
-        std::move(request), messages_,
-        [this, switches, output, firstPage, then](const gs::RunResult& result) {
-            gs::PasswordRequest asked = gs::passwordRequest(redraw_->said);
-            // Ghostscript may die of a wrong password instead of saying so.
-            if (result.end == gs::RunResult::End::Crashed && !password_.isEmpty())
-                asked = gs::PasswordRequest::Refused;
-            else if (result.end != gs::RunResult::End::Finished)
-                throw stoppedUnexpectedly(result, runner_.memoryLimit(), currentPage_);
-            if (asked == gs::PasswordRequest::None || redrawAgain_) {
-                then(result);
-                return;
-            }
-            const QString name = QFileInfo(filePath_).fileName();
-            const QString password = dialogs_.getPassword(
-                asked == gs::PasswordRequest::Refused
-                    ? tr("The password did not work. Please type the password of %1:").arg(name)
-                    : tr("%1 is protected by a password. Please type it:").arg(name),
-                tr("Password"));
-            if (password.isEmpty()) {
-                if (result.end != gs::RunResult::End::Finished) {
-                    password_.clear();
-                    throw Failure{FailureKind::NoOutput, QCoreApplication::translate(
-                                                             "quillorn::viewer::DocumentController",
+    runForRedraw(std::move(request), messages_,
+                 [this, switches, output, firstPage, then](const gs::RunResult& result) {
+                     gs::PasswordRequest asked = gs::passwordRequest(redraw_->said);
+                     // Ghostscript may die of a wrong password instead of saying so.
+                     if (result.end == gs::RunResult::End::Crashed && !password_.isEmpty())
+                         asked = gs::PasswordRequest::Refused;
+                     else if (result.end != gs::RunResult::End::Finished)
+                         throw stoppedUnexpectedly(result, runner_.memoryLimit(), currentPage_);
+                     if (asked == gs::PasswordRequest::None || redrawAgain_) {
+                         then(result);
+                         return;
+                     }
+                     const QString name = QFileInfo(filePath_).fileName();
+                     const QString password = gs::askPassword(dialogs_, asked, name);
+                     if (password.isEmpty()) {
+                         if (result.end != gs::RunResult::End::Finished) {
+                             password_.clear();
+                             throw Failure{
+                                 FailureKind::NoOutput,
+                                 QCoreApplication::translate("quillorn::viewer::DocumentController",
                                                              "The password did not work")};
-                }
-                then(result); // the usual question follows
-                return;
-            }
-            password_ = password;
-            document_.pageCountAsked = false; // the count can be had now
-            runGhostscript(switches, output, firstPage, then);
-        });
+                         }
+                         then(result); // the usual question follows
+                         return;
+                     }
+                     password_ = password;
+                     document_.pageCountAsked = false; // the count can be had now
+                     runGhostscript(switches, output, firstPage, then);
+                 });
 }
 
 // ---- pages ahead of need ----
