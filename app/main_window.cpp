@@ -77,7 +77,19 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     search_ = new viewer::TextSearch(*text_, this);
     findBar_ = new viewer::FindBar(*text_, *search_, this);
     textLayer_ = new viewer::PageTextLayer(*document_, *pageView_, *text_, *search_, options, this);
-    textLayer_->setPageOpener([this](qint32 page) { openPage(page); });
+    textLayer_->setHitShower([this](qint32 page) {
+        if (!isContinuousShown())
+            return false;
+        continuousView_->revealCurrentHit(page);
+        return true;
+    });
+    continuousView_->setTextMarks([this](qint32 page, const viewer::PageGeometry& where) {
+        return textLayer_->hitMarks(page, where);
+    });
+    connect(search_, &viewer::TextSearch::hitsChanged, continuousView_,
+            &viewer::ContinuousView::updateTextMarks);
+    connect(search_, &viewer::TextSearch::currentChanged, continuousView_,
+            &viewer::ContinuousView::updateTextMarks);
     // The find bar goes under the page.
     pagesStack_->addWidget(pageView_);
     pagesStack_->addWidget(continuousView_);

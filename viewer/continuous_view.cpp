@@ -291,11 +291,47 @@ void ContinuousView::paintEvent(QPaintEvent* event) {
         if (!rect.intersects(event->rect()))
             continue;
         painter.fillRect(rect, Qt::white);
-        if (const std::optional<QImage> picture = service_.cached(i + 1, layoutResolution_))
+        if (const std::optional<QImage> picture = service_.cached(i + 1, layoutResolution_)) {
             painter.drawImage(rect, *picture);
+            if (marksOf_) {
+                painter.save();
+                painter.translate(rect.topLeft());
+                paintTextMarks(painter, marksOf_(i + 1, geometryOf(i)), palette());
+                painter.restore();
+            }
+        }
         painter.setPen(palette().color(QPalette::Shadow));
         painter.drawRect(rect.adjusted(-1, -1, 0, 0));
     }
+}
+
+PageGeometry ContinuousView::geometryOf(int index) const {
+    // The layout gives each page its size at the chosen resolution, in logical pixels.
+    return {QSizeF(layout_.pages[static_cast<std::size_t>(index)].size()),
+            double(options_.resolution), static_cast<int>(options_.orientation)};
+}
+
+void ContinuousView::revealCurrentHit(qint32 page) {
+    if (layout_.pages.empty() || !marksOf_ || page < 1 || page > pageCount()) {
+        scrollToPage(page);
+        return;
+    }
+    QRectF hit;
+    for (const QRectF& rect : marksOf_(page, geometryOf(page - 1)).current)
+        hit = hit.united(rect);
+    if (hit.isEmpty()) { // the page's text is not read yet
+        scrollToPage(page);
+        return;
+    }
+    const QRectF inStrip =
+        hit.translated(layout_.pages[static_cast<std::size_t>(page - 1)].topLeft());
+    const QRect view(scrollPosition(), viewport()->size());
+    // A hit already in view stays where it is, as the page view keeps it.
+    if (!QRectF(view).contains(inStrip)) {
+        horizontalScrollBar()->setValue(qRound(inStrip.center().x()) - view.width() / 2);
+        verticalScrollBar()->setValue(qRound(inStrip.center().y()) - view.height() / 2);
+    }
+    viewport()->update();
 }
 
 void ContinuousView::resizeEvent(QResizeEvent* event) {

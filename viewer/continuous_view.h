@@ -2,10 +2,13 @@
 
 #include "options/core/options.h"
 #include "viewer/core/page_layout.h"
+#include "viewer/core/page_text.h"
+#include "viewer/page_view.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QSizeF>
+#include <functional>
 #include <optional>
 #include <set>
 #include <vector>
@@ -45,6 +48,14 @@ public:
     // True when every page in view is drawn.
     bool viewDrawn();
 
+    // What is marked on a page's text, for the page as it lies in the view.
+    using MarksOf = std::function<TextMarks(qint32 page, const PageGeometry& where)>;
+    void setTextMarks(MarksOf marks) { marksOf_ = std::move(marks); }
+    // The marks changed: the pages in view are painted again.
+    void updateTextMarks() { viewport()->update(); }
+    // Brings the current hit, on that page, into the middle of the view.
+    void revealCurrentHit(qint32 page);
+
 Q_SIGNALS:
     // The page at the top changed, by scrolling or a jump; the document follows it.
     void pageAtTopChanged(qint32 page);
@@ -76,6 +87,7 @@ private:
     void setTopPage(qint32 page);
     void pageReady(qint32 page, int resolution, const QImage& picture);
     QPoint scrollPosition() const;
+    PageGeometry geometryOf(int index) const;
 
     PageService& service_;
     const options::Options& options_;
@@ -91,6 +103,7 @@ private:
     bool following_ = false;           // the document is told of the page at the top
     int zoomAngle_ = 0;                // wheel angle not yet a whole zoom step
     std::optional<QPoint> zoomAnchor_; // where the pointer was at the last Ctrl+wheel
+    MarksOf marksOf_;
 };
 
 } // namespace quillorn::viewer

@@ -49,12 +49,11 @@ void PageTextLayer::showCurrentHit() {
     if (current < 0)
         return;
     const int page = search_.hits()[static_cast<std::size_t>(current)].page;
+    if (showHit_ && showHit_(page))
+        return;
     if (page != page_ || document_.currentPage() != page_) {
         revealPending_ = true;
-        if (openPage_)
-            openPage_(page);
-        else
-            document_.showPage(page);
+        document_.showPage(page);
         return;
     }
     updateMarks(true);
@@ -74,19 +73,28 @@ void PageTextLayer::updateMarks(bool reveal) {
     const PageText* text = shownText();
     if (text && document_.shownResolution() > 0) {
         const PageGeometry where = geometry();
-        const auto add = [&](std::vector<QRectF>& to, TextRange range) {
-            for (const QRectF& box : text->boxes(range))
-                to.push_back(pictureRect(box, where));
-        };
-        const int current = search_.current();
-        for (std::size_t i = 0; i < search_.hits().size(); ++i) {
-            const TextHit& hit = search_.hits()[i];
-            if (hit.page == page_)
-                add(static_cast<int>(i) == current ? marks.current : marks.hits, hit.range);
-        }
-        add(marks.selection, selection_);
+        marks = hitMarks(page_, where);
+        for (const QRectF& box : text->boxes(selection_))
+            marks.selection.push_back(pictureRect(box, where));
     }
     view_.setTextMarks(std::move(marks), reveal);
+}
+
+TextMarks PageTextLayer::hitMarks(qint32 page, const PageGeometry& where) const {
+    TextMarks marks;
+    const PageText* text = text_.page(page);
+    if (!text)
+        return marks;
+    const int current = search_.current();
+    for (std::size_t i = 0; i < search_.hits().size(); ++i) {
+        const TextHit& hit = search_.hits()[i];
+        if (hit.page != page)
+            continue;
+        for (const QRectF& box : text->boxes(hit.range))
+            (static_cast<int>(i) == current ? marks.current : marks.hits)
+                .push_back(pictureRect(box, where));
+    }
+    return marks;
 }
 
 void PageTextLayer::dragged(QPointF from, QPointF to) {

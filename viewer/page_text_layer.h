@@ -1,6 +1,7 @@
 #pragma once
 
 #include "viewer/core/page_text.h"
+#include "viewer/page_view.h"
 
 #include <QObject>
 #include <QString>
@@ -24,9 +25,11 @@ class PageTextLayer : public QObject {
 public:
     PageTextLayer(DocumentController& document, PageView& view, DocumentText& text,
                   TextSearch& search, const options::Options& options, QObject* parent = nullptr);
-    // How the page of a hit is shown: by default the document turns to it; a window with
-    // other views of the pages shows it in the one in use.
-    void setPageOpener(std::function<void(qint32)> open) { openPage_ = std::move(open); }
+    // Shows the current hit, on that page, in another view of the pages; false when that view
+    // is not in use and the page view shows it.
+    void setHitShower(std::function<bool(qint32)> show) { showHit_ = std::move(show); }
+    // The search's hits on a page lying as given, for another view of the pages.
+    TextMarks hitMarks(qint32 page, const PageGeometry& where) const;
 
     // The whole text of the page shown (once it is read).
     void selectAll();
@@ -52,7 +55,7 @@ private:
     TextRange selection_;
     bool revealPending_ = false;    // the current hit is on a page being turned to
     bool selectAllPending_ = false; // asked for before the page's text was read
-    std::function<void(qint32)> openPage_;
+    std::function<bool(qint32)> showHit_;
 };
 
 } // namespace viewer

@@ -66,6 +66,23 @@ QAbstractSlider::SliderAction sliderAction(ScrollMotion motion) {
 }
 } // namespace
 
+void paintTextMarks(QPainter& painter, const TextMarks& marks, const QPalette& palette) {
+    // Over the page's ink: the text stays readable under the colour.
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    const std::pair<const std::vector<QRectF>*, QColor> layers[] = {
+        {&marks.hits, kHitColour},
+        {&marks.current, kCurrentHitColour},
+        {&marks.selection, palette.color(QPalette::Highlight).lighter(150)}};
+    for (const auto& [rects, colour] : layers) {
+        painter.setBrush(colour);
+        for (const QRectF& rect : *rects)
+            painter.drawRect(rect);
+    }
+    painter.restore();
+}
+
 // The page bitmap at its natural size, or scaled while a zoom's preview shows, with the
 // bounding box and the measuring line over it. Only the exposed part is painted, so scrolling a
 // large page costs no copy of it.
@@ -123,7 +140,7 @@ protected:
         painter.drawImage(exposed, drawn_,
                           QRectF(exposed.topLeft() * toImage, exposed.size() * toImage));
         painter.scale(scale_, scale_);
-        paintMarks(painter);
+        paintTextMarks(painter, marks_, palette());
         if (box_.isNull() && line_.isNull())
             return;
         QPen pen(kOverlayColour, 1);
@@ -136,23 +153,6 @@ protected:
     }
 
 private:
-    // Over the page's ink: the text stays readable under the colour.
-    void paintMarks(QPainter& painter) const {
-        painter.save();
-        painter.setPen(Qt::NoPen);
-        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-        const std::pair<const std::vector<QRectF>*, QColor> layers[] = {
-            {&marks_.hits, kHitColour},
-            {&marks_.current, kCurrentHitColour},
-            {&marks_.selection, palette().color(QPalette::Highlight).lighter(150)}};
-        for (const auto& [rects, colour] : layers) {
-            painter.setBrush(colour);
-            for (const QRectF& rect : *rects)
-                painter.drawRect(rect);
-        }
-        painter.restore();
-    }
-
     // What is painted: the image, or a copy with its colours inverted (indexed images invert
     // their indices, not their colours, so the copy is in true colour).
     void prepareDrawn() {

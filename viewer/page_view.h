@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class QPainter;
+
 namespace quillorn::viewer {
 
 class DocumentController;
@@ -21,6 +23,9 @@ struct TextMarks {
     std::vector<QRectF> current; // the hit the user is at
     std::vector<QRectF> selection;
 };
+
+// Paints the marks with the painter set to the picture's logical pixels.
+void paintTextMarks(QPainter& painter, const TextMarks& marks, const QPalette& palette);
 
 // The main window's page view: the page bitmap at its natural size in a scroll area, with the
 // redraw's waiting text on the viewport behind it. The scroll offsets persist from page to page;

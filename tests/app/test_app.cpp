@@ -12,6 +12,7 @@
 #include "convert/convert_dialog.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
+#include "viewer/continuous_view.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/page_view.h"
 
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -551,6 +553,57 @@ TEST_F(Window, FindThenSelectAndCopyText) {
     s.action("copyAction")->trigger();
     EXPECT_EQ(s.dialogs.clipboardTexts.last(), QStringLiteral("alpha beta\ngamma needle"));
     EXPECT_TRUE(s.dialogs.clipboardImages.empty());
+}
+
+// In the continuous view the hits are marked on every page in view, and the next hit, on a page
+// below the view, is brought into the view's middle.
+TEST_F(Window, FindInTheContinuousViewMarksThePagesInViewAndScrollsToTheNext) {
+    store("View", "Continuous", "1");
+    Session s;
+    QByteArray ps = "%!PS-Adobe-3.0\n%%Pages: 3\n%%EndProlog\n";
+    for (const char* words : {"needle one", "nothing", "needle three"})
+        ps += QByteArray("%%Page: x x\n<< /PageSize [300 600] >> setpagedevice /Helvetica findfont "
+                         "20 scalefont setfont 20 500 moveto (") +
+              words + ") show showpage\n";
+    s.run({test::writeFile(QStringLiteral("docs/three.ps"), ps + "%%EOF\n")});
+    s.drawn();
+    auto* view = s.window()->findChild<viewer::ContinuousView*>();
+    ASSERT_TRUE(view && view->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->viewDrawn(); }));
+    s.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window()));
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    auto* bar = s.window()->findChild<QWidget*>(QStringLiteral("findBar"));
+    auto* edit = bar->findChild<QLineEdit*>(QStringLiteral("findEdit"));
+    auto* status = bar->findChild<QLabel*>(QStringLiteral("findStatus"));
+    ASSERT_TRUE(bar->isVisible());
+    QTest::keyClicks(edit, QStringLiteral("needle"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == QStringLiteral("1 of 2"); }));
+    // The current hit's colour (over white paper) lies on page 1, near its top.
+    const auto marked = [&](const QColor& colour) {
+        const QImage shot = view->viewport()->grab().toImage();
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixelColor(x, y) == colour)
+                    return QPoint(x, y);
+        return QPoint(-1, -1);
+    };
+    // Where a point of the view lies in the strip of pages.
+    const auto inStrip = [view](QPoint point) {
+        return point +
+               QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    };
+    const QPoint first = marked(QColor(255, 170, 60));
+    ASSERT_GE(first.y(), 0);
+    EXPECT_TRUE(view->layout().pages[0].contains(inStrip(first)));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == QStringLiteral("2 of 2"); }));
+
+    // Page 3 is drawn where the view went, its hit marked in the view.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->viewDrawn(); }));
+    const QPoint third = marked(QColor(255, 170, 60));
+    ASSERT_GE(third.y(), 0);
+    EXPECT_TRUE(view->layout().pages[2].contains(inStrip(third)));
 }
 
 // F2 shows the page view alone on the screen and F2 or Escape leave. While a page is drawn
