@@ -5,11 +5,13 @@
 #include "app/qt_user_dialogs.h"
 #include "app/startup.h"
 #include "base/version.h"
+#include "viewer/core/page_bitmap.h"
 
 #include <QApplication>
 #include <unistd.h>
 
 int main(int argc, char* argv[]) {
+    quillorn::viewer::returnFreedPicturesToSystem();
     QApplication application(argc, argv);
     QApplication::setApplicationName(quillorn::kAppTitle);
     QApplication::setApplicationVersion(quillorn::versionText());

@@ -2,6 +2,7 @@
 // worker runner and library, and the continuous view going to a page.
 #include "tests/viewer/viewer_host.h"
 #include "viewer/continuous_view.h"
+#include "viewer/core/page_cache.h"
 #include "viewer/core/page_layout.h"
 #include "viewer/core/page_service.h"
 
@@ -126,6 +127,7 @@ struct ServiceHost {
                          [this](qint32 page, int, const QImage& picture) {
                              answered.push_back(page);
                              letters[page] = colourLetter(picture);
+                             sizes[page] = picture.size();
                          });
         QObject::connect(&service, &viewer::PageService::pageFailed, &service,
                          [this](qint32 page) { failed.push_back(page); });
@@ -138,6 +140,7 @@ struct ServiceHost {
     std::vector<qint32> answered;
     std::vector<qint32> failed;
     std::map<qint32, char> letters;
+    std::map<qint32, QSize> sizes;
 };
 
 TEST(PageService, AVisiblePageIsDrawnWhileBackgroundWorkTakesEveryWorker) {
@@ -179,6 +182,9 @@ TEST(PageService, ACancelledRequestIsNeverAnsweredAndTheCacheKeepsItsBound) {
 
 TEST(PageService, BackgroundPagesDrawnTogetherEachAnswerForItsOwnPage) {
     ServiceHost host(writeFile(QStringLiteral("service/seven.ps"), colourPages("RGBYKGB")), 7);
+    // Small pictures with anti-aliasing are drawn finer without it and scaled down.
+    host.options.textAlpha = host.options.graphicsAlpha = 4;
+    ASSERT_TRUE(viewer::isSupersampled(18, host.options));
     // The current page first, as the thumbnails ask.
     for (const qint32 page : {5, 1, 2, 3, 4, 6, 7})
         host.service.request(page, 18, PagePriority::Thumbnail);
@@ -186,7 +192,22 @@ TEST(PageService, BackgroundPagesDrawnTogetherEachAnswerForItsOwnPage) {
     EXPECT_EQ(host.letters,
               (std::map<qint32, char>{
                   {1, 'R'}, {2, 'G'}, {3, 'B'}, {4, 'Y'}, {5, 'K'}, {6, 'G'}, {7, 'B'}}));
+    // 200 x 100 points at 18 dpi, as a picture drawn at that resolution would be.
+    for (const auto& [page, size] : host.sizes)
+        EXPECT_EQ(size, QSize(50, 25)) << "page " << page;
     EXPECT_TRUE(host.failed.empty());
+}
+
+TEST(PageCache, RoomForAPictureIsMadeBeforeItComesTheOldestGoingFirst) {
+    const QImage picture(100, 100, QImage::Format_RGB32); // 40 000 bytes
+    viewer::PageCache cache(10, 3 * 40000);
+    for (const char* key : {"1", "2", "3"})
+        cache.insert({QLatin1String(key), picture, QString(), false});
+    cache.makeRoom(2 * 40000);
+    EXPECT_EQ(cache.size(), 1);
+    EXPECT_TRUE(cache.contains(QStringLiteral("3")));
+    cache.makeRoom(4 * 40000); // larger than the cache: it is not kept, nothing goes for it
+    EXPECT_EQ(cache.size(), 1);
 }
 
 // ---- the continuous view ----

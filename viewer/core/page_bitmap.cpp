@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <array>
 #include <cstdlib>
+#include <malloc.h>
 
 namespace quillorn::viewer {
 
@@ -106,6 +107,11 @@ std::optional<BitmapHeader> readBitmapHeader(const QString& path) {
     if (!layout)
         return std::nullopt;
     return BitmapHeader{layout->width, std::abs(layout->height), layout->bitsPerPixel};
+}
+
+void returnFreedPicturesToSystem() {
+    constexpr int kOwnBlocksFrom = 1 << 20;
+    mallopt(M_MMAP_THRESHOLD, kOwnBlocksFrom);
 }
 
 std::optional<QImage> loadPageBitmap(const QString& path, int allocationLimitMb) {

@@ -21,6 +21,12 @@ struct BitmapHeader {
 };
 std::optional<BitmapHeader> readBitmapHeader(const QString& path);
 
+// Page pictures are megabytes each. glibc raises its threshold for blocks of their own as the
+// first ones are freed, after which freed pictures stay in the heap and the process keeps its
+// peak: blocks of a megabyte or more are made always the system's, given back when freed. Called
+// once at the start of a process that shows pages.
+void returnFreedPicturesToSystem();
+
 // The rendered page in a BMP file, or nothing when the file holds no bitmap that can be loaded
 // (empty, truncated, not a BMP, or larger than allocationLimitMb once decoded).
 std::optional<QImage> loadPageBitmap(const QString& path,

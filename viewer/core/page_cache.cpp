@@ -37,6 +37,13 @@ void PageCache::insert(CachedPage page) {
     }
 }
 
+void PageCache::makeRoom(qint64 coming) {
+    if (coming > maxBytes_)
+        return; // it will not be cached
+    while (!pages_.empty() && bytes() + coming > maxBytes_)
+        pages_.pop_back();
+}
+
 qint64 PageCache::bytes() const {
     qint64 total = 0;
     for (const CachedPage& page : pages_)

@@ -26,6 +26,9 @@ public:
     const CachedPage* find(const QString& key);
     bool contains(const QString& key) const;
     void insert(CachedPage page);
+    // Lets go of the least recently used pages until a picture of coming bytes fits: done
+    // before the picture is loaded, the cache and the new one never take more than the bound.
+    void makeRoom(qint64 coming);
     void clear() { pages_.clear(); }
 
     int size() const { return static_cast<int>(pages_.size()); }

@@ -32,11 +32,16 @@ struct Said : MessageSink {
 
 } // namespace
 
+bool isSupersampled(int resolution, const options::Options& options) {
+    return resolution < kSupersampleBelow && (options.textAlpha > 1 || options.graphicsAlpha > 1);
+}
+
 struct PageService::Run {
     std::vector<Request> requests; // pages first..last, in order
     std::vector<bool> delivered;
     std::unique_ptr<gs::RunJob> job;
-    QString prefix; // the run's n-th page goes to prefix + n + ".bmp"
+    QString prefix;            // the run's n-th page goes to prefix + n + ".bmp"
+    bool supersampled = false; // its pages are scaled down to the resolution asked for
     Said said;
 
     QString file(std::size_t index) const {
@@ -72,6 +77,10 @@ QStringList PageService::runArguments(qint32 first, qint32 last, int resolution,
                                       const QString& output) const {
     options::Options options = options_;
     options.resolution = static_cast<std::int16_t>(std::clamp(resolution, 1, 32767));
+    if (isSupersampled(resolution, options_)) {
+        options.resolution = static_cast<std::int16_t>(resolution * kSupersample);
+        options.textAlpha = options.graphicsAlpha = 1;
+    }
     gs::Arguments switches = documentArguments(options, document_.eps);
     switches << QStringLiteral("-dFirstPage=%1").arg(first)
              << QStringLiteral("-dLastPage=%1").arg(last);
@@ -291,6 +300,7 @@ void PageService::start(std::vector<Request> requests) {
     qCDebug(lcPages) << "page service: draws pages" << first.page << "to" << requests.back().page
                      << "at" << first.resolution << "dpi, priority"
                      << static_cast<int>(first.priority);
+    run->supersampled = isSupersampled(first.resolution, options_);
     run->delivered.assign(requests.size(), false);
     run->requests = std::move(requests);
     run->job = runner_.start(std::move(job), run->said, urgency);
@@ -305,13 +315,24 @@ bool PageService::deliver(Run& run, std::size_t index, bool ended) {
     // Ghostscript has closed a page's file once it has begun the next one.
     const bool complete = ended || QFileInfo::exists(run.file(index + 1));
     std::optional<QImage> picture;
-    if (complete && QFileInfo::exists(run.file(index)))
+    if (complete && QFileInfo::exists(run.file(index))) {
+        if (const std::optional<BitmapHeader> header = readBitmapHeader(run.file(index))) {
+            const int scale = run.supersampled ? kSupersample * kSupersample : 1;
+            cache_.makeRoom(header->decodedBytes() / scale);
+        }
         picture = loadPageBitmap(run.file(index));
+    }
     if (!picture)
         return false;
     QFile::remove(run.file(index));
     run.delivered[index] = true;
     const Request& request = run.requests[index];
+    if (run.supersampled) {
+        const QSize size = picture->size();
+        *picture = picture->scaled(std::max(1, qRound(size.width() / double(kSupersample))),
+                                   std::max(1, qRound(size.height() / double(kSupersample))),
+                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     cache_.insert({request.key, *picture, run.said.text, false});
     answer(request, *picture);
     return true;

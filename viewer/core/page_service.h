@@ -36,6 +36,13 @@ struct PageDocument {
     friend bool operator==(const PageDocument&, const PageDocument&) = default;
 };
 
+// Ghostscript's anti-aliasing makes a small picture many times as slow as the same page without
+// it: a picture below kSupersampleBelow dots per inch is drawn kSupersample times as fine without
+// it and scaled down smoothly, which makes it as smooth.
+constexpr int kSupersampleBelow = 36;
+constexpr int kSupersample = 3;
+bool isSupersampled(int resolution, const options::Options& options);
+
 // Pages of one document drawn on request, off the window's thread: a request for a page at a
 // resolution (with the render settings as the options hold them) is answered later by
 // pageReady() or pageFailed(). Requests wait in a queue ordered by priority, and run up to one
