@@ -2,6 +2,7 @@
 // setting or file never shows a stale page, and the page asked for never waits for one ahead.
 #include "tests/viewer/viewer_host.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -52,6 +53,28 @@ TEST(Prefetch, ThePageAskedForDoesNotWaitForAPageAhead) {
     EXPECT_TRUE(host.dialogs.boxes.empty());
     host.document.closeDocument();
     EXPECT_FALSE(host.document.isRenderingAhead());
+}
+
+TEST(Prefetch, ThePageAskedForWhileItIsDrawnAheadIsTakenFromThatRunNotBegunAgain) {
+    ViewerHost host;
+    host.options.safer = false; // the document writes and looks for files
+    const QString began = scratchDir() + QStringLiteral("/ahead/began");
+    const QString gate = scratchDir() + QStringLiteral("/ahead/gate");
+    QFile::remove(began);
+    QFile::remove(gate);
+    // A run of page 2 notes that it began, then waits.
+    const QByteArray waits = "/LastPage where { /LastPage get 2 eq { (" + began.toUtf8() +
+                             ") (a) file dup (x) writestring closefile { (" + gate.toUtf8() +
+                             ") status { pop pop pop pop exit } if } loop } if } if\n";
+    host.loadFile(writeFile(QStringLiteral("ahead/gated.ps"), colourPages("BRG", waits)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(began); }));
+    ASSERT_TRUE(host.document.isRenderingAhead());
+    // The gate opens once the page is asked for.
+    QTimer::singleShot(200, &host.window, [&] { writeFile(QStringLiteral("ahead/gate"), "1"); });
+    host.nextPage();
+    EXPECT_EQ(colourLetter(host.view->picture()), 'R');
+    EXPECT_EQ(readFile(began), "x");
+    EXPECT_TRUE(host.dialogs.boxes.empty());
 }
 
 TEST(Prefetch, NothingRunsAheadAfterAStoppedOrFailedPage) {

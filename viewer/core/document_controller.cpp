@@ -105,6 +105,17 @@ OneRunVerdict judgeOneRun(int shipped, bool clean, std::optional<int> pageCount,
 }
 
 // One redraw under way: its steps and what they hand on to each other.
+// The page being rendered ahead of need, and what it says meanwhile.
+struct DocumentController::Ahead {
+    Kept said;
+    std::unique_ptr<gs::RunJob> job; // after what it writes to, so that it ends first
+    QString key;
+    QString folder;
+    qint32 page = 0;
+    // The user asked for the page: it may take as long as a page asked for.
+    std::shared_ptr<bool> awaited = std::make_shared<bool>(false);
+};
+
 struct DocumentController::Redraw {
     Redraw(UserDialogs& dialogs, std::function<StepRunner::NoOutputChoice(const Failure&)> noOutput,
            qint32 page, std::int16_t resolution)
@@ -115,6 +126,7 @@ struct DocumentController::Redraw {
 
     StepRunner steps;
     BusyCursor busy;
+    std::unique_ptr<Ahead> adopted;  // the page ahead that turned out to be the one asked for
     std::unique_ptr<gs::RunJob> job; // the Ghostscript run the redraw waits for
     // The page goes into a new file in a private folder, removed however the redraw ends. A
     // new file, since Ghostscript overwriting an existing one (even an empty one) makes the file
@@ -130,14 +142,6 @@ struct DocumentController::Redraw {
     std::optional<QImage> cached; // the page, rendered ahead of need
     bool shown = false;
     Unheard unheard;
-};
-
-// The page being rendered ahead of need, and what it says meanwhile.
-struct DocumentController::Ahead {
-    std::unique_ptr<gs::RunJob> job;
-    Kept said;
-    QString key;
-    QString folder;
 };
 
 DocumentController::DocumentController(UserDialogs& dialogs, const options::Options& options,
@@ -304,9 +308,11 @@ void DocumentController::redraw() {
 void DocumentController::startRedraw() {
     rendering_ = true;
     Q_EMIT renderingChanged(true);
-    // The page asked for comes first: a page being rendered ahead gives way.
+    // The page asked for comes first: a page being rendered ahead gives way, unless it is that
+    // page, which is further on than a new run would be.
     prefetchTimer_.stop();
-    ahead_.reset();
+    if (ahead_ && ahead_->page != currentPage_)
+        ahead_.reset();
     aheadAllowed_ = true; // the user asked for a page again
     redraw_ = std::make_unique<Redraw>(
         dialogs_,
@@ -448,6 +454,14 @@ void DocumentController::renderPage() {
     const CachedPage* hit = nullptr;
     if (!document_.allPages && document_.stamp == fileStamp(filePath_))
         hit = cache_.find(base + QStringLiteral("\n#%1").arg(r.page));
+    if (ahead_) {
+        if (!hit && !document_.allPages &&
+            ahead_->key == base + QStringLiteral("\n#%1").arg(r.page)) {
+            awaitAhead();
+            return;
+        }
+        ahead_.reset();
+    }
     switch (pageSource(document_.allPages, hit != nullptr)) {
     case PageSource::Cache:
         r.cached = hit->picture;
@@ -462,6 +476,29 @@ void DocumentController::renderPage() {
         renderAllPages();
         return;
     }
+}
+
+void DocumentController::awaitAhead() {
+    Redraw& r = *redraw_;
+    r.adopted = std::move(ahead_);
+    *r.adopted->awaited = true;
+    r.adopted->job->disconnect(this);
+    r.job = std::move(r.adopted->job);
+    awaitRun([this](const gs::RunResult& result) {
+        Redraw& r = *redraw_;
+        const QString said = r.adopted->said.pieces.join(QString());
+        const QString folder = r.adopted->folder;
+        if (result.end == gs::RunResult::End::Finished && pagesWritten(folder) == 1 &&
+            gs::passwordRequest(said) == gs::PasswordRequest::None) {
+            messages_.addMessage(said);
+            r.said = said;
+            r.picturePath = pageFile(folder, 1);
+            r.withErrors = !result.succeeded();
+            return;
+        }
+        // Whatever went wrong is found out, and told, as for any page asked for.
+        renderOnePage();
+    });
 }
 
 void DocumentController::renderOnePage() {
@@ -576,8 +613,12 @@ void DocumentController::reportRedrawn() {
 
 void DocumentController::runForRedraw(gs::RunRequest request, MessageSink& sink,
                                       std::function<void(const gs::RunResult&)> then) {
+    redraw_->job = runner_.start(std::move(request), sink);
+    awaitRun(std::move(then));
+}
+
+void DocumentController::awaitRun(std::function<void(const gs::RunResult&)> then) {
     Redraw& r = *redraw_;
-    r.job = runner_.start(std::move(request), sink);
     connect(r.job.get(), &gs::RunJob::finished, this, [this, then = std::move(then)] {
         // Copies: the rest of the step may start the next run, which takes the job's place.
         const gs::RunResult result = redraw_->job->result();
@@ -700,16 +741,18 @@ void DocumentController::prefetch() {
         // than the page shown is no page the user is about to read.
         QElapsedTimer clock;
         clock.start();
+        auto ahead = std::make_unique<Ahead>();
         request.watchdog = [folder, limit = qint64(bitmapLimitMb_) * 1024 * 1024, clock,
-                            budget = aheadBudgetMs(lastRenderMs_)] {
+                            budget = aheadBudgetMs(lastRenderMs_), awaited = ahead->awaited] {
             const std::optional<BitmapHeader> header = readBitmapHeader(pageFile(folder, 1));
             if (header && header->decodedBytes() > limit)
                 return QStringLiteral("too large");
-            return clock.elapsed() > budget ? QStringLiteral("too long") : QString();
+            return clock.elapsed() > budget && !*awaited ? QStringLiteral("too long") : QString();
         };
-        ahead_ = std::make_unique<Ahead>();
+        ahead_ = std::move(ahead);
         ahead_->key = key;
         ahead_->folder = folder;
+        ahead_->page = page;
         ahead_->job = runner_.start(std::move(request), ahead_->said, gs::Urgency::Whenever);
         connect(ahead_->job.get(), &gs::RunJob::finished, this, &DocumentController::aheadEnded);
         return;

@@ -196,6 +196,10 @@ private:
     // Ends the redraw under way at once, while it waits for Ghostscript.
     void abandonRedraw();
 
+    // The page being rendered ahead is the one asked for: the redraw waits for it.
+    void awaitAhead();
+    // The redraw waits for its job; then gets its result as the rest of the running step.
+    void awaitRun(std::function<void(const gs::RunResult&)> then);
     // Starts a run for the redraw; then gets its result as the rest of the running step.
     void runForRedraw(gs::RunRequest request, MessageSink& sink,
                       std::function<void(const gs::RunResult&)> then);
