@@ -26,7 +26,10 @@ PageTextLayer::PageTextLayer(DocumentController& document, PageView& view, Docum
         selection_ = {};
         updateMarks();
     });
-    connect(&search_, &TextSearch::hitsChanged, this, [this] { updateMarks(); });
+    connect(&search_, &TextSearch::hitsChanged, this, [this] {
+        updateMarks();
+        drawLikelyHitAhead();
+    });
     connect(&search_, &TextSearch::currentChanged, this, &PageTextLayer::showCurrentHit);
     connect(&view_, &PageView::textDragged, this, &PageTextLayer::dragged);
 }
@@ -57,6 +60,20 @@ void PageTextLayer::showCurrentHit() {
         return;
     }
     updateMarks(true);
+}
+
+void PageTextLayer::drawLikelyHitAhead() {
+    // Until the pages before it are read, the first hit after the page shown is only the likely
+    // next one: its page is drawn meanwhile, and is there when the hit is sure.
+    if (search_.current() >= 0 || !view_.isVisible())
+        return;
+    for (const TextHit& hit : search_.hits()) {
+        if (hit.page < page_)
+            continue;
+        if (hit.page > page_)
+            document_.drawAhead(hit.page);
+        return;
+    }
 }
 
 const PageText* PageTextLayer::shownText() const {

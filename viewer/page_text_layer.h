@@ -39,6 +39,7 @@ public:
 private:
     void pageShown(qint32 page);
     void showCurrentHit();
+    void drawLikelyHitAhead();
     void dragged(QPointF from, QPointF to);
     // Puts the marks of the page shown on the view.
     void updateMarks(bool reveal = false);

@@ -77,6 +77,21 @@ TEST(Prefetch, ThePageAskedForWhileItIsDrawnAheadIsTakenFromThatRunNotBegunAgain
     EXPECT_TRUE(host.dialogs.boxes.empty());
 }
 
+// A page asked to be drawn ahead (a search's likely hit) is, with the pages around the shown one
+// not drawn ahead.
+TEST(Prefetch, APageWantedSoonIsDrawnAheadAloneAndShownFromTheCache) {
+    ViewerHost host;
+    host.document.setPrefetch(false);
+    host.loadFile(writeFile(QStringLiteral("ahead/four.ps"), colourPages("BRGY")));
+    host.document.drawAhead(4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.document.cache().size() == 1; }));
+    QTest::qWait(100); // the idle moment in which page 2 would start
+    EXPECT_FALSE(host.document.isRenderingAhead());
+    host.drawn([&] { host.document.showPage(4); });
+    EXPECT_TRUE(host.statuses.last().startsWith(QLatin1String("Redrawn from the cache, took ")));
+    EXPECT_EQ(colourLetter(host.view->picture()), 'Y');
+}
+
 TEST(Prefetch, NothingRunsAheadAfterAStoppedOrFailedPage) {
     ViewerHost host;
     // Page 1 never ends: after the user's Stop the document is not run again in the background.

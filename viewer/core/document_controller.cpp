@@ -699,7 +699,17 @@ void DocumentController::setPrefetch(bool on) {
         forgetPrefetched();
 }
 
+void DocumentController::drawAhead(qint32 page) {
+    if (!open_ || page == currentPage_ || page == wantedAhead_)
+        return;
+    wantedAhead_ = page;
+    if (ahead_ && ahead_->page != page)
+        ahead_.reset(); // a page next to the one shown is less likely to be wanted
+    prefetchTimer_.start();
+}
+
 void DocumentController::forgetPrefetched() {
+    wantedAhead_ = 0;
     prefetchTimer_.stop();
     ahead_.reset();
     cache_.clear();
@@ -719,8 +729,11 @@ void DocumentController::prefetch() {
     const QString base = cacheBase();
     if (base != cachedBase_)
         return; // the settings changed since the page shown was drawn
-    for (const qint32 page : {currentPage_ + 1, currentPage_ - 1}) {
-        if (page < 1 || (document_.pageCount && page > *document_.pageCount))
+    for (const qint32 page : {wantedAhead_, currentPage_ + 1, currentPage_ - 1}) {
+        if (page < 1 || page == currentPage_ ||
+            (document_.pageCount && page > *document_.pageCount))
+            continue;
+        if (page != wantedAhead_ && !prefetchOn_)
             continue;
         const QString key = base + QStringLiteral("\n#%1").arg(page);
         if (cache_.contains(key) || tried_.contains(key))

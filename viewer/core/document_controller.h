@@ -145,6 +145,9 @@ public:
     // Whether the pages next to the one shown are rendered ahead of need while the program is
     // idle (on by default).
     void setPrefetch(bool on);
+    // A page the user is about to ask for, a search's hit say: it is drawn ahead of need first,
+    // whether the pages next to the one shown are or not.
+    void drawAhead(qint32 page);
     const PageCache& cache() const { return cache_; }
     // True while a page is being rendered ahead of need.
     bool isRenderingAhead() const { return ahead_ != nullptr; }
@@ -263,6 +266,7 @@ private:
     std::unique_ptr<Ahead> ahead_; // the page being rendered ahead of need
     QTimer prefetchTimer_;         // the program is idle once the event loop has nothing else to do
     bool prefetchOn_ = true;
+    qint32 wantedAhead_ = 0; // drawAhead()'s page; 0 for none
     // Pages ahead follow only a redraw that showed its page: after a stop, a failure or an
     // exhausted memory the document is not run again until the user asks for a page.
     bool aheadAllowed_ = false;
