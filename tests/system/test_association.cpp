@@ -93,8 +93,15 @@ TEST_F(AssociationTest, AcceptedOfferMakesTheEntryTheDefault) {
             QFile::remove(entry());
             QFile::remove(mimeApps);
             ASSERT_TRUE(defaultBecomes(kPostScriptType, QString()) && entryGone());
-            ASSERT_TRUE(QFile::copy(QStringLiteral(PACKAGED_DESKTOP_ENTRY),
-                                    systemApplications + QLatin1Char('/') + kDesktopId));
+            const QString installed = systemApplications + QLatin1Char('/') + kDesktopId;
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PACKAGED_DESKTOP_ENTRY), installed));
+            // GIO learns of it a moment later.
+            ASSERT_TRUE(eventually([&] {
+                const gio::DesktopAppInfo info(
+                    g_desktop_app_info_new(kDesktopId.toUtf8().constData()));
+                return info &&
+                       gio::fromUtf8(g_desktop_app_info_get_filename(info.get())) == installed;
+            }));
         }
         dialogs.boxes.clear();
         dialogs.answers = {Answer::Yes};
