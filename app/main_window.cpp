@@ -86,6 +86,20 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     continuousView_->setTextMarks([this](qint32 page, const viewer::PageGeometry& where) {
         return textLayer_->hitMarks(page, where);
     });
+    continuousView_->setLinks([this](qint32 page, const viewer::PageGeometry& where) {
+        QList<QRectF> areas;
+        for (const viewer::PageLink& link : structure_->structure().linksOn(page))
+            areas << viewer::areaOnPicture(link.area, where.picture.toSize(),
+                                           static_cast<int>(where.resolution),
+                                           options_.orientation);
+        return areas;
+    });
+    connect(continuousView_, &viewer::ContinuousView::linkClicked, this,
+            [this](qint32 page, int index) {
+                const auto& links = structure_->structure().linksOn(page);
+                if (index >= 0 && index < static_cast<int>(links.size()))
+                    followLink(links[static_cast<std::size_t>(index)]);
+            });
     connect(search_, &viewer::TextSearch::hitsChanged, continuousView_,
             &viewer::ContinuousView::updateTextMarks);
     connect(search_, &viewer::TextSearch::currentChanged, continuousView_,

@@ -9,6 +9,7 @@
 #include "viewer/core/render_arguments.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -38,6 +39,7 @@ ContinuousView::ContinuousView(PageService& service, const options::Options& opt
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Dark);
     viewport()->setAutoFillBackground(true);
+    viewport()->setMouseTracking(true); // the pointer shows where links are
     verticalScrollBar()->setSingleStep(20);
     horizontalScrollBar()->setSingleStep(20);
     connect(&service_, &PageService::pageReady, this, &ContinuousView::pageReady);
@@ -332,6 +334,50 @@ void ContinuousView::revealCurrentHit(qint32 page) {
         verticalScrollBar()->setValue(qRound(inStrip.center().y()) - view.height() / 2);
     }
     viewport()->update();
+}
+
+std::pair<qint32, int> ContinuousView::linkAt(QPoint point) const {
+    if (!linksOf_)
+        return {0, -1};
+    const QPoint inStrip = point + scrollPosition();
+    const auto [first, last] = visiblePages(layout_, scrollPosition().y(), viewport()->height());
+    for (int i = first; i <= last; ++i) {
+        const QRect& rect = layout_.pages[static_cast<std::size_t>(i)];
+        if (!rect.contains(inStrip))
+            continue;
+        const QList<QRectF> links = linksOf_(i + 1, geometryOf(i));
+        const QPointF onPage = inStrip - rect.topLeft();
+        for (qsizetype n = 0; n < links.size(); ++n)
+            if (links[n].contains(onPage))
+                return {i + 1, static_cast<int>(n)};
+        break;
+    }
+    return {0, -1};
+}
+
+void ContinuousView::mouseMoveEvent(QMouseEvent* event) {
+    if (linkAt(event->position().toPoint()).first > 0)
+        viewport()->setCursor(Qt::PointingHandCursor);
+    else
+        viewport()->unsetCursor();
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void ContinuousView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        pressedLink_ = linkAt(event->position().toPoint());
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void ContinuousView::mouseReleaseEvent(QMouseEvent* event) {
+    // Pressed and let go over the same link.
+    const std::pair<qint32, int> link = linkAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && link.first > 0 &&
+        link == std::exchange(pressedLink_, {0, -1})) {
+        Q_EMIT linkClicked(link.first, link.second);
+        return;
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
 void ContinuousView::resizeEvent(QResizeEvent* event) {

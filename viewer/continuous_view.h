@@ -7,6 +7,8 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QList>
+#include <QRectF>
 #include <QSizeF>
 #include <functional>
 #include <optional>
@@ -56,11 +58,18 @@ public:
     // Brings the current hit, on that page, into the middle of the view.
     void revealCurrentHit(qint32 page);
 
+    // Where a page's links lie, for the page as it lies in the view; the pointer is a hand over
+    // them and a click follows one.
+    using LinksOf = std::function<QList<QRectF>(qint32 page, const PageGeometry& where)>;
+    void setLinks(LinksOf links) { linksOf_ = std::move(links); }
+
 Q_SIGNALS:
     // The page at the top changed, by scrolling or a jump; the document follows it.
     void pageAtTopChanged(qint32 page);
     // Ctrl and the wheel: steps > 0 zoom in, < 0 out.
     void zoomRequested(int steps);
+    // A click on the link of that index on the page.
+    void linkClicked(qint32 page, int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -68,6 +77,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -88,6 +100,8 @@ private:
     void pageReady(qint32 page, int resolution, const QImage& picture);
     QPoint scrollPosition() const;
     PageGeometry geometryOf(int index) const;
+    // The page and the index of its link under a point of the viewport; page 0 for none.
+    std::pair<qint32, int> linkAt(QPoint point) const;
 
     PageService& service_;
     const options::Options& options_;
@@ -104,6 +118,8 @@ private:
     int zoomAngle_ = 0;                // wheel angle not yet a whole zoom step
     std::optional<QPoint> zoomAnchor_; // where the pointer was at the last Ctrl+wheel
     MarksOf marksOf_;
+    LinksOf linksOf_;
+    std::pair<qint32, int> pressedLink_{0, -1};
 };
 
 } // namespace quillorn::viewer

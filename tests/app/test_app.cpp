@@ -10,6 +10,7 @@
 #include "base/settings_store.h"
 #include "base/version.h"
 #include "convert/convert_dialog.h"
+#include "gs/api.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_env.h"
 #include "viewer/continuous_view.h"
@@ -604,6 +605,43 @@ TEST_F(Window, FindInTheContinuousViewMarksThePagesInViewAndScrollsToTheNext) {
     const QPoint third = marked(QColor(255, 170, 60));
     ASSERT_GE(third.y(), 0);
     EXPECT_TRUE(view->layout().pages[2].contains(inStrip(third)));
+}
+
+// In the continuous view the pointer is a hand over a PDF's link, and a click brings its page up.
+TEST_F(Window, ALinkInTheContinuousViewGoesToItsPage) {
+    store("View", "Continuous", "1");
+    QByteArray ps = "%!PS\n";
+    for (int page = 1; page <= 3; ++page) {
+        ps += "<< /PageSize [300 600] >> setpagedevice\n";
+        if (page == 1)
+            ps += "[/Rect [20 500 120 540] /Border [0 0 0] /Page 3 /View [/XYZ null null null] "
+                  "/Subtype /Link /ANN pdfmark\n";
+        ps += "showpage\n";
+    }
+    const QString pdf = test::scratchDir() + QStringLiteral("/docs/linked.pdf");
+    gs::Binding().run({QStringLiteral("gs"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+                       QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
+                       QStringLiteral("-sOutputFile=") + pdf,
+                       test::writeFile(QStringLiteral("docs/linked.ps"), ps)},
+                      {});
+    Session s;
+    s.run({pdf});
+    s.drawn();
+    auto* view = s.window()->findChild<viewer::ContinuousView*>();
+    ASSERT_TRUE(view && view->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->viewDrawn(); }));
+    // The link's middle, 70 x 80 points from the top-left corner of page 1.
+    const QRect page = view->layout().pages[0];
+    const QPoint scroll(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    const QPoint middle =
+        page.topLeft() + (QPointF(70, 80) * (page.width() / 300.0)).toPoint() - scroll;
+    // The links are read in the background.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QTest::mouseMove(view->viewport(), middle);
+        return view->viewport()->cursor().shape() == Qt::PointingHandCursor;
+    }));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, middle);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->pageAtTop() == 3; }));
 }
 
 // F2 shows the page view alone on the screen and F2 or Escape leave. While a page is drawn
