@@ -34,7 +34,7 @@ ThumbnailsPanel::ThumbnailsPanel(PageService& service, QWidget* parent)
     setWrapping(false);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
-    setUniformItemSizes(true);
+    setUniformItemSizes(false);
     setSpacing(6);
     setIconSize(QSize(kWidth, static_cast<int>(kWidth * kPlaceholderAspect)));
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -5,6 +5,7 @@
 #include "viewer/core/page_cache.h"
 #include "viewer/core/page_layout.h"
 #include "viewer/core/page_service.h"
+#include "viewer/thumbnails_panel.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -208,6 +209,39 @@ TEST(PageCache, RoomForAPictureIsMadeBeforeItComesTheOldestGoingFirst) {
     EXPECT_TRUE(cache.contains(QStringLiteral("3")));
     cache.makeRoom(4 * 40000); // larger than the cache: it is not kept, nothing goes for it
     EXPECT_EQ(cache.size(), 1);
+}
+
+// ---- the thumbnails ----
+
+// Each page's thumbnail is its own picture with its number under it, whole; a click asks for the
+// page.
+TEST(Thumbnails, EveryPageDrawnWithItsNumberUnderItAndAClickAsksForIt) {
+    // Letter pages, coloured at their bottom left.
+    ServiceHost host(writeFile(QStringLiteral("service/thumbs.ps"),
+                               colourPages("RGB", "<< /PageSize [612 792] >> setpagedevice\n")),
+                     3);
+    viewer::ThumbnailsPanel panel(host.service);
+    panel.resize(200, 600);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.answered.size() == 3; }, 30000));
+    QCoreApplication::processEvents(); // the icons set and laid out
+    const int label = panel.fontMetrics().height();
+    QRect above;
+    for (int row = 0; row < panel.count(); ++row) {
+        SCOPED_TRACE(row);
+        QListWidgetItem* item = panel.item(row);
+        const QRect rect = panel.visualItemRect(item);
+        EXPECT_GE(rect.height(), panel.iconSize().height() + label);
+        EXPECT_FALSE(rect.intersects(above));
+        above = rect;
+        const QImage icon = item->icon().pixmap(panel.iconSize()).toImage();
+        EXPECT_EQ(colourLetter(icon, QPoint(4, icon.height() - 4)), "RGB"[row]);
+    }
+    QSignalSpy chosen(&panel, &viewer::ThumbnailsPanel::pageChosen);
+    QTest::mouseClick(panel.viewport(), Qt::LeftButton, {},
+                      panel.visualItemRect(panel.item(1)).center());
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen.at(0).at(0).toInt(), 2);
 }
 
 // ---- the continuous view ----
