@@ -109,6 +109,8 @@ private:
 // Whether a run is for what the user waits for, or ahead of need.
 enum class Urgency {
     Now,      // the user waits: it takes the worker kept ready
+    Soon,     // ahead of need, what the user most likely asks for next: it takes that worker too,
+              // and another is made ready at once
     Whenever, // ahead of need: it leaves that worker to the next run the user waits for
 };
 

@@ -343,9 +343,11 @@ public:
 
 private:
     void launch(Run& run) {
-        // The worker kept ready goes to the run the user waits for; a run ahead of need leaves
-        // it for the next one.
-        run.process = runner_->takeWorker(urgency_ == Urgency::Now);
+        // The worker kept ready goes to the run the user waits for, or is about to; a run ahead
+        // of need leaves it for the next one.
+        run.process = runner_->takeWorker(urgency_ != Urgency::Whenever);
+        if (urgency_ == Urgency::Soon && runner_->keepReady_)
+            runner_->prepare();
         run.pid = run.process->processId();
         QByteArray frames;
         if (!run.request.output.isEmpty())

@@ -766,7 +766,9 @@ void DocumentController::prefetch() {
         ahead_->key = key;
         ahead_->folder = folder;
         ahead_->page = page;
-        ahead_->job = runner_.start(std::move(request), ahead_->said, gs::Urgency::Whenever);
+        // The page ahead is the one the user most likely asks for next: it may well be waited
+        // for, which it then is from a worker with the library loaded.
+        ahead_->job = runner_.start(std::move(request), ahead_->said, gs::Urgency::Soon);
         connect(ahead_->job.get(), &gs::RunJob::finished, this, &DocumentController::aheadEnded);
         return;
     }
