@@ -3,6 +3,7 @@
 #include "gs/document_info.h"
 #include "viewer/core/document_controller.h"
 #include "viewer/core/document_files.h"
+#include "viewer/core/page_geometry.h"
 
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -234,13 +235,18 @@ void PageView::showPage() {
     QRect box;
     const int resolution = document_ ? document_->shownResolution() : 0;
     if (boxShown_ && box_ && !page.isNull() && resolution > 0) {
-        const double scale = resolution / 72.0;
-        const double height = page.deviceIndependentSize().height();
+        // On the page as the document draws it (an EPS picture's page is its box), turned as
+        // the page was drawn.
+        const int turns = document_->shownOrientation();
+        const QSizeF drawn = page.deviceIndependentSize() * 72.0 / resolution;
+        const double height = turns % 2 != 0 ? drawn.width() : drawn.height();
         const double dx = cropped_ ? box_->llx : 0, dy = cropped_ ? box_->lly : 0;
-        const QPoint topLeft(qRound((box_->llx - dx) * scale),
-                             qRound(height - (box_->ury - dy) * scale));
-        const QPoint bottomRight(qRound((box_->urx - dx) * scale),
-                                 qRound(height - (box_->lly - dy) * scale));
+        const QRectF area(QPointF(box_->llx - dx, height - (box_->ury - dy)),
+                          QPointF(box_->urx - dx, height - (box_->lly - dy)));
+        const QRectF on = areaOnPicture(area, page.deviceIndependentSize().toSize(), resolution,
+                                        static_cast<options::Orientation>(((turns % 4) + 4) % 4));
+        const QPoint topLeft(qRound(on.left()), qRound(on.top()));
+        const QPoint bottomRight(qRound(on.right()), qRound(on.bottom()));
         box = QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
     }
     picture_->setOverlay(

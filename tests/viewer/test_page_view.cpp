@@ -92,6 +92,25 @@ TEST(PageOverlay, TheBoundingBoxIsDrawnWhereTheCommentSays) {
     EXPECT_FALSE(hasColour(host.view->widget()->grab().toImage(), Qt::red));
 }
 
+// Turned by the Orientation option, the box turns with the page: it lies on the edges of what the
+// document drew inside it (x 40 to 180, y 40 to 360 on the 200 x 400 picture).
+TEST(PageOverlay, TheBoxTurnsWithThePage) {
+    ViewerHost host;
+    host.options.resolution = 144;
+    host.options.orientation = options::Orientation::Landscape;
+    host.view->setBoundingBoxShown(true);
+    host.loadFile(
+        writeFile(QStringLiteral("box/turned.ps"),
+                  "%!PS-Adobe-3.0\n%%BoundingBox: 20 10 180 80\n<< /PageSize [200 100] >> "
+                  "setpagedevice 0 0 1 setrgbcolor 20 10 160 70 rectfill showpage\n"));
+    ASSERT_EQ(host.page(), QSize(200, 400));
+    const QImage shot = host.view->widget()->grab().toImage();
+    for (const QPoint edge : {QPoint(40, 200), QPoint(180, 200), QPoint(110, 40), QPoint(110, 360)})
+        EXPECT_EQ(shot.pixelColor(edge), QColor(Qt::red)) << edge.x() << "," << edge.y();
+    for (const QPoint in : {QPoint(42, 200), QPoint(178, 200), QPoint(110, 42), QPoint(110, 358)})
+        EXPECT_EQ(shot.pixelColor(in), QColor(Qt::blue)) << in.x() << "," << in.y();
+}
+
 // An EPS picture is cropped to its box of 160 x 70 points: the box lies on the picture's edges.
 TEST(PageOverlay, TheBoxOfACroppedEpsLiesOnThePicture) {
     ViewerHost host;

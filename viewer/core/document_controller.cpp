@@ -580,6 +580,10 @@ void DocumentController::showPicture() {
             FailureKind::NoOutput,
             QCoreApplication::translate("quillorn::viewer::DocumentController", "Invalid picture")};
     shownResolution_ = r.resolution;
+    // The run over every page turns every page as the document says they lie.
+    shownOrientation_ = gs::combinedOrientation(
+        document_.allPages ? document_.orientation.document : document_.orientation.forPage(r.page),
+        static_cast<int>(options_.orientation));
     picture->setDevicePixelRatio(surface_.pixelRatio());
     surface_.setPicture(*picture);
     r.shown = true;

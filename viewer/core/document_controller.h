@@ -125,6 +125,9 @@ public:
     qint32 currentPage() const { return currentPage_; }
     // The resolution the page on the surface was rendered at; 0 before the first page.
     std::int16_t shownResolution() const { return shownResolution_; }
+    // The page device orientation (quarter turns counter-clockwise) the page on the surface was
+    // drawn in: the document's own for the page, turned further by the user's choice.
+    int shownOrientation() const { return shownOrientation_; }
     // The PDF's password, once the user gave one that works.
     const QString& password() const { return password_; }
     // The document's number of pages; nothing while it is not known.
@@ -249,6 +252,7 @@ private:
     bool open_ = false;
     qint32 currentPage_ = 0;
     std::int16_t shownResolution_ = 0;
+    int shownOrientation_ = 0;
     Document document_;
     QString password_; // the PDF's password, once the user gave one that works
     PageLabels labels_;
