@@ -200,14 +200,15 @@ TEST(PageService, BackgroundPagesDrawnTogetherEachAnswerForItsOwnPage) {
 }
 
 TEST(PageCache, RoomForAPictureIsMadeBeforeItComesTheOldestGoingFirst) {
-    const QImage picture(100, 100, QImage::Format_RGB32); // 40 000 bytes
-    viewer::PageCache cache(10, 3 * 40000);
+    const QImage picture(100, 100, QImage::Format_RGB32);
+    constexpr qint64 kPicture = 40000;
+    viewer::PageCache cache(10, 3 * kPicture);
     for (const char* key : {"1", "2", "3"})
         cache.insert({QLatin1String(key), picture, QString(), false});
-    cache.makeRoom(2 * 40000);
+    cache.makeRoom(2 * kPicture);
     EXPECT_EQ(cache.size(), 1);
     EXPECT_TRUE(cache.contains(QStringLiteral("3")));
-    cache.makeRoom(4 * 40000); // larger than the cache: it is not kept, nothing goes for it
+    cache.makeRoom(4 * kPicture); // larger than the cache: it is not kept, nothing goes for it
     EXPECT_EQ(cache.size(), 1);
 }
 
