@@ -84,8 +84,12 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
         return true;
     });
     continuousView_->setTextMarks([this](qint32 page, const viewer::PageGeometry& where) {
-        return textLayer_->hitMarks(page, where);
+        return textLayer_->marksOn(page, where);
     });
+    connect(continuousView_, &viewer::ContinuousView::textDragged, textLayer_,
+            &viewer::PageTextLayer::draggedOn);
+    connect(textLayer_, &viewer::PageTextLayer::selectionChanged, continuousView_,
+            &viewer::ContinuousView::updateTextMarks);
     continuousView_->setLinks([this](qint32 page, const viewer::PageGeometry& where) {
         QList<QRectF> areas;
         for (const viewer::PageLink& link : structure_->structure().linksOn(page))

@@ -336,40 +336,56 @@ void ContinuousView::revealCurrentHit(qint32 page) {
     viewport()->update();
 }
 
-std::pair<qint32, int> ContinuousView::linkAt(QPoint point) const {
-    if (!linksOf_)
-        return {0, -1};
+std::pair<qint32, QPointF> ContinuousView::pageUnder(QPoint point) const {
     const QPoint inStrip = point + scrollPosition();
     const auto [first, last] = visiblePages(layout_, scrollPosition().y(), viewport()->height());
     for (int i = first; i <= last; ++i) {
         const QRect& rect = layout_.pages[static_cast<std::size_t>(i)];
-        if (!rect.contains(inStrip))
-            continue;
-        const QList<QRectF> links = linksOf_(i + 1, geometryOf(i));
-        const QPointF onPage = inStrip - rect.topLeft();
-        for (qsizetype n = 0; n < links.size(); ++n)
-            if (links[n].contains(onPage))
-                return {i + 1, static_cast<int>(n)};
-        break;
+        if (rect.contains(inStrip))
+            return {i + 1, QPointF(inStrip - rect.topLeft())};
     }
+    return {0, QPointF()};
+}
+
+std::pair<qint32, int> ContinuousView::linkAt(QPoint point) const {
+    const auto [page, onPage] = pageUnder(point);
+    if (!linksOf_ || page == 0)
+        return {0, -1};
+    const QList<QRectF> links = linksOf_(page, geometryOf(page - 1));
+    for (qsizetype n = 0; n < links.size(); ++n)
+        if (links[n].contains(onPage))
+            return {page, static_cast<int>(n)};
     return {0, -1};
 }
 
 void ContinuousView::mouseMoveEvent(QMouseEvent* event) {
-    if (linkAt(event->position().toPoint()).first > 0)
+    const QPoint point = event->position().toPoint();
+    if (linkAt(point).first > 0)
         viewport()->setCursor(Qt::PointingHandCursor);
     else
         viewport()->unsetCursor();
+    if (dragStart_.first > 0 && (event->buttons() & Qt::LeftButton)) {
+        // Past the page's edge the drag goes on along it.
+        const QRect page = layout_.pages[static_cast<std::size_t>(dragStart_.first - 1)];
+        const QPointF to = QPointF(point + scrollPosition() - page.topLeft());
+        Q_EMIT textDragged(dragStart_.first, dragStart_.second, to,
+                           geometryOf(dragStart_.first - 1));
+    }
     QAbstractScrollArea::mouseMoveEvent(event);
 }
 
 void ContinuousView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         pressedLink_ = linkAt(event->position().toPoint());
+        dragStart_ = pressedLink_.first > 0 ? std::pair(qint32(0), QPointF())
+                                            : pageUnder(event->position().toPoint());
+    }
     QAbstractScrollArea::mousePressEvent(event);
 }
 
 void ContinuousView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        dragStart_ = {0, QPointF()};
     // Pressed and let go over the same link.
     const std::pair<qint32, int> link = linkAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && link.first > 0 &&

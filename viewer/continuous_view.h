@@ -70,6 +70,10 @@ Q_SIGNALS:
     void zoomRequested(int steps);
     // A click on the link of that index on the page.
     void linkClicked(qint32 page, int index);
+    // A drag with the left button from a point of a page (not a link) to another, both in the
+    // page's picture as it lies in the view.
+    void textDragged(qint32 page, QPointF from, QPointF to,
+                     const quillorn::viewer::PageGeometry& where);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +106,8 @@ private:
     PageGeometry geometryOf(int index) const;
     // The page and the index of its link under a point of the viewport; page 0 for none.
     std::pair<qint32, int> linkAt(QPoint point) const;
+    // The page under a point of the viewport (0 for none), and the point on it.
+    std::pair<qint32, QPointF> pageUnder(QPoint point) const;
 
     PageService& service_;
     const options::Options& options_;
@@ -120,6 +126,7 @@ private:
     MarksOf marksOf_;
     LinksOf linksOf_;
     std::pair<qint32, int> pressedLink_{0, -1};
+    std::pair<qint32, QPointF> dragStart_{0, QPointF()}; // page 0: no drag over text
 };
 
 } // namespace quillorn::viewer

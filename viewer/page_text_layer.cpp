@@ -37,7 +37,11 @@ PageTextLayer::PageTextLayer(DocumentController& document, PageView& view, Docum
 void PageTextLayer::pageShown(qint32 page) {
     page_ = page;
     orientation_ = static_cast<int>(options_.orientation);
-    selection_ = {};
+    // The continuous view tells of the page at its top as it scrolls: its selection stays.
+    if (view_.isVisible()) {
+        selection_ = {};
+        selectionPage_ = page;
+    }
     selectAllPending_ = false;
     // The document may have been looked at for the first time, or changed.
     text_.setSource(textSourceOf(document_, options_));
@@ -90,14 +94,12 @@ void PageTextLayer::updateMarks(bool reveal) {
     const PageText* text = shownText();
     if (text && document_.shownResolution() > 0) {
         const PageGeometry where = geometry();
-        marks = hitMarks(page_, where);
-        for (const QRectF& box : text->boxes(selection_))
-            marks.selection.push_back(pictureRect(box, where));
+        marks = marksOn(page_, where);
     }
     view_.setTextMarks(std::move(marks), reveal);
 }
 
-TextMarks PageTextLayer::hitMarks(qint32 page, const PageGeometry& where) const {
+TextMarks PageTextLayer::marksOn(qint32 page, const PageGeometry& where) const {
     TextMarks marks;
     const PageText* text = text_.page(page);
     if (!text)
@@ -111,25 +113,34 @@ TextMarks PageTextLayer::hitMarks(qint32 page, const PageGeometry& where) const 
             (static_cast<int>(i) == current ? marks.current : marks.hits)
                 .push_back(pictureRect(box, where));
     }
+    if (page == selectionPage_)
+        for (const QRectF& box : text->boxes(selection_))
+            marks.selection.push_back(pictureRect(box, where));
     return marks;
 }
 
 void PageTextLayer::dragged(QPointF from, QPointF to) {
-    const PageText* text = shownText();
+    if (!view_.picture().isNull())
+        draggedOn(page_, from, to, geometry());
+}
+
+void PageTextLayer::draggedOn(qint32 page, QPointF from, QPointF to, const PageGeometry& where) {
+    const PageText* text = text_.page(page);
     if (!text) {
         // The text is read on the first drag over a page: the next one selects.
         text_.setSource(textSourceOf(document_, options_));
         text_.read();
         return;
     }
-    const PageGeometry where = geometry();
     const int a = text->caretAt(pagePoint(from, where));
     const int b = text->caretAt(pagePoint(to, where));
     const TextRange selection{std::min(a, b), std::abs(a - b)};
-    if (selection == selection_)
+    if (selection == selection_ && page == selectionPage_)
         return;
     selection_ = selection;
+    selectionPage_ = page;
     updateMarks();
+    Q_EMIT selectionChanged();
 }
 
 void PageTextLayer::selectAll() {
@@ -141,11 +152,13 @@ void PageTextLayer::selectAll() {
         return;
     }
     selection_ = {0, static_cast<int>(text->text().size())};
+    selectionPage_ = page_;
     updateMarks();
+    Q_EMIT selectionChanged();
 }
 
 QString PageTextLayer::selectedText() const {
-    const PageText* text = shownText();
+    const PageText* text = text_.page(selectionPage_);
     return text ? text->textOf(selection_) : QString();
 }
 

@@ -557,7 +557,7 @@ TEST_F(Window, FindThenSelectAndCopyText) {
 }
 
 // In the continuous view the hits are marked on every page in view, and the next hit, on a page
-// below the view, is brought into the view's middle.
+// below the view, is brought into the view's middle; a drag there selects text.
 TEST_F(Window, FindInTheContinuousViewMarksThePagesInViewAndScrollsToTheNext) {
     store("View", "Continuous", "1");
     Session s;
@@ -605,6 +605,20 @@ TEST_F(Window, FindInTheContinuousViewMarksThePagesInViewAndScrollsToTheNext) {
     const QPoint third = marked(QColor(255, 170, 60));
     ASSERT_GE(third.y(), 0);
     EXPECT_TRUE(view->layout().pages[2].contains(inStrip(third)));
+
+    // A drag along page 3's line selects its words, and Copy takes them.
+    const QRect page = view->layout().pages[2];
+    const double scale = page.width() / 300.0;
+    const auto at = [&](double x, double y) {
+        return page.topLeft() + (QPointF(x, y) * scale).toPoint() -
+               QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    };
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at(10, 95));
+    QTest::mouseMove(view->viewport(), at(280, 95));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at(280, 95));
+    s.action("copyAction")->trigger();
+    ASSERT_FALSE(s.dialogs.clipboardTexts.isEmpty());
+    EXPECT_EQ(s.dialogs.clipboardTexts.last(), QStringLiteral("needle three"));
 }
 
 // In the continuous view the pointer is a hand over a PDF's link, and a click brings its page up.
