@@ -91,19 +91,9 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(textLayer_, &viewer::PageTextLayer::selectionChanged, continuousView_,
             &viewer::ContinuousView::updateTextMarks);
     continuousView_->setLinks([this](qint32 page, const viewer::PageGeometry& where) {
-        QList<QRectF> areas;
-        for (const viewer::PageLink& link : structure_->structure().linksOn(page))
-            areas << viewer::areaOnPicture(link.area, where.picture.toSize(),
-                                           static_cast<int>(where.resolution),
-                                           options_.orientation);
-        return areas;
+        return linkAreas(page, where.picture.toSize(), static_cast<int>(where.resolution));
     });
-    connect(continuousView_, &viewer::ContinuousView::linkClicked, this,
-            [this](qint32 page, int index) {
-                const auto& links = structure_->structure().linksOn(page);
-                if (index >= 0 && index < static_cast<int>(links.size()))
-                    followLink(links[static_cast<std::size_t>(index)]);
-            });
+    connect(continuousView_, &viewer::ContinuousView::linkClicked, this, &MainWindow::followLinkOn);
     connect(search_, &viewer::TextSearch::hitsChanged, continuousView_,
             &viewer::ContinuousView::updateTextMarks);
     connect(search_, &viewer::TextSearch::currentChanged, continuousView_,
@@ -179,11 +169,8 @@ MainWindow::MainWindow(UserDialogs& dialogs, options::Options& options, Messages
     connect(structure_, &viewer::StructureLoader::structureChanged, this,
             &MainWindow::showStructure);
     connect(outlinePanel_, &viewer::OutlinePanel::pageChosen, this, &MainWindow::openPage);
-    connect(pageView_, &viewer::PageView::linkClicked, this, [this](int index) {
-        const auto& links = structure_->structure().linksOn(document_->currentPage());
-        if (index >= 0 && index < static_cast<int>(links.size()))
-            followLink(links[static_cast<std::size_t>(index)]);
-    });
+    connect(pageView_, &viewer::PageView::linkClicked, this,
+            [this](int index) { followLinkOn(document_->currentPage(), index); });
 
     continuousView_->setDocument(document_);
     connect(document_, &viewer::DocumentController::documentRead, this, &MainWindow::showPagesView);
@@ -961,14 +948,24 @@ void MainWindow::showStructure() {
 }
 
 void MainWindow::showLinks() {
-    QList<QRectF> areas;
     const QImage picture = pageView_->picture();
-    if (!picture.isNull())
-        for (const viewer::PageLink& link :
-             structure_->structure().linksOn(document_->currentPage()))
-            areas << viewer::areaOnPicture(link.area, picture.deviceIndependentSize().toSize(),
-                                           document_->shownResolution(), options_.orientation);
-    pageView_->setLinkAreas(areas);
+    pageView_->setLinkAreas(picture.isNull() ? QList<QRectF>()
+                                             : linkAreas(document_->currentPage(),
+                                                         picture.deviceIndependentSize().toSize(),
+                                                         document_->shownResolution()));
+}
+
+QList<QRectF> MainWindow::linkAreas(qint32 page, QSize picture, int resolution) const {
+    QList<QRectF> areas;
+    for (const viewer::PageLink& link : structure_->structure().linksOn(page))
+        areas << viewer::areaOnPicture(link.area, picture, resolution, options_.orientation);
+    return areas;
+}
+
+void MainWindow::followLinkOn(qint32 page, int index) {
+    const auto& links = structure_->structure().linksOn(page);
+    if (index >= 0 && index < static_cast<int>(links.size()))
+        followLink(links[static_cast<std::size_t>(index)]);
 }
 
 void MainWindow::followLink(const viewer::PageLink& link) {

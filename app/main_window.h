@@ -148,7 +148,11 @@ private:
     // The document's outline, labels and links, once read, or none.
     void showStructure();
     void showLinks();
+    // Where the links of a page lie on its picture of that size and resolution.
+    QList<QRectF> linkAreas(qint32 page, QSize picture, int resolution) const;
     void followLink(const viewer::PageLink& link);
+    // The link of that index on the page.
+    void followLinkOn(qint32 page, int index);
     // The continuous view when it is asked for and the document can be shown so.
     void showPagesView();
     // The start-up's steps after the splash.
