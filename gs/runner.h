@@ -108,9 +108,9 @@ private:
 
 // Whether a run is for what the user waits for, or ahead of need.
 enum class Urgency {
-    Now,      // the user waits: it takes the worker kept ready
+    Now,      // the user waits: it takes the worker kept ready, and another is made ready at once
     Soon,     // ahead of need, what the user most likely asks for next: it takes that worker too,
-              // and another is made ready at once
+              // and another is made ready when it ends
     Whenever, // ahead of need: it leaves that worker to the next run the user waits for
 };
 

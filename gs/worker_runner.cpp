@@ -346,8 +346,6 @@ private:
         // The worker kept ready goes to the run the user waits for, or is about to; a run ahead
         // of need leaves it for the next one.
         run.process = runner_->takeWorker(urgency_ != Urgency::Whenever);
-        if (urgency_ == Urgency::Soon && runner_->keepReady_)
-            runner_->prepare();
         run.pid = run.process->processId();
         QByteArray frames;
         if (!run.request.output.isEmpty())
@@ -363,6 +361,13 @@ private:
             << run.request.output << ", arguments " << loggable(run.request.args);
         run.process->write(frames);
         run.process->closeWriteChannel();
+        // The next worker starts beside this run, so that it has the library loaded by the time
+        // this run ends and the user turns the page; after the request is on its way, which the
+        // start would hold up. Not beside a page drawn ahead, which the user may be waiting for.
+        if (urgency_ == Urgency::Now && runner_->keepReady_) {
+            run.process->waitForBytesWritten(0);
+            runner_->prepare();
+        }
 
         QProcess* process = run.process.get();
         connect(process, &QProcess::readyReadStandardOutput, this, [&run] { run.drain(); });
@@ -435,7 +440,7 @@ std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
 void WorkerRunner::jobEnded(const WorkerJob* job, bool prepareNext) {
     std::erase_if(urgent_, [job](const QPointer<WorkerJob>& j) { return !j || j == job; });
     // The next run the user waits for finds a worker with the library loaded.
-    if (prepareNext && keepReady_ && job->urgency() == Urgency::Now)
+    if (prepareNext && keepReady_ && job->urgency() != Urgency::Whenever)
         prepare();
 }
 

@@ -10,6 +10,7 @@
 #include "tests/support/test_env.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -38,6 +39,22 @@ QStringList renderArgs(const QString& document, const QString& page, bool safer 
 // Private folders of Ghostscript runs left in the temporary directory.
 QStringList runFolders() {
     return QDir::temp().entryList({QStringLiteral("quillorn-*")}, QDir::Dirs | QDir::Hidden);
+}
+
+// Worker processes of this process that have not ended.
+int liveWorkers() {
+    int count = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        // pid (comm) state ppid ...
+        const QStringList fields = stat.open(QIODevice::ReadOnly)
+                                       ? QString::fromLatin1(stat.readAll()).split(u' ')
+                                       : QStringList();
+        count += fields.size() > 3 && fields[1] == u"(quillorn-gs)" && fields[2] != u"Z" &&
+                 fields[3] == self;
+    }
+    return count;
 }
 
 } // namespace
@@ -127,6 +144,28 @@ TEST(Worker, SeveralRunsGoAtOnceEachToItsSinkAndOneStopEndsThemAll) {
     };
     EXPECT_EQ(count(pdf), 2);
     EXPECT_EQ(count(doc), std::nullopt);
+}
+
+// The next worker starts beside the run the user waits for, to have the library loaded by the
+// time it is wanted; beside a page drawn ahead, which the user may be waiting for, only when
+// that run has ended.
+TEST(Worker, TheNextWorkerStartsBesideTheUsersRunAndAfterARunAhead) {
+    const QString loop = test::writeFile(QStringLiteral("worker/ready.ps"), "%!PS\n{} loop\n");
+    gs::WorkerRunner worker;
+    Log log;
+    gs::RunRequest endless;
+    endless.args = renderArgs(loop, QStringLiteral("/dev/null"));
+    ASSERT_EQ(liveWorkers(), 0);
+    std::unique_ptr<gs::RunJob> job = worker.start(endless, log, gs::Urgency::Now);
+    EXPECT_EQ(liveWorkers(), 2);
+    job.reset();
+    EXPECT_EQ(liveWorkers(), 1);
+    job = worker.start(endless, log, gs::Urgency::Soon);
+    EXPECT_EQ(liveWorkers(), 1);
+    job->stop();
+    for (const QDeadlineTimer deadline(60000); !job->isFinished() && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(liveWorkers(), 1);
 }
 
 TEST(Worker, RunsOutOfMemoryCrashesAndExitsAreReportedAndTheNextRunWorks) {
