@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
@@ -296,6 +297,10 @@ public:
 
     Urgency urgency() const { return urgency_; }
     bool hasEnded() const { return ended_; }
+    qsizetype runsGoing() const {
+        return std::count_if(runs_.begin(), runs_.end(),
+                             [](const auto& run) { return run->process && !run->ended; });
+    }
 
     void begin(std::vector<RunRequest> requests, const std::vector<MessageSink*>& sinks) {
         // Ghostscript's temporary directory is a private one of each run's own: no private
@@ -324,6 +329,15 @@ public:
         }
         for (const std::unique_ptr<Run>& run : runs_)
             launch(*run);
+        // The next worker starts beside the runs the user waits for when a core is free for it,
+        // so that it has the library loaded by the time they end and the user turns the page. Not
+        // beside a page drawn ahead, which the user may be waiting for too.
+        if (urgency_ == Urgency::Now && runner_->keepReady_ &&
+            runner_->runsGoing() < QThread::idealThreadCount()) {
+            for (const std::unique_ptr<Run>& run : runs_)
+                run->process->waitForBytesWritten(0); // the requests go before the start
+            runner_->prepare();
+        }
         watch_.setInterval(100);
         connect(&watch_, &QTimer::timeout, this, [this] {
             for (const std::unique_ptr<Run>& run : runs_)
@@ -361,13 +375,6 @@ private:
             << run.request.output << ", arguments " << loggable(run.request.args);
         run.process->write(frames);
         run.process->closeWriteChannel();
-        // The next worker starts beside this run, so that it has the library loaded by the time
-        // this run ends and the user turns the page; after the request is on its way, which the
-        // start would hold up. Not beside a page drawn ahead, which the user may be waiting for.
-        if (urgency_ == Urgency::Now && runner_->keepReady_) {
-            run.process->waitForBytesWritten(0);
-            runner_->prepare();
-        }
 
         QProcess* process = run.process.get();
         connect(process, &QProcess::readyReadStandardOutput, this, [&run] { run.drain(); });
@@ -431,6 +438,7 @@ std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
     qCDebug(lcRunner).nospace() << "job of " << requests.size() << " run(s), "
                                 << (urgency == Urgency::Now ? "the user waits" : "ahead of need");
     auto job = std::make_unique<WorkerJob>(*this, urgency);
+    jobs_.emplace_back(job.get());
     if (urgency == Urgency::Now)
         urgent_.emplace_back(job.get());
     job->begin(std::move(requests), sinks);
@@ -438,7 +446,9 @@ std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
 }
 
 void WorkerRunner::jobEnded(const WorkerJob* job, bool prepareNext) {
-    std::erase_if(urgent_, [job](const QPointer<WorkerJob>& j) { return !j || j == job; });
+    const auto gone = [job](const QPointer<WorkerJob>& j) { return !j || j == job; };
+    std::erase_if(urgent_, gone);
+    std::erase_if(jobs_, gone);
     // The next run the user waits for finds a worker with the library loaded.
     if (prepareNext && keepReady_ && job->urgency() != Urgency::Whenever)
         prepare();
@@ -449,6 +459,13 @@ void WorkerRunner::stop() {
     for (const QPointer<WorkerJob>& job : std::vector(urgent_))
         if (job)
             job->stop();
+}
+
+qsizetype WorkerRunner::runsGoing() const {
+    qsizetype going = 0;
+    for (const QPointer<WorkerJob>& job : jobs_)
+        going += job ? job->runsGoing() : 0;
+    return going;
 }
 
 bool WorkerRunner::isRunning() const {

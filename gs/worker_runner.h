@@ -56,6 +56,8 @@ private:
     // The worker kept ready, when there is one; a new one otherwise.
     std::unique_ptr<QProcess> takeWorker(bool spare);
     void jobEnded(const WorkerJob* job, bool prepareNext);
+    // Runs of every job whose worker has not ended.
+    qsizetype runsGoing() const;
 
     QString workerPath_;
     QStringList candidates_;
@@ -64,6 +66,7 @@ private:
     bool keepReady_ = true;
     std::unique_ptr<QProcess> spare_;
     std::vector<QPointer<WorkerJob>> urgent_; // the jobs the user waits for
+    std::vector<QPointer<WorkerJob>> jobs_;   // every job that has not ended
 };
 
 } // namespace quillorn::gs

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -147,8 +148,7 @@ TEST(Worker, SeveralRunsGoAtOnceEachToItsSinkAndOneStopEndsThemAll) {
 }
 
 // The next worker starts beside the run the user waits for, to have the library loaded by the
-// time it is wanted; beside a page drawn ahead, which the user may be waiting for, only when
-// that run has ended.
+// time it is wanted; after a page drawn ahead, which the user may be waiting for, not beside it.
 TEST(Worker, TheNextWorkerStartsBesideTheUsersRunAndAfterARunAhead) {
     const QString loop = test::writeFile(QStringLiteral("worker/ready.ps"), "%!PS\n{} loop\n");
     gs::WorkerRunner worker;
@@ -157,7 +157,7 @@ TEST(Worker, TheNextWorkerStartsBesideTheUsersRunAndAfterARunAhead) {
     endless.args = renderArgs(loop, QStringLiteral("/dev/null"));
     ASSERT_EQ(liveWorkers(), 0);
     std::unique_ptr<gs::RunJob> job = worker.start(endless, log, gs::Urgency::Now);
-    EXPECT_EQ(liveWorkers(), 2);
+    EXPECT_EQ(liveWorkers(), QThread::idealThreadCount() > 1 ? 2 : 1); // given a core for it
     job.reset();
     EXPECT_EQ(liveWorkers(), 1);
     job = worker.start(endless, log, gs::Urgency::Soon);
