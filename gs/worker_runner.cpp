@@ -439,25 +439,21 @@ std::unique_ptr<RunJob> WorkerRunner::start(std::vector<RunRequest> requests,
                                 << (urgency == Urgency::Now ? "the user waits" : "ahead of need");
     auto job = std::make_unique<WorkerJob>(*this, urgency);
     jobs_.emplace_back(job.get());
-    if (urgency == Urgency::Now)
-        urgent_.emplace_back(job.get());
     job->begin(std::move(requests), sinks);
     return job;
 }
 
 void WorkerRunner::jobEnded(const WorkerJob* job, bool prepareNext) {
-    const auto gone = [job](const QPointer<WorkerJob>& j) { return !j || j == job; };
-    std::erase_if(urgent_, gone);
-    std::erase_if(jobs_, gone);
+    std::erase_if(jobs_, [job](const QPointer<WorkerJob>& j) { return !j || j == job; });
     // The next run the user waits for finds a worker with the library loaded.
     if (prepareNext && keepReady_ && job->urgency() != Urgency::Whenever)
         prepare();
 }
 
 void WorkerRunner::stop() {
-    qCDebug(lcRunner) << "stopping" << urgent_.size() << "job(s) the user waits for";
-    for (const QPointer<WorkerJob>& job : std::vector(urgent_))
-        if (job)
+    qCDebug(lcRunner) << "stopping the jobs the user waits for";
+    for (const QPointer<WorkerJob>& job : std::vector(jobs_))
+        if (job && job->urgency() == Urgency::Now)
             job->stop();
 }
 
@@ -469,8 +465,9 @@ qsizetype WorkerRunner::runsGoing() const {
 }
 
 bool WorkerRunner::isRunning() const {
-    return std::any_of(urgent_.begin(), urgent_.end(),
-                       [](const QPointer<WorkerJob>& job) { return job && !job->hasEnded(); });
+    return std::any_of(jobs_.begin(), jobs_.end(), [](const QPointer<WorkerJob>& job) {
+        return job && job->urgency() == Urgency::Now && !job->hasEnded();
+    });
 }
 
 } // namespace quillorn::gs

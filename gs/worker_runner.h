@@ -65,8 +65,7 @@ private:
     bool echo_ = false;
     bool keepReady_ = true;
     std::unique_ptr<QProcess> spare_;
-    std::vector<QPointer<WorkerJob>> urgent_; // the jobs the user waits for
-    std::vector<QPointer<WorkerJob>> jobs_;   // every job that has not ended
+    std::vector<QPointer<WorkerJob>> jobs_; // every job that has not ended
 };
 
 } // namespace quillorn::gs
